@@ -1,0 +1,158 @@
+#pragma once
+// CMachine: the whole console. Owns every component and the memory block,
+// routes the CPU bus and runs one video frame at a time as a fixed sequence of
+// scanlines in which CPU time, picture-unit work and mapper line events are
+// interleaved.
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <stdexcept>
+#include <string>
+
+#include "core/machine_settings.h"
+#include "core/memory_map.h"
+#include "core/mappers/mapper_factory.h"
+
+namespace qgu::core {
+
+class CCpu;
+class CPictureUnit;
+class CSoundUnit;
+class CCartridge;
+class CMapper;
+class CControllerPorts;
+
+// Machine construction failed: bad image or a mapper this system does not have.
+class MachineError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// NTSC timing; all scanline quantities in master-clock cycles (12 per CPU cycle).
+struct MachineTiming {
+  float masterClock;
+  float cpuClock;
+  int linesPerFrame;
+  int lineCycles;       // L
+  int drawCycles;       // H
+  int blankCycles;      // B
+  int lineEndCycles;    // E
+  int frameCycles;
+  int frameIrqCycles;
+  int frameRate;
+  float framePeriodMs;
+};
+
+inline constexpr MachineTiming kNtscTiming = {
+    21477270.0f, 1789772.5f, 262, 1364, 1024, 340, 4, 357368, 29830, 60, 16.666666f};
+
+// Size of the picture unit's output: 240 lines of 272 palette values, the
+// visible 256 pixels of a line starting at byte 8.
+inline constexpr int kRenderLineBytes = 272;
+inline constexpr int kRenderLines = 240;
+inline constexpr int kRenderBufferBytes = kRenderLineBytes * kRenderLines;
+
+class CMachine {
+ public:
+  // image: an iNES image (any length up to 0x60010 bytes; shorter images are
+  // padded). Throws MachineError when the image or its mapper is refused.
+  explicit CMachine(std::span<const uint8_t> image, const MachineSettings& settings = {},
+                    const MapperFactory& mappers = ProductMapperFactory(),
+                    const GameOptionLoader& loadGameOptions = {});
+  virtual ~CMachine();
+  CMachine(const CMachine&) = delete;
+  CMachine& operator=(const CMachine&) = delete;
+
+  void HardwareReset();
+  void SoftwareReset();
+  // 1 hardware reset, 2 software reset, 3 toggle mute of sound channel param.
+  int PostCommand(int command, int param);
+
+  // Runs one frame. draw = false skips drawing but still renders lines on
+  // which sprite 0 can hit.
+  void RunFrame(bool draw);
+
+  // The CPU bus.
+  uint8_t CpuRead(uint16_t address);
+  void CpuWrite(uint16_t address, uint8_t data);
+  uint8_t ReadIoPort(uint16_t address);
+  void WriteIoPort(uint16_t address, uint8_t data);
+
+  // The only ways CPU time is spent.
+  void RunCpu(int masterCycles);
+  void RunCpuBeforeNmi(int cpuCycles);
+
+  // Snapshot files; throw std::runtime_error on failure (earlier blocks stay applied).
+  void SaveSnapshot(const std::string& path);
+  void LoadSnapshot(const std::string& path);
+
+  // One byte of console memory as the 6502 sees it through the CPU page table
+  // (console RAM, cartridge RAM, ROM). Used by the game driver and tests; no
+  // side effects on registers.
+  uint8_t PeekByte(uint16_t address) const;
+  void PokeByte(uint16_t address, uint8_t data);
+
+  CMemoryMap& Memory() { return *memory_; }
+  const CMemoryMap& Memory() const { return *memory_; }
+  CCpu& Cpu() { return *cpu_; }
+  CPictureUnit& PictureUnit() { return *pictureUnit_; }
+  CSoundUnit& SoundUnit() { return *soundUnit_; }
+  CCartridge& Cartridge() { return *cartridge_; }
+  CMapper& Mapper() { return *mapper_; }
+  CControllerPorts& ControllerPorts() { return *controllerPorts_; }
+  const MachineSettings& Settings() const { return settings_; }
+  static const MachineTiming& Timing() { return kNtscTiming; }
+
+  int CurrentScanline() const { return currentScanline_; }
+  int RenderMethod() const { return renderMethod_; }
+  void SetRenderMethod(int method) { renderMethod_ = method; }
+  int IrqType() const { return irqType_; }
+  void SetIrqType(int type) { irqType_ = type; }
+  bool FrameIrqEnabled() const { return frameIrq_ != 0; }
+  int VideoMode() const { return videoMode_; }
+
+  // The render buffer the picture unit draws into; the machine has its own
+  // until the host attaches another (of kRenderBufferBytes).
+  uint8_t* RenderBuffer() { return renderBuffer_; }
+  void AttachRenderBuffer(uint8_t* buffer);
+
+  // Stored by the game start for the game driver before the first frame.
+  int32_t FormationPairValue() const { return formationPairValue_; }
+  void SetFormationPairValue(int32_t value) { formationPairValue_ = value; }
+  uint8_t ControlByte() const { return controlByte_; }
+  void SetControlByte(uint8_t value) { controlByte_ = value; }
+
+  uint64_t ScheduledCycles() const { return scheduledCycles_; }
+  uint64_t ExecutedCycles() const { return executedCycles_; }
+
+ private:
+  // The implementation adds what it needs below; the public interface above is
+  // what the other components and the host use.
+  std::unique_ptr<CMemoryMap> memory_;
+  std::unique_ptr<CCpu> cpu_;
+  std::unique_ptr<CPictureUnit> pictureUnit_;
+  std::unique_ptr<CSoundUnit> soundUnit_;
+  std::unique_ptr<CControllerPorts> controllerPorts_;
+  std::unique_ptr<CCartridge> cartridge_;
+  std::unique_ptr<CMapper> mapper_;
+  MachineSettings settings_;
+
+  int32_t formationPairValue_ = 0;
+  uint8_t controlByte_ = 0;
+
+  GameOptions defaultOptions_;
+  GameOptions loadedOptions_;
+  int frameIrq_ = 1;
+  int currentScanline_ = 0;
+  int irqType_ = 0;
+  int videoMode_ = 0;
+  int renderMethod_ = 3;
+  uint64_t scheduledCycles_ = 0;
+  uint64_t executedCycles_ = 0;
+
+  std::unique_ptr<uint8_t[]> ownRenderBuffer_;
+  uint8_t* renderBuffer_ = nullptr;
+};
+
+}  // namespace qgu::core

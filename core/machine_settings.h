@@ -1,0 +1,40 @@
+#pragma once
+// The settings the machine and its components read. The host fills them from
+// its configuration file; tests and the headless runner use the defaults.
+
+#include <array>
+#include <cstdint>
+#include <functional>
+
+namespace qgu::core {
+
+struct MachineSettings {
+  // Picture
+  bool spriteMax = true;  // draw every sprite of a line, not just eight
+  bool leftClip = true;
+  // Sound
+  bool soundEnable = true;
+  int samplingRate = 22050;
+  int samplingBits = 8;
+  std::array<int, 16> volume = {100, 100, 100, 100, 100, 100, 100, 100,
+                                100, 100, 100, 100, 100, 100, 100, 100};
+  bool disableVolumeEffect = false;
+  bool changeTone = false;
+  // Controllers
+  bool fourPlayer = true;
+  std::array<std::array<int, 2>, 4> turboSpeed = {};  // per pad: A, B (0..3)
+};
+
+// Per-cartridge emulation options (loaded from "GameOption.ini" by the host).
+struct GameOptions {
+  int renderMethod = 3;
+  int irqType = 1;
+  int frameIrq = 1;
+  int videoMode = 0;
+};
+
+// Called during construction with the cartridge id (the program-ROM CRC, 0 here)
+// and the current options, which it may overwrite.
+using GameOptionLoader = std::function<void(uint32_t cartridgeId, GameOptions& options)>;
+
+}  // namespace qgu::core

@@ -1,0 +1,1 @@
+// Placeholder: the driver library is filled by game preparation.
