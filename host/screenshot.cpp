@@ -1,0 +1,249 @@
+#include "host/screenshot.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <fstream>
+#include <system_error>
+
+namespace qgu::host {
+namespace {
+
+constexpr std::size_t kBmpHeaderBytes = 14 + 40;
+constexpr std::size_t kBmpColorTableEntries = 256;
+constexpr std::size_t kBmpPixelOffset = kBmpHeaderBytes + kBmpColorTableEntries * 4;
+
+void PutLe16(std::vector<uint8_t>& out, uint32_t value) {
+  out.push_back(static_cast<uint8_t>(value));
+  out.push_back(static_cast<uint8_t>(value >> 8));
+}
+
+void PutLe32(std::vector<uint8_t>& out, uint32_t value) {
+  PutLe16(out, value & 0xFFFF);
+  PutLe16(out, value >> 16);
+}
+
+void PutBe32(std::vector<uint8_t>& out, uint32_t value) {
+  for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<uint8_t>(value >> shift));
+}
+
+const uint8_t* VisibleRow(const uint8_t* renderBuffer, int row) {
+  return renderBuffer + row * kRenderBufferLineBytes + kRenderBufferFirstPixel;
+}
+
+constexpr std::array<uint32_t, 256> BuildCrcTable() {
+  std::array<uint32_t, 256> table{};
+  for (uint32_t n = 0; n < 256; ++n) {
+    uint32_t c = n;
+    for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+    table[n] = c;
+  }
+  return table;
+}
+
+constexpr std::array<uint32_t, 256> kCrcTable = BuildCrcTable();
+
+uint32_t Crc32(const uint8_t* data, std::size_t size) {
+  uint32_t crc = 0xFFFFFFFFu;
+  for (std::size_t i = 0; i < size; ++i) crc = kCrcTable[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
+  return crc ^ 0xFFFFFFFFu;
+}
+
+uint32_t Adler32(const std::vector<uint8_t>& data) {
+  uint32_t a = 1, b = 0;
+  for (uint8_t byte : data) {
+    a = (a + byte) % 65521;
+    b = (b + a) % 65521;
+  }
+  return (b << 16) | a;
+}
+
+// A zlib stream of "stored" (uncompressed) deflate blocks.
+std::vector<uint8_t> ZlibStored(const std::vector<uint8_t>& data) {
+  constexpr std::size_t kMaxBlock = 65535;
+  std::vector<uint8_t> out = {0x78, 0x01};
+  std::size_t pos = 0;
+  do {
+    const std::size_t length = std::min(kMaxBlock, data.size() - pos);
+    const bool last = pos + length == data.size();
+    out.push_back(last ? 1 : 0);
+    PutLe16(out, static_cast<uint32_t>(length));
+    PutLe16(out, static_cast<uint32_t>(~length & 0xFFFF));
+    out.insert(out.end(), data.begin() + static_cast<std::ptrdiff_t>(pos),
+               data.begin() + static_cast<std::ptrdiff_t>(pos + length));
+    pos += length;
+  } while (pos < data.size());
+  PutBe32(out, Adler32(data));
+  return out;
+}
+
+void PutPngChunk(std::vector<uint8_t>& out, const char (&type)[5], const std::vector<uint8_t>& body) {
+  PutBe32(out, static_cast<uint32_t>(body.size()));
+  const std::size_t typeStart = out.size();
+  out.insert(out.end(), type, type + 4);
+  out.insert(out.end(), body.begin(), body.end());
+  PutBe32(out, Crc32(out.data() + typeStart, out.size() - typeStart));
+}
+
+bool EndsWithPng(const std::filesystem::path& path) {
+  std::string extension = path.extension().string();
+  std::transform(extension.begin(), extension.end(), extension.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return extension == ".png";
+}
+
+std::string WithForwardSlashes(std::string_view path) {
+  std::string text(path);
+  std::replace(text.begin(), text.end(), '\\', '/');
+  return text;
+}
+
+}  // namespace
+
+std::vector<uint8_t> EncodeBmp(const uint8_t* renderBuffer, const NesPalette& palette) {
+  std::vector<uint8_t> out;
+  out.reserve(kScreenshotBmpBytes);
+  out.push_back('B');
+  out.push_back('M');
+  PutLe32(out, static_cast<uint32_t>(kScreenshotBmpBytes));
+  PutLe32(out, 0);  // two reserved words
+  PutLe32(out, static_cast<uint32_t>(kBmpPixelOffset));
+  PutLe32(out, 40);
+  PutLe32(out, kScreenWidth);
+  PutLe32(out, kScreenHeight);  // positive height: bottom row first
+  PutLe16(out, 1);
+  PutLe16(out, 8);
+  for (int field = 0; field < 3; ++field) PutLe32(out, 0);  // no compression, image size, x resolution
+  PutLe32(out, 0);                                          // y resolution
+  PutLe32(out, static_cast<uint32_t>(kBmpColorTableEntries));
+  PutLe32(out, 0);
+  // Render values are six bits; the upper entries repeat the palette so a
+  // stray high bit still shows the intended colour.
+  for (std::size_t i = 0; i < kBmpColorTableEntries; ++i) {
+    const RgbColor color = palette[i % kNesColorCount];
+    out.insert(out.end(), {color.blue, color.green, color.red, 0});
+  }
+  for (int row = kScreenHeight - 1; row >= 0; --row) {
+    const uint8_t* pixels = VisibleRow(renderBuffer, row);
+    out.insert(out.end(), pixels, pixels + kScreenWidth);
+  }
+  return out;
+}
+
+std::vector<uint8_t> EncodePng(const uint8_t* renderBuffer, const NesPalette& palette) {
+  std::vector<uint8_t> out = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+
+  std::vector<uint8_t> header;
+  PutBe32(header, kScreenWidth);
+  PutBe32(header, kScreenHeight);
+  header.insert(header.end(), {8, 3, 0, 0, 0});  // 8-bit indexed colour, no interlace
+  PutPngChunk(out, "IHDR", header);
+
+  std::vector<uint8_t> colors;
+  for (const RgbColor& color : palette) colors.insert(colors.end(), {color.red, color.green, color.blue});
+  PutPngChunk(out, "PLTE", colors);
+
+  std::vector<uint8_t> scanlines;
+  scanlines.reserve(static_cast<std::size_t>(kScreenHeight) * (kScreenWidth + 1));
+  for (int row = 0; row < kScreenHeight; ++row) {
+    scanlines.push_back(0);  // filter: none
+    const uint8_t* pixels = VisibleRow(renderBuffer, row);
+    for (int x = 0; x < kScreenWidth; ++x) scanlines.push_back(pixels[x] & 0x3F);
+  }
+  PutPngChunk(out, "IDAT", ZlibStored(scanlines));
+  PutPngChunk(out, "IEND", {});
+  return out;
+}
+
+ScreenshotResult WriteScreenshotFile(const std::filesystem::path& path, const uint8_t* renderBuffer,
+                                     const NesPalette& palette) {
+  ScreenshotResult result;
+  result.path = path;
+  if (renderBuffer == nullptr) {
+    result.error = "no picture to save";
+    return result;
+  }
+  const std::vector<uint8_t> bytes = EndsWithPng(path) ? EncodePng(renderBuffer, palette)
+                                                       : EncodeBmp(renderBuffer, palette);
+  {
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    if (!file) {
+      result.error = "cannot create " + path.string();
+      return result;
+    }
+    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    file.close();
+    result.ok = !file.fail();
+  }
+  if (!result.ok) {
+    result.error = "cannot write " + path.string();
+    std::error_code ignored;
+    std::filesystem::remove(path, ignored);
+  }
+  return result;
+}
+
+LocalTimeStamp CurrentLocalTime() {
+  const auto now = std::chrono::system_clock::now();
+  const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+  const auto sinceEpoch = now.time_since_epoch();
+  const auto millis = std::chrono::duration_cast<std::chrono::milliseconds>(sinceEpoch) -
+                      std::chrono::duration_cast<std::chrono::seconds>(sinceEpoch);
+  std::tm local{};
+  localtime_r(&seconds, &local);
+  return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,        local.tm_hour,
+          local.tm_min,         local.tm_sec,     static_cast<int>(millis.count())};
+}
+
+std::string ScreenshotFileName(std::string_view cartridgeName, const LocalTimeStamp& time) {
+  // A separator in the name would place the file in another folder.
+  std::string name(cartridgeName);
+  std::replace(name.begin(), name.end(), '/', '_');
+  std::replace(name.begin(), name.end(), '\\', '_');
+  char stamp[64];
+  std::snprintf(stamp, sizeof stamp, " %04d%02d%02d%02d%02d%02d%01d.bmp", time.year, time.month, time.day,
+                time.hour, time.minute, time.second, (time.millisecond / 100) % 10);
+  return name + stamp;
+}
+
+std::filesystem::path MakeAbsolute(std::string_view path, const std::filesystem::path& base) {
+  const std::filesystem::path given(WithForwardSlashes(path));
+  if (given.is_absolute()) return given;
+  return (base / given).lexically_normal();
+}
+
+std::filesystem::path JoinPath(const std::filesystem::path& folderPath, std::string_view fileName,
+                               std::string_view extension) {
+  const std::string folder = folderPath.string();
+  const std::size_t lastSeparator = folder.find_last_of('/');
+  std::string joined = lastSeparator == std::string::npos ? std::string() : folder.substr(0, lastSeparator + 1);
+  joined.append(fileName);
+  joined.append(extension);
+  return joined;
+}
+
+ScreenshotResult TakeScreenshot(const ScreenshotPlace& place, const LocalTimeStamp& time,
+                                const uint8_t* renderBuffer, const NesPalette& palette) {
+  const std::string fileName = ScreenshotFileName(place.cartridgeName, time);
+  std::filesystem::path folder = place.imagePath;  // the join keeps only its folder
+  if (place.snapshotPathUse) {
+    std::string configured = MakeAbsolute(place.snapshotPath, place.currentDirectory).string();
+    // The setting names a folder even when written without a final separator.
+    if (configured.empty() || configured.back() != '/') configured.push_back('/');
+    folder = configured;
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (error && !std::filesystem::is_directory(folder)) {
+      ScreenshotResult result;
+      result.path = folder;
+      result.error = "cannot create folder " + folder.string() + ": " + error.message();
+      return result;
+    }
+  }
+  return WriteScreenshotFile(JoinPath(folder, fileName), renderBuffer, palette);
+}
+
+}  // namespace qgu::host
