@@ -1,0 +1,118 @@
+#pragma once
+// Where the football cartridge keeps its team data: file offsets into the
+// iNES image (header included), the fixed points game preparation writes to,
+// and the byte budgets those fixed points leave for each group of teams.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+namespace qgu::cartridge {
+
+inline constexpr int kTeamCount = 28;
+inline constexpr int kPlayersPerTeam = 30;
+
+inline constexpr size_t kImageBytes = 393'232;
+inline constexpr size_t kHeaderBytes = 16;
+inline constexpr std::array<uint8_t, kHeaderBytes> kHeader = {
+    'N', 'E', 'S', 0x1A, 16, 16, 0x42, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+
+inline constexpr size_t kGameCheckOffset = 0x3C139;
+inline constexpr std::array<uint8_t, 7> kGameCheck = {'Z', 'E', 'M', 'R', 'A', 'T', 'H'};
+
+// Pointers into banks 0 and 1 ($8000) and into bank 15 seen at $A000.
+inline constexpr uint16_t kPlayerPointerBias = 0x7FF0;   // CPU address = offset + bias
+inline constexpr uint32_t kTextPointerBias = 0x14010;    // word = offset - bias
+
+// Team tables: entry of team n at base + n * stride.
+struct TeamTable {
+  size_t base;
+  size_t stride;
+  constexpr size_t Of(int team) const { return base + static_cast<size_t>(team) * stride; }
+};
+
+inline constexpr TeamTable kPlayerTablePointers{0x10, 2};
+inline constexpr TeamTable kPlayerPointers{0x48, 60};
+inline constexpr size_t kEndOfEntriesPointer = 0x6D8;  // just past team 27's last entry
+inline constexpr size_t kFirstEntry = 0x6DA;
+inline constexpr uint8_t kEntriesEnd = 0xFF;
+inline constexpr TeamTable kAttributes{0x3010, 117};
+inline constexpr size_t kAttributesPerTeam = 117;
+inline constexpr TeamTable kPlaybooks{0x1D310, 4};
+inline constexpr TeamTable kAbbreviationPointers{0x1FC10, 2};
+inline constexpr TeamTable kAbbreviationTexts{0x1FD00, 4};
+inline constexpr size_t kAbbreviationLength = 4;
+inline constexpr TeamTable kCityPointers{0x1FC50, 2};
+inline constexpr TeamTable kNicknamePointers{0x1FC90, 2};
+inline constexpr TeamTable kUniformColours{0x2C2E4, 10};
+inline constexpr TeamTable kColourCopies{0x342D8, 8};
+
+// Cities run from here to the first nickname; nicknames to the end of bank 15.
+inline constexpr size_t kCityTextsStart = 0x1FD7C;
+inline constexpr size_t kNicknameTextsStart = 0x1FE77;
+inline constexpr size_t kTextBankEnd = 0x20010;
+
+// The only places team data may go; the program image leaves them zero.
+struct Area {
+  size_t first;
+  size_t last;  // inclusive
+};
+inline constexpr std::array<Area, 5> kTeamDataAreas = {{
+    {0x10, 0x3CDB},       // pointer tables, name entries, attributes (banks 0, 1)
+    {0x1D310, 0x1D37F},   // playbooks (bank 14)
+    {0x1FC10, 0x2000F},   // text pointers and texts (bank 15)
+    {0x2C2E4, 0x2C3FB},   // uniform colours (bank 22)
+    {0x342D8, 0x343B7},   // colour copy, 8 bytes for each of the 28 teams (bank 26)
+}};
+
+// A run of teams whose texts and player entries start at fixed points; the
+// next group's fixed points close it. The last group ends at the limits below.
+struct TeamGroup {
+  int firstTeam;
+  int lastTeam;
+  size_t cityStart;
+  size_t nicknameStart;
+  size_t entryStart;
+};
+inline constexpr std::array<TeamGroup, 6> kTeamGroups = {{
+    {0, 6, 0x1FD7C, 0x1FE77, 0x06DA},
+    {7, 13, 0x1FDBA, 0x1FEA2, 0x1086},
+    {14, 16, 0x1FDF7, 0x1FED4, 0x1A70},
+    {17, 19, 0x1FE15, 0x1FEE8, 0x1EB1},
+    {20, 24, 0x1FE29, 0x1FEFD, 0x22EB},
+    {25, 27, 0x1FE58, 0x1FF1F, 0x29F1},
+}};
+inline constexpr size_t kLastCityEnd = kNicknameTextsStart;  // team 27's city ends by here
+inline constexpr size_t kLastNicknameEnd = kTextBankEnd;
+inline constexpr size_t kLastEntryEnd = kAttributes.base - 1;  // room for the 0xFF
+
+// Formation a cartridge team plays: 3 single-back, 4 four receivers, 2 pro set.
+constexpr int FormationOfTeam(int team) {
+  if (team == 12 || team == 14 || team == 17) return 3;
+  if (team == 7 || team == 20 || team == 27) return 4;
+  return 2;
+}
+
+// Roster groups: which extra ratings a player has and how many attribute bytes.
+enum class RosterGroup { kQuarterback, kBackOrReceiver, kLineman, kDefender, kKicker };
+
+constexpr RosterGroup GroupOfPlayer(int index) {
+  if (index <= 1) return RosterGroup::kQuarterback;
+  if (index <= 11) return RosterGroup::kBackOrReceiver;
+  if (index <= 16) return RosterGroup::kLineman;
+  if (index <= 27) return RosterGroup::kDefender;
+  return RosterGroup::kKicker;
+}
+
+constexpr size_t ExtraRatingCount(RosterGroup group) {
+  switch (group) {
+    case RosterGroup::kQuarterback: return 4;
+    case RosterGroup::kLineman: return 0;
+    default: return 2;
+  }
+}
+
+// Three common bytes (two rating pairs and skin) plus one byte per rating pair.
+constexpr size_t AttributeBytes(RosterGroup group) { return 3 + ExtraRatingCount(group) / 2; }
+
+}  // namespace qgu::cartridge

@@ -1,1 +1,0 @@
-// Placeholder: the driver library is filled by game preparation.
