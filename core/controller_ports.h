@@ -23,6 +23,8 @@ enum HostButton : int {
 
 class CControllerPorts {
  public:
+  static constexpr int kPads = 4;
+
   explicit CControllerPorts(CMachine& machine);
   virtual ~CControllerPorts();
 
@@ -36,9 +38,29 @@ class CControllerPorts {
   uint8_t Read(uint16_t address);  // $4016 / $4017
   void Write(uint16_t address, uint8_t data);
 
+  // The sampled pad bytes of the current frame.
+  uint8_t PadByte(int pad) const { return pad_[pad & 3]; }
+
+  // Shift registers and strobe, for snapshots.
+  struct ShiftState {
+    uint32_t shift[kPads];
+    bool strobe;
+  };
+  ShiftState GetShiftState() const;
+  void SetShiftState(const ShiftState& state);
+
  private:
+  uint8_t SamplePad(int pad, bool pressA);
+  bool TurboStep(int pad, int which, bool held);
+  void Latch();
+
+  uint32_t shift_[kPads] = {};
   CMachine& machine_;
-  // The implementation adds its state here.
+  uint8_t pad_[kPads] = {};
+  uint8_t microphone_ = 0;
+  int turboCounter_[kPads][2] = {};
+  bool strobe_ = false;
+  uint16_t hostButtons_[kPads] = {};
 };
 
 }  // namespace qgu::core

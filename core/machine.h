@@ -125,18 +125,44 @@ class CMachine {
 
   uint64_t ScheduledCycles() const { return scheduledCycles_; }
   uint64_t ExecutedCycles() const { return executedCycles_; }
+  // Snapshots restore the two counts.
+  void SetCycleCounts(uint64_t scheduled, uint64_t executed) {
+    scheduledCycles_ = scheduled;
+    executedCycles_ = executed;
+  }
+
+  // The profiling ports $401C-$401F: a program brackets code with writes and
+  // reads the cycle counts back through a debugger or a test.
+  struct Profiling {
+    int32_t start = 0;
+    int32_t last = 0;
+    int32_t total = 0;
+    int32_t count = 0;
+    int32_t start2 = 0;
+    int32_t elapsed = 0;
+  };
+  const Profiling& ProfilingCounters() const { return profiling_; }
+
+  int BatteryRamSize() const { return batteryRamSize_; }
+  void SetVideoMode(int mode);
 
  private:
+  void DrawLine(int line, bool draw);
+  void RunFrameLine(int method, int line, bool draw);
+  void RunFrameTileLine(int line, bool draw);
+  void RunVblankLine(int method, int line);
+  void ApplyCartridgeMemory();
+
   // The implementation adds what it needs below; the public interface above is
   // what the other components and the host use.
   std::unique_ptr<CMemoryMap> memory_;
+  MachineSettings settings_;
   std::unique_ptr<CCpu> cpu_;
   std::unique_ptr<CPictureUnit> pictureUnit_;
   std::unique_ptr<CSoundUnit> soundUnit_;
   std::unique_ptr<CControllerPorts> controllerPorts_;
   std::unique_ptr<CCartridge> cartridge_;
   std::unique_ptr<CMapper> mapper_;
-  MachineSettings settings_;
 
   int32_t formationPairValue_ = 0;
   uint8_t controlByte_ = 0;
@@ -145,6 +171,8 @@ class CMachine {
   GameOptions loadedOptions_;
   int frameIrq_ = 1;
   int currentScanline_ = 0;
+  Profiling profiling_;
+  int batteryRamSize_ = 8192;
   int irqType_ = 0;
   int videoMode_ = 0;
   int renderMethod_ = 3;

@@ -55,8 +55,9 @@ struct CMemoryMap {
   uint16_t ppuV = 0;
   uint8_t ppuFineX = 0;
 
-  const uint8_t* programRom = nullptr;
-  const uint8_t* characterRom = nullptr;
+  // Owned by the cartridge; the page tables point into them.
+  uint8_t* programRom = nullptr;
+  uint8_t* characterRom = nullptr;
   // 1 until a cartridge is attached, so bank arithmetic never divides by zero.
   int32_t program8kCount = 1, program16kCount = 1, program32kCount = 1;
   int32_t character1kCount = 1, character2kCount = 1, character4kCount = 1, character8kCount = 1;

@@ -7,9 +7,21 @@
 namespace qgu::core {
 
 class CMachine;
+class CMapper;
+class CSoundUnit;
+struct CMemoryMap;
+
+// Status flag bits.
+enum CpuFlag : uint8_t {
+  kFlagC = 0x01, kFlagZ = 0x02, kFlagI = 0x04, kFlagD = 0x08,
+  kFlagB = 0x10, kFlagR = 0x20, kFlagV = 0x40, kFlagN = 0x80,
+};
 
 class CCpu {
  public:
+  static constexpr int kInterruptCycles = 6;
+  static constexpr int kSpriteDmaStall = 514;
+
   explicit CCpu(CMachine& machine);
   virtual ~CCpu();
 
@@ -21,7 +33,7 @@ class CCpu {
   void RaiseNmi();
   void RaiseIrq();  // dropped while the I flag is set
   void AddDmaStall(int cycles);
-  int32_t TotalCycles() const;
+  int32_t TotalCycles() const { return total_; }
 
   // Register set and counters, for snapshots and tests.
   struct Registers {
@@ -35,8 +47,21 @@ class CCpu {
   void SetRegisters(const Registers& registers);
 
  private:
+  uint8_t BusRead(uint16_t address);
+  void BusWrite(uint16_t address, uint8_t data);
+
   CMachine& machine_;
-  // The implementation adds its state here.
+  CSoundUnit* soundUnit_ = nullptr;
+  CMapper* mapper_ = nullptr;
+  CMemoryMap* memory_ = nullptr;
+
+  uint16_t pc_ = 0;
+  uint8_t a_ = 0, p_ = 0x22, x_ = 0, y_ = 0, s_ = 0xFF;
+  uint8_t pending_ = 0;
+  int32_t total_ = 0;
+  int32_t dmaStall_ = 0;
+  uint8_t* stack_ = nullptr;
+  uint8_t zeroNegative_[256] = {};
 };
 
 }  // namespace qgu::core

@@ -1,0 +1,71 @@
+#pragma once
+// Runs a public test program on a machine built with the test-program mapper
+// factory (NROM as well as MMC3), presses buttons, and reads the results the
+// programs leave in memory.
+//
+//   CTestRomRunner rom(TestRomPath("instr_test-v5/01-basics.nes"));
+//   EXPECT_EQ(rom.RunUntilDone(3000), 0) << rom.Text();
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/machine.h"
+#include "core/machine_settings.h"
+
+namespace qgu::testsupport {
+
+// Path of a file under the shared test-program folder.
+std::string TestRomPath(const std::string& relative);
+
+// The whole file; throws std::runtime_error when it cannot be read.
+std::vector<uint8_t> ReadBinaryFile(const std::string& path);
+
+// Host button mask (core::HostButton bits) from text such as "A", "START",
+// "A+RIGHT"; names: UP DOWN LEFT RIGHT A B SELECT START. Returns -1 for an
+// unknown name.
+int ParseButtons(const std::string& text);
+
+class CTestRomRunner {
+ public:
+  // Status values of the $6000 protocol.
+  static constexpr int kRunning = 0x80;
+  static constexpr int kNeedsReset = 0x81;
+  static constexpr int kTimedOut = -1;
+
+  explicit CTestRomRunner(const std::string& path, const core::MachineSettings& settings = {});
+  explicit CTestRomRunner(const std::vector<uint8_t>& image, const core::MachineSettings& settings = {});
+
+  core::CMachine& Machine() { return *machine_; }
+
+  // Runs frames with the held buttons sampled before each one.
+  void RunFrames(int frames, bool draw = true);
+  // Holds host buttons (core::HostButton bits) on a pad until changed.
+  void Hold(int pad, uint16_t hostButtons);
+  // Holds buttons for `frames` frames, then releases them.
+  void Press(uint16_t hostButtons, int frames = 1, int pad = 0);
+
+  // The $6000 protocol of the newer programs.
+  bool HasSignature() const;  // $6001-$6003 = DE B0 61
+  int Status() const;         // $6000
+  std::string Text() const;   // zero-terminated text from $6004
+  // Runs until the status is final (0x00-0x7F), pressing reset when asked;
+  // returns the status or kTimedOut after maxFrames frames.
+  int RunUntilDone(int maxFrames);
+
+  // The older programs keep their result in a zero-page byte.
+  uint8_t Peek(uint16_t address) const { return machine_->PeekByte(address); }
+  // Runs until the byte at `address` becomes nonzero; returns it, or
+  // kTimedOut after maxFrames frames.
+  int RunUntilNonzero(uint16_t address, int maxFrames);
+
+  int FramesRun() const { return frames_; }
+
+ private:
+  std::unique_ptr<core::CMachine> machine_;
+  uint16_t held_[4] = {};
+  int frames_ = 0;
+};
+
+}  // namespace qgu::testsupport
