@@ -1,24 +1,452 @@
-// Placeholder until the picture unit is written: registers read as open bus.
 #include "core/ppu/picture_unit.h"
 
+#include <array>
+#include <cstring>
+
+#include "core/cpu/cpu.h"
+#include "core/machine.h"
+#include "core/mappers/mapper.h"
+#include "core/memory_map.h"
+
 namespace qgu::core {
+namespace {
+
+enum Register : int { kControl = 0, kMask = 1, kStatus = 2, kSpriteAddress = 3 };
+
+enum ControlBit : uint8_t {
+  kIncrement32 = 0x04,
+  kSpritePatterns1000 = 0x08,
+  kBackgroundPatterns1000 = 0x10,
+  kTallSprites = 0x20,
+  kNmiEnable = 0x80,
+};
+
+enum MaskBit : uint8_t {
+  kShowBackgroundLeft = 0x02,
+  kShowSpritesLeft = 0x04,
+  kShowBackground = 0x08,
+  kShowSprites = 0x10,
+  kRenderingOn = kShowBackground | kShowSprites,
+};
+
+enum StatusBit : uint8_t { kSpriteOverflow = 0x20, kSprite0Hit = 0x40, kVerticalBlank = 0x80 };
+
+constexpr int kSpriteCount = 64;
+constexpr int kSpritesPerLine = 8;
+constexpr int kVisibleLines = 240;
+constexpr int kTileCpuCycles = 32;
+constexpr int kLineCpuCycles = 1024;
+
+constexpr std::array<uint8_t, 256> BuildBitReversal() {
+  std::array<uint8_t, 256> table{};
+  for (int n = 0; n < 256; ++n) {
+    int reversed = 0;
+    for (int bit = 0; bit < 8; ++bit)
+      if (n & (1 << bit)) reversed |= 0x80 >> bit;
+    table[n] = static_cast<uint8_t>(reversed);
+  }
+  return table;
+}
+
+// One pattern plane spread over eight bytes: byte i (little-endian) holds the
+// plane's bit for pixel i, leftmost first. Two planes OR-ed (the high one
+// shifted by 1) give the eight 2-bit colours of a tile row at once.
+constexpr std::array<uint64_t, 256> BuildPlaneSpread() {
+  std::array<uint64_t, 256> table{};
+  for (int n = 0; n < 256; ++n) {
+    uint64_t spread = 0;
+    for (int pixel = 0; pixel < 8; ++pixel)
+      if (n & (0x80 >> pixel)) spread |= uint64_t{1} << (8 * pixel);
+    table[n] = spread;
+  }
+  return table;
+}
+
+constexpr std::array<uint8_t, 256> kBitReversal = BuildBitReversal();
+constexpr std::array<uint64_t, 256> kPlaneSpread = BuildPlaneSpread();
+
+inline uint8_t ColorOf(uint64_t colors, int pixel) { return static_cast<uint8_t>(colors >> (8 * pixel)) & 3; }
+
+// Row `row` of a sprite is on `line` when 0 <= row < height.
+inline int SpriteRow(int line, const uint8_t* sprite) { return line - sprite[0] - 1; }
+
+}  // namespace
 
 CPictureUnit::CPictureUnit(CMachine& machine) : machine_(machine) {}
 CPictureUnit::~CPictureUnit() = default;
-void CPictureUnit::Reset() {}
-void CPictureUnit::SetScreenBuffer(uint8_t*) {}
-uint8_t CPictureUnit::ReadRegister(uint16_t) { return 0; }
-void CPictureUnit::WriteRegister(uint16_t, uint8_t) {}
-void CPictureUnit::SpriteDma(uint8_t) {}
-void CPictureUnit::SetRenderLine(int) {}
-void CPictureUnit::FrameStart() {}
-void CPictureUnit::LineNext() {}
-void CPictureUnit::LineStart() {}
-void CPictureUnit::RenderLine(int, bool, bool) {}
-void CPictureUnit::DummyLine(int) {}
-bool CPictureUnit::Sprite0Possible(int) const { return false; }
-void CPictureUnit::VBlankStart() {}
-void CPictureUnit::VBlankEnd() {}
-uint8_t CPictureUnit::IsRenderingOn() const { return 0; }
+
+CMemoryMap& CPictureUnit::Memory() const { return machine_.Memory(); }
+
+void CPictureUnit::Reset() {
+  CMemoryMap& memory = Memory();
+  memory.ppuRegister[kControl] = 0;
+  memory.ppuRegister[kMask] = 0;
+  memory.ppuToggle = 0;
+  memory.ppuReadBuffer = 0xFF;
+  memory.ppuT = 0;
+  memory.ppuV = 0;
+  memory.ppuFineX = 0;
+  fineY_ = 0;
+  shift_ = 0;
+  if (screen_ != nullptr) std::memset(screen_, 0x3F, kLineBytes * kVisibleLines);
+}
+
+void CPictureUnit::SetScreenBuffer(uint8_t* buffer) {
+  screen_ = buffer;
+  line_ = screen_ != nullptr && scanline_ >= 0 && scanline_ < kVisibleLines ? screen_ + kLineBytes * scanline_
+                                                                              : nullptr;
+}
+
+// ---------------------------------------------------------------- registers
+
+uint8_t CPictureUnit::ReadRegister(uint16_t address) {
+  CMemoryMap& memory = Memory();
+  switch (address & 7) {
+    case 2: {
+      const uint8_t status = memory.ppuRegister[kStatus];
+      memory.ppuToggle = 0;
+      memory.ppuRegister[kStatus] = status & ~kVerticalBlank;
+      return status;
+    }
+    case 4:
+      return memory.spriteRam[memory.ppuRegister[kSpriteAddress]++];
+    case 7:
+      return ReadVideoMemory();
+    default:
+      return memory.ppuReadBuffer;
+  }
+}
+
+void CPictureUnit::WriteRegister(uint16_t address, uint8_t data) {
+  CMemoryMap& memory = Memory();
+  switch (address & 7) {
+    case 0: {
+      memory.ppuT = static_cast<uint16_t>((memory.ppuT & 0xF3FF) | ((data & 3) << 10));
+      const uint8_t old = memory.ppuRegister[kControl];
+      if ((data & kNmiEnable) && !(old & kNmiEnable) && (memory.ppuRegister[kStatus] & kVerticalBlank)) {
+        // The NMI follows the next instruction, as on the console.
+        machine_.Cpu().Execute(1);
+        machine_.Cpu().RaiseNmi();
+      }
+      memory.ppuRegister[kControl] = data;
+      break;
+    }
+    case 1:
+      memory.ppuRegister[kMask] = data;
+      break;
+    case 2:
+      break;
+    case 3:
+      memory.ppuRegister[kSpriteAddress] = data;
+      break;
+    case 4:
+      memory.spriteRam[memory.ppuRegister[kSpriteAddress]++] = data;
+      break;
+    case 5:
+      if (memory.ppuToggle == 0) {
+        memory.ppuT = static_cast<uint16_t>((memory.ppuT & 0xFFE0) | (data >> 3));
+        memory.ppuFineX = data & 7;
+      } else {
+        memory.ppuT = static_cast<uint16_t>((memory.ppuT & 0xFC1F) | ((data & 0xF8) << 2));
+        memory.ppuT = static_cast<uint16_t>((memory.ppuT & 0x8FFF) | ((data & 7) << 12));
+      }
+      memory.ppuToggle ^= 1;
+      break;
+    case 6:
+      if (memory.ppuToggle == 0) {
+        memory.ppuT = static_cast<uint16_t>((memory.ppuT & 0x00FF) | ((data & 0x3F) << 8));
+      } else {
+        memory.ppuT = static_cast<uint16_t>((memory.ppuT & 0xFF00) | data);
+        memory.ppuV = memory.ppuT;
+        machine_.Mapper().PatternAddressLatch(memory.ppuV);
+      }
+      memory.ppuToggle ^= 1;
+      break;
+    case 7:
+      WriteVideoMemory(data);
+      break;
+  }
+}
+
+void CPictureUnit::StepAddress() {
+  CMemoryMap& memory = Memory();
+  memory.ppuV = static_cast<uint16_t>(memory.ppuV + ((memory.ppuRegister[kControl] & kIncrement32) ? 32 : 1));
+}
+
+uint8_t CPictureUnit::ReadVideoMemory() {
+  CMemoryMap& memory = Memory();
+  uint16_t address = memory.ppuV & 0x3FFF;
+  const uint8_t buffered = memory.ppuReadBuffer;
+  StepAddress();
+  if (address >= 0x3F00) {
+    const uint8_t* palette = (address & 0x10) ? memory.spritePalette : memory.backgroundPalette;
+    return palette[address & 15];
+  }
+  if (address >= 0x3000) address &= 0x2FFF;
+  memory.ppuReadBuffer = memory.ppuPage[address >> 10][address & 0x3FF];
+  return buffered;
+}
+
+void CPictureUnit::WriteVideoMemory(uint8_t data) {
+  CMemoryMap& memory = Memory();
+  uint16_t address = memory.ppuV & 0x3FFF;
+  StepAddress();
+  if (address >= 0x3F00) {
+    WritePalette(address, data);
+    return;
+  }
+  if (address >= 0x3000) address &= 0xEFFF;
+  const int page = address >> 10;
+  if (memory.ppuPageType[page] != kPpuCharacterRom) memory.ppuPage[page][address & 0x3FF] = data;
+}
+
+void CPictureUnit::WritePalette(uint16_t address, uint8_t data) {
+  CMemoryMap& memory = Memory();
+  data &= 0x3F;
+  const int index = address & 15;
+  if (index == 0) {
+    memory.backgroundPalette[0] = data;
+    memory.spritePalette[0] = data;
+  } else {
+    ((address & 0x10) ? memory.spritePalette : memory.backgroundPalette)[index] = data;
+  }
+  // Colour 0 of every group is the backdrop.
+  const uint8_t backdrop = memory.backgroundPalette[0];
+  for (int group = 4; group < 16; group += 4) memory.backgroundPalette[group] = backdrop;
+  for (int group = 0; group < 16; group += 4) memory.spritePalette[group] = backdrop;
+}
+
+void CPictureUnit::SpriteDma(uint8_t page) {
+  CMemoryMap& memory = Memory();
+  const uint16_t base = static_cast<uint16_t>(page << 8);
+  for (int i = 0; i < 256; ++i) memory.spriteRam[i] = machine_.CpuRead(static_cast<uint16_t>(base + i));
+}
+
+// ---------------------------------------------------------- line operations
+
+void CPictureUnit::SetRenderLine(int line) {
+  scanline_ = line;
+  if (line >= 0 && line < kVisibleLines) line_ = screen_ != nullptr ? screen_ + kLineBytes * line : nullptr;
+}
+
+void CPictureUnit::TakeFineScroll() {
+  const CMemoryMap& memory = Memory();
+  shift_ = memory.ppuFineX;
+  fineY_ = (memory.ppuV >> 12) & 7;
+}
+
+void CPictureUnit::FrameStart() {
+  CMemoryMap& memory = Memory();
+  if (!(memory.ppuRegister[kMask] & kRenderingOn)) return;
+  memory.ppuV = memory.ppuT;
+  TakeFineScroll();
+}
+
+void CPictureUnit::LineStart() {
+  CMemoryMap& memory = Memory();
+  if (!(memory.ppuRegister[kMask] & kRenderingOn)) return;
+  memory.ppuV = static_cast<uint16_t>((memory.ppuV & ~0x41F) | (memory.ppuT & 0x41F));
+  TakeFineScroll();
+  machine_.Mapper().PatternAddressLatch(static_cast<uint16_t>(0x2000 + (memory.ppuV & 0xFFF)));
+}
+
+void CPictureUnit::LineNext() {
+  CMemoryMap& memory = Memory();
+  if (!(memory.ppuRegister[kMask] & kRenderingOn)) return;
+  uint16_t v = memory.ppuV;
+  if ((v & 0x7000) < 0x7000) {
+    v = static_cast<uint16_t>(v + 0x1000);
+  } else {
+    v &= 0x8FFF;
+    const int coarseY = v & 0x3E0;
+    if (coarseY == 0x3A0) {
+      v = static_cast<uint16_t>((v ^ 0x800) & ~0x3E0);  // row 29: next name table down
+    } else if (coarseY < 0x3E0) {
+      v = static_cast<uint16_t>(v + 0x20);
+    } else {
+      v &= ~0x3E0;  // rows 30 and 31 hold attributes: wrap within the table
+    }
+  }
+  memory.ppuV = v;
+  fineY_ = (v >> 12) & 7;
+}
+
+void CPictureUnit::VBlankStart() { Memory().ppuRegister[kStatus] |= kVerticalBlank; }
+
+void CPictureUnit::VBlankEnd() { Memory().ppuRegister[kStatus] &= 0x3F; }
+
+uint8_t CPictureUnit::IsRenderingOn() const { return Memory().ppuRegister[kMask] & kRenderingOn; }
+
+int CPictureUnit::SpriteHeight() const { return (Memory().ppuRegister[kControl] & kTallSprites) ? 16 : 8; }
+
+bool CPictureUnit::Sprite0Possible(int line) const {
+  const CMemoryMap& memory = Memory();
+  if ((memory.ppuRegister[kMask] & kRenderingOn) != kRenderingOn) return false;
+  if (memory.ppuRegister[kStatus] & kSprite0Hit) return false;
+  const int row = SpriteRow(line, memory.spriteRam);
+  return row >= 0 && row < SpriteHeight();
+}
+
+void CPictureUnit::DummyLine(int line) {
+  CMemoryMap& memory = Memory();
+  memory.ppuRegister[kStatus] &= ~kSpriteOverflow;
+  if (!(memory.ppuRegister[kMask] & kShowSprites) || line < 0 || line >= kVisibleLines) return;
+  const int height = SpriteHeight();
+  int found = 0;
+  for (int i = 0; i < kSpriteCount; ++i) {
+    const int row = SpriteRow(line, memory.spriteRam + 4 * i);
+    if (row >= 0 && row < height && ++found == kSpritesPerLine) {
+      memory.ppuRegister[kStatus] |= kSpriteOverflow;
+      return;
+    }
+  }
+}
+
+// ------------------------------------------------------------- line renderer
+
+void CPictureUnit::RenderLine(int line, bool noSpriteLimit, bool clipLeft) {
+  CMemoryMap& memory = Memory();
+  uint8_t* pixels = line_ != nullptr ? line_ : spareLine_;
+  const bool tileMode = machine_.RenderMethod() == kTileRenderMethod;
+  if (memory.ppuRegister[kMask] & kShowBackground) {
+    if (tileMode) {
+      DrawBackground<true>(pixels);
+    } else {
+      DrawBackground<false>(pixels);
+    }
+    if (clipLeft && !(memory.ppuRegister[kMask] & kShowBackgroundLeft)) {
+      std::memset(pixels + kFirstPixel, memory.backgroundPalette[0], 8);
+      backgroundMask_[0] = 0;
+    }
+  } else {
+    ClearBackground(pixels);
+    if (tileMode) machine_.RunCpu(kLineCpuCycles);
+  }
+  DrawSprites(line, noSpriteLimit, clipLeft, pixels);
+}
+
+void CPictureUnit::ClearBackground(uint8_t* line) {
+  std::memset(line, Memory().backgroundPalette[0], kLineBytes);
+  std::memset(backgroundMask_, 0, sizeof backgroundMask_);
+}
+
+template <bool kTileMode>
+void CPictureUnit::DrawBackground(uint8_t* line) {
+  CMemoryMap& memory = Memory();
+  uint8_t tileMasks[kMaskBytes] = {};
+  uint16_t v = memory.ppuV;
+  int patternBase = (memory.ppuRegister[kControl] & kBackgroundPatterns1000) ? 0x1000 : 0;
+  int lastPattern = -1;
+  int lastAttribute = -1;
+  uint8_t* out = line + kFirstPixel - shift_;
+
+  for (int tile = 0; tile < kTilesPerLine; ++tile, out += 8) {
+    if constexpr (kTileMode) {
+      if (tile > 0) {
+        // The CPU may move v or switch pattern tables between two fetches.
+        memory.ppuV = v;
+        machine_.RunCpu(kTileCpuCycles);
+        v = memory.ppuV;
+        patternBase = (memory.ppuRegister[kControl] & kBackgroundPatterns1000) ? 0x1000 : 0;
+      }
+    }
+    const uint8_t* nameTable = memory.ppuPage[8 + ((v >> 10) & 3)];
+    const int patternAddress = patternBase + nameTable[v & 0x3FF] * 16 + fineY_;
+    const uint8_t attributeByte = nameTable[0x3C0 + ((v >> 4) & 0x38) + ((v & 0x1F) >> 2)];
+    const int attribute = (attributeByte >> (((v & 0x40) >> 4) | (v & 2))) & 3;
+
+    if (patternAddress == lastPattern && attribute == lastAttribute) {
+      std::memcpy(out, out - 8, 8);
+      tileMasks[tile] = tileMasks[tile - 1];
+    } else {
+      const uint8_t* pattern = memory.ppuPage[patternAddress >> 10] + (patternAddress & 0x3FF);
+      const uint8_t low = pattern[0];
+      const uint8_t high = pattern[8];
+      const uint64_t colors = kPlaneSpread[low] | (kPlaneSpread[high] << 1);
+      const uint8_t* palette = memory.backgroundPalette + attribute * 4;
+      for (int pixel = 0; pixel < 8; ++pixel) out[pixel] = palette[ColorOf(colors, pixel)];
+      tileMasks[tile] = low | high;
+      lastPattern = patternAddress;
+      lastAttribute = attribute;
+    }
+
+    if ((v & 0x1F) == 0x1F) {
+      v ^= 0x41F;  // coarse x wraps into the next name table across
+    } else {
+      ++v;
+    }
+  }
+  memory.ppuV = v;
+
+  // Realign the tile masks to screen columns: the first tile starts fine x
+  // pixels left of the screen.
+  for (int column = 0; column < 32; ++column) {
+    const unsigned pair = (tileMasks[column] << 8) | tileMasks[column + 1];
+    backgroundMask_[column] = static_cast<uint8_t>((pair << shift_) >> 8);
+  }
+  backgroundMask_[32] = 0;
+  backgroundMask_[33] = 0;
+}
+
+void CPictureUnit::DrawSprites(int line, bool noSpriteLimit, bool clipLeft, uint8_t* pixels) {
+  CMemoryMap& memory = Memory();
+  uint8_t& status = memory.ppuRegister[kStatus];
+  status &= ~kSpriteOverflow;
+  if (line > kVisibleLines - 1 || !(memory.ppuRegister[kMask] & kShowSprites)) return;
+
+  const uint8_t control = memory.ppuRegister[kControl];
+  const int height = SpriteHeight();
+  const bool clipSprites = clipLeft && !(memory.ppuRegister[kMask] & kShowSpritesLeft);
+  const int patternTable = (control & kSpritePatterns1000) ? 256 : 0;
+  uint8_t claimed[kMaskBytes] = {};
+  int found = 0;
+
+  for (int i = 0; i < kSpriteCount; ++i) {
+    const uint8_t* sprite = memory.spriteRam + 4 * i;
+    int row = SpriteRow(line, sprite);
+    if (row < 0 || row >= height) continue;
+    ++found;
+
+    const uint8_t tile = sprite[1];
+    const uint8_t attribute = sprite[2];
+    const int x = sprite[3];
+    if (attribute & 0x80) row = height - 1 - row;
+    const int patternAddress = height == 16 ? ((tile & 1) * 256 + (tile & 0xFE)) * 16 + (row & 8) * 2 + (row & 7)
+                                            : (patternTable + tile) * 16 + row;
+    const uint8_t* pattern = memory.ppuPage[patternAddress >> 10] + (patternAddress & 0x3FF);
+    uint8_t low = pattern[0];
+    uint8_t high = pattern[8];
+    if (attribute & 0x40) {
+      low = kBitReversal[low];
+      high = kBitReversal[high];
+    }
+
+    // The sprite's opaque pixels over screen columns 8*column .. 8*column+15.
+    const int column = x >> 3;
+    const int offset = x & 7;
+    unsigned opaque = static_cast<unsigned>(low | high) << (8 - offset);
+    if (clipSprites && column == 0) opaque &= 0x00FF;
+    if (column == 31) opaque &= 0xFF00;  // past the right edge
+    const unsigned background = (backgroundMask_[column] << 8) | backgroundMask_[column + 1];
+    const unsigned taken = (claimed[column] << 8) | claimed[column + 1];
+
+    if (i == 0 && (opaque & background)) status |= kSprite0Hit;
+    unsigned visible = opaque & ~taken;
+    claimed[column] |= static_cast<uint8_t>(opaque >> 8);
+    claimed[column + 1] |= static_cast<uint8_t>(opaque);
+    if (attribute & 0x20) visible &= ~background;  // behind opaque background
+
+    if (visible != 0) {
+      const uint64_t colors = kPlaneSpread[low] | (kPlaneSpread[high] << 1);
+      const uint8_t* palette = memory.spritePalette + (attribute & 3) * 4;
+      uint8_t* out = pixels + kFirstPixel + x;
+      for (int pixel = 0; pixel < 8; ++pixel)
+        if (visible & (0x8000u >> (offset + pixel))) out[pixel] = palette[ColorOf(colors, pixel)];
+    }
+
+    if (found == kSpritesPerLine && !noSpriteLimit) break;
+  }
+  if (found >= kSpritesPerLine) status |= kSpriteOverflow;
+}
 
 }  // namespace qgu::core

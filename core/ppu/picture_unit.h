@@ -8,9 +8,13 @@
 namespace qgu::core {
 
 class CMachine;
+struct CMemoryMap;
 
 class CPictureUnit {
  public:
+  // The render method in which the unit itself runs CPU time tile by tile.
+  static constexpr int kTileRenderMethod = 4;
+
   explicit CPictureUnit(CMachine& machine);
   virtual ~CPictureUnit();
 
@@ -34,8 +38,34 @@ class CPictureUnit {
   uint8_t IsRenderingOn() const;  // $2001 & 0x18
 
  private:
+  static constexpr int kLineBytes = 272;
+  static constexpr int kFirstPixel = 8;
+  static constexpr int kTilesPerLine = 33;
+  static constexpr int kMaskBytes = 34;  // 32 for the screen, the rest padding
+
+  CMemoryMap& Memory() const;
+  void WritePalette(uint16_t address, uint8_t data);
+  void WriteVideoMemory(uint8_t data);
+  uint8_t ReadVideoMemory();
+  void StepAddress();
+  void TakeFineScroll();
+  template <bool kTileMode>
+  void DrawBackground(uint8_t* line);
+  void ClearBackground(uint8_t* line);
+  void DrawSprites(int line, bool noSpriteLimit, bool clipLeft, uint8_t* pixels);
+  int SpriteHeight() const;
+
   CMachine& machine_;
-  // The implementation adds its state here.
+  int fineY_ = 0;  // fine y of v for the line being drawn
+  int shift_ = 0;  // fine x of the line being drawn
+  uint8_t* screen_ = nullptr;
+  uint8_t* line_ = nullptr;
+  int scanline_ = 0;
+  // Opaque background pixels of the last drawn line, one bit a pixel, 8 screen
+  // columns a byte (bit 7 leftmost); sprites test priority and hits on it.
+  uint8_t backgroundMask_[kMaskBytes] = {};
+  // Drawn into when no screen is attached, so flags still come out right.
+  uint8_t spareLine_[kLineBytes] = {};
 };
 
 }  // namespace qgu::core

@@ -1,0 +1,338 @@
+// The line renderer: background tiles, sprites, priority, hits, clipping.
+#include <gtest/gtest.h>
+
+#include "ppu_test_machine.h"
+
+namespace qgu::core::testing {
+namespace {
+
+// Tiles of the test pattern table.
+enum Tile : int {
+  kBlank = 0,
+  kSolid1 = 1,      // every pixel colour 1
+  kSolid3 = 2,      // every pixel colour 3
+  kLeftDot2 = 3,    // leftmost pixel colour 2, rest transparent
+  kTopRow1 = 4,     // row 0 colour 1 only
+};
+
+constexpr uint8_t kBackdrop = 0x0F;
+
+class PictureRendererTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (int i = 0; i < 16; ++i) {
+      memory_.backgroundPalette[i] = i % 4 == 0 ? kBackdrop : static_cast<uint8_t>(0x20 + i);
+      memory_.spritePalette[i] = i % 4 == 0 ? kBackdrop : static_cast<uint8_t>(0x30 + i);
+    }
+    for (uint16_t table : {0x0000, 0x1000}) {
+      for (int row = 0; row < 8; ++row) {
+        nes_.SetTileRow(table, kSolid1, row, 0xFF, 0x00);
+        nes_.SetTileRow(table, kSolid3, row, 0xFF, 0xFF);
+        nes_.SetTileRow(table, kLeftDot2, row, 0x00, 0x80);
+      }
+      nes_.SetTileRow(table, kTopRow1, 0, 0xFF, 0x00);
+    }
+    for (int i = 0; i < 64; ++i) nes_.SetSprite(i, 0xF0, kBlank, 0, 0);  // all below the screen
+    nes_.Write(0x2001, 0x1E);
+  }
+
+  void SetNameTile(int column, int row, int tile, uint16_t table = 0x2000) {
+    nes_.Poke(static_cast<uint16_t>(table + row * 32 + column), static_cast<uint8_t>(tile));
+  }
+  static uint8_t Bg(int attribute, int color) { return static_cast<uint8_t>(0x20 + attribute * 4 + color); }
+  static uint8_t Sp(int attribute, int color) { return static_cast<uint8_t>(0x30 + attribute * 4 + color); }
+  bool Hit() const { return memory_.ppuRegister[2] & 0x40; }
+  bool Overflow() const { return memory_.ppuRegister[2] & 0x20; }
+
+  PpuTestMachine nes_;
+  CMemoryMap& memory_ = nes_.Memory();
+};
+
+// ------------------------------------------------------------------ background
+
+TEST_F(PictureRendererTest, AttributeQuadrantsChooseThePalette) {
+  for (int row : {0, 2})
+    for (int column : {0, 2}) SetNameTile(column, row, kSolid1);
+  nes_.Poke(0x23C0, 0b11'10'01'00);
+  nes_.DrawLine(1, 0);
+  EXPECT_EQ(nes_.Pixel(1, 0), Bg(0, 1));
+  EXPECT_EQ(nes_.Pixel(1, 7), Bg(0, 1));
+  EXPECT_EQ(nes_.Pixel(1, 8), kBackdrop);
+  EXPECT_EQ(nes_.Pixel(1, 16), Bg(1, 1));
+  nes_.DrawLine(2, 16);
+  EXPECT_EQ(nes_.Pixel(2, 0), Bg(2, 1));
+  EXPECT_EQ(nes_.Pixel(2, 16), Bg(3, 1));
+}
+
+TEST_F(PictureRendererTest, RepeatedTilesAndAttributeChangesBothShowRight) {
+  for (int column = 0; column < 32; ++column) SetNameTile(column, 0, kSolid3);
+  SetNameTile(5, 0, kLeftDot2);
+  nes_.Poke(0x23C1, 0x05);  // columns 4-7 of the top rows take palette 1
+  nes_.DrawLine(3, 0);
+  for (int x = 0; x < 32; ++x) EXPECT_EQ(nes_.Pixel(3, x), Bg(0, 3)) << x;
+  for (int x = 32; x < 40; ++x) EXPECT_EQ(nes_.Pixel(3, x), Bg(1, 3)) << x;
+  EXPECT_EQ(nes_.Pixel(3, 40), Bg(1, 2));
+  EXPECT_EQ(nes_.Pixel(3, 41), kBackdrop);
+  EXPECT_EQ(nes_.Pixel(3, 48), Bg(1, 3));
+  EXPECT_EQ(nes_.Pixel(3, 64), Bg(0, 3));
+  EXPECT_EQ(nes_.Pixel(3, 255), Bg(0, 3));
+}
+
+TEST_F(PictureRendererTest, FineXShiftsTheWholeLine) {
+  SetNameTile(1, 0, kLeftDot2);
+  nes_.DrawLine(4, 0, 3);
+  EXPECT_EQ(nes_.Pixel(4, 5), Bg(0, 2));
+  EXPECT_EQ(nes_.Pixel(4, 8), kBackdrop);
+}
+
+TEST_F(PictureRendererTest, CoarseXWrapsIntoTheNextNameTable) {
+  memory_.SetMirroring(kMirrorVertical);
+  SetNameTile(31, 0, kSolid1);
+  SetNameTile(0, 0, kSolid3, 0x2400);
+  nes_.DrawLine(5, 0, 31 * 8 + 2);
+  EXPECT_EQ(nes_.Pixel(5, 0), Bg(0, 1));
+  EXPECT_EQ(nes_.Pixel(5, 5), Bg(0, 1));
+  EXPECT_EQ(nes_.Pixel(5, 6), Bg(0, 3));
+  EXPECT_EQ(nes_.Pixel(5, 13), Bg(0, 3));
+  EXPECT_EQ(nes_.Pixel(5, 14), kBackdrop);
+}
+
+TEST_F(PictureRendererTest, FineYPicksThePatternRow) {
+  SetNameTile(0, 1, kTopRow1);
+  nes_.DrawLine(6, 8);
+  EXPECT_EQ(nes_.Pixel(6, 0), Bg(0, 1));
+  nes_.DrawLine(7, 9);
+  EXPECT_EQ(nes_.Pixel(7, 0), kBackdrop);
+}
+
+TEST_F(PictureRendererTest, BackgroundOffFillsTheLineWithTheBackdrop) {
+  SetNameTile(0, 0, kSolid1);
+  nes_.Write(0x2001, 0x10);
+  nes_.DrawLine(8, 0);
+  for (int i = 0; i < kRenderLineBytes; ++i) ASSERT_EQ(nes_.Screen()[8 * kRenderLineBytes + i], kBackdrop) << i;
+}
+
+TEST_F(PictureRendererTest, LeftClipHidesTheFirstEightBackgroundPixels) {
+  SetNameTile(0, 0, kSolid1);
+  SetNameTile(1, 0, kSolid1);
+  nes_.Write(0x2001, 0x18);
+  nes_.DrawLine(9, 0);
+  EXPECT_EQ(nes_.Pixel(9, 7), kBackdrop);
+  EXPECT_EQ(nes_.Pixel(9, 8), Bg(0, 1));
+  nes_.DrawLine(10, 0, 0, true, false);  // the "LeftClip" setting off
+  EXPECT_EQ(nes_.Pixel(10, 0), Bg(0, 1));
+  nes_.Write(0x2001, 0x1A);
+  nes_.DrawLine(11, 0);
+  EXPECT_EQ(nes_.Pixel(11, 0), Bg(0, 1));
+}
+
+// --------------------------------------------------------------------- sprites
+
+TEST_F(PictureRendererTest, SpritesAppearOneLineBelowTheirY) {
+  nes_.SetSprite(5, 10, kSolid1, 2, 20);
+  for (int line = 10; line <= 19; ++line) nes_.DrawLine(line, 0);
+  EXPECT_EQ(nes_.Pixel(10, 20), kBackdrop);
+  EXPECT_EQ(nes_.Pixel(11, 20), Sp(2, 1));
+  EXPECT_EQ(nes_.Pixel(11, 27), Sp(2, 1));
+  EXPECT_EQ(nes_.Pixel(11, 28), kBackdrop);
+  EXPECT_EQ(nes_.Pixel(18, 19), kBackdrop);
+  EXPECT_EQ(nes_.Pixel(18, 20), Sp(2, 1));
+  EXPECT_EQ(nes_.Pixel(19, 20), kBackdrop);
+}
+
+TEST_F(PictureRendererTest, FlipsMirrorThePattern) {
+  nes_.SetSprite(1, 20, kLeftDot2, 0x40, 40);
+  nes_.SetSprite(2, 20, kTopRow1, 0x80, 60);
+  nes_.DrawLine(21, 0);
+  EXPECT_EQ(nes_.Pixel(21, 40), kBackdrop);
+  EXPECT_EQ(nes_.Pixel(21, 47), Sp(0, 2));
+  EXPECT_EQ(nes_.Pixel(21, 60), kBackdrop);
+  nes_.DrawLine(28, 0);
+  EXPECT_EQ(nes_.Pixel(28, 60), Sp(0, 1));
+}
+
+TEST_F(PictureRendererTest, SpritePatternTableFollowsTheControlRegister) {
+  nes_.SetTileRow(0x1000, 7, 0, 0x00, 0xFF);  // colour 2 in the upper table only
+  nes_.SetSprite(1, 30, 7, 0, 0x80);
+  nes_.DrawLine(31, 0);
+  EXPECT_EQ(nes_.Pixel(31, 0x80), kBackdrop);
+  nes_.Write(0x2000, 0x08);
+  nes_.DrawLine(31, 0);
+  EXPECT_EQ(nes_.Pixel(31, 0x80), Sp(0, 2));
+}
+
+TEST_F(PictureRendererTest, TallSpritesTakeTheirTableFromTileBitZero) {
+  nes_.Write(0x2000, 0x28);  // 8x16; the 8x8 table bit must not matter
+  nes_.SetTileRow(0x1000, 0x10, 0, 0xFF, 0x00);
+  nes_.SetTileRow(0x1000, 0x11, 0, 0x00, 0xFF);
+  nes_.SetTileRow(0x1000, 0x11, 7, 0xFF, 0xFF);
+  nes_.SetTileRow(0x0000, 0x10, 0, 0xFF, 0xFF);
+  nes_.SetSprite(1, 40, 0x11, 0, 0);    // odd: $1000, tiles $10/$11
+  nes_.SetSprite(2, 40, 0x10, 0, 16);   // even: $0000
+  nes_.SetSprite(3, 40, 0x11, 0x80, 32);  // flipped: row 0 shows row 15
+  nes_.Write(0x2001, 0x1E);
+  nes_.DrawLine(41, 0);
+  EXPECT_EQ(nes_.Pixel(41, 0), Sp(0, 1));
+  EXPECT_EQ(nes_.Pixel(41, 16), Sp(0, 3));
+  EXPECT_EQ(nes_.Pixel(41, 32), Sp(0, 3));
+  nes_.DrawLine(49, 0);
+  EXPECT_EQ(nes_.Pixel(49, 0), Sp(0, 2));
+  EXPECT_EQ(nes_.Pixel(49, 32), kBackdrop);
+  nes_.DrawLine(56, 0);
+  EXPECT_EQ(nes_.Pixel(56, 0), Sp(0, 3));
+  EXPECT_EQ(nes_.Pixel(56, 32), Sp(0, 1));
+  nes_.DrawLine(57, 0);
+  EXPECT_EQ(nes_.Pixel(57, 0), kBackdrop);
+}
+
+TEST_F(PictureRendererTest, LowerIndexWinsAndBehindSpritesStillClaimPixels) {
+  SetNameTile(2, 0, kLeftDot2);  // one opaque background pixel at x = 16
+  nes_.SetSprite(1, 50, kSolid1, 0x20, 12);  // behind the background
+  nes_.SetSprite(2, 50, kSolid3, 0x01, 16);  // in front, but later
+  nes_.DrawLine(51, 0);
+  EXPECT_EQ(nes_.Pixel(51, 12), Sp(0, 1));
+  EXPECT_EQ(nes_.Pixel(51, 16), Bg(0, 2)) << "sprite 1 claims it even though hidden";
+  EXPECT_EQ(nes_.Pixel(51, 17), Sp(0, 1));
+  EXPECT_EQ(nes_.Pixel(51, 19), Sp(0, 1));
+  EXPECT_EQ(nes_.Pixel(51, 20), Sp(1, 3));
+  EXPECT_EQ(nes_.Pixel(51, 23), Sp(1, 3));
+}
+
+TEST_F(PictureRendererTest, SpritesOffDrawNothing) {
+  nes_.SetSprite(1, 60, kSolid1, 0, 0);
+  nes_.Write(0x2001, 0x0E);
+  nes_.DrawLine(61, 0);
+  EXPECT_EQ(nes_.Pixel(61, 0), kBackdrop);
+}
+
+TEST_F(PictureRendererTest, SpriteLeftClipAndRightEdge) {
+  nes_.SetSprite(1, 70, kSolid1, 0, 4);
+  nes_.SetSprite(2, 70, kSolid3, 0, 252);
+  nes_.Write(0x2001, 0x1A);
+  nes_.DrawLine(71, 0);
+  EXPECT_EQ(nes_.Pixel(71, 7), kBackdrop);
+  EXPECT_EQ(nes_.Pixel(71, 8), Sp(0, 1));
+  EXPECT_EQ(nes_.Pixel(71, 255), Sp(0, 3));
+  EXPECT_EQ(nes_.Screen()[71 * kRenderLineBytes + 8 + 256], kBackdrop) << "margin untouched";
+  nes_.DrawLine(71, 0, 0, true, false);
+  EXPECT_EQ(nes_.Pixel(71, 4), Sp(0, 1));
+}
+
+TEST_F(PictureRendererTest, LimitOfEightUnlessNoSpriteLimitButOverflowAlwaysAtEight) {
+  for (int i = 0; i < 10; ++i) nes_.SetSprite(i, 80, kSolid1, 0, i * 20);
+  nes_.DrawLine(81, 0, 0, /*noSpriteLimit=*/true);
+  EXPECT_EQ(nes_.Pixel(81, 9 * 20), Sp(0, 1));
+  EXPECT_TRUE(Overflow());
+  nes_.DrawLine(82, 0, 0, /*noSpriteLimit=*/false);
+  EXPECT_EQ(nes_.Pixel(82, 7 * 20), Sp(0, 1));
+  EXPECT_EQ(nes_.Pixel(82, 8 * 20), kBackdrop);
+  EXPECT_TRUE(Overflow());
+  nes_.DrawLine(90, 0);
+  EXPECT_FALSE(Overflow()) << "each line starts clear";
+
+  nes_.SetSprite(7, 0xF0, kSolid1, 0, 0);
+  nes_.SetSprite(8, 0xF0, kSolid1, 0, 0);
+  nes_.SetSprite(9, 0xF0, kSolid1, 0, 0);
+  nes_.DrawLine(81, 0);
+  EXPECT_FALSE(Overflow()) << "seven sprites";
+}
+
+TEST_F(PictureRendererTest, DummyLineCountsSpritesWithoutDrawing) {
+  for (int i = 0; i < 8; ++i) nes_.SetSprite(i, 100, kSolid1, 0, i * 20);
+  nes_.Ppu().SetRenderLine(101);
+  nes_.Ppu().DummyLine(101);
+  EXPECT_TRUE(Overflow());
+  EXPECT_EQ(nes_.Pixel(101, 0), 0x3F);
+  nes_.Ppu().DummyLine(110);
+  EXPECT_FALSE(Overflow());
+  nes_.Write(0x2001, 0x08);
+  nes_.Ppu().DummyLine(101);
+  EXPECT_FALSE(Overflow());
+}
+
+// ---------------------------------------------------------------- sprite 0 hit
+
+TEST_F(PictureRendererTest, HitNeedsOpaqueSpriteOverOpaqueBackground) {
+  SetNameTile(2, 0, kLeftDot2);  // opaque background only at x = 16
+  nes_.SetSprite(0, 120, kSolid1, 0, 17);
+  nes_.DrawLine(121, 0);
+  EXPECT_FALSE(Hit());
+  nes_.SetSprite(0, 120, kBlank, 0, 16);
+  nes_.DrawLine(121, 0);
+  EXPECT_FALSE(Hit()) << "transparent sprite";
+  nes_.SetSprite(1, 120, kSolid1, 0, 16);
+  nes_.DrawLine(121, 0);
+  EXPECT_FALSE(Hit()) << "only sprite 0 counts";
+  nes_.SetSprite(0, 120, kSolid1, 0x20, 16);
+  nes_.DrawLine(121, 0);
+  EXPECT_TRUE(Hit()) << "even behind the background";
+}
+
+TEST_F(PictureRendererTest, HitFollowsTheFineScroll) {
+  SetNameTile(2, 0, kLeftDot2);  // with scroll 3 the opaque pixel is at x = 13
+  for (int x : {12, 14, 13}) {
+    memory_.ppuRegister[2] = 0;
+    nes_.SetSprite(0, 130, kLeftDot2, 0, x);
+    nes_.DrawLine(131, 0, 3);
+    EXPECT_EQ(Hit(), x == 13) << x;
+  }
+}
+
+TEST_F(PictureRendererTest, NoHitWithBackgroundOffOrUnderLeftClip) {
+  SetNameTile(0, 0, kSolid1);
+  nes_.SetSprite(0, 140, kSolid1, 0, 0);
+  nes_.Write(0x2001, 0x16);
+  nes_.DrawLine(141, 0);
+  EXPECT_FALSE(Hit());
+  nes_.Write(0x2001, 0x18);
+  nes_.DrawLine(141, 0);
+  EXPECT_FALSE(Hit()) << "both halves clipped";
+  nes_.Write(0x2001, 0x1C);
+  nes_.DrawLine(141, 0);
+  EXPECT_FALSE(Hit()) << "background clipped";
+  nes_.Write(0x2001, 0x1A);
+  nes_.DrawLine(141, 0);
+  EXPECT_FALSE(Hit()) << "sprite clipped";
+  nes_.Write(0x2001, 0x18);
+  nes_.DrawLine(141, 0, 0, true, false);
+  EXPECT_TRUE(Hit()) << "no clipping when the setting is off";
+  memory_.ppuRegister[2] = 0;
+  nes_.Write(0x2001, 0x1E);
+  nes_.DrawLine(141, 0);
+  EXPECT_TRUE(Hit());
+}
+
+TEST_F(PictureRendererTest, Sprite0PossibleCoversItsLines) {
+  nes_.SetSprite(0, 50, kSolid1, 0, 0);
+  EXPECT_FALSE(nes_.Ppu().Sprite0Possible(50));
+  EXPECT_TRUE(nes_.Ppu().Sprite0Possible(51));
+  EXPECT_TRUE(nes_.Ppu().Sprite0Possible(58));
+  EXPECT_FALSE(nes_.Ppu().Sprite0Possible(59));
+  nes_.Write(0x2000, 0x20);
+  EXPECT_TRUE(nes_.Ppu().Sprite0Possible(66));
+  EXPECT_FALSE(nes_.Ppu().Sprite0Possible(67));
+  memory_.ppuRegister[2] = 0x40;
+  EXPECT_FALSE(nes_.Ppu().Sprite0Possible(51)) << "already hit";
+  memory_.ppuRegister[2] = 0;
+  nes_.Write(0x2001, 0x10);
+  EXPECT_FALSE(nes_.Ppu().Sprite0Possible(51));
+}
+
+// ------------------------------------------------------------ tile render mode
+
+TEST_F(PictureRendererTest, TileModeRunsTheLinesCpuTimeWhileDrawing) {
+  CMachine& machine = nes_.Machine();
+  const uint64_t start = machine.ScheduledCycles();
+  nes_.DrawLine(150, 0);
+  EXPECT_EQ(machine.ScheduledCycles(), start) << "other methods leave CPU time to the frame loop";
+  machine.SetRenderMethod(CPictureUnit::kTileRenderMethod);
+  nes_.DrawLine(150, 0);
+  EXPECT_EQ(machine.ScheduledCycles(), start + 32 * 32);
+  nes_.Write(0x2001, 0x10);
+  nes_.DrawLine(151, 0);
+  EXPECT_EQ(machine.ScheduledCycles(), start + 2 * 1024);
+  EXPECT_GT(machine.ExecutedCycles(), 0u);
+}
+
+}  // namespace
+}  // namespace qgu::core::testing
