@@ -1,0 +1,197 @@
+#include "league/league_folders.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstring>
+#include <set>
+#include <system_error>
+
+#include "league/file_io.h"
+#include "league/text_case.h"
+#include "league/team_record_file.h"
+#include "league/text_lines.h"
+
+namespace qgu::league {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Numbered names tried before giving up ("NAME 1" ... "NAME 9999").
+constexpr long kMaxLeagueNumber = 9999;
+// Failures other than "name taken" (read-only disk, name too long, ...) tried
+// before giving up: such a failure rarely goes away with another number.
+constexpr int kMaxOtherCreateFailures = 3;
+
+bool EndsWithIgnoringCase(std::string_view text, std::string_view ending) {
+  return text.size() >= ending.size() && EqualsIgnoringCase(text.substr(text.size() - ending.size()), ending);
+}
+
+std::string_view Trim(std::string_view text) {
+  const auto blank = [](char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; };
+  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+bool IsDirectory(const fs::directory_entry& entry) {
+  std::error_code error;
+  return entry.is_directory(error);
+}
+
+bool IsRegularFile(const fs::directory_entry& entry) {
+  std::error_code error;
+  return entry.is_regular_file(error);
+}
+
+// Entries of a folder sorted by name, or an error naming the folder.
+Result<std::vector<fs::directory_entry>> SortedEntries(const fs::path& folder) {
+  std::error_code error;
+  fs::directory_iterator iterator(folder, error);
+  if (error) return Fail("Unable to read folder " + folder.string() + ": " + error.message());
+  std::vector<fs::directory_entry> entries;
+  for (; iterator != fs::directory_iterator(); iterator.increment(error)) {
+    if (error) break;
+    entries.push_back(*iterator);
+  }
+  if (error) return Fail("Unable to read folder " + folder.string() + ": " + error.message());
+  std::sort(entries.begin(), entries.end(), [](const fs::directory_entry& a, const fs::directory_entry& b) {
+    return a.path().filename().string() < b.path().filename().string();
+  });
+  return entries;
+}
+
+bool HoldsLeagueMarker(const fs::path& folder) {
+  Result<std::vector<fs::directory_entry>> entries = SortedEntries(folder);
+  if (!entries) return false;
+  return std::any_of(entries.value().begin(), entries.value().end(), [](const fs::directory_entry& entry) {
+    return EqualsIgnoringCase(entry.path().filename().string(), kLeagueMarkerName) && IsRegularFile(entry);
+  });
+}
+
+Status CheckLeagueName(std::string_view name) {
+  if (name.empty()) return Fail("Please enter a name for the new league.");
+  for (char c : name) {
+    if (c == '/' || c == '\\' || static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
+      return Fail("A league name cannot hold \"/\", \"\\\" or control characters.");
+    }
+  }
+  return {};
+}
+
+std::string NumberedName(std::string_view name, long number) {
+  if (number == 0) return std::string(name);
+  return std::string(name) + " " + std::to_string(number);
+}
+
+// Makes the folder for the first free name in "NAME", "NAME 1", ...
+Result<NewLeague> MakeNumberedFolder(const fs::path& leaguesFolder, std::string_view name) {
+  std::set<std::string> taken;
+  if (Result<std::vector<fs::directory_entry>> entries = SortedEntries(leaguesFolder)) {
+    for (const fs::directory_entry& entry : entries.value()) {
+      taken.insert(LowerCase(entry.path().filename().string()));
+    }
+  }
+  int otherFailures = 0;
+  std::string lastError;
+  for (long number = 0; number <= kMaxLeagueNumber; ++number) {
+    const std::string candidate = NumberedName(name, number);
+    if (taken.count(LowerCase(candidate)) != 0) continue;
+    const fs::path folder = leaguesFolder / candidate;
+    if (::mkdir(folder.c_str(), 0777) == 0) return NewLeague{candidate, folder};
+    if (errno == EEXIST) continue;
+    lastError = folder.string() + ": " + std::strerror(errno);
+    if (++otherFailures >= kMaxOtherCreateFailures) break;
+  }
+  if (lastError.empty()) lastError = "every name from \"" + std::string(name) + "\" to \"" +
+                                     NumberedName(name, kMaxLeagueNumber) + "\" is taken";
+  return Fail(std::string(kCreateLeagueFailedMessage) + "\n" + lastError);
+}
+
+}  // namespace
+
+std::optional<fs::path> FindLeaguesFolder(const fs::path& base) {
+  Result<std::vector<fs::directory_entry>> entries = SortedEntries(base);
+  if (!entries) return std::nullopt;
+  std::optional<fs::path> found;
+  for (const fs::directory_entry& entry : entries.value()) {
+    const std::string name = entry.path().filename().string();
+    if (!EqualsIgnoringCase(name, kLeaguesFolderName) || !IsDirectory(entry)) continue;
+    if (name == kLeaguesFolderName) return entry.path();
+    if (!found) found = entry.path();
+  }
+  return found;
+}
+
+Result<fs::path> FindOrCreateLeaguesFolder(const fs::path& base) {
+  if (std::optional<fs::path> found = FindLeaguesFolder(base)) return *found;
+  const fs::path folder = base / kLeaguesFolderName;
+  std::error_code error;
+  fs::create_directory(folder, error);
+  if (error || !fs::is_directory(folder, error)) {
+    return Fail("Unable to create the leagues folder " + folder.string() +
+                (error ? ": " + error.message() : std::string()));
+  }
+  return folder;
+}
+
+Result<std::vector<std::string>> ListLeagues(const fs::path& leaguesFolder, LeagueFilter filter) {
+  Result<std::vector<fs::directory_entry>> entries = SortedEntries(leaguesFolder);
+  if (!entries) return Fail(entries.error());
+  std::vector<std::string> leagues;
+  for (const fs::directory_entry& entry : entries.value()) {
+    if (!IsDirectory(entry)) continue;
+    if (filter == LeagueFilter::kMarkedOnly && !HoldsLeagueMarker(entry.path())) continue;
+    leagues.push_back(entry.path().filename().string());
+  }
+  return leagues;
+}
+
+Result<NewLeague> CreateLeague(const fs::path& leaguesFolder, std::string_view enteredName) {
+  const std::string_view name = Trim(enteredName);
+  if (Status valid = CheckLeagueName(name); !valid) return Fail(valid.error());
+  Result<NewLeague> league = MakeNumberedFolder(leaguesFolder, name);
+  if (!league) return league;
+  const std::string marker = std::string(name) + kWindowsTextLineEnd;
+  Result<bool> written = CreateNewFile(league.value().folder / kLeagueMarkerName, marker);
+  if (!written || !written.value()) {
+    std::error_code ignored;
+    fs::remove(league.value().folder, ignored);
+    return Fail(std::string(kCreateLeagueFailedMessage));
+  }
+  return league;
+}
+
+Result<TeamListing> ListTeams(const fs::path& leagueFolder) {
+  Result<std::vector<fs::directory_entry>> entries = SortedEntries(leagueFolder);
+  if (!entries) return Fail(entries.error());
+  TeamListing listing;
+  for (const fs::directory_entry& entry : entries.value()) {
+    if (!EndsWithIgnoringCase(entry.path().filename().string(), kTeamFileExtension)) continue;
+    if (!IsRegularFile(entry)) continue;
+    Result<TeamHeader> header = ReadTeamLineFile(entry.path());
+    if (!header) {
+      listing.skipped.push_back(header.error());
+      continue;
+    }
+    listing.teams.push_back(TeamListEntry{entry.path(), std::move(header).value()});
+  }
+  return listing;
+}
+
+bool IsDuplicateTeam(const TeamHeader& incoming, const TeamHeader& existing) {
+  return incoming.city == existing.city && incoming.nickname == existing.nickname &&
+         incoming.abbreviation == existing.abbreviation;
+}
+
+std::vector<TeamListEntry> FindDuplicates(const TeamListing& listing, const TeamHeader& incoming) {
+  std::vector<TeamListEntry> duplicates;
+  for (const TeamListEntry& entry : listing.teams) {
+    if (IsDuplicateTeam(incoming, entry.header)) duplicates.push_back(entry);
+  }
+  return duplicates;
+}
+
+}  // namespace qgu::league

@@ -1,0 +1,76 @@
+#pragma once
+// League folders: base/qgu_lge/<league>/ holding "config.lge" (the league
+// marker) and the league's team record files "*.dat". The leagues folder's
+// name and the ".dat" ending are matched without regard to case. Every
+// listing is sorted by name in byte order.
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "league/result.h"
+#include "league/team_record.h"
+
+namespace qgu::league {
+
+inline constexpr std::string_view kLeaguesFolderName = "qgu_lge";
+inline constexpr std::string_view kLeagueMarkerName = "config.lge";
+inline constexpr std::string_view kTeamFileExtension = ".dat";
+
+// Messages shown by the league tools.
+inline constexpr std::string_view kCreateLeagueFailedMessage = "Error ! unable to create league folder";
+
+// The leagues folder under base, found without regard to case ("qgu_lge"
+// itself preferred when several spellings exist), or nothing.
+std::optional<std::filesystem::path> FindLeaguesFolder(const std::filesystem::path& base);
+
+// As above, creating base/qgu_lge when none exists.
+Result<std::filesystem::path> FindOrCreateLeaguesFolder(const std::filesystem::path& base);
+
+enum class LeagueFilter {
+  kAllFolders,  // the single game dialog: every sub-folder
+  kMarkedOnly,  // the import and the team editor: folders holding config.lge
+};
+
+// Names of the leagues in a leagues folder.
+Result<std::vector<std::string>> ListLeagues(const std::filesystem::path& leaguesFolder,
+                                            LeagueFilter filter);
+
+struct NewLeague {
+  std::string name;  // the folder name: the entered name, or it + " " + n
+  std::filesystem::path folder;
+};
+
+// Creates a league folder for the name as entered (surrounding blanks
+// trimmed): "NAME", or "NAME 1", "NAME 2", ... when that name is taken, and
+// writes config.lge (the trimmed name + CR CR LF). Refuses an empty name and
+// names that hold a path separator or control character. If config.lge
+// cannot be written the new folder is removed again and the error is
+// kCreateLeagueFailedMessage.
+Result<NewLeague> CreateLeague(const std::filesystem::path& leaguesFolder, std::string_view enteredName);
+
+struct TeamListEntry {
+  std::filesystem::path path;  // the team's identity
+  TeamHeader header;           // the team line; defaults where it is short
+};
+
+struct TeamListing {
+  std::vector<TeamListEntry> teams;   // sorted by file name
+  std::vector<std::string> skipped;   // one message per file that could not be read
+};
+
+// The team files of a league folder with their team lines. Files that cannot
+// be opened or hold an unreadable team line are skipped (and named in
+// `skipped`); a folder that cannot be read is an error.
+Result<TeamListing> ListTeams(const std::filesystem::path& leagueFolder);
+
+// An incoming team duplicates an existing one when city, nickname and
+// abbreviation are all equal, case included.
+bool IsDuplicateTeam(const TeamHeader& incoming, const TeamHeader& existing);
+
+// The existing teams that the incoming team duplicates, in listing order.
+std::vector<TeamListEntry> FindDuplicates(const TeamListing& listing, const TeamHeader& incoming);
+
+}  // namespace qgu::league

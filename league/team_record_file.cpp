@@ -1,0 +1,135 @@
+#include "league/team_record_file.h"
+
+#include <algorithm>
+#include <cctype>
+#include <fstream>
+#include <set>
+#include <system_error>
+
+#include "league/file_io.h"
+#include "league/text_case.h"
+#include "league/text_lines.h"
+
+namespace qgu::league {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Far more teams than any league holds; stops a runaway search.
+constexpr long kMaxFileNumber = 1'000'000;
+
+Result<std::set<std::string>> LowerCaseNamesIn(const fs::path& folder) {
+  std::set<std::string> names;
+  std::error_code error;
+  fs::directory_iterator entries(folder, error);
+  if (error) return Fail("Unable to read league folder " + folder.string() + ": " + error.message());
+  for (const fs::directory_entry& entry : entries) {
+    names.insert(LowerCase(entry.path().filename().string()));
+  }
+  return names;
+}
+
+template <class T>
+Result<T> PrefixPath(const fs::path& path, Result<T> result) {
+  if (result) return result;
+  return Fail(path.string() + ": " + result.error());
+}
+
+Result<std::ifstream> OpenForReading(const fs::path& path) {
+  std::error_code error;
+  if (fs::is_directory(path, error)) return Fail("Unable to open " + path.string() + ": it is a folder");
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return Fail("Unable to open " + path.string());
+  return in;
+}
+
+// Player lines of an existing file after its team line, each re-ended with CR CR LF.
+Result<std::string> PlayerLinesOf(const fs::path& path) {
+  Result<std::ifstream> in = OpenForReading(path);
+  if (!in) return Fail(in.error());
+  std::string line;
+  std::string lines;
+  int lineNumber = 0;
+  for (;;) {
+    const LineStatus status = ReadTextLine(in.value(), line, kMaxLineLength);
+    if (status == LineStatus::kEnd) break;
+    ++lineNumber;
+    if (status == LineStatus::kTooLong && lineNumber > 1) {
+      return Fail(path.string() + ": line " + std::to_string(lineNumber) + ": longer than " +
+                  std::to_string(kMaxLineLength) + " characters");
+    }
+    if (lineNumber == 1) continue;  // the old team line is replaced
+    lines += line;
+    lines += kWindowsTextLineEnd;
+  }
+  if (lineNumber == 0) return Fail(path.string() + ": the file is empty");
+  return lines;
+}
+
+}  // namespace
+
+Result<TeamRecord> ReadTeamRecordFile(const fs::path& path) {
+  Result<std::ifstream> in = OpenForReading(path);
+  if (!in) return Fail(in.error());
+  return PrefixPath(path, ParseTeamRecord(in.value()));
+}
+
+Result<TeamHeader> ReadTeamLineFile(const fs::path& path) {
+  Result<std::ifstream> in = OpenForReading(path);
+  if (!in) return Fail(in.error());
+  return PrefixPath(path, ParseFirstTeamLine(in.value()));
+}
+
+std::string TeamFileStem(std::string_view abbreviation) {
+  std::string stem;
+  for (char c : abbreviation) {
+    if (c == '.') continue;
+    const bool unsafe = static_cast<unsigned char>(c) < 0x20 || c == 0x7F ||
+                        std::string_view("/\\:*?\"<>|").find(c) != std::string_view::npos;
+    stem.push_back(unsafe ? '_' : c);
+  }
+  return stem;
+}
+
+std::string TeamFileName(std::string_view stem, long number) {
+  return std::string(stem) + std::to_string(number) + ".dat";
+}
+
+Result<fs::path> CreateTeamRecordFile(const fs::path& leagueFolder, const TeamRecord& record,
+                                      TeamLineForm form) {
+  Result<std::string> content = FormatTeamRecord(record, form);
+  if (!content) {
+    return Fail("Unable to write team " + TeamDisplayName(record.header) + ": " + content.error());
+  }
+  Result<std::set<std::string>> taken = LowerCaseNamesIn(leagueFolder);
+  if (!taken) return Fail(taken.error());
+  const std::string stem = TeamFileStem(record.header.abbreviation);
+  for (long number = 0; number < kMaxFileNumber; ++number) {
+    const std::string name = TeamFileName(stem, number);
+    if (taken.value().count(LowerCase(name)) != 0) continue;
+    const fs::path path = leagueFolder / name;
+    Result<bool> created = CreateNewFile(path, content.value());
+    if (!created) return Fail(created.error());
+    if (created.value()) return path;
+  }
+  return Fail("No free file name for the team " + TeamDisplayName(record.header) + " in " +
+              leagueFolder.string());
+}
+
+Status RewriteTeamRecordFile(const fs::path& path, const TeamRecord& record) {
+  Result<std::string> content = FormatTeamRecord(record);
+  if (!content) return Fail(path.string() + ": " + content.error());
+  std::error_code error;
+  if (!fs::is_regular_file(path, error)) return Fail("Unable to open " + path.string());
+  return ReplaceFileContents(path, content.value());
+}
+
+Status RewriteTeamLine(const fs::path& path, const TeamHeader& header) {
+  Result<std::string> teamLine = FormatTeamLine(header);
+  if (!teamLine) return Fail(path.string() + ": " + teamLine.error());
+  Result<std::string> playerLines = PlayerLinesOf(path);
+  if (!playerLines) return Fail(playerLines.error());
+  return ReplaceFileContents(path, teamLine.value() + playerLines.value());
+}
+
+}  // namespace qgu::league

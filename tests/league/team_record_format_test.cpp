@@ -1,0 +1,247 @@
+#include "league/team_record_format.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "tests/league/sample_team.h"
+
+namespace qgu::league {
+namespace {
+
+using testing::SampleTeam;
+
+Result<TeamRecord> ParseText(const std::string& text) {
+  std::istringstream in(text);
+  return ParseTeamRecord(in);
+}
+
+std::string ReplaceAll(std::string text, std::string_view from, std::string_view to) {
+  for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
+    text.replace(at, from.size(), to);
+  }
+  return text;
+}
+
+TEST(TeamLine, FullFormIsTheFieldsEachFollowedBy01ThenADoubledCr) {
+  const Result<std::string> line = FormatTeamLine(SampleTeam().header);
+  ASSERT_TRUE(line.ok()) << line.error();
+  EXPECT_EQ(line.value(),
+            "MAPLEDALE\x01OTTERS\x01MPD\x01" "48\x01" "6\x01" "18\x01" "42\x01" "22\x01" "15\x01"
+            "17\x01" "36\x01" "39\x01" "98\x01" "3\x01" "6\x01" "9\x01" "20\x01" "30\x01" "70\x01"
+            "40\x01" "50\x01" "1\x01" "65\x01" "35\x01\r\r\n");
+}
+
+TEST(TeamLine, ImportFormStopsAfterTheReturnersAndReadsBackWithDefaults) {
+  TeamHeader imported = SampleTeam().header;
+  imported.kickReturner = 4;
+  imported.puntReturner = 4;
+  const Result<std::string> line = FormatTeamLine(imported, TeamLineForm::kImport);
+  ASSERT_TRUE(line.ok());
+  EXPECT_EQ(line.value(), "MAPLEDALE\x01OTTERS\x01MPD\x01" "48\x01" "6\x01" "18\x01" "42\x01" "22\x01"
+                          "15\x01" "17\x01" "36\x01" "39\x01" "98\x01" "3\x01" "4\x01" "4\x01\r\r\n");
+
+  const Result<TeamHeader> read = ParseTeamLine(line.value());
+  ASSERT_TRUE(read.ok());
+  const TeamHeader& h = read.value();
+  EXPECT_EQ(h.fieldCount, kImportTeamFieldCount);
+  EXPECT_EQ(h.formation, kSingleBackSet);
+  EXPECT_EQ(h.kickReturner, 4);
+  EXPECT_EQ(h.puntReturner, 4);
+  EXPECT_EQ(h.adaptiveDefence, 0);
+  EXPECT_EQ(h.jailbreakDefence, 0);
+  EXPECT_EQ(h.jailbreakPassDefence, 100);
+  EXPECT_EQ(h.jailbreakRunDefence, 100);
+  EXPECT_EQ(h.quoziDefence, 100);
+  EXPECT_EQ(h.ratioEnabled, 0);
+  EXPECT_EQ(h.passPercent, 50);
+  EXPECT_EQ(h.runPercent, 50);
+}
+
+TEST(TeamLine, ShortAndLongLinesAndTextAfterTheLastSeparator) {
+  // The formation lacks its separator: it is lost and keeps the default.
+  Result<TeamHeader> shortLine = ParseTeamLine("RIVERMOOT\x01HERONS\x01RVM\x01" "1\x01" "2\x01" "3");
+  ASSERT_TRUE(shortLine.ok());
+  EXPECT_EQ(shortLine.value().fieldCount, 5);
+  EXPECT_EQ(shortLine.value().nickname, "HERONS");
+  EXPECT_EQ(shortLine.value().primarySkinColour, 2);
+  EXPECT_EQ(shortLine.value().primaryJerseyColour, 0);
+  EXPECT_EQ(shortLine.value().formation, kProSet);
+
+  std::string longLine = FormatTeamLine(SampleTeam().header).value();
+  longLine.resize(longLine.size() - 3);
+  longLine += "77\x01" "88\x01trailing";
+  Result<TeamHeader> extra = ParseTeamLine(longLine);
+  ASSERT_TRUE(extra.ok());
+  EXPECT_EQ(extra.value(), SampleTeam().header);
+
+  // Any non-zero "Enabled" reads as 1; an empty field between separators reads as 0.
+  TeamHeader enabled = SampleTeam().header;
+  enabled.ratioEnabled = 7;
+  std::string line = FormatTeamLine(enabled).value();
+  EXPECT_EQ(ParseTeamLine(line).value().ratioEnabled, 1);
+  EXPECT_EQ(ParseTeamLine("A\x01\x01\x01\x01").value().primaryPantsColour, 0);
+}
+
+TEST(TeamLine, DecimalConversionActsLikeTheCLibrary) {
+  EXPECT_EQ(FieldToNumber(""), 0);
+  EXPECT_EQ(FieldToNumber("abc"), 0);
+  EXPECT_EQ(FieldToNumber("  42"), 42);
+  EXPECT_EQ(FieldToNumber("-7"), -7);
+  EXPECT_EQ(FieldToNumber("+3"), 3);
+  EXPECT_EQ(FieldToNumber("12abc"), 12);
+  EXPECT_EQ(FieldToNumber("- 5"), 0);
+  EXPECT_EQ(FieldToNumber("99999999999999999999"), 2147483647);
+  EXPECT_EQ(FieldToNumber("-99999999999999999999"), -2147483647 - 1);
+  EXPECT_EQ(FieldToNumber("-2147483648"), -2147483647 - 1);
+}
+
+TEST(TeamRecordText, WrittenReadAndWrittenAgainIsByteIdentical) {
+  const Result<std::string> first = FormatTeamRecord(SampleTeam());
+  ASSERT_TRUE(first.ok()) << first.error();
+  const Result<TeamRecord> read = ParseText(first.value());
+  ASSERT_TRUE(read.ok()) << read.error();
+  EXPECT_EQ(read.value(), SampleTeam());
+  EXPECT_EQ(FormatTeamRecord(read.value()).value(), first.value());
+
+  EXPECT_EQ(first.value().find("\x01\r\n"), std::string::npos) << "every line ends with the doubled CR";
+  size_t lines = 0;
+  for (size_t at = first.value().find("\x01\r\r\n"); at != std::string::npos;
+       at = first.value().find("\x01\r\r\n", at + 1)) {
+    ++lines;
+  }
+  EXPECT_EQ(lines, 31u);
+}
+
+TEST(TeamRecordText, LfCrLfAndCrCrLfLineEndsReadTheSame) {
+  const std::string windows = FormatTeamRecord(SampleTeam()).value();
+  for (const char* ending : {"\n", "\r\n"}) {
+    const Result<TeamRecord> read = ParseText(ReplaceAll(windows, "\r\r\n", ending));
+    ASSERT_TRUE(read.ok()) << read.error();
+    EXPECT_EQ(read.value(), SampleTeam());
+  }
+  // No line end after the last player line, and lines after the 30th player are ignored.
+  std::string noFinalEnd = windows.substr(0, windows.size() - 3);
+  EXPECT_EQ(ParseText(noFinalEnd).value(), SampleTeam());
+  EXPECT_EQ(ParseText(windows + "junk\x01more\x01\r\r\n").value(), SampleTeam());
+}
+
+TEST(TeamRecordText, PlayerLinesKeepNamesAndJerseysAndDefaultMissingFields) {
+  const std::string text = FormatTeamLine(SampleTeam().header).value() +
+                           "18\x01" "ivo\x01TRASKEL\x01" "15\x01" "3\r\n" +  // "3" lacks its separator
+                           std::string(29, '\n');
+  const Result<TeamRecord> read = ParseText(text);
+  ASSERT_TRUE(read.ok()) << read.error();
+  const PlayerRecord& qb = read.value().players[0];
+  EXPECT_EQ(qb.jersey, 18);
+  EXPECT_EQ(JerseyText(qb.jersey), "# 12");
+  EXPECT_EQ(qb.firstName, "ivo");
+  EXPECT_EQ(qb.lastName, "TRASKEL");
+  EXPECT_EQ(qb.runningSpeed, 15);
+  EXPECT_EQ(qb.rushingPower, 0);
+  EXPECT_EQ(read.value().players[29], PlayerRecord{});
+}
+
+TEST(TeamRecordText, RefusesOverlongFieldsWithoutCuttingThem) {
+  const std::string longest(kMaxTextFieldLength, 'Q');
+  const std::string tooLong(kMaxTextFieldLength + 1, 'Q');
+  EXPECT_TRUE(ParseTeamLine(longest + "\x01").ok());
+  const Result<TeamHeader> header = ParseTeamLine("OK\x01" + tooLong + "\x01");
+  ASSERT_FALSE(header.ok());
+  EXPECT_EQ(header.error(), "the nickname is longer than 63 characters");
+
+  TeamRecord team = SampleTeam();
+  team.players[4].lastName = std::string(kMaxTextFieldLength, 'Z');
+  std::string text = FormatTeamRecord(team).value();
+  EXPECT_TRUE(ParseText(text).ok());
+  text = ReplaceAll(text, std::string(kMaxTextFieldLength, 'Z'), tooLong);
+  const Result<TeamRecord> record = ParseText(text);
+  ASSERT_FALSE(record.ok());
+  EXPECT_EQ(record.error(), "line 6: the last name is longer than 63 characters");
+  // Numbers are not text fields: a long run of digits is just a number.
+  EXPECT_EQ(ParseTeamLine("A\x01" "B\x01" "C\x01" + std::string(80, '0') + "7\x01").value().primaryPantsColour, 7);
+}
+
+TEST(TeamRecordText, RefusesOverlongLinesRatherThanSplittingThem) {
+  std::string text = FormatTeamRecord(SampleTeam()).value();
+  // Fill the third line up to exactly 1023 characters: still read.
+  const size_t secondEnd = text.find("\r\r\n", text.find("\r\r\n") + 3);
+  const size_t thirdStart = secondEnd + 3;
+  const size_t thirdEnd = text.find("\r\r\n", thirdStart);
+  const std::string third = text.substr(thirdStart, thirdEnd - thirdStart);
+  std::string exact = text;
+  exact.insert(thirdEnd, std::string(kMaxLineLength - third.size(), 'x'));
+  const Result<TeamRecord> fits = ParseText(exact);
+  ASSERT_TRUE(fits.ok()) << fits.error();
+  EXPECT_EQ(fits.value(), SampleTeam());
+
+  std::string over = text;
+  over.insert(thirdEnd, std::string(kMaxLineLength - third.size() + 1, 'x'));
+  const Result<TeamRecord> refused = ParseText(over);
+  ASSERT_FALSE(refused.ok());
+  EXPECT_EQ(refused.error(), "line 3: longer than 1023 characters");
+}
+
+TEST(TeamRecordText, RefusesEmptyAndTruncatedFiles) {
+  EXPECT_EQ(ParseText("").error(), "the file is empty");
+  const std::string text = FormatTeamRecord(SampleTeam()).value();
+  const size_t cut = text.rfind("\r\r\n", text.size() - 4) + 3;  // drop the 30th player line
+  const Result<TeamRecord> truncated = ParseText(text.substr(0, cut));
+  ASSERT_FALSE(truncated.ok());
+  EXPECT_EQ(truncated.error(), "only 29 of the 30 player lines are present");
+  std::istringstream header(text.substr(0, text.find('\n') + 1));
+  EXPECT_TRUE(ParseFirstTeamLine(header).ok()) << "the team lists need only the first line";
+}
+
+TEST(TeamRecordText, WritersRefuseTextsThatWouldBreakTheLayout) {
+  for (const char* bad : {"SPLIT\x01" "CITY", "TWO\nLINES", "CR\rHERE", "OVER" "LONG-----------------------------"
+                                                                          "-------------------------------"}) {
+    TeamRecord team = SampleTeam();
+    team.header.city = bad;
+    const Result<std::string> line = FormatTeamRecord(team);
+    EXPECT_FALSE(line.ok()) << bad;
+    team = SampleTeam();
+    team.players[7].firstName = bad;
+    const Result<std::string> player = FormatTeamRecord(team);
+    ASSERT_FALSE(player.ok()) << bad;
+    EXPECT_EQ(player.error().rfind("player 8 (WR 2): the first name", 0), 0u) << player.error();
+  }
+  TeamRecord zero = SampleTeam();
+  zero.header.nickname = std::string("NUL\0BYTE", 8);
+  EXPECT_FALSE(FormatTeamRecord(zero).ok());
+}
+
+TEST(Roster, TablesAndJerseys) {
+  EXPECT_EQ(PositionNames.front(), "QB 1");
+  EXPECT_EQ(PositionNames[12], "C");
+  EXPECT_EQ(PositionNames[20], "ROLB");
+  EXPECT_EQ(PositionNames.back(), "P");
+  EXPECT_EQ(RatingText(0), "6");
+  EXPECT_EQ(RatingText(9), "63");
+  EXPECT_EQ(RatingText(15), "100");
+  EXPECT_EQ(RatingText(16), "100");
+  EXPECT_EQ(RatingText(-1), "6");
+
+  const PositionGroup expected[] = {PositionGroup::Quarterback, PositionGroup::BackOrReceiver,
+                                    PositionGroup::OffensiveLine, PositionGroup::Defence,
+                                    PositionGroup::Kicking};
+  const int boundaries[][2] = {{0, 1}, {2, 11}, {12, 16}, {17, 27}, {28, 29}};
+  for (size_t g = 0; g < 5; ++g) {
+    for (int i = boundaries[g][0]; i <= boundaries[g][1]; ++i) EXPECT_EQ(GroupOfPosition(i), expected[g]) << i;
+  }
+  EXPECT_FALSE(CanReturnKicks(1));
+  EXPECT_TRUE(CanReturnKicks(2));
+  EXPECT_TRUE(CanReturnKicks(11));
+  EXPECT_FALSE(CanReturnKicks(12));
+
+  EXPECT_EQ(PackJersey(12), 18);
+  EXPECT_EQ(PackJersey(99), 153);
+  EXPECT_EQ(PackJersey(0), 0);
+  EXPECT_EQ(UnpackJersey(18), 12);
+  EXPECT_EQ(UnpackJersey(0x99), 99);
+  EXPECT_EQ(JerseyText(PackJersey(7)), "# 7");
+  EXPECT_EQ(JerseyText(PackJersey(80)), "# 80");
+}
+
+}  // namespace
+}  // namespace qgu::league
