@@ -96,6 +96,7 @@ class CMachine {
   CMemoryMap& Memory() { return *memory_; }
   const CMemoryMap& Memory() const { return *memory_; }
   CCpu& Cpu() { return *cpu_; }
+  const CCpu& Cpu() const { return *cpu_; }
   CPictureUnit& PictureUnit() { return *pictureUnit_; }
   CSoundUnit& SoundUnit() { return *soundUnit_; }
   CCartridge& Cartridge() { return *cartridge_; }
