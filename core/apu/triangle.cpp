@@ -1,0 +1,74 @@
+#include "core/apu/triangle.h"
+
+#include "core/apu/channel_parts.h"
+
+namespace qgu::core {
+
+namespace {
+
+// 0..15 then 15..0, 512 per level.
+int TriangleLevel(int step) { return (step < 16 ? step : 31 - step) * 512; }
+
+}  // namespace
+
+void CTriangle::Write(int reg, uint8_t data, bool allowed) {
+  switch (reg) {
+    case 0:
+      if (reload_) {
+        linear_ = data & 0x7F;
+        control_ = (data & 0x80) != 0;
+      }
+      if ((data & 0x7F) == 0) linear_ = 0;
+      reload_ = (data & 0x80) != 0;
+      last4008_ = data;
+      break;
+    case 2:
+      period_ = (period_ & 0x700) | data;
+      break;
+    case 3:
+      period_ = (period_ & 0xFF) | ((data & 0x07) << 8);
+      length_ = LengthFromRegister(data);
+      reload_ = true;
+      control_ = (last4008_ & 0x80) != 0;
+      linear_ = last4008_ & 0x7F;
+      if (allowed) enabled_ = true;
+      break;
+    default:
+      break;
+  }
+}
+
+void CTriangle::Disable() {
+  enabled_ = false;
+  length_ = 0;
+  linear_ = 0;
+}
+
+void CTriangle::FrameStep(int value) {
+  if (!enabled_ || control_) return;
+  if ((value & 1) != 0 && length_ > 0) --length_;
+  reload_ = false;
+  if (linear_ > 0) --linear_;
+  if (length_ == 0 || linear_ == 0) linear_ = 0;
+}
+
+// With the control flag set the linear counter governs the channel (its
+// length counter is halted); otherwise the length counter does.
+bool CTriangle::Sounding() const {
+  return enabled_ && (control_ ? linear_ > 0 : length_ > 0);
+}
+
+bool CTriangle::Running() const {
+  return enabled_ && length_ >= 1 && linear_ >= 1 && period_ >= 8;
+}
+
+int CTriangle::Sample(int64_t span) {
+  if (!Running()) return lastValue_;
+  lastValue_ = static_cast<int>(AverageSteps(
+      phase_, CyclesToPhase(period_ + 1), span,
+      [&] { return static_cast<int64_t>(TriangleLevel(step_)); },
+      [&] { step_ = (step_ + 1) & 31; }));
+  return lastValue_;
+}
+
+}  // namespace qgu::core

@@ -1,0 +1,362 @@
+// Register effects and frame-sequencer steps of the five channels, driven
+// through the register map as the write queue replays them.
+#include <gtest/gtest.h>
+
+#include "core/apu/channel_parts.h"
+#include "core/apu/sound_channels.h"
+#include "fake_sound_bus.h"
+
+namespace qgu::core {
+namespace {
+
+using testing::FakeSoundBus;
+
+void Step(CSoundChannels& channels, int value) {
+  channels.Write(0x4018, static_cast<uint8_t>(value));
+}
+void HalfFrames(CSoundChannels& channels, int count) {
+  for (int i = 0; i < count; ++i) Step(channels, 1);
+}
+
+TEST(SoundLengthCounter, EveryTableEntryLoadsIntoEveryChannel) {
+  for (int index = 0; index < 32; ++index) {
+    CSoundChannels channels;
+    channels.Write(0x4015, 0x0F);
+    const uint8_t data = static_cast<uint8_t>(index << 3);
+    channels.Write(0x4003, data);
+    channels.Write(0x4007, data);
+    channels.Write(0x400B, data);
+    channels.Write(0x400F, data);
+    const int expected = kLengthTable[index];
+    EXPECT_EQ(channels.Rectangle(0).Length(), expected) << index;
+    EXPECT_EQ(channels.Rectangle(1).Length(), expected) << index;
+    EXPECT_EQ(channels.Triangle().Length(), expected) << index;
+    EXPECT_EQ(channels.Noise().Length(), expected) << index;
+  }
+  EXPECT_EQ(kLengthTable[0], 10);
+  EXPECT_EQ(kLengthTable[1], 254);
+  EXPECT_EQ(kLengthTable[31], 30);
+}
+
+TEST(SoundLengthCounter, CountsDownOnOddStepsAndClearsTheStatusBit) {
+  CSoundChannels channels;
+  channels.Write(0x4015, 0x0F);
+  channels.Write(0x4000, 0x00);
+  channels.Write(0x4003, 0x18);  // index 3: 2 half frames
+  channels.Write(0x400C, 0x00);
+  channels.Write(0x400F, 0x18);
+  EXPECT_EQ(channels.Status(), 0x09);
+  Step(channels, 0);
+  Step(channels, 2);
+  EXPECT_EQ(channels.Rectangle(0).Length(), 2) << "even steps leave the length alone";
+  HalfFrames(channels, 1);
+  EXPECT_EQ(channels.Status(), 0x09);
+  HalfFrames(channels, 1);
+  EXPECT_EQ(channels.Status(), 0x00);
+  HalfFrames(channels, 3);
+  EXPECT_EQ(channels.Rectangle(0).Length(), 0);
+}
+
+TEST(SoundLengthCounter, LoopFlagHaltsTheCount) {
+  CSoundChannels channels;
+  channels.Write(0x4015, 0x0F);
+  channels.Write(0x4004, 0x20);
+  channels.Write(0x4007, 0x18);
+  channels.Write(0x400C, 0x20);
+  channels.Write(0x400F, 0x18);
+  HalfFrames(channels, 10);
+  EXPECT_EQ(channels.Rectangle(1).Length(), 2);
+  EXPECT_EQ(channels.Noise().Length(), 2);
+  channels.Write(0x4004, 0x00);  // release the halt
+  HalfFrames(channels, 2);
+  EXPECT_EQ(channels.Status() & 0x02, 0);
+}
+
+TEST(SoundStatus, DisablingClearsAndBlocksTheChannel) {
+  CSoundChannels channels;
+  channels.Write(0x4015, 0x0F);
+  channels.Write(0x4003, 0x08);
+  channels.Write(0x4007, 0x08);
+  channels.Write(0x4008, 0x7F);
+  channels.Write(0x400B, 0x08);
+  channels.Write(0x400F, 0x08);
+  EXPECT_EQ(channels.Status(), 0x0F);
+
+  channels.Write(0x4015, 0x0A);  // rectangle 1 and triangle off
+  EXPECT_EQ(channels.Status(), 0x0A);
+  EXPECT_EQ(channels.Rectangle(0).Length(), 0);
+  EXPECT_EQ(channels.Triangle().Length(), 0);
+  EXPECT_EQ(channels.Triangle().LinearCounter(), 0);
+
+  // A length write while the $4015 bit is clear loads the counter but does
+  // not enable the channel.
+  channels.Write(0x4003, 0x08);
+  EXPECT_EQ(channels.Rectangle(0).Length(), 254);
+  EXPECT_EQ(channels.Status() & 0x01, 0);
+  channels.Write(0x4015, 0x0B);
+  EXPECT_EQ(channels.Status() & 0x01, 0) << "setting the bit alone does not start it";
+  channels.Write(0x4003, 0x08);
+  EXPECT_EQ(channels.Status() & 0x01, 0x01);
+}
+
+TEST(SoundStatus, DmcAndUpperBitsReadZero) {
+  CSoundChannels channels;
+  channels.Write(0x4015, 0x1F);
+  channels.Write(0x4013, 0x10);
+  channels.Write(0x4015, 0x1F);
+  EXPECT_TRUE(channels.Dmc().Playing());
+  EXPECT_EQ(channels.Status() & 0xF0, 0);
+}
+
+TEST(SoundTriangle, LinearCounterLoadsCountsAndGovernsWithControlSet) {
+  CSoundChannels channels;
+  channels.Write(0x4015, 0x04);
+  channels.Write(0x4008, 0x05);  // control clear, linear 5
+  channels.Write(0x400B, 0x08);
+  EXPECT_EQ(channels.Triangle().LinearCounter(), 5);
+  EXPECT_EQ(channels.Triangle().Length(), 254);
+  for (int i = 0; i < 4; ++i) Step(channels, 0);
+  EXPECT_EQ(channels.Triangle().LinearCounter(), 1);
+  EXPECT_EQ(channels.Triangle().Length(), 254) << "even steps leave the length alone";
+  Step(channels, 1);
+  EXPECT_EQ(channels.Triangle().LinearCounter(), 0);
+  EXPECT_EQ(channels.Triangle().Length(), 253);
+
+  // Control set: neither counter moves; the linear counter answers $4015.
+  channels.Write(0x4008, 0x85);
+  channels.Write(0x400B, 0x08);
+  HalfFrames(channels, 20);
+  EXPECT_EQ(channels.Triangle().Length(), 254);
+  EXPECT_EQ(channels.Triangle().LinearCounter(), 5);
+  EXPECT_EQ(channels.Status(), 0x04);
+  channels.Write(0x4008, 0x80);  // bits 0-6 clear: linear counter cleared
+  EXPECT_EQ(channels.Triangle().LinearCounter(), 0);
+  EXPECT_EQ(channels.Status(), 0x00);
+}
+
+TEST(SoundEnvelope, DecaysFromFifteenAndLoops) {
+  CEnvelope envelope;
+  envelope.Write(0x02);  // period 2 + 1
+  envelope.Restart();
+  EXPECT_EQ(envelope.Amplitude(), 15 * 256);
+  for (int i = 0; i < 3; ++i) envelope.Clock();
+  EXPECT_EQ(envelope.Amplitude(), 15 * 256) << "the first drop waits period + 1 steps";
+  envelope.Clock();
+  EXPECT_EQ(envelope.Amplitude(), 14 * 256);
+  for (int i = 0; i < 3; ++i) envelope.Clock();
+  EXPECT_EQ(envelope.Amplitude(), 13 * 256);
+  for (int i = 0; i < 100; ++i) envelope.Clock();
+  EXPECT_EQ(envelope.Amplitude(), 0) << "without loop it stays at 0";
+
+  envelope.Write(0x22);  // loop
+  for (int i = 0; i < 3; ++i) envelope.Clock();
+  EXPECT_EQ(envelope.Amplitude(), 15 * 256);
+
+  envelope.Write(0x17);  // constant volume 7
+  EXPECT_EQ(envelope.Amplitude(), 7 * 256);
+}
+
+TEST(SoundSweep, NegateSubtractsOneMoreOnRectangleOne) {
+  CSoundChannels channels;
+  channels.Write(0x4015, 0x03);
+  for (uint16_t base : {0x4000, 0x4004}) {
+    channels.Write(base + 1, 0x89);  // enabled, period 1, negate, shift 1
+    channels.Write(base + 2, 0x00);
+    channels.Write(base + 3, 0x09);  // period 0x100
+  }
+  Step(channels, 0);
+  EXPECT_EQ(channels.Rectangle(0).Period(), 0x100) << "even steps do not sweep";
+  Step(channels, 1);
+  EXPECT_EQ(channels.Rectangle(0).Period(), 0x100 - 0x80 - 1);
+  EXPECT_EQ(channels.Rectangle(1).Period(), 0x100 - 0x80);
+}
+
+TEST(SoundSweep, UpwardSweepStopsAtElevenBits) {
+  CSoundChannels channels;
+  channels.Write(0x4015, 0x01);
+  channels.Write(0x4001, 0x81);  // enabled, period 1, shift 1, upward
+  channels.Write(0x4002, 0x00);
+  channels.Write(0x4003, 0x0D);  // period 0x500, length halted below
+  channels.Write(0x4000, 0x3F);
+  Step(channels, 1);
+  EXPECT_EQ(channels.Rectangle(0).Period(), 0x780);
+  HalfFrames(channels, 50);
+  EXPECT_EQ(channels.Rectangle(0).Period(), 0x780);
+  FakeSoundBus bus;
+  EXPECT_EQ(channels.Sample(CyclesToPhase(40), bus, true)[0], 0) << "above the sweep limit";
+}
+
+TEST(SoundRectangle, SilentBelowPeriodEightAndAboveTheSweepLimit) {
+  FakeSoundBus bus;
+  CSoundChannels channels;
+  channels.Write(0x4015, 0x01);
+  channels.Write(0x4000, 0xBF);
+  channels.Write(0x4001, 0x00);  // shift 0: limit 1023
+  channels.Write(0x4002, 0x07);
+  channels.Write(0x4003, 0x08);
+  EXPECT_EQ(channels.Sample(CyclesToPhase(3), bus, true)[0], 0);
+  channels.Write(0x4002, 0x08);
+  EXPECT_EQ(channels.Sample(CyclesToPhase(3), bus, true)[0], 15 * 256);
+  channels.Write(0x4002, 0xFF);
+  channels.Write(0x4003, 0x0B);  // 0x3FF: still inside
+  EXPECT_NE(channels.Sample(CyclesToPhase(3), bus, true)[0], 0);
+  channels.Write(0x4002, 0x00);
+  channels.Write(0x4003, 0x0C);  // 0x400
+  EXPECT_EQ(channels.Sample(CyclesToPhase(3), bus, true)[0], 0);
+  channels.Write(0x4001, 0x08);  // negate lifts the limit
+  EXPECT_NE(channels.Sample(CyclesToPhase(3), bus, true)[0], 0);
+}
+
+TEST(SoundRectangle, DutyAveragesOverALongSample) {
+  FakeSoundBus bus;
+  const int amplitude = 15 * 256;
+  for (const auto& [duty, high] : {std::pair{0, 2}, std::pair{1, 4}, std::pair{2, 8}, std::pair{3, 12}}) {
+    CSoundChannels channels;
+    channels.Write(0x4015, 0x01);
+    channels.Write(0x4000, static_cast<uint8_t>(duty << 6 | 0x3F));
+    channels.Write(0x4001, 0x08);
+    channels.Write(0x4002, 0x08);
+    channels.Write(0x4003, 0x08);
+    // One whole sequence of 16 steps of 9 cycles in one sample.
+    EXPECT_EQ(channels.Sample(CyclesToPhase(16 * 9), bus, true)[0],
+              (high - (16 - high)) * amplitude / 16)
+        << duty;
+  }
+}
+
+TEST(SoundNoise, ShiftRegisterRunsItsFullLengthAndTheShortMode) {
+  CNoise noise;
+  noise.Write(0, 0x3F, true);
+  noise.Write(2, 0x00, true);  // period 4
+  noise.Write(3, 0x08, true);
+  EXPECT_EQ(noise.ShiftRegister(), CNoise::kInitialShiftRegister);
+  int steps = 0;
+  do {
+    noise.Sample(CyclesToPhase(4));
+    ++steps;
+  } while (noise.ShiftRegister() != CNoise::kInitialShiftRegister && steps < 40000);
+  EXPECT_EQ(steps, 32767);
+
+  noise.Write(2, 0x80, true);
+  const uint16_t start = noise.ShiftRegister();
+  steps = 0;
+  do {
+    noise.Sample(CyclesToPhase(4));
+    ++steps;
+  } while (noise.ShiftRegister() != start && steps < 40000);
+  EXPECT_LE(steps, 93);
+}
+
+TEST(SoundNoise, LevelIsThePlainMeanOfItsSteps) {
+  CNoise noise;
+  noise.Write(0, 0x3F, true);
+  noise.Write(2, 0x00, true);
+  noise.Write(3, 0x08, true);
+  // From 0x4000 the first 14 outputs are 0, so the channel sounds throughout.
+  EXPECT_EQ(noise.Sample(CyclesToPhase(4 * 10)), 15 * 256);
+  long sum = 0;
+  for (int i = 0; i < 4000; ++i) sum += noise.Sample(CyclesToPhase(4 * 8));
+  const double mean = static_cast<double>(sum) / 4000 / (15 * 256);
+  EXPECT_NEAR(mean, 0.5, 0.02);
+  noise.Disable();
+  EXPECT_EQ(noise.Sample(CyclesToPhase(40)), 0);
+}
+
+TEST(SoundDmc, PlaysOneByteLowestBitFirstAndStops) {
+  FakeSoundBus bus;
+  bus.memory[0xC040] = 0x0F;  // four ones, then four zeros
+  CSoundChannels channels;
+  channels.Write(0x4010, 0x0F);  // rate 54
+  channels.Write(0x4011, 0x20);  // d = 16, level -32
+  channels.Write(0x4012, 0x01);  // $C040
+  channels.Write(0x4013, 0x00);  // one byte
+  channels.Write(0x4015, 0x10);
+  EXPECT_TRUE(channels.Dmc().Playing());
+  channels.Sample(CyclesToPhase(54 * 4), bus, true);
+  EXPECT_EQ(channels.Dmc().Counter(), 20);
+  channels.Sample(CyclesToPhase(54 * 10), bus, true);
+  EXPECT_EQ(channels.Dmc().Counter(), 16);
+  EXPECT_FALSE(channels.Dmc().Playing());
+  ASSERT_EQ(bus.reads.size(), 1u);
+  EXPECT_EQ(bus.reads[0], 0xC040);
+}
+
+TEST(SoundDmc, LoopsAndWrapsFromTheTopOfMemory) {
+  FakeSoundBus bus;
+  CSoundChannels channels;
+  channels.Write(0x4010, 0x4F);  // loop, rate 54
+  channels.Write(0x4012, 0xFF);  // $FFC0
+  channels.Write(0x4013, 0x04);  // 65 bytes: $FFC0-$FFFF, then $8000
+  channels.Write(0x4015, 0x10);
+  for (int i = 0; i < 66 * 8; ++i) channels.Sample(CyclesToPhase(54), bus, true);
+  ASSERT_EQ(bus.reads.size(), 66u);
+  EXPECT_EQ(bus.reads[63], 0xFFFF);
+  EXPECT_EQ(bus.reads[64], 0x8000);
+  EXPECT_EQ(bus.reads[65], 0xFFC0) << "the loop starts over";
+  EXPECT_TRUE(channels.Dmc().Playing());
+  channels.Write(0x4015, 0x00);
+  EXPECT_FALSE(channels.Dmc().Playing());
+  EXPECT_EQ(channels.Dmc().BitCount(), 0);
+}
+
+TEST(SoundDmc, CounterStaysInRangeAndOutputIsSlewLimited) {
+  FakeSoundBus bus;
+  bus.memory.fill(0xFF);
+  CSoundChannels channels;
+  channels.Write(0x4010, 0x4F);
+  channels.Write(0x4011, 0x7C);  // d = 62
+  channels.Write(0x4015, 0x10);
+  int previous = -64 * 256;  // at rest
+  for (int i = 0; i < 40; ++i) {
+    const int level = channels.Sample(CyclesToPhase(54 * 4), bus, true)[4];
+    EXPECT_LE(std::abs(level - previous), 8 * 256);
+    previous = level;
+  }
+  EXPECT_EQ(channels.Dmc().Counter(), 63);
+  EXPECT_EQ(previous, (2 * 63 - 64) * 256);
+
+  bus.memory.fill(0x00);
+  channels.Write(0x4015, 0x00);
+  channels.Write(0x4015, 0x10);
+  for (int i = 0; i < 100; ++i) channels.Sample(CyclesToPhase(54 * 4), bus, true);
+  EXPECT_EQ(channels.Dmc().Counter(), 1) << "a zero bit stops at 1";
+}
+
+TEST(SoundDmc, LoudLevelQuietensTriangleAndNoise) {
+  FakeSoundBus bus;
+  auto triangleLevel = [&](uint8_t dmc, bool effect) {
+    CSoundChannels channels;
+    channels.Write(0x4011, dmc);
+    channels.Write(0x4015, 0x04);
+    channels.Write(0x4008, 0x7F);
+    channels.Write(0x400A, 0x40);
+    channels.Write(0x400B, 0x08);
+    // Steps 0-15 rise: after 8 steps of 0x41 cycles the value is 8 x 512.
+    channels.Sample(CyclesToPhase(8 * 0x41), bus, effect);
+    return channels.Sample(CyclesToPhase(1), bus, effect)[2];
+  };
+  EXPECT_EQ(triangleLevel(0x00, true), 8 * 512);
+  EXPECT_EQ(triangleLevel(0x7E, true), 8 * 512 * 130 / 256);
+  EXPECT_EQ(triangleLevel(0x7F, true), 8 * 512 * 129 / 256);
+  EXPECT_EQ(triangleLevel(0x7F, false), 8 * 512);
+}
+
+TEST(SoundTriangle, HoldsItsLastValueWhenHalted) {
+  FakeSoundBus bus;
+  CSoundChannels channels;
+  channels.Write(0x4015, 0x04);
+  channels.Write(0x4008, 0x7F);
+  channels.Write(0x400A, 0x40);
+  channels.Write(0x400B, 0x08);
+  channels.Sample(CyclesToPhase(5 * 0x41), bus, true);
+  const int held = channels.Sample(CyclesToPhase(1), bus, true)[2];
+  EXPECT_EQ(held, 5 * 512);
+  channels.Write(0x400A, 0x05);  // ultrasonic
+  EXPECT_EQ(channels.Sample(CyclesToPhase(1000), bus, true)[2], held);
+  channels.Write(0x400A, 0x40);
+  channels.Write(0x4015, 0x00);
+  EXPECT_EQ(channels.Sample(CyclesToPhase(1000), bus, true)[2], held);
+}
+
+}  // namespace
+}  // namespace qgu::core

@@ -1,0 +1,246 @@
+// The output side: Process, volumes and mute flags, DC removal, the write
+// queue's replay at CPU times, and the rate-dependent resynchronisation.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <vector>
+
+#include "fake_sound_bus.h"
+
+namespace qgu::core {
+namespace {
+
+using testing::SoundRig;
+
+int RisingZeroCrossings(const std::vector<int16_t>& samples) {
+  int crossings = 0;
+  for (size_t i = 1; i < samples.size(); ++i) {
+    if (samples[i - 1] < 0 && samples[i] >= 0) ++crossings;
+  }
+  return crossings;
+}
+
+int Peak(const std::vector<int16_t>& samples, size_t from = 0) {
+  int peak = 0;
+  for (size_t i = from; i < samples.size(); ++i) peak = std::max(peak, std::abs(int{samples[i]}));
+  return peak;
+}
+
+TEST(SoundOutput, RectangleToneHasTheExpectedFrequency) {
+  for (int period : {253, 126, 1000}) {
+    SoundRig rig(44100, 16);
+    rig.StartRectangle(period);
+    const double expected = 1789772.5 / (16.0 * (period + 1));
+    const std::vector<int16_t> second = rig.Render16(44100);
+    EXPECT_NEAR(RisingZeroCrossings(second), expected, 2.0) << period;
+    EXPECT_GT(Peak(second), 3000);
+  }
+}
+
+TEST(SoundOutput, DisabledSoundFillsSilenceAndLeavesTheQueue) {
+  SoundRig rig(22050, 8);
+  rig.bus.settings.soundEnable = false;
+  rig.StartRectangle(253);
+  const std::vector<uint8_t> narrow = rig.Render8(300);
+  EXPECT_TRUE(std::all_of(narrow.begin(), narrow.end(), [](uint8_t b) { return b == 0x80; }));
+  rig.bus.settings.samplingBits = 16;
+  const std::vector<int16_t> wide = rig.Render16(300);
+  EXPECT_TRUE(std::all_of(wide.begin(), wide.end(), [](int16_t s) { return s == 0; }));
+  EXPECT_EQ(rig.unit.OutputTime(), 0.0);
+  EXPECT_EQ(rig.unit.Synthesis().Rectangle(0).Length(), 0) << "nothing was replayed";
+}
+
+TEST(SoundOutput, MutingMasterSilencesEverythingAndKeepsChannelFlags) {
+  SoundRig rig(22050, 16);
+  rig.StartRectangle(253);
+  rig.unit.Write(0x4011, 0x7F);
+  EXPECT_EQ(rig.unit.ToggleMute(kChannelMaster), 0);
+  EXPECT_EQ(rig.unit.ChannelEnabled(kChannelMaster), 0);
+  for (int channel = 1; channel < kChannelFlags; ++channel) {
+    EXPECT_EQ(rig.unit.ChannelEnabled(channel), 1) << channel;
+  }
+  const std::vector<int16_t> muted = rig.Render16(2000);
+  EXPECT_EQ(Peak(muted), 0);
+
+  rig.bus.settings.samplingBits = 8;
+  const std::vector<uint8_t> narrow = rig.Render8(500);
+  EXPECT_TRUE(std::all_of(narrow.begin(), narrow.end(), [](uint8_t b) { return b == 0x80; }));
+
+  EXPECT_EQ(rig.unit.ToggleMute(kChannelMaster), 1);
+  rig.bus.settings.samplingBits = 16;
+  EXPECT_GT(Peak(rig.Render16(2000)), 3000);
+}
+
+TEST(SoundOutput, MutingOneChannelSilencesOnlyThatChannel) {
+  SoundRig rig(22050, 16);
+  rig.StartRectangle(253);
+  EXPECT_EQ(rig.unit.ToggleMute(kChannelRectangle1), 0);
+  EXPECT_EQ(Peak(rig.Render16(2000)), 0);
+  rig.unit.ToggleMute(kChannelRectangle1);
+  rig.unit.ToggleMute(kChannelRectangle2);
+  EXPECT_GT(Peak(rig.Render16(2000)), 3000);
+}
+
+TEST(SoundOutput, MuteFlagsOutsideTheTableAreRefusedAndSurviveReset) {
+  SoundRig rig;
+  EXPECT_EQ(rig.unit.ToggleMute(-1), 0);
+  EXPECT_EQ(rig.unit.ToggleMute(16), 0);
+  EXPECT_EQ(rig.unit.ChannelEnabled(99), 0);
+  rig.unit.ToggleMute(kChannelNoise);
+  rig.unit.Reset();
+  EXPECT_EQ(rig.unit.ChannelEnabled(kChannelNoise), 0);
+  EXPECT_EQ(kSoundChannelNames[kChannelDpcm], std::string("DPCM"));
+  EXPECT_EQ(kSoundChannelNames[13], std::string("Ex CH8"));
+}
+
+TEST(SoundOutput, ConstantMixDecaysToZero) {
+  SoundRig rig(22050, 16);
+  rig.unit.Write(0x4011, 0x7F);  // DMC level 63, held
+  const std::vector<int16_t> out = rig.Render16(22050);
+  EXPECT_GT(Peak(out), 20000) << "the step comes through at first";
+  EXPECT_EQ(Peak(out, 22050 / 4), 0) << "and is gone after a quarter second";
+  for (size_t i = 20; i < 2000; ++i) EXPECT_LE(out[i], out[i - 1]) << i;
+}
+
+TEST(SoundOutput, EightBitSamplesAreTheHighByteAroundMidScale) {
+  SoundRig wide(22050, 16);
+  SoundRig narrow(22050, 8);
+  for (SoundRig* rig : {&wide, &narrow}) rig->StartRectangle(200);
+  const std::vector<int16_t> a = wide.Render16(1000);
+  const std::vector<uint8_t> b = narrow.Render8(1000);
+  for (size_t i = 0; i < a.size(); ++i) {
+    ASSERT_EQ(b[i], static_cast<uint8_t>((a[i] >> 8) ^ 0x80)) << i;
+  }
+}
+
+TEST(SoundOutput, OddByteCountInSixteenBitModeLeavesNoStaleByte) {
+  SoundRig rig(22050, 16);
+  std::vector<uint8_t> buffer(7, 0xAA);
+  rig.unit.Process(buffer.data(), 7);
+  EXPECT_EQ(buffer[6], 0);
+}
+
+TEST(SoundOutput, WritesTakeEffectAtTheirCpuTime) {
+  SoundRig rig(44100, 16);
+  rig.RunCpu(20000);
+  rig.StartRectangle(100);  // stamped at cycle 20000
+  rig.RunCpu(20000);
+  const std::vector<int16_t> out = rig.Render16(1000);
+  const double cyclesPerSample = 357368 * 5.0 / 44100;
+  const int first = static_cast<int>(20000 / cyclesPerSample);
+  EXPECT_EQ(Peak(std::vector<int16_t>(out.begin(), out.begin() + first)), 0);
+  EXPECT_GT(Peak(std::vector<int16_t>(out.begin() + first, out.begin() + first + 10)), 3000);
+}
+
+TEST(SoundOutput, LengthCounterEndsTheToneThroughQueuedSteps) {
+  SoundRig rig(44100, 16);
+  rig.unit.Write(0x4017, 0x40);
+  rig.unit.Write(0x4015, 0x01);
+  rig.unit.Write(0x4000, 0x9F);  // constant 15, counting length
+  rig.unit.Write(0x4001, 0x08);
+  rig.unit.Write(0x4002, 0x80);
+  rig.unit.Write(0x4003, 0x00);  // 10 half frames: 5 sequences of 29828 cycles
+  const double cyclesPerSample = 357368 * 5.0 / 44100;
+  std::vector<int16_t> out;
+  for (int frame = 0; frame < 8; ++frame) {
+    rig.RunCpuInSlices(29781);
+    const std::vector<int16_t> part = rig.Render16(735);
+    out.insert(out.end(), part.begin(), part.end());
+  }
+  const int end = static_cast<int>(5 * 4 * 7457 / cyclesPerSample);
+  EXPECT_GT(Peak(std::vector<int16_t>(out.begin() + end - 200, out.begin() + end - 2)), 3000);
+  // After the cut only the DC filter's tail of a square wave remains.
+  EXPECT_LT(Peak(out, end + 400), 200);
+}
+
+TEST(SoundOutput, QueueOf4096WritesBetweenProcessCallsIsLost) {
+  for (int extra : {4091, 4092}) {
+    SoundRig rig(22050, 16);
+    rig.unit.Write(0x4015, 0x01);
+    rig.unit.Write(0x4000, 0xBF);
+    rig.unit.Write(0x4001, 0x08);
+    rig.unit.Write(0x4003, 0x08);
+    for (int i = 0; i < extra; ++i) rig.unit.Write(0x4002, 0xFD);
+    const int writes = 4 + extra;
+    const std::vector<int16_t> out = rig.Render16(1000);
+    if (writes < 4096) {
+      EXPECT_GT(Peak(out), 3000) << writes;
+    } else {
+      EXPECT_EQ(Peak(out), 0) << writes;
+      EXPECT_EQ(rig.unit.Synthesis().Rectangle(0).Length(), 0);
+    }
+    EXPECT_EQ(rig.unit.Read(0x4015) & 0x01, 0x01) << "the timing copy took every write";
+  }
+}
+
+TEST(SoundOutput, OutputTimeFollowsTheCpu) {
+  SoundRig rig(22050, 16);
+  rig.Render16(2000);  // far ahead of a CPU that has not run
+  EXPECT_EQ(rig.unit.OutputTime(), 0.0);
+  rig.RunCpu(100000);
+  rig.Render16(10);  // far behind
+  EXPECT_EQ(rig.unit.OutputTime(), 100000.0);
+  rig.Render16(100);  // a little ahead is kept
+  EXPECT_NEAR(rig.unit.OutputTime(), 100000.0 + 100 * 357368 * 5.0 / 22050, 1e-6);
+}
+
+TEST(SoundOutput, ResetCpuCounterAppliesTheWholeQueue) {
+  SoundRig rig(22050, 16);
+  rig.RunCpu(50000);
+  rig.Render16(100);
+  const double ahead = rig.unit.OutputTime();
+  ASSERT_GT(ahead, 0.0);
+  rig.bus.cycles = static_cast<int32_t>(ahead) + 20000;
+  rig.StartRectangle(200);  // stamped well after the next sample's time
+  rig.bus.cycles = 10;      // then the CPU counter starts over
+  rig.Render16(1);
+  EXPECT_EQ(rig.unit.Synthesis().Rectangle(0).Length(), 254);
+}
+
+TEST(SoundOutput, VolumeSettingsScaleEachChannel) {
+  auto peakAt = [](int master, int rectangle) {
+    SoundRig rig(22050, 16);
+    rig.bus.settings.volume[0] = master;
+    rig.bus.settings.volume[1] = rectangle;
+    rig.StartRectangle(253);
+    return Peak(rig.Render16(2000));
+  };
+  const int full = peakAt(100, 100);
+  EXPECT_NEAR(full, 15 * 256 * 240 / 256, 1000);
+  EXPECT_NEAR(peakAt(50, 100), full / 2, full / 50);
+  EXPECT_NEAR(peakAt(100, 25), full / 4, full / 50);
+  EXPECT_EQ(peakAt(0, 100), 0);
+  EXPECT_EQ(peakAt(-40, 100), 0) << "negative settings count as 0";
+  EXPECT_GE(peakAt(100000, 100000), 32767) << "huge settings clip, never overflow";
+}
+
+TEST(SoundOutput, DisplayBufferHoldsTheFirstSamplesOfTheLatestCall) {
+  SoundRig rig(22050, 16);
+  rig.StartRectangle(100);
+  const std::vector<int16_t> out = rig.Render16(1000);
+  ASSERT_EQ(rig.unit.RecentSampleCount(), 256);
+  EXPECT_TRUE(std::equal(out.begin(), out.begin() + 256, rig.unit.RecentSamples()));
+  rig.Render16(10);
+  EXPECT_EQ(rig.unit.RecentSampleCount(), 10);
+}
+
+TEST(SoundOutput, ReadsAnswerStatusAndTheOpenBusValue) {
+  SoundRig rig;
+  EXPECT_EQ(rig.unit.Read(0x4000), 0x40);
+  EXPECT_EQ(rig.unit.Read(0x4017), 0x40);
+  EXPECT_EQ(rig.unit.Read(0x4015), 0x00);
+  rig.StartRectangle(100);
+  EXPECT_EQ(rig.unit.Read(0x4015), 0x01);
+}
+
+TEST(SoundOutput, ResetEmptiesTheQueueAndSilencesTheChannels) {
+  SoundRig rig(22050, 16);
+  rig.StartRectangle(100);
+  rig.unit.Reset();
+  EXPECT_EQ(rig.unit.Read(0x4015), 0x00);
+  EXPECT_EQ(Peak(rig.Render16(500)), 0);
+}
+
+}  // namespace
+}  // namespace qgu::core
