@@ -4,6 +4,10 @@
 #include "core/machine.h"
 #include "core/mappers/mapper.h"
 
+// Every helper of the interpreter is inlined: one that is not would force the
+// registers it captures out of machine registers into memory.
+#define QGU_ALWAYS_INLINE __attribute__((always_inline))
+
 namespace qgu::core {
 
 namespace {
@@ -77,14 +81,14 @@ int CCpu::Execute(int request) {
   uint8_t a = a_, x = x_, y = y_, s = s_, p = p_;
   int spent = 0;
 
-  auto save = [&] { pc_ = pc; a_ = a; x_ = x; y_ = y; s_ = s; p_ = p; };
-  auto load = [&] { pc = pc_; a = a_; x = x_; y = y_; s = s_; p = p_; };
-  auto fetch = [&]() -> uint8_t {
+  auto save = [&]() QGU_ALWAYS_INLINE { pc_ = pc; a_ = a; x_ = x; y_ = y; s_ = s; p_ = p; };
+  auto load = [&]() QGU_ALWAYS_INLINE { pc = pc_; a = a_; x = x_; y = y_; s = s_; p = p_; };
+  auto fetch = [&]() QGU_ALWAYS_INLINE -> uint8_t {
     const uint8_t v = memory.cpuPage[pc >> 13][pc & 0x1FFF];
     ++pc;
     return v;
   };
-  auto read = [&](uint16_t ea) -> uint8_t {
+  auto read = [&](uint16_t ea) QGU_ALWAYS_INLINE -> uint8_t {
     if (ea < 0x2000) return ram[ea & 0x7FF];
     if (ea >= 0x8000) return memory.cpuPage[ea >> 13][ea & 0x1FFF];
     save();
@@ -92,7 +96,7 @@ int CCpu::Execute(int request) {
     load();
     return v;
   };
-  auto write = [&](uint16_t ea, uint8_t v) {
+  auto write = [&](uint16_t ea, uint8_t v) QGU_ALWAYS_INLINE {
     if (ea < 0x2000) {
       ram[ea & 0x7FF] = v;
       return;
@@ -101,37 +105,37 @@ int CCpu::Execute(int request) {
     BusWrite(ea, v);
     load();
   };
-  auto push = [&](uint8_t v) { stack[s--] = v; };
-  auto pop = [&]() -> uint8_t { return stack[++s]; };
-  auto setZn = [&](uint8_t v) { p = static_cast<uint8_t>((p & 0x7D) | zn[v]); };
+  auto push = [&](uint8_t v) QGU_ALWAYS_INLINE { stack[s--] = v; };
+  auto pop = [&]() QGU_ALWAYS_INLINE -> uint8_t { return stack[++s]; };
+  auto setZn = [&](uint8_t v) QGU_ALWAYS_INLINE { p = static_cast<uint8_t>((p & 0x7D) | zn[v]); };
 
   // Addressing modes.
-  auto absolute = [&]() -> uint16_t {
+  auto absolute = [&]() QGU_ALWAYS_INLINE -> uint16_t {
     const uint16_t lo = fetch();
     return static_cast<uint16_t>(lo | (fetch() << 8));
   };
-  auto indexed = [&](uint8_t index, bool pagePenalty) -> uint16_t {
+  auto indexed = [&](uint8_t index, bool pagePenalty) QGU_ALWAYS_INLINE -> uint16_t {
     const uint16_t base = absolute();
     const uint16_t ea = static_cast<uint16_t>(base + index);
     if (pagePenalty && ((base ^ ea) & 0x100)) ++spent;
     return ea;
   };
-  auto indirectX = [&]() -> uint16_t {
+  auto indirectX = [&]() QGU_ALWAYS_INLINE -> uint16_t {
     const uint8_t z = static_cast<uint8_t>(fetch() + x);
     return static_cast<uint16_t>(ram[z] | (ram[static_cast<uint8_t>(z + 1)] << 8));
   };
-  auto indirectY = [&](bool pagePenalty) -> uint16_t {
+  auto indirectY = [&](bool pagePenalty) QGU_ALWAYS_INLINE -> uint16_t {
     const uint8_t z = fetch();
     const uint16_t base = static_cast<uint16_t>(ram[z] | (ram[static_cast<uint8_t>(z + 1)] << 8));
     const uint16_t ea = static_cast<uint16_t>(base + y);
     if (pagePenalty && ((base ^ ea) & 0x100)) ++spent;
     return ea;
   };
-  auto zeroX = [&]() -> uint8_t { return static_cast<uint8_t>(fetch() + x); };
-  auto zeroY = [&]() -> uint8_t { return static_cast<uint8_t>(fetch() + y); };
+  auto zeroX = [&]() QGU_ALWAYS_INLINE -> uint8_t { return static_cast<uint8_t>(fetch() + x); };
+  auto zeroY = [&]() QGU_ALWAYS_INLINE -> uint8_t { return static_cast<uint8_t>(fetch() + y); };
 
   // Operations.
-  auto adc = [&](uint8_t v) {
+  auto adc = [&](uint8_t v) QGU_ALWAYS_INLINE {
     const unsigned sum = a + v + (p & kFlagC);
     p &= static_cast<uint8_t>(~(kFlagC | kFlagV));
     p |= static_cast<uint8_t>(sum >> 8);
@@ -139,51 +143,51 @@ int CCpu::Execute(int request) {
     a = static_cast<uint8_t>(sum);
     setZn(a);
   };
-  auto sbc = [&](uint8_t v) { adc(static_cast<uint8_t>(v ^ 0xFF)); };
-  auto compare = [&](uint8_t reg, uint8_t v) {
+  auto sbc = [&](uint8_t v) QGU_ALWAYS_INLINE { adc(static_cast<uint8_t>(v ^ 0xFF)); };
+  auto compare = [&](uint8_t reg, uint8_t v) QGU_ALWAYS_INLINE {
     p = static_cast<uint8_t>((p & ~kFlagC) | (reg >= v ? kFlagC : 0));
     setZn(static_cast<uint8_t>(reg - v));
   };
-  auto bit = [&](uint8_t v) {
+  auto bit = [&](uint8_t v) QGU_ALWAYS_INLINE {
     p = static_cast<uint8_t>((p & 0x3D) | (v & 0xC0) | ((a & v) ? 0 : kFlagZ));
   };
-  auto asl = [&](uint8_t v) -> uint8_t {
+  auto asl = [&](uint8_t v) QGU_ALWAYS_INLINE -> uint8_t {
     p = static_cast<uint8_t>((p & ~kFlagC) | (v >> 7));
     v = static_cast<uint8_t>(v << 1);
     setZn(v);
     return v;
   };
-  auto lsr = [&](uint8_t v) -> uint8_t {
+  auto lsr = [&](uint8_t v) QGU_ALWAYS_INLINE -> uint8_t {
     p = static_cast<uint8_t>((p & ~kFlagC) | (v & 1));
     v >>= 1;
     setZn(v);
     return v;
   };
-  auto rol = [&](uint8_t v) -> uint8_t {
+  auto rol = [&](uint8_t v) QGU_ALWAYS_INLINE -> uint8_t {
     const uint8_t carry = p & kFlagC;
     p = static_cast<uint8_t>((p & ~kFlagC) | (v >> 7));
     v = static_cast<uint8_t>((v << 1) | carry);
     setZn(v);
     return v;
   };
-  auto ror = [&](uint8_t v) -> uint8_t {
+  auto ror = [&](uint8_t v) QGU_ALWAYS_INLINE -> uint8_t {
     const uint8_t carry = static_cast<uint8_t>((p & kFlagC) << 7);
     p = static_cast<uint8_t>((p & ~kFlagC) | (v & 1));
     v = static_cast<uint8_t>((v >> 1) | carry);
     setZn(v);
     return v;
   };
-  auto inc = [&](uint8_t v) -> uint8_t {
+  auto inc = [&](uint8_t v) QGU_ALWAYS_INLINE -> uint8_t {
     ++v;
     setZn(v);
     return v;
   };
-  auto dec = [&](uint8_t v) -> uint8_t {
+  auto dec = [&](uint8_t v) QGU_ALWAYS_INLINE -> uint8_t {
     --v;
     setZn(v);
     return v;
   };
-  auto branch = [&](bool taken) {
+  auto branch = [&](bool taken) QGU_ALWAYS_INLINE {
     const int8_t offset = static_cast<int8_t>(fetch());
     spent += 2;
     if (taken) {
@@ -192,7 +196,7 @@ int CCpu::Execute(int request) {
       pc = target;
     }
   };
-  auto interrupt = [&](uint16_t vector) {
+  auto interrupt = [&](uint16_t vector) QGU_ALWAYS_INLINE {
     push(static_cast<uint8_t>(pc >> 8));
     push(static_cast<uint8_t>(pc));
     push(static_cast<uint8_t>(p & ~kFlagB));
@@ -202,9 +206,9 @@ int CCpu::Execute(int request) {
     spent += kInterruptCycles;
   };
   // PLP and RTI: the break flag is not a register bit, bit 5 always reads 1.
-  auto pullStatus = [&] { p = static_cast<uint8_t>((pop() & ~kFlagB) | kFlagR); };
+  auto pullStatus = [&]() QGU_ALWAYS_INLINE { p = static_cast<uint8_t>((pop() & ~kFlagB) | kFlagR); };
   // SHA/SHX/SHY/TAS: the value is ANDed with the operand's high byte + 1.
-  auto shStore = [&](uint16_t base, uint8_t index, uint8_t value) {
+  auto shStore = [&](uint16_t base, uint8_t index, uint8_t value) QGU_ALWAYS_INLINE {
     uint16_t ea = static_cast<uint16_t>(base + index);
     const uint8_t v = static_cast<uint8_t>(value & ((base >> 8) + 1));
     if ((base ^ ea) & 0x100) ea = static_cast<uint16_t>((ea & 0xFF) | (v << 8));
@@ -246,7 +250,7 @@ int CCpu::Execute(int request) {
         dmaStall_ -= request;
         total_ += request;
         save();
-        mapper_->CpuClock(request);
+        if (mapper_->WantsCpuClock()) mapper_->CpuClock(request);
         return total_ - start;
       }
       spent = dmaStall_;
@@ -500,8 +504,10 @@ int CCpu::Execute(int request) {
 
     total_ += spent;
     request -= spent;
-    p_ = p;  // the mapper's IRQ looks at the I flag
-    mapper_->CpuClock(spent);
+    if (mapper_->WantsCpuClock()) {
+      p_ = p;  // the mapper's IRQ looks at the I flag
+      mapper_->CpuClock(spent);
+    }
   }
 #undef QGU_READ_GROUP
 #undef QGU_RMW_GROUP

@@ -32,8 +32,14 @@ class CMapper {
   virtual void SaveState(uint8_t* buffer);        // 256 bytes
   virtual void LoadState(const uint8_t* buffer);  // 256 bytes
 
+  // The CPU calls CpuClock after an instruction only while this is set; a
+  // board keeps it set whenever its CpuClock has something to do, so the
+  // per-instruction virtual call is skipped for nothing.
+  bool WantsCpuClock() const { return wantsCpuClock_; }
+
  protected:
   CMachine& machine_;
+  bool wantsCpuClock_ = false;
 };
 
 }  // namespace qgu::core

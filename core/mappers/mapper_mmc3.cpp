@@ -25,6 +25,7 @@ void CMapperMmc3::Reset() {
   chr7_ = 7;
   SetCharacterBanks();
   irq_ = {0, 0, 0xFF, 0, 0, 0};
+  SyncClockWanted();
   machine_.SetIrqType(1);
 }
 
@@ -102,11 +103,13 @@ void CMapperMmc3::WriteRom(uint16_t address, uint8_t data) {
       reg_[6] = data;
       irq_.enable = 0;
       irq_.request = 0;
+      SyncClockWanted();
       break;
     case 0xE001:
       reg_[7] = data;
       irq_.enable = 1;
       irq_.request = 0;
+      SyncClockWanted();
       break;
   }
 }
@@ -128,6 +131,7 @@ void CMapperMmc3::LineStart(int scanline) {
       if (irq_.enable) irq_.request = kOn;
       irq_.preset = kOn;
     }
+    SyncClockWanted();
   }
   if (irq_.request && machine_.IrqType() == 0) machine_.Cpu().RaiseIrq();
 }
@@ -155,6 +159,9 @@ void CMapperMmc3::LoadState(const uint8_t* buffer) {
   chr6_ = buffer[14];
   chr7_ = buffer[15];
   irq_ = {buffer[16], buffer[17], buffer[18], buffer[19], buffer[20], buffer[21]};
+  SyncClockWanted();
 }
+
+void CMapperMmc3::SyncClockWanted() { wantsCpuClock_ = irq_.request != 0; }
 
 }  // namespace qgu::core

@@ -32,6 +32,7 @@ class CMapperMmc3 : public CMapper {
  private:
   void SetProgramBanks();
   void SetCharacterBanks();
+  void SyncClockWanted();  // CpuClock only matters while an IRQ is requested
 
   uint8_t reg_[8] = {};
   uint8_t prg0_ = 0, prg1_ = 1;
