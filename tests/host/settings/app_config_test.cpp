@@ -1,0 +1,318 @@
+#include "host/app_config.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <sstream>
+
+#include "tests/league/temp_folder.h"
+
+namespace qgu::host {
+namespace {
+
+using qgu::testing::ReadBytes;
+using qgu::testing::TempFolder;
+using qgu::testing::WriteBytes;
+
+// "[Section]" and key names of a saved file, in order.
+std::vector<std::string> Names(const std::string& text) {
+  std::vector<std::string> names;
+  std::istringstream in(text);
+  std::string line;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    names.push_back(line[0] == '[' ? line : line.substr(0, line.find('=')));
+  }
+  return names;
+}
+
+std::string SavedText(const AppConfig& config) {
+  ProfileDocument profile;
+  EXPECT_TRUE(StoreAppConfig(config, profile).ok());
+  return profile.Serialize();
+}
+
+AppConfig Reloaded(const AppConfig& config) {
+  ProfileDocument profile;
+  EXPECT_TRUE(StoreAppConfig(config, profile).ok());
+  AppConfig read;
+  LoadAppConfig(profile, read);
+  return read;
+}
+
+std::vector<std::string> ExpectedWriteOrder() {
+  std::vector<std::string> names = {
+      "[General]", "DoubleExecute", "WindowZoom", "WindowPos", "ScreenZoom", "MemoryViewPos", "JoyAxisDisable",
+      "JoyAxisSetting", "[Emulation]", "IllegalOp", "AutoFrameSkip", "Throttle", "ThrottleFPS", "Background",
+      "Priority", "FourPlayer", "CrcCheck", "DiskThrottle", "LoadFullscreen", "[Graphics]", "Aspect",
+      "SpriteMax", "AllLine", "FPSDisp", "ScanlineMode", "ScanlineColor", "SyncDraw", "MaxZoom", "LeftClip",
+      "WindowVSync", "DoubleSize", "SystemMemory", "UseHEL", "DisplayWidth", "DisplayHeight", "DisplayDepth",
+      "DisplayRate", "[Sound]", "Enable", "DisableVolumeEffect", "SamplingRate", "SamplingBits", "BufferSize",
+      "Volume"};
+  for (int pad = 1; pad <= 4; ++pad) {
+    for (std::string name : {"[Controller " + std::to_string(pad) + "]", std::string("Keys"), std::string("Rapid")}) {
+      names.push_back(name);
+    }
+  }
+  for (const char* name : {"[Netplay]", "ChatPos", "NickName", "RecnetPortNum", "RecentPort00", "RecnetHostNum",
+                           "RecentHost00"}) {
+    names.push_back(name);
+  }
+  return names;
+}
+
+TEST(AppConfigFile, FreshStartRunsWithDefaultsAndSavesWithoutPathOrUnsavedKeys) {
+  TempFolder folder;
+  const AppConfig config = LoadAppConfigFile(folder / "qgu.ini");
+  EXPECT_EQ(config, AppConfig{});
+  EXPECT_EQ(config.netplay.recentHosts[0], "localhost:10000");
+  EXPECT_EQ(config.controllers[0].keys[kButtonUp], 200);
+  EXPECT_EQ(config.controllers[1].keys[kButtonMic], 50);
+  EXPECT_EQ(config.controllers[2].keys, (std::array<uint16_t, kKeyEntries>{}));
+
+  ASSERT_TRUE(SaveAppConfigFile(config, folder / "qgu.ini").ok());
+  const std::string text = ReadBytes(folder / "qgu.ini");
+  EXPECT_EQ(Names(text), ExpectedWriteOrder());
+  EXPECT_EQ(text.find("[Path]"), std::string::npos);
+  EXPECT_NE(text.find("\r\nThrottleFPS=120\r\n"), std::string::npos);
+  EXPECT_NE(text.find("\r\nWindowPos=0000000000000000000000000000000000\r\n"), std::string::npos);
+  EXPECT_NE(text.find("\r\nRecentHost00=localhost:10000\r\n"), std::string::npos);
+  EXPECT_NE(text.find("\r\nRapid=0000000000\r\n"), std::string::npos);
+  EXPECT_EQ(LoadAppConfigFile(folder / "qgu.ini"), config);
+}
+
+TEST(AppConfigFile, EverySavedSettingSurvivesARoundTrip) {
+  AppConfig config;
+  config.general.doubleExecute = 0;
+  config.general.windowZoom = 2;
+  config.general.windowPos = {10, -20, 700, 500};
+  config.general.memoryViewPos = {1, 2, 3, 4};
+  config.general.screenZoom = 3;
+  config.general.joyAxisSetting = {0x3F, 1, 2, 3};
+  config.emulation = {1, 0, 0, 60, 1, 5, 0, 0, 0, 1};
+  config.graphics.aspect = 1;
+  config.graphics.spriteMax = 0;
+  config.graphics.scanlineColor = 50;
+  config.graphics.displayWidth = 1024;
+  config.graphics.displayRate = 75;
+  config.graphics.useHel = 1;
+  config.sound.enable = 0;
+  config.sound.samplingRate = 44100;
+  config.sound.samplingBits = 16;
+  config.sound.bufferSize = 8;
+  config.sound.disableVolumeEffect = 1;
+  config.sound.volume = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 65535};
+  for (size_t pad = 0; pad < 4; ++pad) {
+    for (size_t i = 0; i < kKeyEntries; ++i) config.controllers[pad].keys[i] = static_cast<uint16_t>(pad * 100 + i);
+    config.controllers[pad].rapid = {static_cast<uint16_t>(pad), 3};
+  }
+  config.netplay.chatPos = {5, 6, 7, 8};
+  config.netplay.nickName = "Wrenfold";
+  config.netplay.recentPortCount = 3;
+  config.netplay.recentPorts = {"10000", "10001", "10002"};
+  config.netplay.recentHostCount = 2;
+  config.netplay.recentHosts = {"localhost:10000", "127.0.0.1:10002"};
+  EXPECT_EQ(Reloaded(config), config);
+  EXPECT_EQ(Names(SavedText(config)).back(), "RecentHost01");
+
+  // Settings that are never saved come back as their defaults.
+  AppConfig unsaved;
+  unsaved.general.patternViewPos = {1, 1, 1, 1};
+  unsaved.general.nameTableViewPos = {2, 2, 2, 2};
+  unsaved.general.paletteViewPos = {3, 3, 3, 3};
+  unsaved.graphics.tvFrameMode = 1;
+  unsaved.graphics.diskAccessLamp = 1;
+  unsaved.graphics.paletteUse = 1;
+  unsaved.graphics.paletteFile = "warm.pal";
+  unsaved.sound.changeTone = 1;
+  unsaved.path.snapshotPath = "./shots/";
+  EXPECT_EQ(Reloaded(unsaved), AppConfig{});
+}
+
+TEST(AppConfigFile, SavingKeepsOtherLinesAndReadsThePathSection) {
+  TempFolder folder;
+  WriteBytes(folder / "qgu.ini",
+             "[Path]\r\nSnapshotPathUse=0\r\nSnapshotPath=.\\shots\\\r\nWavePath=\r\n"
+             "[Emulation]\r\nThrottleFPS=90\r\nUserNote=keep\r\n");
+  AppConfig config = LoadAppConfigFile(folder / "qgu.ini");
+  EXPECT_EQ(config.path.snapshotPathUse, 0);
+  EXPECT_EQ(config.path.snapshotPath, "./shots/");
+  EXPECT_EQ(config.path.wavePath, "./wave/") << "an empty text keeps the default";
+  EXPECT_EQ(config.emulation.throttleFps, 90);
+  config.emulation.throttleFps = 100;
+  ASSERT_TRUE(SaveAppConfigFile(config, folder / "qgu.ini").ok());
+  const std::string text = ReadBytes(folder / "qgu.ini");
+  EXPECT_EQ(text.rfind("[Path]\r\nSnapshotPathUse=0\r\n", 0), 0u);
+  EXPECT_NE(text.find("ThrottleFPS=100\r\nUserNote=keep\r\nIllegalOp="), std::string::npos) << text;
+}
+
+TEST(AppConfigFile, OlderKeysFormsFillTheEntriesTheyHold) {
+  std::vector<uint8_t> bytes;
+  const auto words = [&bytes](int count, int base) {
+    bytes.clear();
+    for (int i = 0; i < count; ++i) {
+      bytes.push_back(static_cast<uint8_t>(base + i));
+      bytes.push_back(0);
+    }
+  };
+  struct Form {
+    int wordsPerBinding;
+    bool secondBinding;
+  };
+  for (const Form form : {Form{16, true}, Form{10, true}, Form{10, false}}) {
+    words(form.wordsPerBinding * (form.secondBinding ? 2 : 1), 1);
+    ProfileDocument profile;
+    profile.WriteStruct("Controller 2", "Keys", bytes);
+    AppConfig config;
+    LoadAppConfig(profile, config);
+    const std::array<uint16_t, kKeyEntries>& keys = config.controllers[1].keys;
+    SCOPED_TRACE(bytes.size());
+    EXPECT_EQ(keys[0], 1);
+    EXPECT_EQ(keys[form.wordsPerBinding - 1], form.wordsPerBinding);
+    if (form.wordsPerBinding == 10) {
+      EXPECT_EQ(keys[kButtonMic], 50) << "the microphone key is kept";
+    } else {
+      EXPECT_EQ(keys[kButtonMic], 11);
+    }
+    EXPECT_EQ(keys[kSecondBinding], form.secondBinding ? form.wordsPerBinding + 1 : 0);
+    EXPECT_EQ(config.controllers[0], AppConfig{}.controllers[0]);
+  }
+  // A struct of any other size is ignored.
+  words(15, 1);
+  ProfileDocument profile;
+  profile.WriteStruct("Controller 1", "Keys", bytes);
+  AppConfig config;
+  LoadAppConfig(profile, config);
+  EXPECT_EQ(config.controllers[0], AppConfig{}.controllers[0]);
+}
+
+TEST(AppConfigFile, JoyAxisDisableBecomesMasks) {
+  const uint16_t masks[] = {0x3F, 0x3E, 0x3C, 0x38, 0x30, 0x20};
+  for (int stored = 0; stored <= 7; ++stored) {
+    ProfileDocument profile;
+    profile.WriteInt("General", "JoyAxisDisable", stored);
+    const uint8_t setting[32] = {0x07};  // JoyAxisSetting[0] = 7
+    profile.WriteStruct("General", "JoyAxisSetting", setting);
+    AppConfig config;
+    LoadAppConfig(profile, config);
+    SCOPED_TRACE(stored);
+    EXPECT_EQ(config.general.joyAxisDisable, 0);
+    const uint16_t expected = stored == 0 ? 0 : stored <= 6 ? masks[stored - 1] : 0;
+    EXPECT_EQ(config.general.joyAxisSetting[15], expected);
+    EXPECT_EQ(config.general.joyAxisSetting[0], stored == 0 ? 7 : expected);
+  }
+}
+
+TEST(AppConfigFile, DamagedStructsAreIgnored) {
+  ProfileDocument profile;
+  profile.SetValue("General", "WindowPos", "0A000000000000000000000000000000FF");  // checksum should be 0A
+  profile.SetValue("General", "MemoryViewPos", "0A0A");                              // wrong size
+  const uint8_t shortVolume[30] = {};
+  profile.WriteStruct("Sound", "Volume", shortVolume);
+  const uint8_t goodRect[16] = {0x0A};
+  profile.WriteStruct("Netplay", "ChatPos", goodRect);
+  AppConfig config;
+  LoadAppConfig(profile, config);
+  EXPECT_EQ(config.general.windowPos, SettingsRect{});
+  EXPECT_EQ(config.general.memoryViewPos, SettingsRect{});
+  EXPECT_EQ(config.sound.volume, AppConfig{}.sound.volume);
+  EXPECT_EQ(config.netplay.chatPos, (SettingsRect{10, 0, 0, 0}));
+}
+
+TEST(AppConfigFile, RecentListsReadAndWriteAtMostTheirCountAndSixteen) {
+  ProfileDocument zero = ProfileDocument::Parse("[Netplay]\nRecnetPortNum=0\nRecentPort00=20000\n");
+  AppConfig config;
+  LoadAppConfig(zero, config);
+  EXPECT_EQ(config.netplay.recentPortCount, 0);
+  EXPECT_EQ(config.netplay.recentPorts[0], "10000");
+  EXPECT_EQ(SavedText(config).find("RecentPort"), std::string::npos);
+
+  std::string many = "[Netplay]\nRecnetHostNum=40\n";
+  for (int i = 0; i < 20; ++i) {
+    many += std::string("RecentHost") + (i < 10 ? "0" : "") + std::to_string(i) + "=host" + std::to_string(i) + ":1\n";
+  }
+  config = AppConfig{};
+  LoadAppConfig(ProfileDocument::Parse(many), config);
+  EXPECT_EQ(config.netplay.recentHostCount, 16);
+  EXPECT_EQ(config.netplay.recentHosts[15], "host15:1");
+  const std::string saved = SavedText(config);
+  EXPECT_NE(saved.find("RecnetHostNum=16\r\n"), std::string::npos);
+  EXPECT_NE(saved.find("RecentHost15=host15:1\r\n"), std::string::npos);
+  EXPECT_EQ(saved.find("RecentHost16"), std::string::npos);
+
+  config.netplay.recentPortCount = -4;
+  config.netplay.recentHostCount = 99;
+  EXPECT_NE(SavedText(config).find("RecnetPortNum=0\r\n"), std::string::npos);
+
+  config.netplay.nickName = "two\nlines";
+  ProfileDocument refused;
+  EXPECT_FALSE(StoreAppConfig(config, refused).ok());
+  EXPECT_EQ(refused.Value("Netplay", "NickName"), std::nullopt);
+  EXPECT_TRUE(refused.Value("Netplay", "RecnetHostNum").has_value()) << "the rest is still written";
+}
+
+TEST(AppConfigFile, MachineSettingsFollowTheRecord) {
+  AppConfig config;
+  EXPECT_TRUE(ToMachineSettings(config).spriteMax);
+  config.graphics.spriteMax = 0;
+  config.graphics.leftClip = 0;
+  config.sound.enable = 0;
+  config.sound.samplingRate = 44100;
+  config.sound.samplingBits = 16;
+  config.sound.volume[3] = 40;
+  config.sound.disableVolumeEffect = 1;
+  config.sound.changeTone = 1;
+  config.emulation.fourPlayer = 0;
+  config.controllers[2].rapid = {2, 9};
+  const core::MachineSettings settings = ToMachineSettings(config);
+  EXPECT_FALSE(settings.spriteMax);
+  EXPECT_FALSE(settings.leftClip);
+  EXPECT_FALSE(settings.soundEnable);
+  EXPECT_EQ(settings.samplingRate, 44100);
+  EXPECT_EQ(settings.samplingBits, 16);
+  EXPECT_EQ(settings.volume[3], 40);
+  EXPECT_EQ(settings.volume[4], 100);
+  EXPECT_TRUE(settings.disableVolumeEffect);
+  EXPECT_TRUE(settings.changeTone);
+  EXPECT_FALSE(settings.fourPlayer);
+  EXPECT_EQ(settings.turboSpeed[2][0], 2);
+  EXPECT_EQ(settings.turboSpeed[2][1], 3) << "speeds are 0..3";
+  EXPECT_EQ(settings.turboSpeed[0][0], 0);
+}
+
+TEST(GameOptions, ReadFromTheCartridgeSectionOfGameOptionIni) {
+  EXPECT_EQ(GameOptionSection(0), "00000000");
+  EXPECT_EQ(GameOptionSection(0xABCDEF12u), "ABCDEF12");
+
+  TempFolder folder;
+  const core::GameOptionLoader loader = MakeGameOptionLoader(folder / "GameOption.ini");
+  core::GameOptions options;
+  loader(0, options);
+  EXPECT_EQ(options.renderMethod, 3) << "a missing file changes nothing";
+
+  WriteBytes(folder / "GameOption.ini",
+             "[00000001]\nRenderMethod=9\n[00000000]\nRenderMethod=0\nIRQtype=2\nVideoMode=1\n");
+  loader(0, options);
+  EXPECT_EQ(options.renderMethod, 0);
+  EXPECT_EQ(options.irqType, 2);
+  EXPECT_EQ(options.frameIrq, 1) << "a missing key keeps the current value";
+  EXPECT_EQ(options.videoMode, 1);
+}
+
+TEST(GameOptions, ReadingThemDoesNotRedirectTheSettingsSave) {
+  TempFolder folder;
+  WriteBytes(folder / "GameOption.ini", "[00000000]\nRenderMethod=1\n");
+  const std::filesystem::path previous = std::filesystem::current_path();
+  std::filesystem::current_path(folder.path());
+  core::GameOptions options;
+  MakeGameOptionLoader()(0, options);
+  const Status saved = SaveAppConfigFile(AppConfig{});
+  std::filesystem::current_path(previous);
+  ASSERT_TRUE(saved.ok()) << saved.error();
+  EXPECT_EQ(options.renderMethod, 1);
+  EXPECT_TRUE(std::filesystem::exists(folder / "qgu.ini"));
+  EXPECT_EQ(ReadBytes(folder / "GameOption.ini"), "[00000000]\nRenderMethod=1\n");
+}
+
+}  // namespace
+}  // namespace qgu::host
