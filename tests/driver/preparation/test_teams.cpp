@@ -1,0 +1,91 @@
+#include "test_teams.h"
+
+#include <fstream>
+#include <random>
+#include <span>
+
+#include "driver/cartridge_layout.h"
+
+namespace qgu::driver::testing {
+
+TestTeam MakeTeam(const std::string& city, const std::string& nickname, const std::string& abbreviation,
+                  int formation) {
+  TestTeam team;
+  team.header = {city, nickname, abbreviation, "33", "22", "17", "48", "6", "21",
+                 "18", "52", "103", "118", std::to_string(formation), "4", "5",
+                 "10", "20", "70", "60", "70", "1", "55", "45"};
+  for (int p = 0; p < 30; ++p) {
+    Fields line = {std::to_string(p + 1), "fn" + std::to_string(p), "LAST" + std::to_string(p)};
+    for (int f = 3; f < 18; ++f) line.push_back(std::to_string(f == 7 ? (p % 2) * 0x80 : (p + f) % 16));
+    team.players.push_back(line);
+  }
+  return team;
+}
+
+std::string RecordLine(const Fields& fields) {
+  std::string line;
+  for (const std::string& field : fields) line += field + '\x01';
+  return line + "\r\r\n";
+}
+
+void WriteTeamFile(const std::filesystem::path& path, const TestTeam& team) {
+  std::ofstream out(path, std::ios::binary);
+  out << RecordLine(team.header);
+  for (const Fields& player : team.players) out << RecordLine(player);
+}
+
+TempFolder::TempFolder() {
+  std::random_device seed;
+  path_ = std::filesystem::temp_directory_path() / ("qgu-driver-test-" + std::to_string(seed()));
+  std::filesystem::create_directories(path_);
+}
+
+TempFolder::~TempFolder() {
+  std::error_code ignored;
+  std::filesystem::remove_all(path_, ignored);
+}
+
+namespace {
+
+void SetWord(std::vector<uint8_t>& image, size_t offset, uint16_t value) {
+  image[offset] = static_cast<uint8_t>(value & 0xFF);
+  image[offset + 1] = static_cast<uint8_t>(value >> 8);
+}
+
+}  // namespace
+
+std::vector<uint8_t> MakeSyntheticImage() {
+  std::vector<uint8_t> image(kImageBytes);
+  for (size_t i = 0; i < image.size(); ++i) image[i] = static_cast<uint8_t>(i * 7 + 3);
+  const uint8_t header[16] = {'N', 'E', 'S', 0x1A, 16, 16, 0x42, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+  std::copy(std::begin(header), std::end(header), image.begin());
+  for (const auto& formation : kTeamSlots) {
+    for (const TeamSlot& slot : formation) {
+      // Texts in the data bank, which the cartridge maps at $A000.
+      SetWord(image, kCityPointers.Of(slot.team), static_cast<uint16_t>(slot.cityText - 0x14010));
+      SetWord(image, kNicknamePointers.Of(slot.team), static_cast<uint16_t>(slot.nicknameText - 0x14010));
+      SetWord(image, kPlayerPointers.Of(slot.team), static_cast<uint16_t>(slot.firstPlayerText + kProgramCpuBias));
+    }
+  }
+  return image;
+}
+
+uint16_t WordAt(std::span<const uint8_t> image, size_t offset) {
+  return static_cast<uint16_t>(image[offset] | image[offset + 1] << 8);
+}
+
+uint16_t WordAt(const std::vector<uint8_t>& image, size_t offset) {
+  return WordAt(std::span<const uint8_t>(image), offset);
+}
+
+uint32_t ScriptedRandom::Next() {
+  if (values_.empty()) {
+    ++overdrawn;
+    return 0;
+  }
+  const uint32_t value = values_.front();
+  values_.pop_front();
+  return value;
+}
+
+}  // namespace qgu::driver::testing
