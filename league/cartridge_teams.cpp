@@ -1,0 +1,314 @@
+#include "league/cartridge_teams.h"
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <system_error>
+
+#include "league/team_record_file.h"
+#include "league/text_case.h"
+
+namespace qgu::league {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The cartridge's data format (file offsets, header included).
+constexpr size_t kGameCheckOffset = 0x3C139;
+constexpr std::string_view kGameCheck = "ZEMRATH";
+constexpr std::string_view kNesMagic = "NES";
+constexpr size_t kPlayerTablePointers = 0x10;
+constexpr size_t kPlayerPointerBias = 0x7FF0;  // file offset = word - bias
+constexpr size_t kAbbreviationPointers = 0x1FC10;
+constexpr size_t kCityPointers = 0x1FC50;
+constexpr size_t kNicknamePointers = 0x1FC90;
+constexpr size_t kTextPointerBias = 0x14010;  // file offset = word + bias
+constexpr size_t kUniformColours = 0x2C2E4;
+constexpr size_t kUniformColourStride = 10;
+constexpr size_t kPlaybooks = 0x1D310;
+constexpr size_t kPlaybookStride = 4;
+constexpr size_t kRatings = 0x3010;
+constexpr uint8_t kEntriesEnd = 0xFF;
+constexpr int kImportReturner = 4;  // "RB 3"
+
+// Reads bytes of the image; any read outside it marks the image as not ours.
+class ImageReader {
+ public:
+  explicit ImageReader(std::span<const uint8_t> image) : image_(image) {}
+
+  bool ok() const { return ok_; }
+  size_t size() const { return image_.size(); }
+
+  uint8_t Byte(size_t offset) {
+    if (offset >= image_.size()) {
+      ok_ = false;
+      return 0;
+    }
+    return image_[offset];
+  }
+
+  size_t Word(size_t offset) { return Byte(offset) | static_cast<size_t>(Byte(offset + 1)) << 8; }
+
+  // File offset of a player name pointer (CPU address in the first bank).
+  size_t PlayerPointer(size_t offset) {
+    const size_t word = Word(offset);
+    if (word < kPlayerPointerBias || word - kPlayerPointerBias >= image_.size()) {
+      ok_ = false;
+      return 0;
+    }
+    return word - kPlayerPointerBias;
+  }
+
+  size_t TextPointer(size_t offset) {
+    const size_t target = Word(offset) + kTextPointerBias;
+    if (target > image_.size()) ok_ = false;
+    return std::min(target, image_.size());
+  }
+
+  // Bytes [begin, end); an end before the begin gives nothing.
+  std::string Bytes(size_t begin, size_t end) {
+    if (end <= begin) return {};
+    if (end > image_.size()) {
+      ok_ = false;
+      return {};
+    }
+    return std::string(image_.begin() + static_cast<std::ptrdiff_t>(begin),
+                       image_.begin() + static_cast<std::ptrdiff_t>(end));
+  }
+
+  // Offset of the first 0xFF at or after `from`.
+  size_t FindEntriesEnd(size_t from) {
+    for (size_t at = from; at < image_.size(); ++at) {
+      if (image_[at] == kEntriesEnd) return at;
+    }
+    ok_ = false;
+    return from;
+  }
+
+ private:
+  std::span<const uint8_t> image_;
+  bool ok_ = true;
+};
+
+// A cartridge text as a record field: it ends at a zero byte (the import keeps
+// C strings), bytes that would split a record line become blanks, and it is
+// cut to the 63 characters a team record holds.
+std::string RecordText(std::string text) {
+  text = text.substr(0, text.find('\0'));
+  for (char& c : text) {
+    if (c == '\x01' || c == '\r' || c == '\n') c = ' ';
+  }
+  if (text.size() > kMaxTextFieldLength) text.resize(kMaxTextFieldLength);
+  return text;
+}
+
+bool IsUpperCase(char c) { return c >= 'A' && c <= 'Z'; }
+
+// Split at the first upper-case letter; with no first name the whole text is
+// the last name. A zero byte ends the whole name, as it ends a C string.
+void SplitName(std::string name, PlayerRecord& player) {
+  name = name.substr(0, name.find('\0'));
+  const auto upper = std::find_if(name.begin(), name.end(), IsUpperCase);
+  if (upper == name.begin() || upper == name.end()) {
+    player.firstName.clear();
+    player.lastName = RecordText(name);
+    return;
+  }
+  player.firstName = RecordText(std::string(name.begin(), upper));
+  player.lastName = RecordText(std::string(upper, name.end()));
+}
+
+void ReadTexts(ImageReader& reader, int t, CartridgeTeam& team) {
+  const auto text = [&](size_t table, size_t& offset) {
+    offset = reader.TextPointer(table + 2 * static_cast<size_t>(t));
+    const size_t end = reader.TextPointer(table + 2 * static_cast<size_t>(t + 1));
+    return RecordText(reader.Bytes(offset, end));
+  };
+  TeamHeader& header = team.record.header;
+  header.abbreviation = text(kAbbreviationPointers, team.abbreviationOffset);
+  header.city = text(kCityPointers, team.cityOffset);
+  header.nickname = text(kNicknamePointers, team.nicknameOffset);
+}
+
+void ReadColoursAndPlaybook(ImageReader& reader, int t, TeamHeader& header) {
+  const size_t colours = kUniformColours + kUniformColourStride * static_cast<size_t>(t);
+  header.primaryPantsColour = reader.Byte(colours + 0);
+  header.primarySkinColour = reader.Byte(colours + 1);
+  header.primaryJerseyColour = reader.Byte(colours + 2);
+  header.secondaryPantsColour = reader.Byte(colours + 3);
+  header.secondarySkinColour = reader.Byte(colours + 4);
+  header.secondaryJerseyColour = reader.Byte(colours + 5);
+  const size_t playbook = kPlaybooks + kPlaybookStride * static_cast<size_t>(t);
+  header.runPlays12 = reader.Byte(playbook + 0);
+  header.runPlays34 = reader.Byte(playbook + 1);
+  header.passPlays12 = reader.Byte(playbook + 2);
+  header.passPlays34 = reader.Byte(playbook + 3);
+}
+
+// Entry p runs to entry p + 1, the last of a team to the next team's first,
+// and the very last to the closing 0xFF.
+void ReadNames(ImageReader& reader, CartridgeTeams& teams) {
+  for (size_t t = 0; t < teams.size(); ++t) {
+    CartridgeTeam& team = teams[t];
+    for (size_t p = 0; p < kPlayerCount; ++p) {
+      const size_t entry = team.entryOffsets[p];
+      size_t end = 0;
+      if (p + 1 < kPlayerCount) {
+        end = team.entryOffsets[p + 1];
+      } else if (t + 1 < teams.size()) {
+        end = teams[t + 1].entryOffsets[0];
+      } else {
+        end = reader.FindEntriesEnd(entry + 1);
+      }
+      PlayerRecord& player = team.record.players[p];
+      player.jersey = reader.Byte(entry);
+      SplitName(reader.Bytes(entry + 1, end), player);
+    }
+  }
+}
+
+// Two ratings to a byte, the first in the high nibble.
+void ReadPair(ImageReader& reader, size_t& at, int& high, int& low) {
+  const uint8_t byte = reader.Byte(at++);
+  high = byte >> 4;
+  low = byte & 0x0F;
+}
+
+void ReadRatings(ImageReader& reader, CartridgeTeams& teams) {
+  size_t at = kRatings;
+  for (CartridgeTeam& team : teams) {
+    for (int p = 0; p < kPlayerCount; ++p) {
+      PlayerRecord& player = team.record.players[static_cast<size_t>(p)];
+      ReadPair(reader, at, player.runningSpeed, player.rushingPower);
+      ReadPair(reader, at, player.maximumPower, player.hittingPower);
+      player.skin = reader.Byte(at++);
+      switch (GroupOfPosition(p)) {
+        case PositionGroup::Quarterback:
+          ReadPair(reader, at, player.passingSpeed, player.passControl);
+          ReadPair(reader, at, player.accuracy, player.avoidPassBlock);
+          break;
+        case PositionGroup::BackOrReceiver: ReadPair(reader, at, player.ballControl, player.receptions); break;
+        case PositionGroup::OffensiveLine: break;
+        case PositionGroup::Defence: ReadPair(reader, at, player.passInterception, player.quickness); break;
+        case PositionGroup::Kicking: ReadPair(reader, at, player.kickingAbility, player.avoidKickBlock); break;
+      }
+    }
+  }
+}
+
+// The lowest free "<stem><n>.dat" below the file's own number, or the file itself.
+fs::path MoveToLowestFreeName(const fs::path& folder, const fs::path& file, const std::string& stem) {
+  std::set<std::string> taken;
+  std::error_code error;
+  for (const auto& entry : fs::directory_iterator(folder, error)) taken.insert(LowerCase(entry.path().filename().string()));
+  if (error) return file;
+  const std::string own = LowerCase(file.filename().string());
+  for (long n = 0;; ++n) {
+    const std::string name = TeamFileName(stem, n);
+    if (LowerCase(name) == own) return file;
+    if (taken.count(LowerCase(name)) != 0) continue;
+    fs::rename(file, folder / name, error);
+    return error ? file : folder / name;
+  }
+}
+
+}  // namespace
+
+int CartridgeTeamFormation(int cartridgeIndex) {
+  if (cartridgeIndex == 12 || cartridgeIndex == 14 || cartridgeIndex == 17) return kSingleBackSet;
+  if (cartridgeIndex == 7 || cartridgeIndex == 20 || cartridgeIndex == 27) return kFourReceiverSet;
+  return kProSet;
+}
+
+Result<std::vector<uint8_t>> ReadCartridgeFile(const fs::path& path) {
+  std::error_code error;
+  if (fs::is_directory(path, error)) return Fail(std::string(kRomLoadFailedMessage));
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return Fail(std::string(kRomLoadFailedMessage));
+  std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  if (in.bad()) return Fail(std::string(kRomLoadFailedMessage));
+  return bytes;
+}
+
+Status CheckCartridgeImage(std::span<const uint8_t> image) {
+  if (image.size() < kNesMagic.size() || !std::equal(kNesMagic.begin(), kNesMagic.end(), image.begin())) {
+    return Fail(std::string(kRomNotNesMessage));
+  }
+  if (image.size() < kGameCheckOffset + kGameCheck.size() ||
+      !std::equal(kGameCheck.begin(), kGameCheck.end(), image.begin() + kGameCheckOffset)) {
+    return Fail(std::string(kRomNotRecognisedMessage));
+  }
+  return {};
+}
+
+Result<CartridgeTeams> ExtractCartridgeTeams(std::span<const uint8_t> image) {
+  if (Status check = CheckCartridgeImage(image); !check) return Fail(check.error());
+  ImageReader reader(image);
+  CartridgeTeams teams{};
+  for (int t = 0; t < kCartridgeTeamCount && reader.ok(); ++t) {
+    CartridgeTeam& team = teams[static_cast<size_t>(t)];
+    team.playerTableOffset = reader.PlayerPointer(kPlayerTablePointers + 2 * static_cast<size_t>(t));
+    for (size_t p = 0; p < kPlayerCount; ++p) {
+      team.entryOffsets[p] = reader.PlayerPointer(team.playerTableOffset + 2 * p);
+    }
+    ReadTexts(reader, t, team);
+    ReadColoursAndPlaybook(reader, t, team.record.header);
+    TeamHeader& header = team.record.header;
+    header.formation = CartridgeTeamFormation(t);
+    header.kickReturner = kImportReturner;
+    header.puntReturner = kImportReturner;
+    header.fieldCount = kImportTeamFieldCount;
+  }
+  if (reader.ok()) ReadNames(reader, teams);
+  if (reader.ok()) ReadRatings(reader, teams);
+  if (!reader.ok()) return Fail(std::string(kRomNotRecognisedMessage));
+  return teams;
+}
+
+Result<ImportReport> WriteCartridgeTeams(const fs::path& leagueFolder, const CartridgeTeams& teams,
+                                         std::vector<int> selection, const OverwriteQuestion& overwrite) {
+  // The league as it was before the import; teams written now are not compared.
+  Result<TeamListing> before = ListTeams(leagueFolder);
+  if (!before) return Fail(before.error());
+  std::sort(selection.begin(), selection.end());
+  selection.erase(std::unique(selection.begin(), selection.end()), selection.end());
+
+  ImportReport report;
+  for (const int index : selection) {
+    if (index < 0 || index >= kCartridgeTeamCount) {
+      report.failures.push_back("There is no cartridge team " + std::to_string(index));
+      continue;
+    }
+    const TeamRecord& record = teams[static_cast<size_t>(index)].record;
+    bool write = true;
+    std::vector<fs::path> replace;
+    for (const TeamListEntry& existing : FindDuplicates(before.value(), record.header)) {
+      write = overwrite(record.header, existing);
+      if (write) replace.push_back(existing.path);
+    }
+    if (!write) {
+      report.kept.push_back(index);
+      continue;
+    }
+    Result<fs::path> created = CreateTeamRecordFile(leagueFolder, record, TeamLineForm::kImport);
+    if (!created) {
+      report.failures.push_back(created.error());
+      continue;
+    }
+    for (const fs::path& old : replace) {
+      std::error_code error;
+      if (fs::remove(old, error)) {
+        report.replaced.push_back(old);
+      } else if (error) {
+        report.failures.push_back("Unable to remove " + old.string() + ": " + error.message());
+      }
+    }
+    fs::path written = created.value();
+    if (!replace.empty()) written = MoveToLowestFreeName(leagueFolder, written, TeamFileStem(record.header.abbreviation));
+    report.written.push_back(written);
+  }
+  return report;
+}
+
+}  // namespace qgu::league

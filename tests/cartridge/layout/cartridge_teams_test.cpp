@@ -1,0 +1,229 @@
+// Extraction of the cartridge's teams as team records, and the refusal of
+// images that are not this game.
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "cartridge/builder/embedded_image.h"
+#include "cartridge/builder/team_source.h"
+#include "league/cartridge_teams.h"
+#include "league/roster.h"
+#include "tests/league/temp_folder.h"
+
+namespace {
+
+using namespace qgu::league;
+using qgu::cartridge::SourcePlayer;
+using qgu::cartridge::SourceTeam;
+
+std::vector<uint8_t> Image() {
+  const auto image = qgu::cartridge::EmbeddedCartridgeImage();
+  return {image.begin(), image.end()};
+}
+
+std::vector<SourceTeam> SourceTeams() {
+  std::ifstream in(QGU_SOURCE_DIR "/cartridge/builder/teams.txt", std::ios::binary);
+  const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  auto parsed = qgu::cartridge::ParseTeamSource(text, "teams.txt");
+  EXPECT_TRUE(parsed.errors.empty());
+  return parsed.teams;
+}
+
+CartridgeTeams Extract(const std::vector<uint8_t>& image) {
+  auto teams = ExtractCartridgeTeams(image);
+  EXPECT_TRUE(teams.ok()) << (teams.ok() ? "" : teams.error());
+  return teams.ok() ? teams.value() : CartridgeTeams{};
+}
+
+std::string Refusal(const std::vector<uint8_t>& image) {
+  auto teams = ExtractCartridgeTeams(image);
+  return teams.ok() ? "accepted" : teams.error();
+}
+
+size_t Word(const std::vector<uint8_t>& image, size_t offset) { return image[offset] | image[offset + 1] << 8; }
+void SetWord(std::vector<uint8_t>& image, size_t offset, size_t value) {
+  image[offset] = static_cast<uint8_t>(value);
+  image[offset + 1] = static_cast<uint8_t>(value >> 8);
+}
+
+// The player's ratings in record fields 3..17 as the team file lists them.
+std::vector<int> SourceRatings(const SourcePlayer& p, int index) {
+  std::vector<int> fields(15, 0);
+  for (size_t i = 0; i < 4; ++i) fields[i] = p.common[i];
+  fields[4] = p.skin;
+  const auto& x = p.extra;
+  switch (GroupOfPosition(index)) {
+    case PositionGroup::Quarterback: fields[5] = x[0], fields[6] = x[1], fields[7] = x[2], fields[14] = x[3]; break;
+    case PositionGroup::BackOrReceiver: fields[8] = x[0], fields[9] = x[1]; break;
+    case PositionGroup::OffensiveLine: break;
+    case PositionGroup::Defence: fields[10] = x[0], fields[11] = x[1]; break;
+    case PositionGroup::Kicking: fields[12] = x[0], fields[13] = x[1]; break;
+  }
+  return fields;
+}
+
+std::vector<int> RecordRatings(const PlayerRecord& p) {
+  std::vector<int> fields;
+  for (int f = 3; f < kPlayerFieldCount; ++f) fields.push_back(p.*PlayerNumberFields[static_cast<size_t>(f)]);
+  return fields;
+}
+
+TEST(CartridgeExtraction, GivesEveryTeamOfTheTeamFileWithAllImportedFields) {
+  const auto teams = Extract(Image());
+  const auto source = SourceTeams();
+  ASSERT_EQ(source.size(), teams.size());
+  for (size_t t = 0; t < teams.size(); ++t) {
+    const TeamHeader& h = teams[t].record.header;
+    const SourceTeam& s = source[t];
+    EXPECT_EQ(h.city, s.city);
+    EXPECT_EQ(h.nickname, s.nickname);
+    EXPECT_EQ(h.abbreviation, s.abbreviation);
+    EXPECT_EQ(std::vector<int>({h.primaryPantsColour, h.primarySkinColour, h.primaryJerseyColour,
+                                h.secondaryPantsColour, h.secondarySkinColour, h.secondaryJerseyColour}),
+              std::vector<int>(s.colours.begin(), s.colours.end()));
+    EXPECT_EQ(h.runPlays12, s.runs[0] * 16 + s.runs[1]);
+    EXPECT_EQ(h.runPlays34, s.runs[2] * 16 + s.runs[3]);
+    EXPECT_EQ(h.passPlays12, s.passes[0] * 16 + s.passes[1]);
+    EXPECT_EQ(h.passPlays34, s.passes[2] * 16 + s.passes[3]);
+    EXPECT_EQ(h.formation, s.formation);
+    EXPECT_EQ(h.kickReturner, 4);
+    EXPECT_EQ(h.puntReturner, 4);
+    for (int p = 0; p < kPlayerCount; ++p) {
+      const PlayerRecord& player = teams[t].record.players[static_cast<size_t>(p)];
+      const SourcePlayer& expected = s.players[static_cast<size_t>(p)];
+      EXPECT_EQ(player.jersey, PackJersey(expected.jersey)) << t << "/" << p;
+      EXPECT_EQ(player.firstName, expected.firstName);
+      EXPECT_EQ(player.lastName, expected.lastName);
+      EXPECT_EQ(RecordRatings(player), SourceRatings(expected, p)) << "team " << t << " player " << p;
+    }
+  }
+}
+
+TEST(CartridgeExtraction, FormationsAndOffsetsFollowTheCartridge) {
+  const auto teams = Extract(Image());
+  for (int t = 0; t < kCartridgeTeamCount; ++t) {
+    const int expected = (t == 12 || t == 14 || t == 17) ? 3 : (t == 7 || t == 20 || t == 27) ? 4 : 2;
+    EXPECT_EQ(teams[static_cast<size_t>(t)].record.header.formation, expected) << t;
+    EXPECT_EQ(CartridgeTeamFormation(t), expected);
+    EXPECT_EQ(teams[static_cast<size_t>(t)].playerTableOffset, 0x48 + 60 * static_cast<size_t>(t));
+    EXPECT_EQ(teams[static_cast<size_t>(t)].abbreviationOffset, 0x1FD00 + 4 * static_cast<size_t>(t));
+  }
+  EXPECT_EQ(teams[0].entryOffsets[0], 0x6DAu);
+  EXPECT_EQ(teams[25].entryOffsets[0], 0x29F1u);
+  EXPECT_EQ(teams[7].cityOffset, 0x1FDBAu);
+  EXPECT_EQ(teams[20].nicknameOffset, 0x1FEFDu);
+}
+
+TEST(CartridgeExtraction, NamesSplitAtTheFirstUpperCaseLetter) {
+  auto image = Image();
+  const auto teams = Extract(image);
+  // Team 3's players 5 and 6 rewritten in place, each keeping its length.
+  const size_t five = teams[3].entryOffsets[5];
+  const size_t six = teams[3].entryOffsets[6];
+  const size_t seven = teams[3].entryOffsets[7];
+  for (size_t at = five + 1; at < six; ++at) image[at] = 'q';   // all lower case
+  for (size_t at = six + 1; at < seven; ++at) image[at] = 'Z';  // all upper case
+  image[seven + 1] = 'a';
+  image[seven + 2] = 'B';
+  image[seven + 3] = 'c';  // split at the first capital; the rest is the last name as it stands
+  const auto changed = Extract(image);
+  const auto& players = changed[3].record.players;
+  EXPECT_EQ(players[5].firstName, "");
+  EXPECT_EQ(players[5].lastName, std::string(six - five - 1, 'q'));
+  EXPECT_EQ(players[6].firstName, "");
+  EXPECT_EQ(players[6].lastName, std::string(seven - six - 1, 'Z'));
+  EXPECT_EQ(players[7].firstName, "a");
+  EXPECT_EQ(players[7].lastName.substr(0, 2), "Bc");
+}
+
+TEST(CartridgeExtraction, TextsBecomeSafeRecordFields) {
+  auto image = Image();
+  const auto teams = Extract(image);
+  const size_t city = teams[2].cityOffset;
+  image[city + 1] = 0x01;  // would split a record line
+  image[city + 2] = '\n';
+  const size_t entry = teams[4].entryOffsets[0];
+  image[entry + 2] = 0;  // a zero ends the text as a C string would
+  // Team 9's nickname pointed back before its start reads as empty, not as a huge text.
+  SetWord(image, 0x1FC90 + 2 * 10, Word(image, 0x1FC90 + 2 * 9) - 3);
+  const auto changed = Extract(image);
+  EXPECT_EQ(changed[2].record.header.city.substr(1, 2), "  ");
+  EXPECT_EQ(changed[4].record.players[0].firstName + changed[4].record.players[0].lastName,
+            teams[4].record.players[0].firstName.substr(0, 1));
+  EXPECT_EQ(changed[9].record.header.nickname, "");
+}
+
+TEST(CartridgeExtraction, LongTextsAreCutToWhatARecordHolds) {
+  auto image = Image();
+  // The last nickname made to run to the end of bank 15.
+  SetWord(image, 0x1FC90 + 2 * 28, 0x2000F - 0x14010);
+  for (size_t at = Word(image, 0x1FC90 + 2 * 27) + 0x14010; at < 0x2000F; ++at) image[at] = 'W';
+  const auto teams = Extract(image);
+  EXPECT_EQ(teams[27].record.header.nickname, std::string(63, 'W'));
+}
+
+TEST(CartridgeExtraction, RefusesFilesThatAreNotNesImages) {
+  EXPECT_EQ(Refusal({}), kRomNotNesMessage);
+  EXPECT_EQ(Refusal({'N', 'E'}), kRomNotNesMessage);
+  auto image = Image();
+  image[0] = 'n';
+  EXPECT_EQ(Refusal(image), kRomNotNesMessage);
+  EXPECT_EQ(CheckCartridgeImage(image).error(), kRomNotNesMessage);
+}
+
+TEST(CartridgeExtraction, RefusesOtherGamesAndImagesTooShortForTheGameCheck) {
+  auto image = Image();
+  image[0x3C13F] = 'X';
+  EXPECT_EQ(Refusal(image), kRomNotRecognisedMessage);
+  const auto good = Image();
+  for (const size_t size : {size_t{3}, size_t{16}, size_t{0x3C139}, size_t{0x3C13F}}) {
+    std::vector<uint8_t> cut(good.begin(), good.begin() + static_cast<long>(size));
+    EXPECT_EQ(Refusal(cut), kRomNotRecognisedMessage) << size;
+  }
+  // Just long enough for the check: every table the import reads lies before it.
+  std::vector<uint8_t> shortest(good.begin(), good.begin() + 0x3C140);
+  EXPECT_EQ(Refusal(shortest), "accepted");
+  EXPECT_EQ(Extract(shortest)[27].record, Extract(good)[27].record);
+}
+
+TEST(CartridgeExtraction, RefusesImagesWhosePointersLeadOutside) {
+  const auto good = Image();
+  auto image = good;
+  SetWord(image, 0x10 + 2 * 5, 0x1234);  // a player table below the first bank
+  EXPECT_EQ(Refusal(image), kRomNotRecognisedMessage);
+
+  image = good;
+  SetWord(image, 0x48 + 60 * 27 + 2 * 29, 0x0004);  // a name entry before the image
+  EXPECT_EQ(Refusal(image), kRomNotRecognisedMessage);
+
+  // Without a closing 0xFF the last name would run off the end.
+  image = good;
+  const size_t last = Extract(good)[27].entryOffsets[29];
+  for (size_t at = last; at < image.size(); ++at) {
+    if (image[at] == 0xFF) image[at] = 0xFE;
+  }
+  std::copy(good.begin() + 0x3C139, good.begin() + 0x3C140, image.begin() + 0x3C139);
+  EXPECT_EQ(Refusal(image), kRomNotRecognisedMessage);
+
+  // A forged header table in a short image: every pointer still bounds-checked.
+  std::vector<uint8_t> shortest(good.begin(), good.begin() + 0x3C140);
+  for (int t = 0; t < kCartridgeTeamCount; ++t) SetWord(shortest, 0x10 + 2 * static_cast<size_t>(t), 0xFFFF);
+  const std::string result = Refusal(shortest);
+  EXPECT_TRUE(result == "accepted" || result == kRomNotRecognisedMessage) << result;
+}
+
+TEST(CartridgeFile, UnreadableFilesFailToLoad) {
+  qgu::testing::TempFolder folder;
+  EXPECT_EQ(ReadCartridgeFile(folder / "missing.nes").error(), kRomLoadFailedMessage);
+  EXPECT_EQ(ReadCartridgeFile(folder.path()).error(), kRomLoadFailedMessage);
+  qgu::testing::WriteBytes(folder / "game.nes", "NES\x1a");
+  auto bytes = ReadCartridgeFile(folder / "game.nes");
+  ASSERT_TRUE(bytes.ok());
+  EXPECT_EQ(bytes.value().size(), 4u);
+}
+
+}  // namespace

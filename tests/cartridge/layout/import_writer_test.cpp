@@ -1,0 +1,227 @@
+// Writing chosen cartridge teams into a league, and the default league a
+// first start makes from the embedded cartridge.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "cartridge/builder/embedded_image.h"
+#include "league/cartridge_teams.h"
+#include "league/default_league.h"
+#include "league/team_record_file.h"
+#include "tests/league/temp_folder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace qgu::league;
+using qgu::testing::TempFolder;
+using testing::ElementsAre;
+using testing::HasSubstr;
+
+const CartridgeTeams& Teams() {
+  static const CartridgeTeams teams = ExtractCartridgeTeams(qgu::cartridge::EmbeddedCartridgeImage()).value();
+  return teams;
+}
+
+std::vector<std::string> FileNames(const fs::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::string StemOf(int team) { return TeamFileStem(Teams()[static_cast<size_t>(team)].record.header.abbreviation); }
+
+// Answers the duplicate question from a list, recording what was asked.
+struct Answers {
+  std::vector<bool> answers;
+  std::vector<fs::path> asked;
+  OverwriteQuestion Question() {
+    return [this](const TeamHeader&, const TeamListEntry& existing) {
+      asked.push_back(existing.path);
+      return asked.size() <= answers.size() ? bool(answers[asked.size() - 1]) : false;
+    };
+  }
+};
+
+const OverwriteQuestion kNeverAsked = [](const TeamHeader&, const TeamListEntry&) -> bool {
+  ADD_FAILURE() << "no duplicate expected";
+  return false;
+};
+
+TEST(ImportWriter, WritesTheSelectionInCartridgeOrderAsSixteenFieldRecords) {
+  TempFolder league;
+  auto report = WriteCartridgeTeams(league.path(), Teams(), {3, 1, 3}, kNeverAsked);
+  ASSERT_TRUE(report.ok()) << report.error();
+  ASSERT_EQ(report.value().written.size(), 2u);
+  EXPECT_EQ(report.value().written[0].filename(), StemOf(1) + "0.dat");
+  EXPECT_EQ(report.value().written[1].filename(), StemOf(3) + "0.dat");
+
+  const std::string bytes = qgu::testing::ReadBytes(report.value().written[0]);
+  const std::string firstLine = bytes.substr(0, bytes.find('\n') + 1);
+  EXPECT_EQ(std::count(firstLine.begin(), firstLine.end(), '\x01'), 16);
+  EXPECT_TRUE(firstLine.ends_with("\x01\r\r\n"));
+  auto read = ReadTeamRecordFile(report.value().written[0]);
+  ASSERT_TRUE(read.ok()) << read.error();
+  EXPECT_EQ(read.value(), Teams()[1].record);
+  // Fields the import leaves out read as their defaults.
+  EXPECT_EQ(read.value().header.quoziDefence, 100);
+  EXPECT_EQ(read.value().header.passPercent, 50);
+}
+
+TEST(ImportWriter, DottedAbbreviationsLoseTheirDotsInTheFileName) {
+  int dotted = -1;
+  for (int t = 0; t < kCartridgeTeamCount; ++t) {
+    if (Teams()[static_cast<size_t>(t)].record.header.abbreviation.find('.') != std::string::npos) dotted = t;
+  }
+  ASSERT_GE(dotted, 0) << "the cartridge has a dotted abbreviation to show this";
+  TempFolder league;
+  auto report = WriteCartridgeTeams(league.path(), Teams(), {dotted}, kNeverAsked);
+  ASSERT_TRUE(report.ok());
+  const std::string name = report.value().written[0].filename().string();
+  EXPECT_EQ(std::count(name.begin(), name.end(), '.'), 1) << name;
+  EXPECT_EQ(name, StemOf(dotted) + "0.dat");
+}
+
+TEST(ImportWriter, ImportingTwiceAsksOncePerTeamAndKeepsOrReplaces) {
+  TempFolder league;
+  ASSERT_TRUE(WriteCartridgeTeams(league.path(), Teams(), {0, 5}, kNeverAsked).ok());
+  const std::string team0 = StemOf(0) + "0.dat";
+  const std::string team5 = StemOf(5) + "0.dat";
+  qgu::testing::WriteBytes(league / team0, qgu::testing::ReadBytes(league / team0) + "marker");
+
+  Answers answers{{false, true}, {}};
+  auto report = WriteCartridgeTeams(league.path(), Teams(), {0, 5}, answers.Question());
+  ASSERT_TRUE(report.ok());
+  EXPECT_THAT(answers.asked, ElementsAre(league / team0, league / team5));
+  EXPECT_THAT(report.value().kept, ElementsAre(0));
+  // "No" leaves the old file untouched; "Yes" replaces it under the freed name.
+  EXPECT_THAT(qgu::testing::ReadBytes(league / team0), testing::EndsWith("marker"));
+  EXPECT_THAT(report.value().written, ElementsAre(league / team5));
+  EXPECT_THAT(report.value().replaced, ElementsAre(league / team5));
+  EXPECT_THAT(FileNames(league.path()), testing::UnorderedElementsAre(team0, team5));
+}
+
+TEST(ImportWriter, TheLastDuplicatesAnswerDecidesAndNothingIsLostOnNo) {
+  TempFolder league;
+  ASSERT_TRUE(WriteCartridgeTeams(league.path(), Teams(), {2}, kNeverAsked).ok());
+  fs::copy_file(league / (StemOf(2) + "0.dat"), league / (StemOf(2) + "7.dat"));
+
+  Answers yesThenNo{{true, false}, {}};
+  auto report = WriteCartridgeTeams(league.path(), Teams(), {2}, yesThenNo.Question());
+  ASSERT_TRUE(report.ok());
+  EXPECT_EQ(yesThenNo.asked.size(), 2u);
+  EXPECT_THAT(report.value().kept, ElementsAre(2));
+  EXPECT_EQ(FileNames(league.path()).size(), 2u) << "a team that is not written removes nothing";
+
+  Answers noThenYes{{false, true}, {}};
+  report = WriteCartridgeTeams(league.path(), Teams(), {2}, noThenYes.Question());
+  ASSERT_TRUE(report.ok());
+  EXPECT_THAT(report.value().replaced, ElementsAre(league / (StemOf(2) + "7.dat")));
+  EXPECT_THAT(FileNames(league.path()), testing::UnorderedElementsAre(StemOf(2) + "0.dat", StemOf(2) + "1.dat"));
+}
+
+TEST(ImportWriter, AReplacementThatCannotBeWrittenKeepsTheOldFile) {
+  TempFolder league;
+  ASSERT_TRUE(WriteCartridgeTeams(league.path(), Teams(), {6}, kNeverAsked).ok());
+  const auto before = qgu::testing::ReadBytes(league / (StemOf(6) + "0.dat"));
+  Answers yes{{true}, {}};
+  Result<ImportReport> report = Fail("not run");
+  {
+    qgu::testing::FileSizeLimit full(64);
+    report = WriteCartridgeTeams(league.path(), Teams(), {6}, yes.Question());
+  }
+  ASSERT_TRUE(report.ok());
+  EXPECT_EQ(report.value().failures.size(), 1u);
+  EXPECT_TRUE(report.value().written.empty());
+  EXPECT_EQ(qgu::testing::ReadBytes(league / (StemOf(6) + "0.dat")), before);
+  EXPECT_EQ(FileNames(league.path()).size(), 1u);
+}
+
+TEST(ImportWriter, RefusesAFolderThatCannotBeListedAndSkipsUnknownTeams) {
+  TempFolder base;
+  EXPECT_FALSE(WriteCartridgeTeams(base / "missing", Teams(), {0}, kNeverAsked).ok());
+  auto report = WriteCartridgeTeams(base.path(), Teams(), {-1, 28}, kNeverAsked);
+  ASSERT_TRUE(report.ok());
+  EXPECT_EQ(report.value().failures.size(), 2u);
+  EXPECT_TRUE(FileNames(base.path()).empty());
+}
+
+// ---- the default league ----
+
+TEST(DefaultLeague, IsCreatedOnceWithTheTwentyEightCartridgeTeams) {
+  TempFolder base;
+  auto made = EnsureDefaultLeague(base.path(), qgu::cartridge::EmbeddedCartridgeImage());
+  ASSERT_TRUE(made.ok()) << made.error();
+  EXPECT_TRUE(made.value().created);
+  EXPECT_EQ(made.value().teamCount, 28);
+  EXPECT_THAT(made.value().message, HasSubstr("Created the league \"Quozi League\""));
+  EXPECT_THAT(made.value().message, HasSubstr("28 teams"));
+
+  const fs::path folder = base / "qgu_lge" / "Quozi League";
+  EXPECT_EQ(made.value().folder, folder);
+  EXPECT_EQ(qgu::testing::ReadBytes(folder / "config.lge"), "Quozi League\r\r\n");
+  auto listing = ListTeams(folder);
+  ASSERT_TRUE(listing.ok());
+  ASSERT_EQ(listing.value().teams.size(), 28u);
+  for (const auto& entry : listing.value().teams) {
+    auto record = ReadTeamRecordFile(entry.path);
+    ASSERT_TRUE(record.ok()) << record.error();
+    EXPECT_EQ(record.value().players[0].firstName.empty(), false);
+  }
+
+  auto again = EnsureDefaultLeague(base.path(), qgu::cartridge::EmbeddedCartridgeImage());
+  ASSERT_TRUE(again.ok());
+  EXPECT_FALSE(again.value().created);
+  EXPECT_EQ(again.value().message, "");
+  EXPECT_EQ(FileNames(base / "qgu_lge"), std::vector<std::string>{"Quozi League"});
+  EXPECT_EQ(FileNames(folder).size(), 29u);
+}
+
+TEST(DefaultLeague, IsNotMadeWhereAnyLeagueExists) {
+  TempFolder base;
+  fs::create_directories(base / "QGU_LGE" / "Mine");
+  auto made = EnsureDefaultLeague(base.path(), qgu::cartridge::EmbeddedCartridgeImage());
+  ASSERT_TRUE(made.ok());
+  EXPECT_FALSE(made.value().created);
+  EXPECT_THAT(FileNames(base / "QGU_LGE"), ElementsAre("Mine"));
+}
+
+TEST(DefaultLeague, GoesIntoAnExistingEmptyLeaguesFolderOfAnyCase) {
+  TempFolder base;
+  fs::create_directories(base / "Qgu_Lge");
+  auto made = EnsureDefaultLeague(base.path(), qgu::cartridge::EmbeddedCartridgeImage());
+  ASSERT_TRUE(made.ok());
+  EXPECT_TRUE(made.value().created);
+  EXPECT_THAT(FileNames(base.path()), ElementsAre("Qgu_Lge"));
+  EXPECT_TRUE(fs::exists(base / "Qgu_Lge" / "Quozi League" / "config.lge"));
+}
+
+TEST(DefaultLeague, AFailedLeagueIsRemovedSoTheNextStartTriesAgain) {
+  TempFolder base;
+  std::vector<uint8_t> notOurs(qgu::cartridge::EmbeddedCartridgeImage().begin(),
+                               qgu::cartridge::EmbeddedCartridgeImage().end());
+  notOurs[0x3C139] = 'X';
+  auto refused = EnsureDefaultLeague(base.path(), notOurs);
+  ASSERT_FALSE(refused.ok());
+  EXPECT_THAT(refused.error(), HasSubstr("Unable to recognize rom as NES Quozi Gridcrown!"));
+  EXPECT_FALSE(fs::exists(base / "qgu_lge" / "Quozi League"));
+
+  {
+    qgu::testing::FileSizeLimit full(600);
+    auto partial = EnsureDefaultLeague(base.path(), qgu::cartridge::EmbeddedCartridgeImage());
+    EXPECT_FALSE(partial.ok());
+  }
+  EXPECT_FALSE(fs::exists(base / "qgu_lge" / "Quozi League"));
+
+  auto made = EnsureDefaultLeague(base.path(), qgu::cartridge::EmbeddedCartridgeImage());
+  ASSERT_TRUE(made.ok()) << made.error();
+  EXPECT_TRUE(made.value().created);
+}
+
+}  // namespace
