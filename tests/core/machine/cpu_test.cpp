@@ -1,0 +1,129 @@
+// CPU behaviour the public test programs do not reach: interrupts racing,
+// DMA stalls across calls, halts, decimal mode and the cycle exceptions.
+#include <gtest/gtest.h>
+
+#include "core/cpu/cpu.h"
+#include "tests/core/machine/test_images.h"
+
+namespace qgu::core {
+namespace {
+
+using testing::CodeImage;
+using testing::MakeMachine;
+
+constexpr uint8_t NOP = 0xEA;
+
+TEST(CpuInterrupts, NmiWinsOverIrqAndTheIrqWaitsForRti) {
+  auto machine = MakeMachine(CodeImage({0x58 /*CLI*/, NOP, NOP, NOP, NOP, NOP}));
+  CCpu& cpu = machine->Cpu();
+  cpu.Execute(1);  // CLI
+  cpu.RaiseNmi();
+  cpu.RaiseIrq();
+  cpu.Execute(1);  // NMI entry and the handler's first NOP
+  EXPECT_EQ(cpu.GetRegisters().pc, 0x9001);
+  EXPECT_EQ(cpu.GetRegisters().pendingInterrupts, 0x02) << "the IRQ stays pending behind the I flag";
+  cpu.Execute(1);  // second NOP: I is set, IRQ still waits
+  EXPECT_EQ(cpu.GetRegisters().pc, 0x9002);
+  cpu.Execute(1);  // RTI clears I again
+  EXPECT_EQ(cpu.GetRegisters().pc, 0x8001);
+  cpu.Execute(1);  // IRQ entry, then the IRQ handler's first NOP
+  EXPECT_EQ(cpu.GetRegisters().pc, 0x9101);
+  EXPECT_EQ(cpu.GetRegisters().pendingInterrupts, 0);
+}
+
+TEST(CpuInterrupts, IrqRaisedWhileMaskedIsLost) {
+  auto machine = MakeMachine(CodeImage({0x78 /*SEI*/, NOP, 0x58 /*CLI*/, NOP, NOP}));
+  CCpu& cpu = machine->Cpu();
+  cpu.Execute(1);
+  cpu.RaiseIrq();
+  EXPECT_EQ(cpu.GetRegisters().pendingInterrupts, 0);
+  cpu.Execute(5);  // NOP, CLI, NOP: no interrupt is taken
+  EXPECT_EQ(cpu.GetRegisters().pc, 0x8004);
+}
+
+TEST(CpuInterrupts, EntrySpendsSixCyclesAndPushesWithoutBreakFlag) {
+  auto machine = MakeMachine(CodeImage({NOP}));
+  CCpu& cpu = machine->Cpu();
+  cpu.RaiseNmi();
+  EXPECT_EQ(cpu.Execute(1), 6 + 2);
+  const uint8_t pushedP = machine->PeekByte(0x01FD);
+  EXPECT_EQ(pushedP & kFlagB, 0);
+  EXPECT_EQ(machine->PeekByte(0x01FE), 0x00);  // return address $8000
+  EXPECT_EQ(machine->PeekByte(0x01FF), 0x80);
+}
+
+TEST(CpuDmaStall, StallLongerThanTheRequestCarriesOver) {
+  auto machine = MakeMachine(CodeImage({NOP, NOP, NOP, NOP}));
+  CCpu& cpu = machine->Cpu();
+  cpu.AddDmaStall(CCpu::kSpriteDmaStall);
+  EXPECT_EQ(cpu.Execute(500), 500);
+  EXPECT_EQ(cpu.GetRegisters().pc, 0x8000) << "no instruction runs inside the stall";
+  EXPECT_EQ(cpu.GetRegisters().dmaStall, 14);
+  // The rest of the stall, then instructions until the request is met.
+  EXPECT_EQ(cpu.Execute(20), 14 + 2 + 2 + 2);
+  EXPECT_EQ(cpu.GetRegisters().pc, 0x8003);
+  EXPECT_EQ(cpu.TotalCycles(), 520);
+}
+
+TEST(CpuDmaStall, SpriteDmaWriteAddsTheStall) {
+  auto machine = MakeMachine(CodeImage({0xA9, 0x02, 0x8D, 0x14, 0x40, NOP}));  // LDA #2; STA $4014
+  CCpu& cpu = machine->Cpu();
+  cpu.Execute(6);
+  EXPECT_EQ(cpu.GetRegisters().dmaStall, CCpu::kSpriteDmaStall);
+  EXPECT_EQ(machine->Memory().cpuRegisterShadow[0x14], 0x02);
+}
+
+TEST(CpuHalt, HaltOpcodeRepeatsFourCycleStepsUntilReset) {
+  for (uint8_t opcode : {0x02, 0x12, 0x22, 0x32, 0x42, 0x52, 0x62, 0x72, 0x92, 0xB2, 0xD2, 0xF2}) {
+    auto machine = MakeMachine(CodeImage({opcode}));
+    CCpu& cpu = machine->Cpu();
+    EXPECT_EQ(cpu.Execute(1), 4) << int(opcode);
+    EXPECT_EQ(cpu.Execute(10), 12);
+    EXPECT_EQ(cpu.GetRegisters().pc, 0x8000);
+    machine->SoftwareReset();
+    EXPECT_EQ(cpu.GetRegisters().pc, 0x8000);
+    EXPECT_EQ(cpu.TotalCycles(), 0);
+  }
+}
+
+TEST(CpuArithmetic, AdcIgnoresDecimalMode) {
+  // SED; CLC; LDA #$09; ADC #$01
+  auto machine = MakeMachine(CodeImage({0xF8, 0x18, 0xA9, 0x09, 0x69, 0x01}));
+  CCpu& cpu = machine->Cpu();
+  cpu.Execute(8);
+  EXPECT_EQ(cpu.GetRegisters().a, 0x0A);
+  EXPECT_TRUE(cpu.GetRegisters().p & kFlagD) << "D is kept, only unused";
+}
+
+// Cycles of one instruction after a register set-up instruction of 2 cycles.
+int CyclesOf(const std::vector<uint8_t>& setupAndInstruction) {
+  auto machine = MakeMachine(CodeImage(setupAndInstruction));
+  machine->Cpu().Execute(1);
+  return machine->Cpu().Execute(1);
+}
+
+TEST(CpuCycles, IsbTakesTheReadModifyWriteCounts) {
+  EXPECT_EQ(CyclesOf({NOP, 0xE7, 0x10}), 5);        // zp
+  EXPECT_EQ(CyclesOf({NOP, 0xF7, 0x10}), 6);        // zp,X
+  EXPECT_EQ(CyclesOf({NOP, 0xEF, 0x00, 0x03}), 6);  // abs
+  EXPECT_EQ(CyclesOf({NOP, 0xFF, 0x00, 0x03}), 7);  // abs,X
+  EXPECT_EQ(CyclesOf({NOP, 0xFB, 0x00, 0x03}), 7);  // abs,Y
+  EXPECT_EQ(CyclesOf({NOP, 0xE3, 0x10}), 8);        // (zp,X)
+  EXPECT_EQ(CyclesOf({NOP, 0xF3, 0x10}), 8);        // (zp),Y
+}
+
+TEST(CpuCycles, AbsoluteXNopsPayForPageCrossing) {
+  for (uint8_t opcode : {0x1C, 0x3C, 0x5C, 0x7C, 0xDC, 0xFC}) {
+    EXPECT_EQ(CyclesOf({0xA2, 0x01, opcode, 0x00, 0x03}), 4) << int(opcode);  // LDX #1; no crossing
+    EXPECT_EQ(CyclesOf({0xA2, 0x01, opcode, 0xFF, 0x03}), 5) << int(opcode);  // crossing
+  }
+}
+
+TEST(CpuCycles, BranchesPayForTakenAndForPageCrossing) {
+  EXPECT_EQ(CyclesOf({0x18, 0xB0, 0x10}), 2);  // CLC; BCS not taken
+  EXPECT_EQ(CyclesOf({0x18, 0x90, 0x10}), 3);  // BCC taken, same page
+  EXPECT_EQ(CyclesOf({0x18, 0x90, 0x80}), 4);  // BCC back into $7F83: another page
+}
+
+}  // namespace
+}  // namespace qgu::core

@@ -1,0 +1,190 @@
+// Snapshot files: block layout, round trips that resume exactly, and the
+// behaviour on unknown blocks, cut files and foreign files.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+
+#include <unistd.h>
+
+#include "core/cpu/cpu.h"
+#include "core/controller_ports.h"
+#include "core/snapshot.h"
+#include "tests/core/machine/test_images.h"
+#include "tests/support/test_rom_runner.h"
+
+namespace qgu::core {
+namespace {
+
+using testing::MakeImage;
+using testing::MakeMachine;
+
+class SnapshotFile : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    path_ = (std::filesystem::temp_directory_path() /
+             ("qgu-snapshot-" + std::to_string(::getpid()) + "-" +
+              ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".sta"))
+                .string();
+  }
+  void TearDown() override { std::filesystem::remove(path_); }
+
+  std::vector<uint8_t> Bytes() const { return testsupport::ReadBinaryFile(path_); }
+  void Write(const std::vector<uint8_t>& bytes) const {
+    std::ofstream(path_, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  }
+  // Block id -> body size, in file order.
+  std::vector<std::pair<std::string, uint32_t>> Blocks() const {
+    const auto bytes = Bytes();
+    std::vector<std::pair<std::string, uint32_t>> blocks;
+    for (size_t at = 32; at + 16 <= bytes.size();) {
+      const uint32_t size = bytes[at + 12] | bytes[at + 13] << 8 | bytes[at + 14] << 16 | uint32_t(bytes[at + 15]) << 24;
+      blocks.emplace_back(std::string(reinterpret_cast<const char*>(&bytes[at]), 8), size);
+      at += 16 + size;
+    }
+    return blocks;
+  }
+
+  std::string path_;
+};
+
+uint64_t Hash(const uint8_t* data, size_t size, uint64_t h = 1469598103934665603ull) {
+  for (size_t i = 0; i < size; ++i) h = (h ^ data[i]) * 1099511628211ull;
+  return h;
+}
+
+uint64_t MachineHash(CMachine& machine) {
+  const CMemoryMap& m = machine.Memory();
+  // The visible pixels; the margins of a line hold whatever a scroll left there.
+  uint64_t h = Hash(nullptr, 0);
+  for (int line = 0; line < kRenderLines; ++line) h = Hash(machine.RenderBuffer() + line * kRenderLineBytes + 8, 256, h);
+  h = Hash(m.workRam, 2048, h);
+  h = Hash(m.nameTableRam, sizeof m.nameTableRam, h);
+  h = Hash(m.spriteRam, sizeof m.spriteRam, h);
+  const CCpu::Registers r = machine.Cpu().GetRegisters();
+  const uint8_t regs[] = {uint8_t(r.pc), uint8_t(r.pc >> 8), r.a, r.x, r.y, r.s, r.p};
+  return Hash(regs, sizeof regs, h);
+}
+
+TEST_F(SnapshotFile, BlocksAndSizesForMmc3WithCharacterRom) {
+  auto machine = MakeMachine(MakeImage({2, 1, 0x40, 0}));
+  machine->SaveSnapshot(path_);
+  const auto bytes = Bytes();
+  EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 12), "Parvalune ST");
+  EXPECT_EQ(bytes[14] | bytes[15] << 8, 0x0200);
+  const std::vector<std::pair<std::string, uint32_t>> expected = {
+      {"REG DATA", 96}, {"RAM DATA", 2336}, {"MMU DATA", 68 + 8192 + 4096}, {"MMC DATA", 256}, {"CTR DATA", 32}};
+  EXPECT_EQ(Blocks(), expected) << "no character-RAM granules with character ROM";
+}
+
+TEST_F(SnapshotFile, BatteryAndCharacterRamGrowTheBlocks) {
+  auto machine = MakeMachine(MakeImage({1, 0, 0x02, 0}));  // NROM, battery, character RAM
+  machine->SaveSnapshot(path_);
+  const auto blocks = Blocks();
+  ASSERT_EQ(blocks.size(), 4u) << "NROM saves no mapper block";
+  EXPECT_EQ(blocks[1].second, 2336u + 8192);
+  EXPECT_EQ(blocks[2].second, 68u + 8192 + 4096 + 2 * 4096);
+}
+
+TEST_F(SnapshotFile, LoadingResumesExactlyWhereTheSaveWas) {
+  testsupport::CTestRomRunner rom(testsupport::TestRomPath("demos/high-hopes.nes"));
+  CMachine& machine = rom.Machine();
+  rom.RunFrames(300);
+  machine.SaveSnapshot(path_);
+  rom.RunFrames(300);
+  const uint64_t first = MachineHash(machine);
+  machine.LoadSnapshot(path_);
+  rom.RunFrames(300);
+  EXPECT_EQ(MachineHash(machine), first);
+
+  // And into a fresh machine.
+  testsupport::CTestRomRunner fresh(testsupport::TestRomPath("demos/high-hopes.nes"));
+  fresh.Machine().LoadSnapshot(path_);
+  fresh.RunFrames(300);
+  EXPECT_EQ(MachineHash(fresh.Machine()), first);
+}
+
+TEST_F(SnapshotFile, UnknownBlockEndsTheLoadWithSuccess) {
+  auto machine = MakeMachine(MakeImage({2, 1, 0x40, 0}));
+  machine->PokeByte(0x0010, 0x99);
+  machine->SaveSnapshot(path_);
+  auto bytes = Bytes();
+  // Put a foreign block between RAM DATA and MMU DATA.
+  const size_t afterRam = 32 + 16 + 96 + 16 + 2336;
+  std::vector<uint8_t> foreign = {'D', 'I', 'S', 'K', 'D', 'A', 'T', 'A', 0, 0, 0, 1, 4, 0, 0, 0, 1, 2, 3, 4};
+  bytes.insert(bytes.begin() + afterRam, foreign.begin(), foreign.end());
+  Write(bytes);
+  machine->PokeByte(0x0010, 0);
+  machine->CpuWrite(0x8000, 0x06);
+  machine->CpuWrite(0x8001, 1);  // bank 1 at $8000; the file's MMU says bank 0
+  EXPECT_NO_THROW(machine->LoadSnapshot(path_));
+  EXPECT_EQ(machine->PeekByte(0x0010), 0x99) << "blocks before it are applied";
+  EXPECT_EQ(machine->PeekByte(0x8000), 1) << "blocks after it are not";
+}
+
+TEST_F(SnapshotFile, FileCutInsideABlockFailsWithEarlierBlocksApplied) {
+  auto machine = MakeMachine(MakeImage({2, 1, 0x40, 0}));
+  machine->PokeByte(0x0010, 0x99);
+  machine->SaveSnapshot(path_);
+  auto bytes = Bytes();
+  bytes.resize(32 + 16 + 96 + 16 + 2336 + 16 + 100);  // inside MMU DATA
+  Write(bytes);
+  machine->PokeByte(0x0010, 0);
+  EXPECT_THROW(machine->LoadSnapshot(path_), SnapshotError);
+  EXPECT_EQ(machine->PeekByte(0x0010), 0x99);
+}
+
+TEST_F(SnapshotFile, WrongMagicFailsAndTinyFilesChangeNothing) {
+  auto machine = MakeMachine(MakeImage({2, 1, 0x40, 0}));
+  machine->SaveSnapshot(path_);
+  auto bytes = Bytes();
+  bytes[0] = 'Q';
+  Write(bytes);
+  EXPECT_THROW(machine->LoadSnapshot(path_), SnapshotError);
+  Write({'P', 'a', 'r'});
+  EXPECT_NO_THROW(machine->LoadSnapshot(path_));
+  EXPECT_THROW(machine->LoadSnapshot(path_ + ".missing"), SnapshotError);
+  EXPECT_THROW(machine->SaveSnapshot("/nonexistent-folder/x.sta"), SnapshotError);
+}
+
+TEST_F(SnapshotFile, Version0100HeaderLoads) {
+  auto machine = MakeMachine(MakeImage({2, 1, 0x40, 0}));
+  machine->PokeByte(0x0123, 0x5C);
+  machine->SaveSnapshot(path_);
+  auto bytes = Bytes();
+  // The older header is 16 bytes long.
+  bytes.erase(bytes.begin() + 16, bytes.begin() + 32);
+  bytes[14] = 0x00;
+  bytes[15] = 0x01;
+  Write(bytes);
+  machine->PokeByte(0x0123, 0);
+  EXPECT_NO_THROW(machine->LoadSnapshot(path_));
+  EXPECT_EQ(machine->PeekByte(0x0123), 0x5C);
+}
+
+TEST_F(SnapshotFile, UnknownPictureUnitPageTypeFails) {
+  auto machine = MakeMachine(MakeImage({2, 1, 0x40, 0}));
+  machine->SaveSnapshot(path_);
+  auto bytes = Bytes();
+  const size_t mmuBody = 32 + 16 + 96 + 16 + 2336 + 16;
+  bytes[mmuBody + 24] = 0x42;  // PPU page 0 type
+  Write(bytes);
+  EXPECT_THROW(machine->LoadSnapshot(path_), SnapshotError);
+}
+
+TEST_F(SnapshotFile, ControllerShiftRegistersRoundTrip) {
+  auto machine = MakeMachine(MakeImage({2, 1, 0x40, 0}));
+  machine->ControllerPorts().SetShiftState({{1, 2, 3, 0x80000}, true});
+  machine->SaveSnapshot(path_);
+  machine->ControllerPorts().SetShiftState({{0, 0, 0, 0}, false});
+  machine->LoadSnapshot(path_);
+  const auto state = machine->ControllerPorts().GetShiftState();
+  EXPECT_EQ(state.shift[3], 0x80000u);
+  EXPECT_TRUE(state.strobe);
+}
+
+}  // namespace
+}  // namespace qgu::core

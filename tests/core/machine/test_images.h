@@ -1,0 +1,61 @@
+#pragma once
+// Small cartridge images built in memory for the machine's unit tests.
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "core/machine.h"
+#include "core/mappers/mapper_factory.h"
+
+namespace qgu::core::testing {
+
+struct ImageSpec {
+  int program16k = 1;
+  int character8k = 1;
+  uint8_t flags6 = 0;  // mirroring, battery, trainer, four-screen, mapper low nibble
+  uint8_t flags7 = 0;
+};
+
+// An iNES image whose every 8 KB program bank starts with its bank number
+// (except bank-relative code placed by the caller) and whose every 1 KB
+// character bank is filled with its bank number.
+inline std::vector<uint8_t> MakeImage(const ImageSpec& spec) {
+  const size_t program = size_t(spec.program16k) * 16384;
+  const size_t character = size_t(spec.character8k) * 8192;
+  const size_t trainer = (spec.flags6 & 0x04) ? 512 : 0;
+  std::vector<uint8_t> image(16 + trainer + program + character, 0);
+  const uint8_t header[16] = {'N', 'E', 'S', 0x1A, uint8_t(spec.program16k), uint8_t(spec.character8k),
+                              spec.flags6, spec.flags7};
+  std::copy(header, header + 16, image.begin());
+  uint8_t* prg = image.data() + 16 + trainer;
+  for (size_t bank = 0; bank < program / 8192; ++bank) prg[bank * 8192] = uint8_t(bank);
+  uint8_t* chr = prg + program;
+  for (size_t i = 0; i < character; ++i) chr[i] = uint8_t(i / 1024);
+  return image;
+}
+
+// A one-bank NROM image with `code` at $8000 (the reset vector), an NMI
+// handler at $9000 and an IRQ handler at $9100 (both NOP, NOP, RTI).
+inline std::vector<uint8_t> CodeImage(const std::vector<uint8_t>& code) {
+  std::vector<uint8_t> image = MakeImage({1, 1, 0, 0});
+  uint8_t* prg = image.data() + 16;
+  std::copy(code.begin(), code.end(), prg);
+  const uint8_t handler[] = {0xEA, 0xEA, 0x40};
+  std::copy(handler, handler + 3, prg + 0x1000);
+  std::copy(handler, handler + 3, prg + 0x1100);
+  auto vector = [&](int at, uint16_t target) {
+    prg[0x3FFF & at] = uint8_t(target);
+    prg[0x3FFF & (at + 1)] = uint8_t(target >> 8);
+  };
+  vector(0xFFFA, 0x9000);
+  vector(0xFFFC, 0x8000);
+  vector(0xFFFE, 0x9100);
+  return image;
+}
+
+inline std::unique_ptr<CMachine> MakeMachine(const std::vector<uint8_t>& image, const MachineSettings& settings = {}) {
+  return std::make_unique<CMachine>(image, settings, TestProgramMapperFactory());
+}
+
+}  // namespace qgu::core::testing
