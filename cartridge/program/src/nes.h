@@ -1,0 +1,117 @@
+/* The machine layer (asm/system.s, oam.s, rng.s, sound.s) and the console
+ * bytes the league program reads and writes. */
+#ifndef QGU_NES_H
+#define QGU_NES_H
+
+typedef unsigned char u8;
+typedef signed char s8;
+typedef unsigned int u16;
+typedef signed int s16;
+typedef signed long s32;
+
+/* Console bytes with fixed meanings for the league program. */
+#define MARK_TITLE      (*(volatile u8 *)0x0000) /* $16: first title screen takes A */
+#define MARK_TEAMS      (*(volatile u8 *)0x0050) /* $14: team select takes A */
+#define CLOCK_SEC       (*(volatile u8 *)0x006A) /* BCD */
+#define CLOCK_MIN       (*(volatile u8 *)0x006B) /* BCD */
+#define CONTROL_BYTE    (*(volatile u8 *)0x0075) /* home mode << 4 | away mode */
+#define PERIOD          (*(volatile u8 *)0x0076) /* 0-3, above 3 overtime */
+#define PLAY_BYTES      ((volatile u8 *)0x0078)  /* [side]: $80 choosing, 0-7 */
+#define STATE_BYTES     ((volatile u8 *)0x0088)  /* [side]: see STATE_* */
+#define CURSOR_X        (*(volatile u8 *)0x00E1)
+#define CURSOR_Y        (*(volatile u8 *)0x00E2)
+#define MARK_CONTROL    (*(volatile u8 *)0x0350) /* $27: control-mode screen takes A */
+#define MARK_MENU       (*(volatile u8 *)0x035F) /* $50: main menu takes A */
+#define MARK_TITLE2     (*(volatile u8 *)0x0365) /* $31: second title screen takes A */
+#define FINAL_A         (*(volatile u8 *)0x0393) /* $17 and ... */
+#define FINAL_B         (*(volatile u8 *)0x0394) /* ... $07 on the final screen */
+#define SCORE_BYTES     ((volatile u8 *)0x0395)  /* side * 5: four periods, total (BCD) */
+#define STATS_HOME      ((u8 *)0x6406)
+#define STATS_AWAY      ((u8 *)0x650B)
+
+#define MARK_TITLE_READY   0x16
+#define MARK_TITLE2_READY  0x31
+#define MARK_MENU_READY    0x50
+#define MARK_CONTROL_READY 0x27
+#define MARK_TEAMS_READY   0x14
+#define FINAL_A_VALUE      0x17
+#define FINAL_B_VALUE      0x07
+
+#define PLAY_CHOOSING   0x80
+#define STATE_OFF_CHOOSE 0x80
+#define STATE_DEF_CHOOSE 0x16
+#define STATE_OFF_RUN    0x19
+#define STATE_DEF_RUN    0x17
+#define STATE_KICKING    0x0B
+
+/* Controller bits as read by the machine layer. */
+#define PAD_A      0x80
+#define PAD_B      0x40
+#define PAD_SELECT 0x20
+#define PAD_START  0x10
+#define PAD_UP     0x08
+#define PAD_DOWN   0x04
+#define PAD_LEFT   0x02
+#define PAD_RIGHT  0x01
+
+/* Machine layer state (zero page). */
+extern u16 frame_count;
+extern u8 ppu_mask, split_line, ppu_locked, cur_bank8, cur_bankA;
+extern u16 cam_x;
+extern u8 pad_held[2];
+extern u8 oam_next, spr_x, spr_y, spr_tile, spr_attr;
+extern u16 rng_state;
+#pragma zpsym("frame_count")
+#pragma zpsym("ppu_mask")
+#pragma zpsym("split_line")
+#pragma zpsym("ppu_locked")
+#pragma zpsym("cur_bank8")
+#pragma zpsym("cur_bankA")
+#pragma zpsym("cam_x")
+#pragma zpsym("pad_held")
+#pragma zpsym("oam_next")
+#pragma zpsym("spr_x")
+#pragma zpsym("spr_y")
+#pragma zpsym("spr_tile")
+#pragma zpsym("spr_attr")
+#pragma zpsym("rng_state")
+
+extern u8 pal_buf[32];
+extern u8 oam_buf[256];
+
+void wait_frame(void);
+void ppu_off(void);
+void ppu_on(void);
+u8 pad_take(u8 pad);
+
+void vram_adr(u16 address);
+void vram_put(u8 value);
+void vram_step(u8 down);
+void vram_fill(u8 value, u16 count);
+void vram_write(const void *source, u16 count);
+u8 *vbuf_reserve(u16 address, u8 length);
+#define VBUF_DOWN 0x4000
+void pal_commit(void);
+
+void bank8(u8 bank);
+void bankA(u8 bank);
+void chr_set(u8 reg, u8 unit);
+void banked_call(void);
+
+void oam_put(void);
+void oam_finish(void);
+
+u8 rand8(void);
+void rng_stir(void);
+
+void sfx_play(u8 effect);
+
+/* Program banks. */
+#define BANK_BOOT   2
+#define BANK_GAME   3
+#define BANK_PLAYS  4
+#define BANK_FIELD  5
+#define BANK_FINAL  6
+#define BANK_DATA   16
+
+#endif

@@ -1,0 +1,137 @@
+// qgu-game-probe: boots the cartridge like the game driver and plays a game,
+// printing what the contract bytes do and saving screenshots on the way.
+// A tool for looking at the game, not a test.
+//
+//   qgu-game-probe [--pair N] [--control HEX] [--quarter MIN] [--frames N]
+//                  [--delay FRAMES] [--shot FRAME:FILE.png]... [--every N:DIR]
+//                  [--hold FRAME-FRAME:PAD:BUTTONS]... [--log]
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "core/controller_ports.h"
+#include "host/nes_palette.h"
+#include "host/screenshot.h"
+#include "tests/cartridge/game/cartridge_session.h"
+#include "tests/support/test_rom_runner.h"
+
+using qgu::cartridge::testing::CartridgeSession;
+namespace address = qgu::cartridge::testing::address;
+
+namespace {
+
+struct Shot {
+  int frame;
+  std::string file;
+};
+
+struct Hold {
+  int first, last, pad;
+  uint16_t buttons;
+};
+
+void Save(CartridgeSession& session, const std::string& file) {
+  const auto result =
+      qgu::host::WriteScreenshotFile(file, session.Machine().RenderBuffer(), qgu::host::DefaultNesPalette());
+  if (!result) std::fprintf(stderr, "screenshot %s failed: %s\n", file.c_str(), result.error.c_str());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  int pair = 22;
+  int control = 0x22;
+  int quarter = 5;
+  int frames = 40000;
+  int delay = 23;
+  bool log = false;
+  int ntFrame = -1;
+  int every = 0;
+  std::string everyDir;
+  std::vector<Shot> shots;
+  std::vector<Hold> holds;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    auto next = [&]() -> std::string { return i + 1 < argc ? argv[++i] : ""; };
+    if (arg == "--pair") pair = std::atoi(next().c_str());
+    else if (arg == "--control") control = std::stoi(next(), nullptr, 16);
+    else if (arg == "--quarter") quarter = std::atoi(next().c_str());
+    else if (arg == "--frames") frames = std::atoi(next().c_str());
+    else if (arg == "--delay") delay = std::atoi(next().c_str());
+    else if (arg == "--log") log = true;
+    else if (arg == "--nt") ntFrame = std::atoi(next().c_str());
+    else if (arg == "--shot") {
+      const std::string v = next();
+      const auto colon = v.find(':');
+      shots.push_back({std::atoi(v.substr(0, colon).c_str()), v.substr(colon + 1)});
+    } else if (arg == "--every") {
+      const std::string v = next();
+      const auto colon = v.find(':');
+      every = std::atoi(v.substr(0, colon).c_str());
+      everyDir = v.substr(colon + 1);
+      std::filesystem::create_directories(everyDir);
+    } else if (arg == "--hold") {
+      const std::string v = next();
+      Hold h{};
+      std::sscanf(v.c_str(), "%d-%d:%d", &h.first, &h.last, &h.pad);
+      h.buttons = static_cast<uint16_t>(qgu::testsupport::ParseButtons(v.substr(v.rfind(':') + 1)));
+      holds.push_back(h);
+    } else {
+      std::fprintf(stderr, "unknown option %s\n", arg.c_str());
+      return 2;
+    }
+  }
+
+  CartridgeSession session(qgu::cartridge::testing::LoadCartridgeImage());
+  session.SetDrawing(true);
+  uint8_t last[8] = {};
+  const uint16_t watched[8] = {address::kHomeState, address::kAwayState, address::kHomePlay, address::kAwayPlay,
+                               address::kPeriod, address::kClockMinutes, 0x0399, 0x039E};
+  session.SetFrameHook([&] {
+    const int f = session.Frame();
+    for (const Shot& s : shots) {
+      if (s.frame == f) Save(session, s.file);
+    }
+    if (f == ntFrame) {
+      const uint8_t* nt = session.Machine().Memory().nameTableRam;
+      for (int row = 0; row < 30; ++row) {
+        std::printf("%2d ", row);
+        for (int col = 0; col < 32; ++col) std::printf("%02X", nt[row * 32 + col]);
+        std::printf("\n");
+      }
+    }
+    if (every > 0 && f % every == 0) {
+      char name[64];
+      std::snprintf(name, sizeof name, "/f%06d.png", f);
+      Save(session, everyDir + name);
+    }
+    for (int p = 0; p < 2; ++p) {
+      uint16_t b = 0;
+      for (const Hold& h : holds) {
+        if (h.pad == p && f >= h.first && f <= h.last) b |= h.buttons;
+      }
+      session.Hold(p, b);
+    }
+    if (log) {
+      bool changed = false;
+      for (int k = 0; k < 8; ++k) changed |= session.Peek(watched[k]) != last[k];
+      if (changed) {
+        for (int k = 0; k < 8; ++k) last[k] = session.Peek(watched[k]);
+        std::printf("%6d  state %02X %02X  play %02X %02X  period %d  clock %02X:%02X  score %02X-%02X\n", f,
+                    last[0], last[1], last[2], last[3], last[4], last[5], session.Peek(address::kClockSeconds),
+                    last[6], last[7]);
+      }
+    }
+  });
+  const auto boot = session.Boot(pair, static_cast<uint8_t>(control), delay);
+  std::printf("boot %s at frame %d%s%s\n", boot.ok ? "done" : "failed", session.Frame(),
+              boot.ok ? "" : " in stage ", boot.failedStage.c_str());
+  if (!boot.ok) return 1;
+  const auto game = session.PlayGame(quarter, frames);
+  std::printf("game %s after %d frames, %d plays; score home %d away %d\n", game.finished ? "finished" : "unfinished",
+              game.frames, game.plays, session.Score(0), session.Score(1));
+  return game.finished ? 0 : 1;
+}
