@@ -106,6 +106,11 @@ int CTestRomRunner::RunUntilDone(int maxFrames) {
   return kTimedOut;
 }
 
+int CTestRomRunner::OldResultAfter(int frames) {
+  RunFrames(frames, false);
+  return Peek(kOldResultAddress);
+}
+
 int CTestRomRunner::RunUntilNonzero(uint16_t address, int maxFrames) {
   while (frames_ < maxFrames) {
     RunFrames(1, false);

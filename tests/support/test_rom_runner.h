@@ -54,8 +54,15 @@ class CTestRomRunner {
   // returns the status or kTimedOut after maxFrames frames.
   int RunUntilDone(int maxFrames);
 
-  // The older programs keep their result in a zero-page byte.
   uint8_t Peek(uint16_t address) const { return machine_->PeekByte(address); }
+
+  // The older programs (branch timing, sprite hit, picture unit singles) show
+  // their result on screen and keep it in zero page at $F8: 1 = passed, 2 and
+  // up = the failing test's number; the byte counts up while tests run.
+  static constexpr uint16_t kOldResultAddress = 0x00F8;
+  // Runs `frames` frames (enough for the program to finish), then returns
+  // the result byte.
+  int OldResultAfter(int frames);
   // Runs until the byte at `address` becomes nonzero; returns it, or
   // kTimedOut after maxFrames frames.
   int RunUntilNonzero(uint16_t address, int maxFrames);
