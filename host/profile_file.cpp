@@ -204,7 +204,12 @@ Status ProfileDocument::WriteText(std::string_view section, std::string_view key
   if (value.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos) {
     return league::Fail("The setting " + std::string(key) + " holds a line break and was not saved.");
   }
-  SetValue(section, key, value);
+  // Reading trims blanks and one pair of enclosing quotes: quote such a text
+  // so it reads back exactly as written.
+  const bool quote = !value.empty() && (IsBlank(value.front()) || IsBlank(value.back()) ||
+                                        (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+                                         value.back() == value.front()));
+  SetValue(section, key, quote ? "\"" + std::string(value) + "\"" : std::string(value));
   return {};
 }
 

@@ -49,7 +49,8 @@ class ProfileDocument {
   bool ReadStruct(std::string_view section, std::string_view key, std::span<uint8_t> data) const;
 
   void WriteInt(std::string_view section, std::string_view key, int value);
-  // Refuses texts that would break the line layout (CR, LF or NUL).
+  // Refuses texts that would break the line layout (CR, LF or NUL). Texts that
+  // reading would change (surrounding blanks or quotes) are stored in quotes.
   Status WriteText(std::string_view section, std::string_view key, std::string_view value);
   void WriteStruct(std::string_view section, std::string_view key, std::span<const uint8_t> data);
 

@@ -104,6 +104,12 @@ TEST(ProfileDocument, WritingAKeyKeepsTheRestOfTheFile) {
             "[Fresh]\r\n"
             "A=5\r\n");
   EXPECT_FALSE(profile.WriteText("General", "Name", "two\nlines").ok());
+  for (const char* text : {" padded ", "\"quoted\"", "'single'", "\"", "plain"}) {
+    ASSERT_TRUE(profile.WriteText("Texts", "T", text).ok());
+    std::string read;
+    EXPECT_TRUE(profile.ReadText("Texts", "T", read, 260));
+    EXPECT_EQ(read, text) << "a text reads back as written";
+  }
   EXPECT_EQ(profile.Value("General", "Name"), std::nullopt);
 }
 
