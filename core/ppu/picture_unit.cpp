@@ -1,6 +1,7 @@
 #include "core/ppu/picture_unit.h"
 
 #include <array>
+#include <bit>
 #include <cstring>
 
 #include "core/cpu/cpu.h"
@@ -48,24 +49,32 @@ constexpr std::array<uint8_t, 256> BuildBitReversal() {
   return table;
 }
 
-// One pattern plane spread over eight bytes: byte i (little-endian) holds the
-// plane's bit for pixel i, leftmost first. Two planes OR-ed (the high one
-// shifted by 1) give the eight 2-bit colours of a tile row at once.
-constexpr std::array<uint64_t, 256> BuildPlaneSpread() {
+// Eight pixels are handled as one 64-bit word, pixel i in byte i: stored
+// little-endian, pixel 0 lands leftmost.
+static_assert(std::endian::native == std::endian::little, "pixel words assume little-endian stores");
+constexpr uint64_t kEveryByte = 0x0101010101010101ull;
+
+// One pattern plane (bit 7 = leftmost pixel) as a byte mask: byte i is 0xFF
+// when the plane's bit for pixel i is set.
+constexpr std::array<uint64_t, 256> BuildPixelBytes() {
   std::array<uint64_t, 256> table{};
   for (int n = 0; n < 256; ++n) {
-    uint64_t spread = 0;
+    uint64_t bytes = 0;
     for (int pixel = 0; pixel < 8; ++pixel)
-      if (n & (0x80 >> pixel)) spread |= uint64_t{1} << (8 * pixel);
-    table[n] = spread;
+      if (n & (0x80 >> pixel)) bytes |= uint64_t{0xFF} << (8 * pixel);
+    table[n] = bytes;
   }
   return table;
 }
 
 constexpr std::array<uint8_t, 256> kBitReversal = BuildBitReversal();
-constexpr std::array<uint64_t, 256> kPlaneSpread = BuildPlaneSpread();
+constexpr std::array<uint64_t, 256> kPixelBytes = BuildPixelBytes();
 
-inline uint8_t ColorOf(uint64_t colors, int pixel) { return static_cast<uint8_t>(colors >> (8 * pixel)) & 3; }
+// Eight palette values at once: colour c of each pixel selects group[c], each
+// entry of `group` being one palette value repeated in all eight bytes.
+inline uint64_t PaletteBytes(const uint64_t* group, uint64_t low, uint64_t high) {
+  return (group[0] & ~(low | high)) | (group[1] & low & ~high) | (group[2] & ~low & high) | (group[3] & low & high);
+}
 
 // Row `row` of a sprite is on `line` when 0 <= row < height.
 inline int SpriteRow(int line, const uint8_t* sprite) { return line - sprite[0] - 1; }
@@ -330,12 +339,46 @@ void CPictureUnit::ClearBackground(uint8_t* line) {
   std::memset(backgroundMask_, 0, sizeof backgroundMask_);
 }
 
+namespace {
+
+// What the background needs of the machine's state, copied into locals so
+// that the pixel stores cannot make the compiler reload it.
+struct BackgroundState {
+  uint64_t colors[16];  // background palette entries, each in all eight bytes
+  const uint8_t* pages[12];
+  int patternBase;
+
+  explicit BackgroundState(const CMemoryMap& memory) {
+    for (int i = 0; i < 16; ++i) colors[i] = memory.backgroundPalette[i] * kEveryByte;
+    std::memcpy(pages, memory.ppuPage, sizeof pages);
+    patternBase = (memory.ppuRegister[kControl] & kBackgroundPatterns1000) ? 0x1000 : 0;
+  }
+};
+
+// The name-table row and attribute row that v points into.
+struct BackgroundRow {
+  const uint8_t* tiles;
+  const uint8_t* attributes;
+  int attributeShift;
+
+  BackgroundRow(const BackgroundState& state, uint16_t v) {
+    const uint8_t* nameTable = state.pages[8 + ((v >> 10) & 3)];
+    tiles = nameTable + (v & 0x3E0);
+    attributes = nameTable + 0x3C0 + ((v >> 4) & 0x38);
+    attributeShift = (v & 0x40) >> 4;
+  }
+};
+
+}  // namespace
+
 template <bool kTileMode>
 void CPictureUnit::DrawBackground(uint8_t* line) {
   CMemoryMap& memory = Memory();
-  uint8_t tileMasks[kMaskBytes] = {};
+  BackgroundState state(memory);
   uint16_t v = memory.ppuV;
-  int patternBase = (memory.ppuRegister[kControl] & kBackgroundPatterns1000) ? 0x1000 : 0;
+  BackgroundRow row(state, v);
+  const int fineY = fineY_;
+  uint8_t tileMasks[kMaskBytes] = {};
   int lastPattern = -1;
   int lastAttribute = -1;
   uint8_t* out = line + kFirstPixel - shift_;
@@ -343,35 +386,36 @@ void CPictureUnit::DrawBackground(uint8_t* line) {
   for (int tile = 0; tile < kTilesPerLine; ++tile, out += 8) {
     if constexpr (kTileMode) {
       if (tile > 0) {
-        // The CPU may move v or switch pattern tables between two fetches.
+        // The CPU may move v, switch banks or pattern tables, or change
+        // colours between two fetches.
         memory.ppuV = v;
         machine_.RunCpu(kTileCpuCycles);
+        state = BackgroundState(memory);
         v = memory.ppuV;
-        patternBase = (memory.ppuRegister[kControl] & kBackgroundPatterns1000) ? 0x1000 : 0;
+        row = BackgroundRow(state, v);
       }
     }
-    const uint8_t* nameTable = memory.ppuPage[8 + ((v >> 10) & 3)];
-    const int patternAddress = patternBase + nameTable[v & 0x3FF] * 16 + fineY_;
-    const uint8_t attributeByte = nameTable[0x3C0 + ((v >> 4) & 0x38) + ((v & 0x1F) >> 2)];
-    const int attribute = (attributeByte >> (((v & 0x40) >> 4) | (v & 2))) & 3;
+    const int coarseX = v & 0x1F;
+    const int patternAddress = state.patternBase + row.tiles[coarseX] * 16 + fineY;
+    const int attribute = (row.attributes[coarseX >> 2] >> (row.attributeShift | (coarseX & 2))) & 3;
 
     if (patternAddress == lastPattern && attribute == lastAttribute) {
       std::memcpy(out, out - 8, 8);
       tileMasks[tile] = tileMasks[tile - 1];
     } else {
-      const uint8_t* pattern = memory.ppuPage[patternAddress >> 10] + (patternAddress & 0x3FF);
+      const uint8_t* pattern = state.pages[patternAddress >> 10] + (patternAddress & 0x3FF);
       const uint8_t low = pattern[0];
       const uint8_t high = pattern[8];
-      const uint64_t colors = kPlaneSpread[low] | (kPlaneSpread[high] << 1);
-      const uint8_t* palette = memory.backgroundPalette + attribute * 4;
-      for (int pixel = 0; pixel < 8; ++pixel) out[pixel] = palette[ColorOf(colors, pixel)];
+      const uint64_t pixels = PaletteBytes(state.colors + attribute * 4, kPixelBytes[low], kPixelBytes[high]);
+      std::memcpy(out, &pixels, 8);
       tileMasks[tile] = low | high;
       lastPattern = patternAddress;
       lastAttribute = attribute;
     }
 
-    if ((v & 0x1F) == 0x1F) {
+    if (coarseX == 0x1F) {
       v ^= 0x41F;  // coarse x wraps into the next name table across
+      row = BackgroundRow(state, v);
     } else {
       ++v;
     }
@@ -437,11 +481,14 @@ void CPictureUnit::DrawSprites(int line, bool noSpriteLimit, bool clipLeft, uint
     if (attribute & 0x20) visible &= ~background;  // behind opaque background
 
     if (visible != 0) {
-      const uint64_t colors = kPlaneSpread[low] | (kPlaneSpread[high] << 1);
       const uint8_t* palette = memory.spritePalette + (attribute & 3) * 4;
+      const uint64_t group[4] = {0, palette[1] * kEveryByte, palette[2] * kEveryByte, palette[3] * kEveryByte};
+      const uint64_t keep = kPixelBytes[static_cast<uint8_t>((visible << offset) >> 8)];
       uint8_t* out = pixels + kFirstPixel + x;
-      for (int pixel = 0; pixel < 8; ++pixel)
-        if (visible & (0x8000u >> (offset + pixel))) out[pixel] = palette[ColorOf(colors, pixel)];
+      uint64_t word;
+      std::memcpy(&word, out, 8);
+      word = (word & ~keep) | (PaletteBytes(group, kPixelBytes[low], kPixelBytes[high]) & keep);
+      std::memcpy(out, &word, 8);
     }
 
     if (found == kSpritesPerLine && !noSpriteLimit) break;
