@@ -15,6 +15,30 @@ inline constexpr std::array<uint8_t, 32> kLengthTable = {
 
 inline uint8_t LengthFromRegister(uint8_t data) { return kLengthTable[data >> 3]; }
 
+// A channel's enable flag and length counter. The flag is set only by a length
+// load while the channel's $4015 bit is set, and cleared with the count.
+class CLengthCounter {
+ public:
+  void Load(uint8_t data, bool allowed) {
+    count_ = LengthFromRegister(data);
+    if (allowed) enabled_ = true;
+  }
+  void Disable() {
+    enabled_ = false;
+    count_ = 0;
+  }
+  void Clock() {
+    if (count_ > 0) --count_;
+  }
+  bool Enabled() const { return enabled_; }
+  bool Active() const { return enabled_ && count_ > 0; }
+  int Count() const { return count_; }
+
+ private:
+  bool enabled_ = false;
+  int count_ = 0;
+};
+
 // 16.16 fixed-point CPU cycles.
 inline constexpr int kPhaseShift = 16;
 inline constexpr int64_t CyclesToPhase(int64_t cycles) { return cycles << kPhaseShift; }

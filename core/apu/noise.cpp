@@ -27,23 +27,19 @@ void CNoise::Write(int reg, uint8_t data, bool allowed) {
       tapMask_ = (data & 0x80) != 0 ? 0x40 : 0x02;
       break;
     case 3:
-      length_ = LengthFromRegister(data);
+      length_.Load(data, allowed);
       envelope_.Restart();
-      if (allowed) enabled_ = true;
       break;
     default:
       break;
   }
 }
 
-void CNoise::Disable() {
-  enabled_ = false;
-  length_ = 0;
-}
+void CNoise::Disable() { length_.Disable(); }
 
 void CNoise::FrameStep(int value) {
   if (!Sounding()) return;
-  if ((value & 1) != 0 && !envelope_.Loop()) --length_;
+  if ((value & 1) != 0 && !envelope_.Loop()) length_.Clock();
   envelope_.Clock();
 }
 

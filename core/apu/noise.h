@@ -18,20 +18,19 @@ class CNoise {
   void Write(int reg, uint8_t data, bool allowed);
   void Disable();
   void FrameStep(int value);
-  bool Sounding() const { return enabled_ && length_ > 0; }
+  bool Sounding() const { return length_.Active(); }
   // Mean of the step levels in the next `span` 16.16 cycles, before the DMC
   // volume effect.
   int Sample(int64_t span);
 
   uint16_t ShiftRegister() const { return shift_; }
-  int Length() const { return length_; }
+  int Length() const { return length_.Count(); }
 
  private:
   int Level() const { return out_ == 0 ? envelope_.Amplitude() : 0; }
   void Step();
 
-  bool enabled_ = false;
-  int length_ = 0;
+  CLengthCounter length_;
   CEnvelope envelope_;
   int period_ = 4;
   uint16_t tapMask_ = 0x02;

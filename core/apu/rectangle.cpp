@@ -33,26 +33,22 @@ void CRectangle::Write(int reg, uint8_t data, bool allowed) {
       break;
     case 3:
       period_ = (period_ & 0xFF) | ((data & 0x07) << 8);
-      length_ = LengthFromRegister(data);
+      length_.Load(data, allowed);
       envelope_.Restart();
       dutyStep_ = 0;
-      if (allowed) enabled_ = true;
       break;
     default:
       break;
   }
 }
 
-void CRectangle::Disable() {
-  enabled_ = false;
-  length_ = 0;
-}
+void CRectangle::Disable() { length_.Disable(); }
 
 void CRectangle::FrameStep(int value) {
   if (!Sounding()) return;
   const bool halfFrame = (value & 1) != 0;
   if (halfFrame) {
-    if (!envelope_.Loop()) --length_;
+    if (!envelope_.Loop()) length_.Clock();
     if (sweepEnabled_ && sweepShift_ != 0) ClockSweep();
   }
   envelope_.Clock();

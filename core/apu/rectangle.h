@@ -17,20 +17,19 @@ class CRectangle {
   void Write(int reg, uint8_t data, bool allowed);
   void Disable();  // $4015 bit clear
   void FrameStep(int value);
-  bool Sounding() const { return enabled_ && length_ > 0; }  // $4015 status bit
+  bool Sounding() const { return length_.Active(); }  // $4015 status bit
   // Mean level over the next `span` 16.16 cycles.
   int Sample(int64_t span);
 
   int Period() const { return period_; }
-  int Length() const { return length_; }
+  int Length() const { return length_.Count(); }
 
  private:
   bool Silent() const;
   void ClockSweep();
 
   int index_;
-  bool enabled_ = false;
-  int length_ = 0;
+  CLengthCounter length_;
   CEnvelope envelope_;
   int duty_ = 2;  // high steps of 16
   int dutyStep_ = 0;

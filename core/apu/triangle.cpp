@@ -1,7 +1,5 @@
 #include "core/apu/triangle.h"
 
-#include "core/apu/channel_parts.h"
-
 namespace qgu::core {
 
 namespace {
@@ -27,11 +25,10 @@ void CTriangle::Write(int reg, uint8_t data, bool allowed) {
       break;
     case 3:
       period_ = (period_ & 0xFF) | ((data & 0x07) << 8);
-      length_ = LengthFromRegister(data);
+      length_.Load(data, allowed);
       reload_ = true;
       control_ = (last4008_ & 0x80) != 0;
       linear_ = last4008_ & 0x7F;
-      if (allowed) enabled_ = true;
       break;
     default:
       break;
@@ -39,27 +36,26 @@ void CTriangle::Write(int reg, uint8_t data, bool allowed) {
 }
 
 void CTriangle::Disable() {
-  enabled_ = false;
-  length_ = 0;
+  length_.Disable();
   linear_ = 0;
 }
 
 void CTriangle::FrameStep(int value) {
-  if (!enabled_ || control_) return;
-  if ((value & 1) != 0 && length_ > 0) --length_;
+  if (!length_.Enabled() || control_) return;
+  if ((value & 1) != 0) length_.Clock();
   reload_ = false;
   if (linear_ > 0) --linear_;
-  if (length_ == 0 || linear_ == 0) linear_ = 0;
+  if (length_.Count() == 0) linear_ = 0;
 }
 
 // With the control flag set the linear counter governs the channel (its
 // length counter is halted); otherwise the length counter does.
 bool CTriangle::Sounding() const {
-  return enabled_ && (control_ ? linear_ > 0 : length_ > 0);
+  return length_.Enabled() && (control_ ? linear_ > 0 : length_.Count() > 0);
 }
 
 bool CTriangle::Running() const {
-  return enabled_ && length_ >= 1 && linear_ >= 1 && period_ >= 8;
+  return length_.Active() && linear_ >= 1 && period_ >= 8;
 }
 
 int CTriangle::Sample(int64_t span) {

@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "core/apu/channel_parts.h"
+
 namespace qgu::core {
 
 class CTriangle {
@@ -16,14 +18,13 @@ class CTriangle {
   // Level over the next `span` 16.16 cycles, before the DMC volume effect.
   int Sample(int64_t span);
 
-  int Length() const { return length_; }
+  int Length() const { return length_.Count(); }
   int LinearCounter() const { return linear_; }
 
  private:
   bool Running() const;
 
-  bool enabled_ = false;
-  int length_ = 0;
+  CLengthCounter length_;
   int linear_ = 0;
   bool control_ = false;
   bool reload_ = false;

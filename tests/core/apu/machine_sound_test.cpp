@@ -2,7 +2,9 @@
 // from 6502 code, and the output is measured as the sound output would take it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <iterator>
 #include <initializer_list>
 #include <vector>
 
@@ -31,9 +33,10 @@ class NromImage {
     for (size_t i = 0; i < count; ++i) prg_[(address & 0x3FFF) + i] = pattern(i);
   }
   std::vector<uint8_t> Image() const {
-    std::vector<uint8_t> image = {'N', 'E', 'S', 0x1A, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-    image.insert(image.end(), prg_.begin(), prg_.end());
-    image.resize(image.size() + 0x2000, 0);
+    constexpr uint8_t kHeader[16] = {'N', 'E', 'S', 0x1A, 1, 1};  // 16 KB program, 8 KB pictures
+    std::vector<uint8_t> image(16 + prg_.size() + 0x2000, 0);
+    std::copy(std::begin(kHeader), std::end(kHeader), image.begin());
+    std::copy(prg_.begin(), prg_.end(), image.begin() + 16);
     return image;
   }
 
