@@ -1,43 +1,35 @@
 #pragma once
-// Where the football cartridge image keeps its team tables (file offsets,
-// header included) and the six team slots a league team can replace.
+// The cartridge's team tables as game preparation uses them, and the six team
+// slots a league team can replace. Offsets are those of the cartridge layout
+// the image builder keeps (file offsets, header included).
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
 
+#include "cartridge/builder/cartridge_layout.h"
+
 namespace qgu::driver {
 
-// The image: "NES" $1A, 16 program banks of 16 KB, 16 character banks of 8 KB.
-inline constexpr size_t kImageBytes = 393'232;
-inline constexpr uint8_t kImageProgramBanks = 16;
-inline constexpr uint8_t kImageCharacterBanks = 16;
-inline constexpr uint8_t kImageFlags6 = 0x42;  // mapper 4, battery RAM
+using cartridge::kImageBytes;
+using cartridge::TeamTable;
 
 // A byte at file offset f in the first program bank sits at CPU address f + this.
-inline constexpr uint16_t kProgramCpuBias = 0x7FF0;
+inline constexpr uint16_t kProgramCpuBias = cartridge::kPlayerPointerBias;
 
-// Per-team tables: offset of team n = base + n * stride.
-struct TeamTable {
-  size_t base;
-  size_t stride;
-  size_t Of(int team) const { return base + static_cast<size_t>(team) * stride; }
-};
+inline constexpr TeamTable kAbbreviations = cartridge::kAbbreviationTexts;
+inline constexpr TeamTable kCityPointers = cartridge::kCityPointers;
+inline constexpr TeamTable kNicknamePointers = cartridge::kNicknamePointers;
+inline constexpr TeamTable kUniformColours = cartridge::kUniformColours;
+inline constexpr TeamTable kColourCopies = cartridge::kColourCopies;
+inline constexpr TeamTable kPlaybooks = cartridge::kPlaybooks;
+inline constexpr TeamTable kPlayerPointers = cartridge::kPlayerPointers;
+inline constexpr TeamTable kPlayerAttributes = cartridge::kAttributes;
 
-inline constexpr TeamTable kAbbreviations{0x1FD00, 4};
-inline constexpr TeamTable kCityPointers{0x1FC50, 2};
-inline constexpr TeamTable kNicknamePointers{0x1FC90, 2};
-inline constexpr TeamTable kUniformColours{0x2C2E4, 10};
-inline constexpr TeamTable kColourCopies{0x342D8, 8};
-inline constexpr TeamTable kPlaybooks{0x1D310, 4};
-inline constexpr TeamTable kPlayerPointers{0x0048, 60};
-inline constexpr TeamTable kPlayerAttributes{0x3010, 117};
-
-inline constexpr size_t kAbbreviationLength = 4;
+inline constexpr size_t kAbbreviationLength = cartridge::kAbbreviationLength;
 inline constexpr size_t kUniformColourBytes = 6;
 inline constexpr size_t kPlaybookBytes = 4;
-inline constexpr size_t kPlayerAttributeBytes = 117;
 
 // One replaceable team: its team number and where its texts start.
 struct TeamSlot {
@@ -53,11 +45,19 @@ inline constexpr int kFirstFormation = 2;
 inline constexpr int kLastFormation = 4;
 inline constexpr int kDefaultFormation = 2;
 
-// [formation - 2][0 first slot, 1 second slot]
+namespace detail {
+// The slots are the first teams of the cartridge's fixed-point groups.
+constexpr TeamSlot SlotOfGroup(int formation, size_t group) {
+  const cartridge::TeamGroup& g = cartridge::kTeamGroups[group];
+  return {formation, g.firstTeam, g.cityStart, g.nicknameStart, g.entryStart};
+}
+}  // namespace detail
+
+// [formation - 2][0 first slot, 1 second slot]: teams 0/25, 14/17, 7/20.
 inline constexpr std::array<std::array<TeamSlot, 2>, 3> kTeamSlots = {{
-    {{{2, 0, 0x1FD7C, 0x1FE77, 0x06DA}, {2, 25, 0x1FE58, 0x1FF1F, 0x29F1}}},
-    {{{3, 14, 0x1FDF7, 0x1FED4, 0x1A70}, {3, 17, 0x1FE15, 0x1FEE8, 0x1EB1}}},
-    {{{4, 7, 0x1FDBA, 0x1FEA2, 0x1086}, {4, 20, 0x1FE29, 0x1FEFD, 0x22EB}}},
+    {{detail::SlotOfGroup(2, 0), detail::SlotOfGroup(2, 5)}},
+    {{detail::SlotOfGroup(3, 2), detail::SlotOfGroup(3, 3)}},
+    {{detail::SlotOfGroup(4, 1), detail::SlotOfGroup(4, 4)}},
 }};
 
 inline constexpr bool IsFormation(int formation) {
@@ -68,6 +68,17 @@ inline constexpr bool IsFormation(int formation) {
 inline constexpr const TeamSlot& SlotFor(int formation, bool second) {
   return kTeamSlots[static_cast<size_t>(formation - kFirstFormation)][second ? 1 : 0];
 }
+
+// Every slot's team plays its slot's formation in the cartridge.
+static_assert([] {
+  for (const auto& formation : kTeamSlots) {
+    for (const TeamSlot& slot : formation) {
+      if (cartridge::FormationOfTeam(slot.team) != slot.formation) return false;
+    }
+  }
+  return kTeamSlots[0][0].team == 0 && kTeamSlots[0][1].team == 25 && kTeamSlots[1][0].team == 14 &&
+         kTeamSlots[1][1].team == 17 && kTeamSlots[2][0].team == 7 && kTeamSlots[2][1].team == 20;
+}());
 
 // True when the image has the exact size and header the team tables assume.
 bool IsFootballImage(std::span<const uint8_t> image);

@@ -40,6 +40,12 @@ TempFolder::TempFolder() {
   std::filesystem::create_directories(path_);
 }
 
+std::string TempFolder::WriteTeam(const std::string& name, const TestTeam& team) const {
+  const std::string path = File(name);
+  WriteTeamFile(path, team);
+  return path;
+}
+
 TempFolder::~TempFolder() {
   std::error_code ignored;
   std::filesystem::remove_all(path_, ignored);
@@ -57,13 +63,13 @@ void SetWord(std::vector<uint8_t>& image, size_t offset, uint16_t value) {
 std::vector<uint8_t> MakeSyntheticImage() {
   std::vector<uint8_t> image(kImageBytes);
   for (size_t i = 0; i < image.size(); ++i) image[i] = static_cast<uint8_t>(i * 7 + 3);
-  const uint8_t header[16] = {'N', 'E', 'S', 0x1A, 16, 16, 0x42, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-  std::copy(std::begin(header), std::end(header), image.begin());
+  std::copy(cartridge::kHeader.begin(), cartridge::kHeader.end(), image.begin());
   for (const auto& formation : kTeamSlots) {
     for (const TeamSlot& slot : formation) {
       // Texts in the data bank, which the cartridge maps at $A000.
-      SetWord(image, kCityPointers.Of(slot.team), static_cast<uint16_t>(slot.cityText - 0x14010));
-      SetWord(image, kNicknamePointers.Of(slot.team), static_cast<uint16_t>(slot.nicknameText - 0x14010));
+      const size_t bias = cartridge::kTextPointerBias;
+      SetWord(image, kCityPointers.Of(slot.team), static_cast<uint16_t>(slot.cityText - bias));
+      SetWord(image, kNicknamePointers.Of(slot.team), static_cast<uint16_t>(slot.nicknameText - bias));
       SetWord(image, kPlayerPointers.Of(slot.team), static_cast<uint16_t>(slot.firstPlayerText + kProgramCpuBias));
     }
   }

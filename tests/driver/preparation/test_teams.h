@@ -38,6 +38,8 @@ class TempFolder {
   TempFolder(const TempFolder&) = delete;
   TempFolder& operator=(const TempFolder&) = delete;
   std::string File(const std::string& name) const { return (path_ / name).string(); }
+  // Writes a team record file of that name here and returns its path.
+  std::string WriteTeam(const std::string& name, const TestTeam& team) const;
 
  private:
   std::filesystem::path path_;
