@@ -12,18 +12,22 @@ namespace qgu::core {
 namespace {
 
 constexpr int kDefaultRate = 22050;
+// The sound output offers 11025-48000 Hz; anything far outside is a damaged setting.
+constexpr int kMinRate = 4000;
+constexpr int kMaxRate = 192000;
 // Output time runs on the frame schedule: frame cycles x 5 = CPU cycles per second.
-constexpr double kScheduleCyclesPerSecond = 357368 * 5.0;
+constexpr double kScheduleCyclesPerSecond = kNtscTiming.frameCycles * 5.0;
 // Output time may lead the CPU by 1/24 of a frame's cycles and trail it by 1/6.
-constexpr double kMaxLead = 357368 / 24;
-constexpr double kMaxLag = 357368 / 6;
+constexpr double kMaxLead = kNtscTiming.frameCycles / 24;
+constexpr double kMaxLag = kNtscTiming.frameCycles / 6;
 // First-order high-pass at 40 Hz: 2 pi 40.
 constexpr double kDcCutoffTimesTwoPi = 251.32741228632;
 // A "Volume" setting is a percentage; out-of-range settings are held to this.
 constexpr int kMaxVolumePercent = 1000;
 
 int SamplingRate(const MachineSettings& settings) {
-  return settings.samplingRate > 0 ? settings.samplingRate : kDefaultRate;
+  if (settings.samplingRate <= 0) return kDefaultRate;
+  return std::clamp(settings.samplingRate, kMinRate, kMaxRate);
 }
 
 int VolumePercent(const MachineSettings& settings, int channel) {

@@ -202,6 +202,14 @@ TEST(SoundOutput, VolumeSettingsScaleEachChannel) {
   EXPECT_GE(peakAt(100000, 100000), 32767) << "huge settings clip, never overflow";
 }
 
+TEST(SoundOutput, DamagedRateSettingsAreHeldToAUsableRange) {
+  for (int rate : {0, -5, 1, 100000000}) {
+    SoundRig rig(rate, 16);
+    rig.StartRectangle(253);
+    EXPECT_GT(Peak(rig.Render16(500)), 3000) << rate;
+  }
+}
+
 TEST(SoundOutput, DisplayBufferHoldsTheFirstSamplesOfTheLatestCall) {
   SoundRig rig(22050, 16);
   rig.StartRectangle(100);
