@@ -14,6 +14,7 @@
 #include "core/controller_ports.h"
 #include "core/snapshot.h"
 #include "tests/core/machine/test_images.h"
+#include "tests/core/machine/snapshot_file.h"
 #include "tests/support/test_rom_runner.h"
 
 namespace qgu::core {
@@ -21,53 +22,8 @@ namespace {
 
 using testing::MakeImage;
 using testing::MakeMachine;
+using testing::SnapshotFile;
 
-class SnapshotFile : public ::testing::Test {
- protected:
-  void SetUp() override {
-    path_ = (std::filesystem::temp_directory_path() /
-             ("qgu-snapshot-" + std::to_string(::getpid()) + "-" +
-              ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".sta"))
-                .string();
-  }
-  void TearDown() override { std::filesystem::remove(path_); }
-
-  std::vector<uint8_t> Bytes() const { return testsupport::ReadBinaryFile(path_); }
-  void Write(const std::vector<uint8_t>& bytes) const {
-    std::ofstream(path_, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-  }
-  // Block id -> body size, in file order.
-  std::vector<std::pair<std::string, uint32_t>> Blocks() const {
-    const auto bytes = Bytes();
-    std::vector<std::pair<std::string, uint32_t>> blocks;
-    for (size_t at = 32; at + 16 <= bytes.size();) {
-      const uint32_t size = bytes[at + 12] | bytes[at + 13] << 8 | bytes[at + 14] << 16 | uint32_t(bytes[at + 15]) << 24;
-      blocks.emplace_back(std::string(reinterpret_cast<const char*>(&bytes[at]), 8), size);
-      at += 16 + size;
-    }
-    return blocks;
-  }
-
-  std::string path_;
-};
-
-uint64_t Hash(const uint8_t* data, size_t size, uint64_t h = 1469598103934665603ull) {
-  for (size_t i = 0; i < size; ++i) h = (h ^ data[i]) * 1099511628211ull;
-  return h;
-}
-
-uint64_t MachineHash(CMachine& machine) {
-  const CMemoryMap& m = machine.Memory();
-  // The visible pixels; the margins of a line hold whatever a scroll left there.
-  uint64_t h = Hash(nullptr, 0);
-  for (int line = 0; line < kRenderLines; ++line) h = Hash(machine.RenderBuffer() + line * kRenderLineBytes + 8, 256, h);
-  h = Hash(m.workRam, 2048, h);
-  h = Hash(m.nameTableRam, sizeof m.nameTableRam, h);
-  h = Hash(m.spriteRam, sizeof m.spriteRam, h);
-  const CCpu::Registers r = machine.Cpu().GetRegisters();
-  const uint8_t regs[] = {uint8_t(r.pc), uint8_t(r.pc >> 8), r.a, r.x, r.y, r.s, r.p};
-  return Hash(regs, sizeof regs, h);
-}
 
 TEST_F(SnapshotFile, BlocksAndSizesForMmc3WithCharacterRom) {
   auto machine = MakeMachine(MakeImage({2, 1, 0x40, 0}));
@@ -87,24 +43,6 @@ TEST_F(SnapshotFile, BatteryAndCharacterRamGrowTheBlocks) {
   ASSERT_EQ(blocks.size(), 4u) << "NROM saves no mapper block";
   EXPECT_EQ(blocks[1].second, 2336u + 8192);
   EXPECT_EQ(blocks[2].second, 68u + 8192 + 4096 + 2 * 4096);
-}
-
-TEST_F(SnapshotFile, LoadingResumesExactlyWhereTheSaveWas) {
-  testsupport::CTestRomRunner rom(testsupport::TestRomPath("demos/high-hopes.nes"));
-  CMachine& machine = rom.Machine();
-  rom.RunFrames(300);
-  machine.SaveSnapshot(path_);
-  rom.RunFrames(300);
-  const uint64_t first = MachineHash(machine);
-  machine.LoadSnapshot(path_);
-  rom.RunFrames(300);
-  EXPECT_EQ(MachineHash(machine), first);
-
-  // And into a fresh machine.
-  testsupport::CTestRomRunner fresh(testsupport::TestRomPath("demos/high-hopes.nes"));
-  fresh.Machine().LoadSnapshot(path_);
-  fresh.RunFrames(300);
-  EXPECT_EQ(MachineHash(fresh.Machine()), first);
 }
 
 TEST_F(SnapshotFile, UnknownBlockEndsTheLoadWithSuccess) {
