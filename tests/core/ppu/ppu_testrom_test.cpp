@@ -4,6 +4,8 @@
 // every code other than 1 is explained in docs/conformance.md.
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <ostream>
 #include <string>
 
 #include "core/machine.h"
@@ -23,6 +25,9 @@ struct RecordedResult {
   uint16_t resultAddress;
   int expected;
 };
+
+// Shown in test names instead of the raw bytes of the record.
+void PrintTo(const RecordedResult& record, std::ostream* out) { *out << record.rom; }
 
 std::string CaseName(const ::testing::TestParamInfo<RecordedResult>& info) {
   std::string name = info.param.rom;
