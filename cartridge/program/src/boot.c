@@ -2,7 +2,7 @@
  * control-mode screen, team select and the match-up. Each screen sets its
  * marker byte only once it takes A, and a press lasting one frame is enough. */
 #pragma code-name("BANK02")
-#pragma rodata-name("BANK02")
+#pragma rodata-name("BANK02RO")
 
 #include "boot.h"
 #include "sprites.h"

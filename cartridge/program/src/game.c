@@ -1,8 +1,490 @@
-/* The game from kickoff to the final whistle. */
+/* The game from the opening kickoff to the final whistle: periods and the
+ * clock, kickoffs, scrimmage downs, punts, field goals, extra points,
+ * scoring, overtime. Every statistic is written as soon as its play ends. */
 #pragma code-name("BANK03")
-#pragma rodata-name("BANK03")
+#pragma rodata-name("BANK03RO")
 
-#include "nes.h"
+#include "modules.h"
+#include "sound.h"
+#include "state.h"
+#include "team.h"
+#include "text.h"
+
+#define PERIOD_SECONDS      300
+#define PERIOD_HOLD_FRAMES  150   /* a period's starting clock and its 0:00 stand still 2.5 s */
+#define RESULT_HOLD_FRAMES  70
+#define SCORE_HOLD_FRAMES   110
+#define LAST_OVERTIME       6     /* periods 4..6 are overtime; level after them is a tie */
+#define KICKOFF_SPOT        35
+#define SAFETY_KICK_SPOT    20
+#define TOUCHBACK_SPOT      20
+
+static u8 first_kicker;
+
+/* What comes next; scores lead to an extra point and a kickoff without recursion. */
+#define NEXT_SCRIMMAGE   0
+#define NEXT_KICKOFF     1
+#define NEXT_EXTRA_POINT 2
+static u8 next_up;
+static u8 next_side;      /* kicking side, or the side trying the extra point */
+static u8 next_spot;
+
+static void set_states(u8 home, u8 away) {
+  STATE_BYTES[HOME] = home;
+  STATE_BYTES[AWAY] = away;
+}
+
+static u8 average4(u8 side, u8 first, u8 count, u8 a, u8 b, u8 c) {
+  u16 sum = 0;
+  u8 i, p;
+  for (i = 0; i < count; ++i) {
+    p = first + i;
+    sum += rating(side, p, a) + rating(side, p, b);
+    if (c != 0xFF) sum += rating(side, p, c);
+  }
+  return (u8)(sum / (count * (c != 0xFF ? 3 : 2)));
+}
+
+/* Unit strengths used by every play's resolution. */
+static void rate_units(void) {
+  u8 side;
+  for (side = 0; side < 2; ++side) {
+    unit_line[side] = average4(side, P_C, 5, R_MAX, R_HIT, 0xFF);
+    unit_front[side] = average4(side, P_RE, 3, R_HIT, R_SPEED, R_MAX);
+    unit_backers[side] = average4(side, P_ROLB, 4, R_HIT, R_SPEED, R_QUICK);
+    unit_cover[side] = average4(side, P_RCB, 4, R_SPEED, R_QUICK, R_PICK);
+  }
+}
+
+static void clear_scores(void) {
+  u8 i;
+  for (i = 0; i < 10; ++i) SCORE_BYTES[i] = 0;
+  points[HOME] = 0;
+  points[AWAY] = 0;
+}
+
+static void say(const char *first, const char *second) {
+  str_copy(pbp_line[0], first);
+  str_copy(pbp_line[1], second);
+}
+
+static void first_down_at(u8 spot) {
+  ball_on = spot;
+  down = 1;
+  to_go = 10;
+}
+
+/* The other side takes over at `spot` yards from its own goal line. */
+static void change_possession(u8 spot) {
+  offense ^= 1;
+  first_down_at(spot);
+}
+
+/* ---- kicks ---- */
+
+static u8 kick_rating(u8 side, u8 player) {
+  return rating(side, player, R_KICK);
+}
+
+static u8 returner_speed(u8 side) {
+  return rating(side, P_RB3, R_SPEED);
+}
+
+/* Return yards for a kick or punt returner against the kicking team's cover. */
+static s8 return_yards(u8 side, u8 base, u8 spread) {
+  s16 edge = (s16)returner_speed(side) - (s16)((unit_backers[side ^ 1] + unit_cover[side ^ 1]) >> 1);
+  s16 yards = (s16)base + rnd(spread) + edge;
+  if (rnd(100) < (u8)(3 + (edge > 0 ? edge * 2 : 0))) yards += 15 + rnd(45);
+  if (yards < 0) yards = 0;
+  return (s8)(yards > 100 ? 100 : yards);
+}
+
+static void clear_result(void) {
+  u8 *p = (u8 *)&result;
+  u8 i;
+  for (i = 0; i < sizeof(result); ++i) p[i] = 0;
+  result.side = offense;
+  result.outcome = OUT_NONE;
+}
+
+static void touchdown(u8 side);
+
+static void run_field(void) {
+  field_show();
+  field_animate();
+}
+
+static void hold_caption(u8 frames) {
+  field_caption();
+  field_hold(frames);
+}
+
+/* Kickoff from `spot` of the kicking side; the return team's RB 3 runs it back. */
+static void kickoff(u8 kicker, u8 spot) {
+  u8 receiver = kicker ^ 1;
+  u8 distance, land;
+  s16 spot_after;
+  offense = kicker;
+  ball_on = spot;
+  clear_result();
+  set_states(kicker == HOME ? STATE_KICKING : 0, kicker == AWAY ? STATE_KICKING : 0);
+  result.outcome = OUT_KICKOFF;
+  result.carrier = P_K;
+  result.returner = P_RB3;
+  distance = 48 + kick_rating(kicker, P_K) + rnd(14);
+  result.gained = (s8)distance;
+  land = spot + distance; /* from the kicker's goal line */
+  if (land >= 106) {
+    result.touchback = 1;
+  } else {
+    result.returned = return_yards(receiver, 14, 14);
+  }
+  sfx_play(SFX_WHISTLE);
+  run_field();
+  set_states(0, 0);
+  next_up = NEXT_SCRIMMAGE;
+  if (result.touchback) {
+    change_possession(TOUCHBACK_SPOT);
+    hold_caption(RESULT_HOLD_FRAMES);
+    return;
+  }
+  spot_after = (s16)100 - land + result.returned;
+  if (spot_after >= 100) {
+    result.touchdown = 2;
+    stat_kick_return(receiver, P_RB3, result.returned, 1);
+    offense = receiver;
+    ball_on = 100;
+    touchdown(receiver);
+    return;
+  }
+  if (spot_after < 1) spot_after = 1;
+  stat_kick_return(receiver, P_RB3, result.returned, 0);
+  change_possession((u8)spot_after);
+  hold_caption(RESULT_HOLD_FRAMES);
+}
+
+static void extra_point(u8 side) {
+  u8 p;
+  offense = side;
+  ball_on = 98;
+  clear_result();
+  result.outcome = OUT_EXTRA_POINT;
+  result.carrier = P_K;
+  p = 86 + kick_rating(side, P_K) - (rnd(16) < (15 - rating(side, P_K, R_KICK_SAFE)) / 4 ? 60 : 0);
+  result.good = rnd(100) < p;
+  run_field();
+  stat_extra_point(side, result.good);
+  if (result.good) score_add(side, 1);
+  hold_caption(RESULT_HOLD_FRAMES);
+  next_up = NEXT_KICKOFF;
+  next_side = side;
+  next_spot = KICKOFF_SPOT;
+}
+
+/* ---- scoring ---- */
+
+static u8 sudden_death_over(void) {
+  if (PERIOD > 3 && points[HOME] != points[AWAY]) {
+    game_over = 1;
+    return 1;
+  }
+  return 0;
+}
+
+/* A touchdown by `side`; the extra point and the kickoff come next. */
+static void touchdown(u8 side) {
+  score_add(side, 6);
+  sfx_play(SFX_SCORE);
+  hold_caption(SCORE_HOLD_FRAMES);
+  if (sudden_death_over()) return;
+  next_up = NEXT_EXTRA_POINT;
+  next_side = side;
+}
+
+static void safety(u8 conceding) {
+  score_add(conceding ^ 1, 2);
+  sfx_play(SFX_SCORE);
+  hold_caption(SCORE_HOLD_FRAMES);
+  if (sudden_death_over()) return;
+  next_up = NEXT_KICKOFF;
+  next_side = conceding;
+  next_spot = SAFETY_KICK_SPOT;
+}
+
+/* ---- fourth down ---- */
+
+#define CHOICE_GO   0
+#define CHOICE_PUNT 1
+#define CHOICE_KICK 2
+
+static u8 field_goal_range(void) {
+  return 100 - ball_on + 17 <= 45 + (kick_rating(offense, P_K) >> 1);
+}
+
+static u8 fourth_down_choice(void) {
+  s16 behind = (s16)points[DEFENSE] - (s16)points[offense];
+  u8 late = PERIOD >= 3 && clock_seconds() < 150;
+  if (PERIOD > 3) return field_goal_range() ? CHOICE_KICK : (ball_on >= 60 && to_go <= 3 ? CHOICE_GO : CHOICE_PUNT);
+  if (late && behind > 0) {
+    if (behind <= 3 && field_goal_range()) return CHOICE_KICK;
+    return CHOICE_GO;
+  }
+  if (to_go <= 1 && ball_on >= 45) return CHOICE_GO;
+  if (field_goal_range()) return CHOICE_KICK;
+  if (to_go <= 2 && ball_on >= 55) return CHOICE_GO;
+  return CHOICE_PUNT;
+}
+
+static void punt(void) {
+  u8 kicker = offense;
+  u8 receiver = kicker ^ 1;
+  u8 distance;
+  u16 land;
+  s16 spot_after;
+  clear_result();
+  set_states(kicker == HOME ? STATE_KICKING : 0, kicker == AWAY ? STATE_KICKING : 0);
+  result.outcome = OUT_PUNT;
+  result.carrier = P_P;
+  result.returner = P_RB3;
+  result.runoff = 6 + rnd(6);
+  distance = 30 + kick_rating(kicker, P_P) + rnd(12);
+  if (rnd(100) < (u8)(1 + ((15 - rating(kicker, P_P, R_KICK_SAFE)) >> 2))) distance = 0; /* blocked */
+  land = (u16)ball_on + distance;
+  if (land >= 100) {
+    result.touchback = 1;
+    distance = 100 - ball_on;
+  } else if (distance && rnd(100) < 30) {
+    result.fair_catch = 1;
+  } else if (distance) {
+    result.returned = return_yards(receiver, 2, 10);
+  }
+  result.gained = (s8)distance;
+  run_field();
+  set_states(0, 0);
+  clock_run(result.runoff);
+  if (distance) stat_punt(kicker, distance);
+  if (result.touchback) {
+    change_possession(TOUCHBACK_SPOT);
+  } else {
+    spot_after = (s16)100 - (s16)land + result.returned;
+    if (distance && !result.fair_catch) stat_punt_return(receiver, P_RB3, result.returned, spot_after >= 100);
+    if (spot_after >= 100) {
+      offense = receiver;
+      ball_on = 100;
+      result.touchdown = 2;
+      touchdown(receiver);
+      return;
+    }
+    if (spot_after < 1) spot_after = 1;
+    change_possession((u8)spot_after);
+  }
+  hold_caption(RESULT_HOLD_FRAMES);
+}
+
+static void field_goal(void) {
+  u8 kicker = offense;
+  u8 distance = 100 - ball_on + 17;
+  s16 chance;
+  clear_result();
+  set_states(0, 0);
+  result.outcome = OUT_FIELD_GOAL;
+  result.carrier = P_K;
+  result.gained = (s8)distance;
+  result.runoff = 4 + rnd(3);
+  chance = 98 - (s16)(distance - 17) * (s16)(22 - kick_rating(kicker, P_K)) / 8;
+  if (rnd(100) < (u8)(1 + ((15 - rating(kicker, P_K, R_KICK_SAFE)) >> 2))) chance = 0; /* blocked */
+  if (chance < 3) chance = 3;
+  result.good = rnd(100) < chance;
+  run_field();
+  clock_run(result.runoff);
+  stat_field_goal(kicker, result.good);
+  if (result.good) {
+    score_add(kicker, 3);
+    sfx_play(SFX_SCORE);
+    hold_caption(SCORE_HOLD_FRAMES);
+    if (sudden_death_over()) return;
+    next_up = NEXT_KICKOFF;
+    next_side = kicker;
+    next_spot = KICKOFF_SPOT;
+    return;
+  }
+  hold_caption(RESULT_HOLD_FRAMES);
+  /* Missed: the defence takes over at the spot of the kick, or its 20. */
+  change_possession(ball_on > 93 ? TOUCHBACK_SPOT : (u8)(100 - (ball_on - 7)));
+  if (ball_on < TOUCHBACK_SPOT) ball_on = TOUCHBACK_SPOT;
+}
+
+/* ---- scrimmage downs ---- */
+
+static void book_scrimmage(void) {
+  u8 off = offense;
+  u8 def = off ^ 1;
+  u8 td = result.touchdown == 1;
+  switch (result.outcome) {
+    case OUT_RUN:
+    case OUT_FUMBLE:
+      stat_rush(off, result.carrier, result.gained, td);
+      break;
+    case OUT_COMPLETE:
+      stat_pass(off, result.passer, 1, result.gained, td, 0);
+      stat_catch(off, result.carrier, result.gained, td);
+      break;
+    case OUT_INCOMPLETE:
+      stat_pass(off, result.passer, 0, 0, 0, 0);
+      break;
+    case OUT_SACK:
+      stat_sack(def, result.defender);
+      stat_rush(off, result.passer, result.gained, 0);
+      break;
+    case OUT_INTERCEPTION:
+      stat_pass(off, result.passer, 0, 0, 0, 1);
+      stat_interception(def, result.defender, result.returned, result.touchdown == 2);
+      break;
+  }
+}
+
+/* Where the play left the ball; scores and turnovers. */
+static void settle_scrimmage(void) {
+  s16 spot = (s16)ball_on + result.gained;
+  s16 catch_spot;
+  if (result.outcome == OUT_INTERCEPTION) {
+    catch_spot = spot > 99 ? 99 : spot;
+    spot = (s16)100 - catch_spot + result.returned;
+    offense ^= 1;
+    if (result.touchdown == 2) {
+      touchdown(offense);
+    } else {
+      hold_caption(RESULT_HOLD_FRAMES);
+      first_down_at(spot < 1 ? TOUCHBACK_SPOT : (u8)spot);
+    }
+    return;
+  }
+  if (result.touchdown == 1) {
+    touchdown(offense);
+    return;
+  }
+  if (result.safety) {
+    safety(offense);
+    return;
+  }
+  if (result.outcome == OUT_FUMBLE) {
+    hold_caption(RESULT_HOLD_FRAMES);
+    change_possession((u8)(100 - spot));
+    return;
+  }
+  hold_caption(RESULT_HOLD_FRAMES);
+  if (result.gained >= (s8)to_go) {
+    first_down_at((u8)spot);
+    if (100 - ball_on < 10) to_go = 100 - ball_on;
+    return;
+  }
+  ball_on = (u8)spot;
+  to_go -= result.gained;
+  if (++down > 4) change_possession((u8)(100 - spot));
+}
+
+static void scrimmage_down(void) {
+  plays_select();
+  plays_resolve();
+  set_states(offense == HOME ? STATE_OFF_RUN : STATE_DEF_RUN, offense == AWAY ? STATE_OFF_RUN : STATE_DEF_RUN);
+  run_field();
+  set_states(0, 0);
+  clock_run(result.runoff);
+  book_scrimmage();
+  settle_scrimmage();
+}
+
+static void next_down(void) {
+  if (down == 4) {
+    switch (fourth_down_choice()) {
+      case CHOICE_PUNT:
+        punt();
+        return;
+      case CHOICE_KICK:
+        field_goal();
+        return;
+    }
+  }
+  scrimmage_down();
+}
+
+/* ---- periods ---- */
+
+static const char *const period_start_text[4] = {"1ST QUARTER", "2ND QUARTER", "3RD QUARTER", "4TH QUARTER"};
+
+static void start_period(void) {
+  clock_set(PERIOD_SECONDS);
+  field_build();
+  clear_result();
+  if (PERIOD > 3) {
+    say("OVERTIME", "SUDDEN DEATH");
+  } else {
+    say(period_start_text[PERIOD], "");
+  }
+  field_show();
+  field_hold(PERIOD_HOLD_FRAMES);
+}
+
+static void end_period(void) {
+  sfx_play(SFX_HORN);
+  if (PERIOD == 1) {
+    say("HALFTIME", "");
+  } else if (PERIOD >= 3) {
+    say(points[HOME] == points[AWAY] && PERIOD < LAST_OVERTIME ? "LEVEL AT THE END" : "END OF THE GAME", "");
+  } else {
+    say("END OF THE QUARTER", "");
+  }
+  bar_draw();
+  bar_pbp();
+  field_hold(PERIOD_HOLD_FRAMES);
+}
+
+static void schedule_kickoff(u8 kicker) {
+  next_up = NEXT_KICKOFF;
+  next_side = kicker;
+  next_spot = KICKOFF_SPOT;
+}
+
+/* Plays until the period's clock runs out (an extra point is still tried at 0:00). */
+static void play_period(void) {
+  while (!game_over) {
+    if (next_up == NEXT_EXTRA_POINT) {
+      extra_point(next_side);
+      continue;
+    }
+    if (clock_seconds() == 0) return;
+    if (next_up == NEXT_KICKOFF) {
+      kickoff(next_side, next_spot);
+      continue;
+    }
+    next_down();
+  }
+}
 
 void game_run(void) {
+  u8 control = CONTROL_BYTE;
+  mode[HOME] = (control >> 4) > MODE_COM ? MODE_COM : control >> 4;
+  mode[AWAY] = (control & 15) > MODE_COM ? MODE_COM : control & 15;
+  stats_clear();
+  clear_scores();
+  rate_units();
+  game_over = 0;
+  PERIOD = 0;
+  first_kicker = AWAY;
+  offense = HOME;
+  first_down_at(KICKOFF_SPOT);
+  for (;;) {
+    start_period();
+    if (PERIOD == 0) schedule_kickoff(first_kicker);
+    if (PERIOD == 2) schedule_kickoff(first_kicker ^ 1);
+    if (PERIOD > 3) schedule_kickoff(rnd(2));
+    play_period();
+    if (game_over) break;
+    end_period();
+    if (PERIOD >= 3 && (points[HOME] != points[AWAY] || PERIOD >= LAST_OVERTIME)) break;
+    ++PERIOD;
+  }
+  /* A sudden-death score ends the game at once: let it stand before the final screen. */
+  if (game_over) field_hold(PERIOD_HOLD_FRAMES);
+  game_over = 1;
 }

@@ -1,7 +1,7 @@
 /* The match-up screen between team select and kickoff. It stays at least
  * 2.5 s, so the league program's control byte is in place before kickoff. */
 #pragma code-name("BANK02")
-#pragma rodata-name("BANK02")
+#pragma rodata-name("BANK02RO")
 
 #include "boot.h"
 #include "sprites.h"

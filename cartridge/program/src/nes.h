@@ -112,6 +112,7 @@ void sfx_play(u8 effect);
 #define BANK_PLAYS  4
 #define BANK_FIELD  5
 #define BANK_FINAL  6
+#define BANK_ANIM   7
 #define BANK_DATA   16
 
 #endif

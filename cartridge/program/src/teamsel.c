@@ -2,7 +2,7 @@
  * console RAM ($E1, $E2) where the league program may also place it; the
  * first A picks the home team, the second the away team. */
 #pragma code-name("BANK02")
-#pragma rodata-name("BANK02")
+#pragma rodata-name("BANK02RO")
 
 #include "boot.h"
 #include "sprites.h"

@@ -1,6 +1,6 @@
 /* Title screen art. */
 #pragma code-name("BANK02")
-#pragma rodata-name("BANK02")
+#pragma rodata-name("BANK02RO")
 
 #include "boot.h"
 #include "text.h"

@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "core/controller_ports.h"
+#include "core/cpu/cpu.h"
+#include "core/cpu/disassembler.h"
 #include "host/nes_palette.h"
 #include "host/screenshot.h"
 #include "tests/cartridge/game/cartridge_session.h"
@@ -49,6 +51,9 @@ int main(int argc, char** argv) {
   int delay = 23;
   bool log = false;
   int ntFrame = -1;
+  int pcFrom = -1;
+  int traceFrame = -1;
+  int traceCount = 0;
   int every = 0;
   std::string everyDir;
   std::vector<Shot> shots;
@@ -63,6 +68,11 @@ int main(int argc, char** argv) {
     else if (arg == "--delay") delay = std::atoi(next().c_str());
     else if (arg == "--log") log = true;
     else if (arg == "--nt") ntFrame = std::atoi(next().c_str());
+    else if (arg == "--pc") pcFrom = std::atoi(next().c_str());
+    else if (arg == "--trace") {
+      const std::string v = next();
+      std::sscanf(v.c_str(), "%d:%d", &traceFrame, &traceCount);
+    }
     else if (arg == "--shot") {
       const std::string v = next();
       const auto colon = v.find(':');
@@ -94,6 +104,18 @@ int main(int argc, char** argv) {
     const int f = session.Frame();
     for (const Shot& s : shots) {
       if (s.frame == f) Save(session, s.file);
+    }
+    if (pcFrom >= 0 && f >= pcFrom && f < pcFrom + 8) {
+      const auto r = session.Machine().Cpu().GetRegisters();
+      std::printf("frame %d pc %04X a %02X x %02X y %02X s %02X bank8 %d\n", f, r.pc, r.a, r.x, r.y, r.s,
+                  session.Machine().Memory().cpuPageNumber[4]);
+    }
+    if (f == traceFrame) {
+      for (int n = 0; n < traceCount; ++n) {
+        std::puts(qgu::core::TraceLine(session.Machine()).c_str());
+        session.Machine().Cpu().Execute(1);
+      }
+      std::exit(0);
     }
     if (f == ntFrame) {
       const uint8_t* nt = session.Machine().Memory().nameTableRam;
