@@ -64,6 +64,8 @@ Result<std::vector<fs::directory_entry>> SortedEntries(const fs::path& folder) {
 }
 
 bool HoldsLeagueMarker(const fs::path& folder) {
+  std::error_code error;
+  if (fs::is_regular_file(folder / kLeagueMarkerName, error)) return true;
   Result<std::vector<fs::directory_entry>> entries = SortedEntries(folder);
   if (!entries) return false;
   return std::any_of(entries.value().begin(), entries.value().end(), [](const fs::directory_entry& entry) {

@@ -24,7 +24,8 @@ class [[nodiscard]] Result {
   // Only valid when ok().
   T& value() & { return std::get<T>(state_); }
   const T& value() const& { return std::get<T>(state_); }
-  T&& value() && { return std::get<T>(std::move(state_)); }
+  // By value, so `for (auto& x : Load().value().items)` keeps the items alive.
+  T value() && { return std::get<T>(std::move(state_)); }
 
   // Only valid when !ok().
   const std::string& error() const { return std::get<Error>(state_).message; }
