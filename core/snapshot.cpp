@@ -27,6 +27,8 @@ constexpr uint16_t kRegVersion = 0x0210;
 constexpr uint16_t kRegVersionFrameCounter = 0x0200;  // byte 8 is the $4017 value
 constexpr int kRegBytes = 96;
 constexpr int kOldRegBytes = 344;
+constexpr int32_t kMaxDmaStall = 0xFFFF;
+constexpr int64_t kMaxDrift = 2 * 29781;  // CPU cycles between the executed and scheduled counts
 constexpr uint16_t kRamVersion = 0x0100;
 constexpr int kRamBytes = 2048 + 16 + 16 + 256;
 constexpr int kBatteryBytes = 8192;
@@ -215,10 +217,15 @@ void LoadRegisters(CMachine& machine, uint16_t version, const std::vector<uint8_
     r.pendingInterrupts = b[7];
     r.dmaStall = static_cast<int32_t>(Get32(b + 16));
     const uint64_t executed = Get64(b + 20);
+    const uint64_t scheduled = Get64(b + 28);
+    // Counts a running machine cannot reach would stall it for hours.
+    if (r.dmaStall < 0 || r.dmaStall > kMaxDmaStall) throw SnapshotError("snapshot has an impossible DMA stall");
+    const int64_t drift = static_cast<int64_t>(executed - scheduled / 12);
+    if (drift < -kMaxDrift || drift > kMaxDrift) throw SnapshotError("snapshot cycle counts disagree");
     // The CPU's counter runs in step with the machine's executed count.
     r.totalCycles = static_cast<int32_t>(static_cast<uint32_t>(executed));
     machine.Cpu().SetRegisters(r);
-    machine.SetCycleCounts(Get64(b + 28), executed);
+    machine.SetCycleCounts(scheduled, executed);
     if (version == kRegVersionFrameCounter) {
       machine.Memory().frameCounter = b[8];
     } else {

@@ -113,6 +113,21 @@ TEST_F(SnapshotFile, UnknownPictureUnitPageTypeFails) {
   EXPECT_THROW(machine->LoadSnapshot(path_), SnapshotError);
 }
 
+TEST_F(SnapshotFile, ImpossibleCycleCountsAreRefused) {
+  auto machine = MakeMachine(MakeImage({2, 1, 0x40, 0}));
+  machine->SaveSnapshot(path_);
+  const auto good = Bytes();
+  const size_t regBody = 32 + 16;
+  auto stall = good;
+  stall[regBody + 19] = 0x80;  // negative DMA stall
+  Write(stall);
+  EXPECT_THROW(machine->LoadSnapshot(path_), SnapshotError);
+  auto counts = good;
+  counts[regBody + 35] = 0x01;  // scheduled count far beyond the executed one
+  Write(counts);
+  EXPECT_THROW(machine->LoadSnapshot(path_), SnapshotError);
+}
+
 TEST_F(SnapshotFile, ControllerShiftRegistersRoundTrip) {
   auto machine = MakeMachine(MakeImage({2, 1, 0x40, 0}));
   machine->ControllerPorts().SetShiftState({{1, 2, 3, 0x80000}, true});
@@ -122,6 +137,34 @@ TEST_F(SnapshotFile, ControllerShiftRegistersRoundTrip) {
   const auto state = machine->ControllerPorts().GetShiftState();
   EXPECT_EQ(state.shift[3], 0x80000u);
   EXPECT_TRUE(state.strobe);
+}
+
+}  // namespace
+}  // namespace qgu::core
+
+namespace qgu::core {
+namespace {
+
+// Damaged files either load or fail with SnapshotError; they never take the
+// machine outside its memory (run under the sanitizers).
+TEST_F(SnapshotFile, DamagedFilesFailCleanly) {
+  auto machine = MakeMachine(MakeImage({2, 1, 0x40, 0}));
+  machine->SaveSnapshot(path_);
+  const auto good = Bytes();
+  uint32_t seed = 12345;
+  auto next = [&] { return seed = seed * 1103515245u + 12345u, (seed >> 8); };
+  for (int round = 0; round < 300; ++round) {
+    auto bytes = good;
+    const int flips = 1 + int(next() % 4);
+    for (int i = 0; i < flips; ++i) bytes[next() % bytes.size()] = uint8_t(next());
+    if (round % 5 == 0) bytes.resize(next() % bytes.size());
+    Write(bytes);
+    try {
+      machine->LoadSnapshot(path_);
+    } catch (const SnapshotError&) {
+    }
+    machine->RunFrame(false);
+  }
 }
 
 }  // namespace
