@@ -353,7 +353,7 @@ static void script_run(void) {
   s16 hole_y, end_x;
   s16 edge;
   u8 extra;
-  frames(18);
+  frames(14);
   holder = qb;
   snap_reactions(carrier);
   frames(8);
@@ -369,7 +369,8 @@ static void script_run(void) {
   run_on(carrier, off, end_x, hole_y + (s16)rnd(24) - 12, tackler);
   taps_on = 0;
   /* A MAN ball carrier who out-taps the tackler breaks free for more. */
-  edge = (s16)taps[off] - (mode[off ^ 1] == MODE_MAN ? (s16)taps[off ^ 1] : 4);
+  edge = taps[off];
+  edge -= mode[off ^ 1] == MODE_MAN ? taps[off ^ 1] : 4;
   if (mode[off] == MODE_MAN && result.outcome == OUT_RUN && !result.touchdown && !result.safety && edge >= 3) {
     extra = 2 + rnd(5) + (u8)(edge > 10 ? 10 : edge);
     if ((s16)ball_on + result.gained + extra >= 100) {
@@ -388,7 +389,7 @@ static void script_run(void) {
   if (result.touchdown == 1) {
     all_stop();
     pose[carrier] = SPR_THROW;
-    frames(30);
+    frames(26);
     return;
   }
   tackle(carrier, tackler);
@@ -400,7 +401,7 @@ static void script_run(void) {
     flag[tackler] |= F_DOWN;
     holder = tackler;
   }
-  frames(30);
+  frames(26);
 }
 
 static u8 receivers_go(u8 target, s16 catch_x, s16 catch_y, u8 flight) {
@@ -438,7 +439,7 @@ static void script_pass(void) {
   if (dist < 0) dist = -dist;
   flight = (u8)(14 + dist / 6);
 
-  frames(18);
+  frames(14);
   holder = qb;
   snap_reactions(qb);
   go(qb, los - dir * (result.style == DEPTH_SCREEN ? 14 : 24), CENTRE_Y, 18);
@@ -480,11 +481,11 @@ static void script_pass(void) {
            result.touchdown == 2 ? NONE : target);
     if (result.touchdown == 2) {
       all_stop();
-      frames(30);
+      frames(26);
       return;
     }
     tackle(cover, target);
-    frames(30);
+    frames(26);
     return;
   }
   ax[target] = PX(catch_x);
@@ -494,11 +495,11 @@ static void script_pass(void) {
          result.touchdown == 1 ? NONE : find(def, result.defender));
   if (result.touchdown == 1) {
     all_stop();
-    frames(30);
+    frames(26);
     return;
   }
   tackle(target, find(def, result.defender));
-  frames(30);
+  frames(26);
 }
 
 /* Kickoffs and punts: the ball flies, the return team's RB 3 brings it back. */
@@ -544,11 +545,11 @@ static void script_kick(void) {
          CENTRE_Y + (s16)rnd(40) - 20, result.touchdown ? NONE : cover);
   if (result.touchdown) {
     all_stop();
-    frames(30);
+    frames(26);
     return;
   }
   tackle(returner, cover);
-  frames(30);
+  frames(26);
 }
 
 static void script_place_kick(void) {
@@ -567,7 +568,7 @@ static void script_place_kick(void) {
   spd[kicker] = 0;
   sfx_play(SFX_KICK);
   fly(post_x, result.good ? CENTRE_Y : CENTRE_Y + (rnd(2) ? 44 : -44), (u8)(20 + (result.gained > 30 ? 20 : 10)), 70);
-  frames(30);
+  frames(26);
 }
 
 void field_animate(void) {

@@ -12,9 +12,9 @@
 
 #define PERIOD_SECONDS      300
 #define PERIOD_HOLD_FRAMES  150   /* a period's starting clock and its 0:00 stand still 2.5 s */
-#define RESULT_HOLD_FRAMES  70
-#define SCORE_HOLD_FRAMES   110
-#define LAST_OVERTIME       6     /* periods 4..6 are overtime; level after them is a tie */
+#define RESULT_HOLD_FRAMES  56
+#define SCORE_HOLD_FRAMES   100
+#define LAST_OVERTIME       5     /* periods 4 and 5 are overtime; level after them is a tie */
 #define KICKOFF_SPOT        35
 #define SAFETY_KICK_SPOT    20
 #define TOUCHBACK_SPOT      20
@@ -92,9 +92,11 @@ static u8 returner_speed(u8 side) {
 
 /* Return yards for a kick or punt returner against the kicking team's cover. */
 static s8 return_yards(u8 side, u8 base, u8 spread) {
-  s16 edge = (s16)returner_speed(side) - (s16)((unit_backers[side ^ 1] + unit_cover[side ^ 1]) >> 1);
-  s16 yards = (s16)base + rnd(spread) + edge;
-  if (rnd(100) < (u8)(3 + (edge > 0 ? edge * 2 : 0))) yards += 15 + rnd(45);
+  s16 edge = returner_speed(side);
+  s16 yards;
+  edge -= (unit_backers[side ^ 1] + unit_cover[side ^ 1]) >> 1;
+  yards = edge + base + rnd(spread);
+  if (rnd(100) < (u8)(2 + (edge > 0 ? edge : 0))) yards += 10 + rnd(35);
   if (yards < 0) yards = 0;
   return (s8)(yards > 100 ? 100 : yards);
 }
@@ -148,7 +150,8 @@ static void kickoff(u8 kicker, u8 spot) {
     hold_caption(RESULT_HOLD_FRAMES);
     return;
   }
-  spot_after = (s16)100 - land + result.returned;
+  spot_after = land;
+  spot_after = 100 - spot_after + result.returned;
   if (spot_after >= 100) {
     result.touchdown = 2;
     stat_kick_return(receiver, P_RB3, result.returned, 1);
@@ -266,7 +269,7 @@ static void punt(void) {
   if (result.touchback) {
     change_possession(TOUCHBACK_SPOT);
   } else {
-    spot_after = (s16)100 - (s16)land + result.returned;
+    spot_after = 100 - (s16)land + result.returned;
     if (distance && !result.fair_catch) stat_punt_return(receiver, P_RB3, result.returned, spot_after >= 100);
     if (spot_after >= 100) {
       offense = receiver;
@@ -349,7 +352,7 @@ static void settle_scrimmage(void) {
   s16 catch_spot;
   if (result.outcome == OUT_INTERCEPTION) {
     catch_spot = spot > 99 ? 99 : spot;
-    spot = (s16)100 - catch_spot + result.returned;
+    spot = 100 - catch_spot + result.returned;
     offense ^= 1;
     if (result.touchdown == 2) {
       touchdown(offense);

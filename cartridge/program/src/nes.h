@@ -3,6 +3,9 @@
 #ifndef QGU_NES_H
 #define QGU_NES_H
 
+/* The compiler's optimiser keeps the difference of two 8-bit values in 8 bits
+ * (100 - a, a - b, even (s16)a - b), losing the sign. Where such a difference
+ * may be negative, widen one side into an s16 variable first. */
 typedef unsigned char u8;
 typedef signed char s8;
 typedef unsigned int u16;

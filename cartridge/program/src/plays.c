@@ -22,7 +22,7 @@
 #include "text.h"
 
 #define CHOOSE_MIN_FRAMES 60   /* both bytes stay $80 this long */
-#define COM_EXTRA_FRAMES  24
+#define COM_EXTRA_FRAMES  12
 #define HOLD_FRAMES       121  /* the choices stand still this long */
 #define NO_CHOICE         0xFF
 #define LIST_TOP          9
@@ -218,9 +218,9 @@ void plays_select(void) {
   u8 shown[2];
   PLAY_BYTES[HOME] = PLAY_CHOOSING;
   PLAY_BYTES[AWAY] = PLAY_CHOOSING;
+  draw_screen();
   STATE_BYTES[offense] = STATE_OFF_CHOOSE;
   STATE_BYTES[DEFENSE] = STATE_DEF_CHOOSE;
-  draw_screen();
   pad_take(0);
   pad_take(1);
   for (side = 0; side < 2; ++side) {
@@ -266,7 +266,9 @@ static s16 clamp(s16 v, s16 low, s16 high) {
 
 /* -range..+range, peaked at 0. */
 static s16 wobble(u8 range) {
-  return (s16)rnd(range + 1) + (s16)rnd(range + 1) - range;
+  s16 sum = rnd(range + 1);
+  sum += rnd(range + 1);
+  return sum - range;
 }
 
 static void resolve_run(u8 trait) {
@@ -301,7 +303,7 @@ static void resolve_run(u8 trait) {
   result.gained = (s8)clamp(yards, -(s16)ball_on, 100 - ball_on);
   result.defender = tackler_for(RUN_LANE(trait), result.gained);
   if (rnd(100) < (u8)(1 + (15 - hands) / 5 + result.read)) result.outcome = OUT_FUMBLE;
-  result.runoff = 26 + rnd(12);
+  result.runoff = 34 + rnd(10);
 }
 
 static void resolve_pass(u8 trait) {
@@ -334,7 +336,7 @@ static void resolve_pass(u8 trait) {
     result.outcome = OUT_SACK;
     result.defender = rushers[rnd(4)];
     result.gained = (s8)clamp(-3 - (s16)rnd(6), -(s16)ball_on, 0);
-    result.runoff = 28 + rnd(8);
+    result.runoff = 34 + rnd(8);
     return;
   }
   chance = 60 + 2 * (aim - 8) + 2 * (hands - 8) - 3 * (cover - 8) - depth_penalty[depth];
@@ -347,7 +349,7 @@ static void resolve_pass(u8 trait) {
     result.outcome = OUT_COMPLETE;
     result.gained = (s8)clamp(yards, -(s16)ball_on, 100 - ball_on);
     if (result.gained >= 14) result.defender = tacklers_deep[rnd(4)];
-    result.runoff = rnd(5) == 0 ? 6 + rnd(5) : 22 + rnd(12);
+    result.runoff = rnd(5) == 0 ? 8 + rnd(4) : 30 + rnd(10);
     return;
   }
   chance = 4 + (rating(def, cb, R_PICK) - aim) / 2 + (read == 0xFF ? 0 : read * 5) + (depth == DEPTH_DEEP ? 3 : 0);
@@ -363,7 +365,7 @@ static void resolve_pass(u8 trait) {
   }
   result.outcome = OUT_INCOMPLETE;
   result.gained = 0;
-  result.runoff = 5 + rnd(4);
+  result.runoff = 6 + rnd(4);
 }
 
 void plays_resolve(void) {

@@ -18,6 +18,7 @@
 #include "host/nes_palette.h"
 #include "host/screenshot.h"
 #include "tests/cartridge/game/cartridge_session.h"
+#include "tests/cartridge/game/stats_block.h"
 #include "tests/support/test_rom_runner.h"
 
 using qgu::cartridge::testing::CartridgeSession;
@@ -52,6 +53,8 @@ int main(int argc, char** argv) {
   bool log = false;
   int ntFrame = -1;
   int pcFrom = -1;
+  int peekFrame = -1, peekAddress = 0, peekCount = 0;
+  int homeLevel = -1, awayLevel = -1;
   int traceFrame = -1;
   int traceCount = 0;
   int every = 0;
@@ -69,6 +72,8 @@ int main(int argc, char** argv) {
     else if (arg == "--log") log = true;
     else if (arg == "--nt") ntFrame = std::atoi(next().c_str());
     else if (arg == "--pc") pcFrom = std::atoi(next().c_str());
+    else if (arg == "--peek") std::sscanf(next().c_str(), "%d:%x:%d", &peekFrame, &peekAddress, &peekCount);
+    else if (arg == "--levels") std::sscanf(next().c_str(), "%d:%d", &homeLevel, &awayLevel);
     else if (arg == "--trace") {
       const std::string v = next();
       std::sscanf(v.c_str(), "%d:%d", &traceFrame, &traceCount);
@@ -95,7 +100,11 @@ int main(int argc, char** argv) {
     }
   }
 
-  CartridgeSession session(qgu::cartridge::testing::LoadCartridgeImage());
+  auto image = qgu::cartridge::testing::LoadCartridgeImage();
+  // Pair 22 puts the home team in slot 0 and the away team in slot 25.
+  if (homeLevel >= 0) qgu::cartridge::testing::SetAllRatings(image, 0, homeLevel);
+  if (awayLevel >= 0) qgu::cartridge::testing::SetAllRatings(image, 25, awayLevel);
+  CartridgeSession session(image);
   session.SetDrawing(true);
   uint8_t last[8] = {};
   const uint16_t watched[8] = {address::kHomeState, address::kAwayState, address::kHomePlay, address::kAwayPlay,
@@ -116,6 +125,11 @@ int main(int argc, char** argv) {
         session.Machine().Cpu().Execute(1);
       }
       std::exit(0);
+    }
+    if (f == peekFrame) {
+      std::printf("frame %d $%04X:", f, peekAddress);
+      for (int k = 0; k < peekCount; ++k) std::printf(" %02X", session.Peek(static_cast<uint16_t>(peekAddress + k)));
+      std::printf("\n");
     }
     if (f == ntFrame) {
       const uint8_t* nt = session.Machine().Memory().nameTableRam;
@@ -155,5 +169,12 @@ int main(int argc, char** argv) {
   const auto game = session.PlayGame(quarter, frames);
   std::printf("game %s after %d frames, %d plays; score home %d away %d\n", game.finished ? "finished" : "unfinished",
               game.frames, game.plays, session.Score(0), session.Score(1));
+  for (int side = 0; side < 2; ++side) {
+    const auto t = qgu::cartridge::testing::Decode(session.StatsBlock(side));
+    std::printf("%s: rush %d-%d td %d, pass %d/%d %d yd td %d int %d, sacks %d, kr %d pr %d, xp %d/%d fg %d/%d, punts %d %d yd\n",
+                side ? "away" : "home", t.rushAttempts, t.rushYards, t.rushTouchdowns, t.completions, t.passAttempts,
+                t.passYards, t.passTouchdowns, t.interceptionsThrown, t.sacks, t.kickReturns, t.puntReturns,
+                t.extraPointsMade, t.extraPointsTried, t.fieldGoalsMade, t.fieldGoalsTried, t.punts, t.puntYards);
+  }
   return game.finished ? 0 : 1;
 }

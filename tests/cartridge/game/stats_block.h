@@ -1,0 +1,70 @@
+#pragma once
+// The 242-byte statistics block of one side, decoded for checks.
+
+#include <cstdint>
+#include <vector>
+
+namespace qgu::cartridge::testing {
+
+struct TeamTotals {
+  int passAttempts = 0, completions = 0, passTouchdowns = 0, interceptionsThrown = 0, passYards = 0;
+  int rushAttempts = 0, rushYards = 0, rushTouchdowns = 0;
+  int receptions = 0, receivingYards = 0, receivingTouchdowns = 0;
+  int kickReturnTouchdowns = 0, puntReturnTouchdowns = 0;
+  int kickReturns = 0, puntReturns = 0;
+  int sacks = 0, interceptions = 0, interceptionTouchdowns = 0;
+  int extraPointsTried = 0, extraPointsMade = 0, fieldGoalsTried = 0, fieldGoalsMade = 0;
+  int punts = 0, puntYards = 0;
+
+  // Touchdowns this side scored: on the ground, through the air, on returns.
+  int Touchdowns() const {
+    return rushTouchdowns + receivingTouchdowns + kickReturnTouchdowns + puntReturnTouchdowns + interceptionTouchdowns;
+  }
+};
+
+inline int Signed16(const std::vector<uint8_t>& b, size_t at) {
+  return static_cast<int16_t>(static_cast<uint16_t>(b[at] | (b[at + 1] << 8)));
+}
+
+inline TeamTotals Decode(const std::vector<uint8_t>& b) {
+  TeamTotals t;
+  for (size_t q = 0; q < 2; ++q) {
+    const size_t at = q * 10;
+    t.passAttempts += b[at];
+    t.completions += b[at + 1];
+    t.passTouchdowns += b[at + 2];
+    t.interceptionsThrown += b[at + 3];
+    t.passYards += Signed16(b, at + 4);
+    t.rushAttempts += b[at + 6];
+    t.rushYards += Signed16(b, at + 7);
+    t.rushTouchdowns += b[at + 9];
+  }
+  for (size_t p = 0; p < 10; ++p) {
+    const size_t at = 20 + p * 16;
+    t.receptions += b[at];
+    t.receivingYards += Signed16(b, at + 1);
+    t.receivingTouchdowns += b[at + 3];
+    t.kickReturns += b[at + 4];
+    t.kickReturnTouchdowns += b[at + 7];
+    t.puntReturns += b[at + 8];
+    t.puntReturnTouchdowns += b[at + 11];
+    t.rushAttempts += b[at + 12];
+    t.rushYards += Signed16(b, at + 13);
+    t.rushTouchdowns += b[at + 15];
+  }
+  for (size_t d = 0; d < 11; ++d) {
+    const size_t at = 180 + d * 5;
+    t.sacks += b[at];
+    t.interceptions += b[at + 1];
+    t.interceptionTouchdowns += b[at + 4];
+  }
+  t.extraPointsTried = b[235];
+  t.extraPointsMade = b[236];
+  t.fieldGoalsTried = b[237];
+  t.fieldGoalsMade = b[238];
+  t.punts = b[239];
+  t.puntYards = b[240] | (b[241] << 8);
+  return t;
+}
+
+}  // namespace qgu::cartridge::testing
