@@ -7,7 +7,7 @@
 
 .import _main, copydata, popa, popax
 .import __STACKTOP__
-.import sound_update
+.import sound_update, sound_init
 .importzp sp, ptr4, tmp4
 
 .export __STARTUP__ : absolute = 1
@@ -88,6 +88,7 @@ reset:
         bne @hide
         jsr init_mapper
         jsr clear_battery_ram
+        jsr sound_init
 @vblank2:
         bit PPUSTATUS
         bpl @vblank2

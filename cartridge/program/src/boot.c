@@ -5,6 +5,7 @@
 #pragma rodata-name("BANK02RO")
 
 #include "boot.h"
+#include "sound.h"
 #include "sprites.h"
 #include "text.h"
 #include "ui.h"
@@ -32,6 +33,7 @@ static void prompt_until_a(u8 y, const char *prompt) {
     wait_frame();
   }
   rng_stir();
+  sfx_play(SFX_BLIP);
 }
 
 static void title_screen(void) {
@@ -101,6 +103,7 @@ static void main_menu(void) {
     if (press & (PAD_UP | PAD_DOWN | PAD_SELECT)) item ^= 1;
     if (press & (PAD_A | PAD_START)) {
       rng_stir();
+      sfx_play(SFX_BLIP);
       if (item == 0) break;
       MARK_MENU = 0;
       rules_screen();
@@ -146,6 +149,7 @@ static void control_screen(void) {
     if (press & (PAD_UP | PAD_DOWN | PAD_LEFT | PAD_RIGHT)) draw_modes(row);
   }
   rng_stir();
+  sfx_play(SFX_BLIP);
   CONTROL_BYTE = (u8)((control_mode[0] << 4) | control_mode[1]);
   MARK_CONTROL = 0;
 }

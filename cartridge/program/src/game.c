@@ -131,6 +131,7 @@ static void kickoff(u8 kicker, u8 spot) {
   clear_result();
   set_states(kicker == HOME ? STATE_KICKING : 0, kicker == AWAY ? STATE_KICKING : 0);
   result.outcome = OUT_KICKOFF;
+  say("KICKOFF", "");
   result.carrier = P_K;
   result.returner = P_RB3;
   distance = 48 + kick_rating(kicker, P_K) + rnd(14);
@@ -172,6 +173,7 @@ static void extra_point(u8 side) {
   ball_on = 98;
   clear_result();
   result.outcome = OUT_EXTRA_POINT;
+  say("EXTRA POINT TRY", "");
   result.carrier = P_K;
   p = 86 + kick_rating(side, P_K) - (rnd(16) < (15 - rating(side, P_K, R_KICK_SAFE)) / 4 ? 60 : 0);
   result.good = rnd(100) < p;
@@ -247,6 +249,7 @@ static void punt(void) {
   clear_result();
   set_states(kicker == HOME ? STATE_KICKING : 0, kicker == AWAY ? STATE_KICKING : 0);
   result.outcome = OUT_PUNT;
+  say("FOURTH DOWN  PUNT", "");
   result.carrier = P_P;
   result.returner = P_RB3;
   result.runoff = 6 + rnd(6);
@@ -291,6 +294,7 @@ static void field_goal(void) {
   clear_result();
   set_states(0, 0);
   result.outcome = OUT_FIELD_GOAL;
+  say("FIELD GOAL TRY", "");
   result.carrier = P_K;
   result.gained = (s8)distance;
   result.runoff = 4 + rnd(3);
@@ -386,9 +390,18 @@ static void settle_scrimmage(void) {
   if (++down > 4) change_possession((u8)(100 - spot));
 }
 
+/* The play's name in the score bar while it runs. */
+static void announce_play(void) {
+  char *p = str_copy(pbp_line[0], teams[offense].abbr);
+  *p++ = ' ';
+  str_copy(p, play_name);
+  str_copy(pbp_line[1], result.read == 2 ? "THE DEFENCE EXPECTS IT" : "");
+}
+
 static void scrimmage_down(void) {
   plays_select();
   plays_resolve();
+  announce_play();
   set_states(offense == HOME ? STATE_OFF_RUN : STATE_DEF_RUN, offense == AWAY ? STATE_OFF_RUN : STATE_DEF_RUN);
   run_field();
   set_states(0, 0);

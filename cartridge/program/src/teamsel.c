@@ -5,6 +5,7 @@
 #pragma rodata-name("BANK02RO")
 
 #include "boot.h"
+#include "sound.h"
 #include "sprites.h"
 #include "team.h"
 #include "text.h"
@@ -144,6 +145,7 @@ void team_select(void) {
       team = team_at(CURSOR_X, CURSOR_Y);
       if (team != NO_TEAM) {
         rng_stir();
+        sfx_play(SFX_BLIP);
         picked_team[picks++] = team;
         if (picks < 2) draw_title();
         shown_x = 0xFF;

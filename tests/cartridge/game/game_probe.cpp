@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/controller_ports.h"
+#include "core/apu/sound_unit.h"
 #include "core/cpu/cpu.h"
 #include "core/cpu/disassembler.h"
 #include "host/nes_palette.h"
@@ -42,6 +43,30 @@ void Save(CartridgeSession& session, const std::string& file) {
   if (!result) std::fprintf(stderr, "screenshot %s failed: %s\n", file.c_str(), result.error.c_str());
 }
 
+// 8-bit mono at 22050 Hz, the sound unit's default output.
+void WriteWav(const std::string& file, const std::vector<uint8_t>& samples) {
+  std::FILE* out = std::fopen(file.c_str(), "wb");
+  if (!out) return;
+  auto word = [&](uint32_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) std::fputc(static_cast<int>((v >> (8 * i)) & 0xFF), out);
+  };
+  const uint32_t size = static_cast<uint32_t>(samples.size());
+  std::fputs("RIFF", out);
+  word(36 + size, 4);
+  std::fputs("WAVEfmt ", out);
+  word(16, 4);
+  word(1, 2);
+  word(1, 2);
+  word(22050, 4);
+  word(22050, 4);
+  word(1, 2);
+  word(8, 2);
+  std::fputs("data", out);
+  word(size, 4);
+  std::fwrite(samples.data(), 1, samples.size(), out);
+  std::fclose(out);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -53,6 +78,8 @@ int main(int argc, char** argv) {
   bool log = false;
   int ntFrame = -1;
   int pcFrom = -1;
+  std::string wavFile;
+  std::vector<uint8_t> samples;
   int peekFrame = -1, peekAddress = 0, peekCount = 0;
   int homeLevel = -1, awayLevel = -1;
   int traceFrame = -1;
@@ -72,6 +99,7 @@ int main(int argc, char** argv) {
     else if (arg == "--log") log = true;
     else if (arg == "--nt") ntFrame = std::atoi(next().c_str());
     else if (arg == "--pc") pcFrom = std::atoi(next().c_str());
+    else if (arg == "--wav") wavFile = next();
     else if (arg == "--peek") std::sscanf(next().c_str(), "%d:%x:%d", &peekFrame, &peekAddress, &peekCount);
     else if (arg == "--levels") std::sscanf(next().c_str(), "%d:%d", &homeLevel, &awayLevel);
     else if (arg == "--trace") {
@@ -131,6 +159,11 @@ int main(int argc, char** argv) {
       for (int k = 0; k < peekCount; ++k) std::printf(" %02X", session.Peek(static_cast<uint16_t>(peekAddress + k)));
       std::printf("\n");
     }
+    if (!wavFile.empty()) {
+      uint8_t block[368];
+      session.Machine().SoundUnit().Process(block, sizeof block);
+      samples.insert(samples.end(), block, block + sizeof block);
+    }
     if (f == ntFrame) {
       const uint8_t* nt = session.Machine().Memory().nameTableRam;
       for (int row = 0; row < 30; ++row) {
@@ -169,6 +202,7 @@ int main(int argc, char** argv) {
   const auto game = session.PlayGame(quarter, frames);
   std::printf("game %s after %d frames, %d plays; score home %d away %d\n", game.finished ? "finished" : "unfinished",
               game.frames, game.plays, session.Score(0), session.Score(1));
+  if (!wavFile.empty()) WriteWav(wavFile, samples);
   for (int side = 0; side < 2; ++side) {
     const auto t = qgu::cartridge::testing::Decode(session.StatsBlock(side));
     std::printf("%s: rush %d-%d td %d, pass %d/%d %d yd td %d int %d, sacks %d, kr %d pr %d, xp %d/%d fg %d/%d, punts %d %d yd\n",
