@@ -1,46 +1,150 @@
-// qgu2: the game program. This first entry point prepares what every start
-// needs (the cartridge and a league to choose teams from); the game window
-// and the headless game come with later work.
+// qgu2: the game program. Every start makes sure there is a league to choose
+// teams from; --headless then plays one whole game without a window and
+// prints its box score.
 //
-//   qgu2 [--cartridge FILE] [--headless]
+//   qgu2 [--cartridge FILE] --headless [--home FILE --away FILE] [--quarter N]
+//        [--p1 MAN|COA|COM] [--p2 MAN|COA|COM] [--weather clear|rain|snow]
+//        [--seed N] [--json] [--quiet] [--max-frames N]
 
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <iostream>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "cartridge/builder/embedded_image.h"
+#include "driver/box_score.h"
+#include "driver/game_manager.h"
+#include "driver/game_setup.h"
+#include "driver/headless_game.h"
+#include "driver/play_calling.h"
+#include "driver/random_source.h"
+#include "driver/team_record_lines.h"
 #include "league/cartridge_teams.h"
 #include "league/default_league.h"
 #include "league/league_folders.h"
 
 namespace {
 
+using qgu::driver::kControlCom;
+
+constexpr const char* kUsage =
+    "usage: qgu2 [--cartridge FILE] --headless [--home FILE --away FILE] [--quarter N]\n"
+    "            [--p1 MAN|COA|COM] [--p2 MAN|COA|COM] [--weather clear|rain|snow]\n"
+    "            [--seed N] [--json] [--quiet] [--max-frames N]\n"
+    "  --headless    play one game without a window and print its box score\n"
+    "  --home/--away team record files (default: the first two teams of the first league)\n"
+    "  --quarter N   quarter length in minutes, 1-99 (default 5)\n"
+    "  --p1/--p2     who plays the home/away side; headless games need COM (the default)\n"
+    "  --weather     clear (default), rain or snow; it only tints the picture\n"
+    "  --seed N      seed of the computer play calling (default: the time); equal seeds, equal games\n"
+    "  --json        the box score as JSON\n"
+    "  --quiet       no progress on standard error\n"
+    "  --max-frames  give up after N frames (default: generous for the quarter length)\n";
+
 constexpr size_t kImageBytes = 393'232;
 constexpr int kMapper = 4;
+constexpr int kMaxQuarterMinutes = 99;
 
 struct Options {
   std::optional<std::string> cartridge;
   bool headless = false;
+  std::optional<std::string> home;
+  std::optional<std::string> away;
+  int quarterMinutes = 5;
+  int p1 = kControlCom;
+  int p2 = kControlCom;
+  std::string weather = "clear";
+  std::optional<uint32_t> seed;
+  bool json = false;
+  bool quiet = false;
+  int64_t maxFrames = 0;
 };
 
-std::optional<Options> ParseOptions(int argc, char** argv) {
+// A usage mistake: the message, then the usage, exit status 2.
+struct UsageError {
+  std::string message;
+};
+
+std::optional<int64_t> ParseWholeNumber(const std::string& text, int64_t low, int64_t high) {
+  if (text.empty() || text.size() > 18) return std::nullopt;
+  int64_t value = 0;
+  for (char ch : text) {
+    if (ch < '0' || ch > '9') return std::nullopt;
+    value = value * 10 + (ch - '0');
+  }
+  if (value < low || value > high) return std::nullopt;
+  return value;
+}
+
+int ParseMode(const std::string& option, const std::string& text) {
+  const int mode = qgu::driver::ParseControlMode(text);
+  if (mode < 0) throw UsageError{option + " takes MAN, COA or COM, not \"" + text + "\""};
+  return mode;
+}
+
+Options ParseOptions(int argc, char** argv) {
   Options options;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
-    if (arg == "--cartridge" && i + 1 < argc) {
-      options.cartridge = argv[++i];
+    auto value = [&]() -> std::string {
+      if (i + 1 >= argc) throw UsageError{arg + " needs a value"};
+      return argv[++i];
+    };
+    auto number = [&](int64_t low, int64_t high) -> int64_t {
+      const std::string text = value();
+      const auto parsed = ParseWholeNumber(text, low, high);
+      if (!parsed) {
+        throw UsageError{arg + " takes a whole number from " + std::to_string(low) + " to " + std::to_string(high) +
+                         ", not \"" + text + "\""};
+      }
+      return *parsed;
+    };
+    if (arg == "--cartridge") {
+      options.cartridge = value();
     } else if (arg == "--headless") {
       options.headless = true;
+    } else if (arg == "--home") {
+      options.home = value();
+    } else if (arg == "--away") {
+      options.away = value();
+    } else if (arg == "--quarter") {
+      options.quarterMinutes = static_cast<int>(number(1, kMaxQuarterMinutes));
+    } else if (arg == "--p1") {
+      options.p1 = ParseMode(arg, value());
+    } else if (arg == "--p2") {
+      options.p2 = ParseMode(arg, value());
+    } else if (arg == "--weather") {
+      options.weather = value();
+      if (options.weather != "clear" && options.weather != "rain" && options.weather != "snow") {
+        throw UsageError{"--weather takes clear, rain or snow, not \"" + options.weather + "\""};
+      }
+    } else if (arg == "--seed") {
+      options.seed = static_cast<uint32_t>(number(0, UINT32_MAX));
+    } else if (arg == "--json") {
+      options.json = true;
+    } else if (arg == "--quiet") {
+      options.quiet = true;
+    } else if (arg == "--max-frames") {
+      options.maxFrames = number(1, INT64_C(1'000'000'000));
+    } else if (arg == "--help" || arg == "-h") {
+      std::fputs(kUsage, stdout);
+      std::exit(0);
     } else {
-      return std::nullopt;
+      throw UsageError{"unknown argument \"" + arg + "\""};
     }
   }
+  if (options.home.has_value() != options.away.has_value()) throw UsageError{"--home and --away go together"};
   return options;
 }
+
+struct Failure {
+  std::string message;
+};
 
 // Another image can stand in for the carried one only if it has the same layout.
 std::string CheckPlayableImage(const std::string& path, std::span<const uint8_t> image) {
@@ -60,6 +164,110 @@ std::string CheckPlayableImage(const std::string& path, std::span<const uint8_t>
   return {};
 }
 
+std::vector<uint8_t> LoadImage(const Options& options) {
+  const std::span<const uint8_t> embedded = qgu::cartridge::EmbeddedCartridgeImage();
+  if (!options.cartridge) return {embedded.begin(), embedded.end()};
+  auto file = qgu::league::ReadCartridgeFile(*options.cartridge);
+  if (!file) throw Failure{"unable to read " + *options.cartridge};
+  if (const std::string problem = CheckPlayableImage(*options.cartridge, file.value()); !problem.empty()) {
+    throw Failure{problem};
+  }
+  return std::move(file).value();
+}
+
+class Progress {
+ public:
+  explicit Progress(bool quiet) : quiet_(quiet) {}
+  void operator()(const std::string& line) const {
+    if (!quiet_) std::cerr << "qgu2: " << line << std::endl;
+  }
+
+ private:
+  bool quiet_;
+};
+
+struct Teams {
+  std::string home;
+  std::string away;
+};
+
+// The first two teams of the first league; the default league is made first
+// when there is none.
+Teams DefaultTeams(std::span<const uint8_t> image, const Progress& progress) {
+  auto created = qgu::league::EnsureDefaultLeague(".", image);
+  if (!created) throw Failure{created.error()};
+  if (created.value().created) progress(created.value().message);
+
+  const auto leaguesFolder = qgu::league::FindLeaguesFolder(".");
+  if (!leaguesFolder) throw Failure{"no leagues folder \"qgu_lge\" here"};
+  auto leagues = qgu::league::ListLeagues(*leaguesFolder, qgu::league::LeagueFilter::kAllFolders);
+  if (!leagues) throw Failure{leagues.error()};
+  if (leagues.value().empty()) throw Failure{"no league in " + leaguesFolder->string()};
+  const std::filesystem::path league = *leaguesFolder / leagues.value().front();
+  auto listing = qgu::league::ListTeams(league);
+  if (!listing) throw Failure{listing.error()};
+  const auto& teams = listing.value().teams;
+  if (teams.size() < 2) {
+    throw Failure{"the league " + league.string() + " holds fewer than two teams; name them with --home and --away"};
+  }
+  return {teams[0].path.string(), teams[1].path.string()};
+}
+
+void CheckHeadlessControls(const Options& options) {
+  for (const auto& [option, mode] : {std::pair{"--p1", options.p1}, std::pair{"--p2", options.p2}}) {
+    if (mode != kControlCom) {
+      throw Failure{std::string(option) + " " + std::string(qgu::driver::ControlModeName(mode)) +
+                    " needs a person at a controller; a headless game plays COM sides only"};
+    }
+  }
+}
+
+std::string TeamName(const std::string& path) {
+  const auto header = qgu::driver::ReadTeamHeader(path);
+  if (!header) return path;
+  const std::string city(qgu::driver::FieldAt(*header, 0));
+  const std::string nickname(qgu::driver::FieldAt(*header, 1));
+  return city + " " + nickname;
+}
+
+int PlayHeadless(const Options& options) {
+  const Progress progress(options.quiet);
+  CheckHeadlessControls(options);
+  const std::vector<uint8_t> image = LoadImage(options);
+  const Teams teams = options.home ? Teams{*options.home, *options.away} : DefaultTeams(image, progress);
+  for (const std::string& path : {teams.home, teams.away}) {
+    if (auto problem = qgu::driver::TeamFileProblem(path)) throw Failure{*problem};
+  }
+
+  const uint32_t seed = options.seed.value_or(qgu::driver::TimeSeed());
+  qgu::driver::CGameManager manager(image, std::make_unique<qgu::driver::CSeededRandom>(seed));
+  manager.SetHomePath(teams.home);
+  manager.SetAwayPath(teams.away);
+  manager.SetQuarterLength(options.quarterMinutes);
+  manager.SetControls(options.p1, options.p2);
+  if (!manager.PrepareGame()) throw Failure{"the two teams could not be written into the cartridge image"};
+
+  progress(TeamName(teams.home) + " (home) against " + TeamName(teams.away) + " (away), " +
+           std::to_string(options.quarterMinutes) + "-minute quarters, " + options.weather + ", seed " +
+           std::to_string(seed));
+  const auto started = std::chrono::steady_clock::now();
+  qgu::driver::HeadlessGameOptions gameOptions;
+  gameOptions.frameBudget = options.maxFrames;
+  gameOptions.progress = progress;
+  const qgu::driver::HeadlessGameResult result = qgu::driver::PlayHeadlessGame(manager, gameOptions);
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  if (result.outcome != qgu::driver::HeadlessOutcome::kFinished) throw Failure{result.error};
+
+  char timing[128];
+  std::snprintf(timing, sizeof timing, "final screen after %lld frames in %.1f s (%.0f frames a second)",
+                static_cast<long long>(result.frames), seconds, seconds > 0 ? result.frames / seconds : 0.0);
+  progress(timing);
+  const qgu::driver::GameSummary& summary = *result.summary;
+  std::cout << (options.json ? qgu::driver::BoxScoreJson(summary) : qgu::driver::BoxScoreText(summary));
+  std::cout.flush();
+  return std::cout ? 0 : 1;
+}
+
 int Fail(const std::string& message) {
   std::cerr << "qgu2: " << message << "\n";
   return 1;
@@ -68,28 +276,24 @@ int Fail(const std::string& message) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const auto options = ParseOptions(argc, argv);
-  if (!options) {
-    std::cerr << "usage: qgu2 [--cartridge FILE] [--headless]\n";
+  Options options;
+  try {
+    options = ParseOptions(argc, argv);
+  } catch (const UsageError& error) {
+    std::cerr << "qgu2: " << error.message << "\n" << kUsage;
     return 2;
   }
 
-  std::vector<uint8_t> loaded;
-  std::span<const uint8_t> image = qgu::cartridge::EmbeddedCartridgeImage();
-  if (options->cartridge) {
-    auto file = qgu::league::ReadCartridgeFile(*options->cartridge);
-    if (!file) return Fail("unable to read " + *options->cartridge);
-    loaded = std::move(file.value());
-    if (const std::string problem = CheckPlayableImage(*options->cartridge, loaded); !problem.empty()) {
-      return Fail(problem);
-    }
-    image = loaded;
+  try {
+    if (options.headless) return PlayHeadless(options);
+    const std::vector<uint8_t> image = LoadImage(options);
+    auto league = qgu::league::EnsureDefaultLeague(".", image);
+    if (!league) return Fail(league.error());
+    if (league.value().created) std::cerr << "qgu2: " << league.value().message << "\n";
+    return Fail("the game window is not built yet; play a game with --headless");
+  } catch (const Failure& failure) {
+    return Fail(failure.message);
+  } catch (const std::exception& error) {
+    return Fail(std::string("unexpected failure: ") + error.what());
   }
-
-  auto league = qgu::league::EnsureDefaultLeague(".", image);
-  if (!league) return Fail(league.error());
-  if (league.value().created) std::cout << "qgu2: " << league.value().message << "\n";
-
-  return Fail(std::string("the ") + (options->headless ? "headless game" : "game window") +
-              " is not built yet; leagues and the cartridge are ready for it");
 }
