@@ -18,6 +18,7 @@ static const char *const mode_names[3] = {"MAN", "COA", "COM"};
 static void prompt_until_a(u8 y, const char *prompt) {
   u8 shown = 0;
   u8 tick = 0;
+  u8 width = str_len(prompt);
   for (;;) {
     if (ui_presses() & (PAD_A | PAD_START)) break;
     if (tick == 0) {
@@ -25,7 +26,7 @@ static void prompt_until_a(u8 y, const char *prompt) {
       if (shown) {
         text_center(y, prompt);
       } else {
-        tiles_row(4, y, TILE_PAPER, 24);
+        tiles_row((u8)((32 - width) >> 1), y, TILE_PAPER, width);
       }
       tick = 30;
     }

@@ -354,6 +354,10 @@ static void script_run(void) {
   s16 edge;
   u8 extra;
   frames(14);
+  taps[0] = taps[1] = 0;
+  pad_take(0);
+  pad_take(1);
+  taps_on = 1;
   holder = qb;
   snap_reactions(carrier);
   frames(8);
@@ -361,16 +365,13 @@ static void script_run(void) {
   hole_y = CENTRE_Y + result.lane * (result.style == STYLE_SWEEP ? 56 : 24);
   go(carrier, los - dir * 2, hole_y, run_speed(off, result.carrier));
   until_arrived(carrier, 60);
-  taps[0] = taps[1] = 0;
-  pad_take(0);
-  pad_take(1);
-  taps_on = 1;
   end_x = spot_x(result.gained) + (result.touchdown == 1 ? dir * 10 : 0);
   run_on(carrier, off, end_x, hole_y + (s16)rnd(24) - 12, tackler);
   taps_on = 0;
-  /* A MAN ball carrier who out-taps the tackler breaks free for more. */
+  /* A MAN ball carrier who out-taps the tackler (a MAN defence's own taps,
+   * or the tackler's strength) breaks free for more. */
   edge = taps[off];
-  edge -= mode[off ^ 1] == MODE_MAN ? taps[off ^ 1] : 4;
+  edge -= mode[off ^ 1] == MODE_MAN ? taps[off ^ 1] : 2 + rating(off ^ 1, result.defender, R_HIT) / 4;
   if (mode[off] == MODE_MAN && result.outcome == OUT_RUN && !result.touchdown && !result.safety && edge >= 3) {
     extra = 2 + rnd(5) + (u8)(edge > 10 ? 10 : edge);
     if ((s16)ball_on + result.gained + extra >= 100) {

@@ -8,8 +8,8 @@
 // line; blanks and tabs inside pixel rows are ignored):
 //   @tile N            next sheet starts at absolute tile N (16 bytes per tile)
 //   @map C V ...       pixel character C has colour V (0..3); pairs repeat
-//   @shadow I P S      after each sheet, paper pixels (P) right-below an ink
-//                      pixel (I) become S; "@shadow off" stops it
+//   @shadow I P S      paper pixels (P) right-below an ink pixel (I) of the
+//                      same sheet become S; "@shadow off" stops it
 //   @sheet W H         the next H*8 rows of W*8 pixels hold W x H tiles, row by row
 //   @tall W            the next 16 rows hold W tall (8x16) sprites: each is a
 //                      top tile followed by its bottom tile
@@ -174,12 +174,11 @@ class ChrCompiler {
       grid.push_back(line);
     }
     if (shadow_.ink < 0) return grid;
+    // The shadow falls anywhere inside the sheet, so art spanning several tiles
+    // is shaded as one picture.
     auto shaded = grid;
-    const size_t tileRows = p.tall ? 16 : 8;
     for (size_t y = 0; y + 1 < grid.size(); ++y) {
       for (size_t x = 0; x + 1 < grid[y].size(); ++x) {
-        // The shadow stays inside its own tile (or tall sprite).
-        if ((x % 8) == 7 || (y % tileRows) == tileRows - 1) continue;
         if (grid[y][x] == shadow_.ink && grid[y + 1][x + 1] == shadow_.paper) shaded[y + 1][x + 1] = shadow_.shade;
       }
     }

@@ -79,6 +79,8 @@ int main(int argc, char** argv) {
   int ntFrame = -1;
   int pcFrom = -1;
   std::string wavFile;
+  int tapPad = -1, tapEvery = 0;
+  bool booted = false;
   std::vector<uint8_t> samples;
   int peekFrame = -1, peekAddress = 0, peekCount = 0;
   int homeLevel = -1, awayLevel = -1;
@@ -100,6 +102,7 @@ int main(int argc, char** argv) {
     else if (arg == "--nt") ntFrame = std::atoi(next().c_str());
     else if (arg == "--pc") pcFrom = std::atoi(next().c_str());
     else if (arg == "--wav") wavFile = next();
+    else if (arg == "--tap") std::sscanf(next().c_str(), "%d:%d", &tapPad, &tapEvery);
     else if (arg == "--peek") std::sscanf(next().c_str(), "%d:%x:%d", &peekFrame, &peekAddress, &peekCount);
     else if (arg == "--levels") std::sscanf(next().c_str(), "%d:%d", &homeLevel, &awayLevel);
     else if (arg == "--trace") {
@@ -182,6 +185,7 @@ int main(int argc, char** argv) {
       for (const Hold& h : holds) {
         if (h.pad == p && f >= h.first && f <= h.last) b |= h.buttons;
       }
+      if (booted && p == tapPad && tapEvery > 0 && f % tapEvery == 0) b |= 1 << qgu::core::kHostA;
       session.Hold(p, b);
     }
     if (log) {
@@ -196,6 +200,7 @@ int main(int argc, char** argv) {
     }
   });
   const auto boot = session.Boot(pair, static_cast<uint8_t>(control), delay);
+  booted = true;
   std::printf("boot %s at frame %d%s%s\n", boot.ok ? "done" : "failed", session.Frame(),
               boot.ok ? "" : " in stage ", boot.failedStage.c_str());
   if (!boot.ok) return 1;
