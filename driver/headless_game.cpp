@@ -114,6 +114,7 @@ HeadlessGameResult PlayHeadlessGame(CGameManager& manager, const HeadlessGameOpt
   console.SetFrameObserver([&watcher](int64_t frames, const IConsoleMemory& memory) { watcher.Look(frames, memory); });
 
   CGameDriver(DriverGameFrom(manager), console, ui).Run();
+  if (options.finished) options.finished(gameMachine.Memory());
 
   result.frames = console.Frames();
   result.summary = ui.Summary();

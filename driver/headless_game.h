@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "driver/console_memory.h"
 #include "driver/game_summary.h"
 
 namespace qgu::driver {
@@ -27,6 +28,8 @@ struct HeadlessGameOptions {
   int64_t frameBudget = 0;  // 0: FrameBudgetFor the manager's quarter length
   // One line at a time: boot stages, each period's start, every score.
   std::function<void(const std::string& line)> progress;
+  // Called once the driver has ended, with the console's memory as it stands.
+  std::function<void(const IConsoleMemory& memory)> finished;
 };
 
 enum class HeadlessOutcome {
