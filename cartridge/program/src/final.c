@@ -1,6 +1,7 @@
-/* The final screen: the score by period and the leading players. The bytes
- * that tell the league program the game is over are set only once every
- * statistic is written, and the screen stays. */
+/* The final screen: the score by period and each team's leading passer,
+ * rusher and receiver, read back from the statistics blocks. The bytes that
+ * tell the league program the game is over are set only once every statistic
+ * is written, and the screen stays. */
 #pragma code-name("BANK06")
 #pragma rodata-name("BANK06RO")
 
@@ -11,37 +12,114 @@
 #include "ui.h"
 
 static char row[33];
+static char *out;
+
+static void add(const char *text) {
+  while (*text && out < row + 30) *out++ = *text++;
+  *out = 0;
+}
+
+static void add_number(s16 value) {
+  char digits[8];
+  if (value < 0) {
+    add("-");
+    value = -value;
+  }
+  fmt_u(digits, (u16)value);
+  add(digits);
+}
+
+static void add_column(u8 at) {
+  while (out < row + at) *out++ = ' ';
+  *out = 0;
+}
+
+static u8 from_bcd(u8 v) { return (u8)((v >> 4) * 10 + (v & 15)); }
 
 static void period_row(u8 side, u8 y) {
   volatile u8 *bytes = SCORE_BYTES + side * 5;
-  char *p = str_copy(row, teams[side].abbr);
   u8 k;
+  out = row;
+  add(teams[side].abbr);
   for (k = 0; k < 4; ++k) {
-    p = str_copy(p, "  ");
-    p = fmt_bcd(p, bytes[k]);
+    add_column(7 + k * 4);
+    add_number(from_bcd(bytes[k]));
   }
-  p = str_copy(p, "   ");
-  fmt_u(p, points[side]);
-  text_at(5, y, row);
+  add_column(24);
+  add_number((s16)points[side]);
+  text_at(3, y, row);
+}
+
+static const u8 *block(u8 side) { return side == HOME ? STATS_HOME : STATS_AWAY; }
+
+static s16 word_at(const u8 *p) { return (s16)(p[0] | ((u16)p[1] << 8)); }
+
+static void leader_line(u8 side, u8 player, const char *label, u8 count, s16 yards, u8 y) {
+  const char *name = teams[side].name[player];
+  u8 n;
+  out = row;
+  add(label);
+  for (n = 0; name[n] && n < 15; ++n) *out++ = name[n];
+  *out = 0;
+  add_column(22);
+  add_number(count);
+  add_column(26);
+  add_number(yards);
+  text_at(2, y, row);
+}
+
+static void leaders(u8 side, u8 y) {
+  const u8 *b = block(side);
+  u8 p, best;
+  s16 most, yards;
+  text_at(2, y, teams[side].nick);
+  text_at(24, y, "NO YDS");
+  /* Passer: the quarterback with more attempts. */
+  best = b[10] > b[0] ? 1 : 0;
+  leader_line(side, best, "PASS  ", b[best * 10], word_at(b + best * 10 + 4), y + 1);
+  /* Rusher and receiver: the most yards. */
+  best = 0;
+  most = word_at(b + 7);
+  for (p = 2; p <= 11; ++p) {
+    yards = word_at(b + 20 + (p - 2) * 16 + 13);
+    if (yards > most) {
+      most = yards;
+      best = p;
+    }
+  }
+  if (best < 2) {
+    leader_line(side, best, "RUSH  ", b[best * 10 + 6], most, y + 2);
+  } else {
+    leader_line(side, best, "RUSH  ", b[20 + (best - 2) * 16 + 12], most, y + 2);
+  }
+  best = 2;
+  most = word_at(b + 21);
+  for (p = 3; p <= 11; ++p) {
+    yards = word_at(b + 20 + (p - 2) * 16 + 1);
+    if (yards > most) {
+      most = yards;
+      best = p;
+    }
+  }
+  leader_line(side, best, "CATCH ", b[20 + (best - 2) * 16], most, y + 3);
 }
 
 void final_run(void) {
   ui_begin_screen();
-  frame_box(2, 3, 28, 23);
-  text_center(5, "FINAL");
-  text_center(8, teams[AWAY].city);
-  text_center(9, teams[AWAY].nick);
-  text_center(11, "AT");
-  text_center(13, teams[HOME].city);
-  text_center(14, teams[HOME].nick);
-  text_at(5, 17, "      1   2   3   4    T");
-  period_row(AWAY, 19);
-  period_row(HOME, 21);
+  frame_box(1, 1, 30, 28);
+  text_center(3, "FINAL");
+  text_at(3, 6, "       1   2   3   4   T");
+  period_row(AWAY, 8);
+  period_row(HOME, 10);
   if (points[HOME] == points[AWAY]) {
-    text_center(24, "A TIE");
+    text_center(13, "A TIE");
   } else {
-    text_center(24, points[HOME] > points[AWAY] ? teams[HOME].nick : teams[AWAY].nick);
+    out = str_copy(row, points[HOME] > points[AWAY] ? teams[HOME].nick : teams[AWAY].nick);
+    str_copy(out, " WIN");
+    text_center(13, row);
   }
+  leaders(AWAY, 16);
+  leaders(HOME, 22);
   ppu_on();
   sfx_play(SFX_HORN);
   FINAL_A = FINAL_A_VALUE;

@@ -77,5 +77,61 @@ TEST(FullGame, SeveralSeedsStayConsistent) {
   }
 }
 
+bool IsBcd(uint8_t v) { return (v >> 4) <= 9 && (v & 15) <= 9; }
+
+// The league program may set any period length up to 99 minutes.
+TEST(FullGame, TheClockCountsDownFromNinetyNineMinutes) {
+  CartridgeSession session(LoadCartridgeImage());
+  ASSERT_TRUE(session.Boot(22, 0x22).ok);
+  session.PlayGame(99, 3000);
+  const uint8_t minutes = session.Peek(address::kClockMinutes);
+  const uint8_t seconds = session.Peek(address::kClockSeconds);
+  EXPECT_TRUE(IsBcd(minutes) && IsBcd(seconds)) << std::hex << int(minutes) << ":" << int(seconds);
+  EXPECT_EQ(minutes >> 4, 9) << "a few plays into a 99-minute period";
+  EXPECT_LT(minutes << 8 | seconds, 0x9900);
+  EXPECT_LT(seconds, 0x60);
+}
+
+// Counts stop at 255 and yards at 32767 instead of wrapping.
+TEST(FullGame, StatisticsSaturate) {
+  CartridgeSession session(LoadCartridgeImage());
+  ASSERT_TRUE(session.Boot(22, 0x22).ok);
+  // Every quarterback has thrown 255 passes for 32760 yards and run 255 times for -32760 yards.
+  for (int side = 0; side < 2; ++side) {
+    const uint16_t base = side == 0 ? address::kHomeStats : address::kAwayStats;
+    for (uint16_t qb = 0; qb < 2; ++qb) {
+      const uint16_t at = static_cast<uint16_t>(base + qb * 10);
+      session.Poke(at, 255);
+      session.Poke(at + 1, 255);
+      session.Poke(at + 4, 0xF8);  // 32760
+      session.Poke(at + 5, 0x7F);
+      session.Poke(at + 6, 255);
+      session.Poke(at + 7, 0x08);  // -32760
+      session.Poke(at + 8, 0x80);
+    }
+  }
+  const auto game = session.PlayGame(1, 40000);
+  ASSERT_TRUE(game.finished);
+  int passes = 0, runs = 0;
+  for (int side = 0; side < 2; ++side) {
+    const auto block = session.StatsBlock(side);
+    for (size_t qb = 0; qb < 2; ++qb) {
+      const size_t at = qb * 10;
+      EXPECT_EQ(block[at], 255);
+      EXPECT_EQ(block[at + 1], 255);
+      const int passYards = Signed16(block, at + 4);
+      const int rushYards = Signed16(block, at + 7);
+      EXPECT_LE(passYards, 32767);
+      EXPECT_GE(passYards, 32760 - 100) << "no wrap below";
+      EXPECT_GE(rushYards, -32767);
+      EXPECT_LE(rushYards, -32760 + 100) << "no wrap above";
+      EXPECT_EQ(block[at + 6], 255);
+      passes += passYards == 32767;
+      runs += rushYards == -32767;
+    }
+  }
+  std::printf("saturated: %d passers, %d runners\n", passes, runs);
+}
+
 }  // namespace
 }  // namespace qgu::cartridge::testing

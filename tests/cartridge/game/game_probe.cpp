@@ -67,6 +67,45 @@ void WriteWav(const std::string& file, const std::vector<uint8_t>& samples) {
   std::fclose(out);
 }
 
+// The screens of the playing notes, each saved the first time it shows.
+struct DocShots {
+  int pending[8] = {-1, -1, -1, -1, -1, -1, -1, -1};
+  bool done[8] = {};
+  int plays = 0;
+  bool wasRunning = false;
+  int lastTotal = 0;
+  static constexpr const char* kNames[8] = {"title",      "team-select", "match-up", "play-selection",
+                                            "field-play", "touchdown",   "final",    "kickoff"};
+
+  void Arm(int shot, int frame) {
+    if (!done[shot] && pending[shot] < 0) pending[shot] = frame;
+  }
+
+  void Step(CartridgeSession& s, const std::string& dir) {
+    const int f = s.Frame();
+    if (s.Peek(address::kTitleMarker) == 0x16) Arm(0, f + 20);
+    if (s.Peek(address::kTeamsMarker) == 0x14) Arm(1, f + 40);
+    if (done[1] && s.Peek(address::kTeamsMarker) == 0) Arm(2, f + 70);
+    const uint8_t h = s.Peek(address::kHomeState), a = s.Peek(address::kAwayState);
+    if (h == 0x0B || a == 0x0B) Arm(7, f + 50);
+    if ((h == 0x80 && a == 0x16) || (h == 0x16 && a == 0x80)) Arm(3, f + 30);
+    const bool running = (h == 0x19 && a == 0x17) || (h == 0x17 && a == 0x19);
+    if (running && !wasRunning && ++plays == 4) Arm(4, f + 62);
+    wasRunning = running;
+    const int total = s.Score(0) + s.Score(1);
+    if (total - lastTotal >= 6) Arm(5, f + 12);
+    lastTotal = total;
+    if (s.OnFinalScreen()) Arm(6, f + 20);
+    for (int k = 0; k < 8; ++k) {
+      if (pending[k] == f) {
+        Save(s, dir + "/" + kNames[k] + ".png");
+        done[k] = true;
+        pending[k] = -1;
+      }
+    }
+  }
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -79,6 +118,8 @@ int main(int argc, char** argv) {
   int ntFrame = -1;
   int pcFrom = -1;
   std::string wavFile;
+  std::string docsDir;
+  DocShots docs;
   int tapPad = -1, tapEvery = 0;
   bool booted = false;
   std::vector<uint8_t> samples;
@@ -102,6 +143,7 @@ int main(int argc, char** argv) {
     else if (arg == "--nt") ntFrame = std::atoi(next().c_str());
     else if (arg == "--pc") pcFrom = std::atoi(next().c_str());
     else if (arg == "--wav") wavFile = next();
+    else if (arg == "--docs") docsDir = next();
     else if (arg == "--tap") std::sscanf(next().c_str(), "%d:%d", &tapPad, &tapEvery);
     else if (arg == "--peek") std::sscanf(next().c_str(), "%d:%x:%d", &peekFrame, &peekAddress, &peekCount);
     else if (arg == "--levels") std::sscanf(next().c_str(), "%d:%d", &homeLevel, &awayLevel);
@@ -167,6 +209,7 @@ int main(int argc, char** argv) {
       session.Machine().SoundUnit().Process(block, sizeof block);
       samples.insert(samples.end(), block, block + sizeof block);
     }
+    if (!docsDir.empty()) docs.Step(session, docsDir);
     if (f == ntFrame) {
       const uint8_t* nt = session.Machine().Memory().nameTableRam;
       for (int row = 0; row < 30; ++row) {
@@ -205,6 +248,7 @@ int main(int argc, char** argv) {
               boot.ok ? "" : " in stage ", boot.failedStage.c_str());
   if (!boot.ok) return 1;
   const auto game = session.PlayGame(quarter, frames);
+  session.RunFrames(60);
   std::printf("game %s after %d frames, %d plays; score home %d away %d\n", game.finished ? "finished" : "unfinished",
               game.frames, game.plays, session.Score(0), session.Score(1));
   if (!wavFile.empty()) WriteWav(wavFile, samples);
