@@ -280,7 +280,7 @@ int main(int argc, char** argv) {
   try {
     options = ParseOptions(argc, argv);
   } catch (const UsageError& error) {
-    std::cerr << "qgu2: " << error.message << "\n" << kUsage;
+    std::cerr << "qgu2: " << error.message << "\n(qgu2 --help lists the options)\n";
     return 2;
   }
 

@@ -32,6 +32,9 @@ class CHeadlessConsole final : public IDriverConsole {
     frameObserver_ = std::move(observer);
   }
 
+  // Moves the limit, for example when the menus are through.
+  void SetFrameBudget(int64_t frameBudget) { frameBudget_ = frameBudget; }
+  int64_t FrameBudget() const { return frameBudget_; }
   int64_t Frames() const { return frames_; }
   bool BudgetExhausted() const { return budgetExhausted_; }
   bool DriverHoldsInput() const { return driverHoldsInput_; }

@@ -22,11 +22,13 @@ constexpr int64_t kPeriodsBudgeted = 6;
 // What a headless game shows: progress lines, and the summary and messages kept.
 class CHeadlessUi final : public IDriverUi {
  public:
-  explicit CHeadlessUi(std::function<void(const std::string&)> progress) : progress_(std::move(progress)) {}
+  CHeadlessUi(std::function<void(const std::string&)> progress, std::function<void(DriverStage)> onStage)
+      : progress_(std::move(progress)), onStage_(std::move(onStage)) {}
 
   void StageChanged(DriverStage stage) override {
     if (stage != DriverStage::kEnded) stage_ = stage;
     Report(std::string(StageName(stage)));
+    onStage_(stage);
   }
   void ShowStatus(const std::string&) override {}
   void HideStatus() override {}
@@ -47,6 +49,7 @@ class CHeadlessUi final : public IDriverUi {
 
  private:
   std::function<void(const std::string&)> progress_;
+  std::function<void(DriverStage)> onStage_;
   DriverStage stage_ = DriverStage::kWaitingForTitle;
   std::optional<GameSummary> summary_;
   std::vector<std::string> messages_;
@@ -108,8 +111,12 @@ HeadlessGameResult PlayHeadlessGame(CGameManager& manager, const HeadlessGameOpt
 
   CEmulatedGameMachine gameMachine(*machine);
   const int64_t budget = options.frameBudget > 0 ? options.frameBudget : FrameBudgetFor(manager.QuarterLength());
-  CHeadlessConsole console(gameMachine, budget);
-  CHeadlessUi ui(options.progress);
+  // A cartridge that does not get through its menus is given up early.
+  const int64_t menuBudget = std::min(budget, kMenuFrames);
+  CHeadlessConsole console(gameMachine, menuBudget);
+  CHeadlessUi ui(options.progress, [&console, budget](DriverStage stage) {
+    if (stage == DriverStage::kMonitoring) console.SetFrameBudget(budget);
+  });
   CScoreWatcher watcher(ui);
   console.SetFrameObserver([&watcher](int64_t frames, const IConsoleMemory& memory) { watcher.Look(frames, memory); });
 
@@ -124,8 +131,9 @@ HeadlessGameResult PlayHeadlessGame(CGameManager& manager, const HeadlessGameOpt
     result.outcome = HeadlessOutcome::kFinished;
   } else if (console.BudgetExhausted()) {
     result.outcome = HeadlessOutcome::kOutOfFrames;
-    result.error = "the game did not reach its final screen within " + std::to_string(budget) +
-                   " frames (stuck " + result.lastStage + ")";
+    result.error = (console.FrameBudget() == budget ? "the game did not reach its final screen within "
+                                                    : "the cartridge did not get through its menus within ") +
+                   std::to_string(console.FrameBudget()) + " frames (stuck " + result.lastStage + ")";
   } else {
     result.outcome = HeadlessOutcome::kNoSummary;
     result.error = "the game ended without a box score";

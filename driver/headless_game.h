@@ -35,7 +35,7 @@ struct HeadlessGameOptions {
 enum class HeadlessOutcome {
   kFinished,       // the summary was captured
   kImageRefused,   // the machine would not load the working image
-  kOutOfFrames,    // the budget ran out before the summary
+  kOutOfFrames,    // the budget ran out before the summary (the menus get ten minutes of it)
   kNoSummary,      // the driver ended without a summary (see messages)
 };
 
