@@ -27,6 +27,8 @@ speed:      .res 1
 from:       .res 2
 to:         .res 2
 sx:         .res 2
+left:       .res 1          ; players still to draw
+rotate:     .res 1          ; the player drawn first
 
 .segment "WRAMBSS"
 _anim_x:     .res ACTORS * 2
@@ -206,13 +208,35 @@ _actors_move:
         inx
         jmp @actor
 
-; void actors_draw(void): one sprite per player on screen.
+; void actors_draw(void): one sprite per player on screen. The first player
+; drawn changes every frame, so where more than eight share a line the
+; console's sprite limit makes them flicker rather than vanish.
 _actors_draw:
-        ldx #0
+        lda _anim_count
+        bne @some
+        rts
+@some:
+        sta left
+        lda rotate
+        clc
+        adc #7
+@wrap:
+        cmp _anim_count
+        bcc @start
+        sbc _anim_count
+        jmp @wrap
+@start:
+        sta rotate
+        tax
+        jmp @go
 @actor:
+        dec left
+        bne @more
+        rts
+@more:
         cpx _anim_count
         bcc @go
-        rts
+        ldx #0
 @go:
         stx idx
         lda _anim_flag,x

@@ -20,7 +20,7 @@
 .exportzp _frame_count, _ppu_mask, _cam_x, _split_line, _pad_held, _pad_new
 .exportzp _cur_bank8, _cur_bankA, _ppu_locked
 
-VBUF_MAX = 100          ; bytes of queued writes the frame interrupt takes at once
+VBUF_MAX = 80           ; bytes of queued writes the frame interrupt takes at once
 
 .segment "ZPVARS": zeropage
 _frame_count: .res 2
@@ -158,10 +158,13 @@ nmi:
         sta OAMADDR
         lda #>_oam_buf
         sta OAMDMA
+        ; A palette and a full queue together would run past the vertical
+        ; blank: the queue then waits a frame.
         lda pal_dirty
-        beq @no_palette
+        beq @queue
         jsr upload_palette
-@no_palette:
+        jmp @no_queue
+@queue:
         lda nmi_ready
         beq @no_queue
         jsr flush_queue
@@ -332,17 +335,27 @@ _pad_take:
 ; ---------------------------------------------------------------------------
 ; Frames and the picture unit.
 
-; void wait_frame(void): hands the queued writes over and waits for the next frame.
+; void wait_frame(void): waits for the next frame, and until the queued
+; writes (if any) are on the screen.
 _wait_frame:
         ldx vbuf_len
         lda #$FF
         sta vbuf,x
+        cpx #0
+        beq @nothing_queued
         lda #1
         sta nmi_ready
+@nothing_queued:
         lda _frame_count
 @wait:
         cmp _frame_count
         beq @wait
+@flush:
+        lda _ppu_locked         ; with rendering off nothing is taken from the queue
+        bne @done
+        lda nmi_ready
+        bne @flush
+@done:
         rts
 
 ; void ppu_off(void): rendering off at the next frame; the program then owns the picture unit.

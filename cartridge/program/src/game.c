@@ -14,7 +14,7 @@
 #define PERIOD_HOLD_FRAMES  150   /* a period's starting clock and its 0:00 stand still 2.5 s */
 #define RESULT_HOLD_FRAMES  56
 #define SCORE_HOLD_FRAMES   100
-#define LAST_OVERTIME       5     /* periods 4 and 5 are overtime; level after them is a tie */
+#define LAST_OVERTIME       4     /* one overtime period; level after it is a tie */
 #define KICKOFF_SPOT        35
 #define SAFETY_KICK_SPOT    20
 #define TOUCHBACK_SPOT      20
