@@ -26,6 +26,7 @@
 #define HOLD_FRAMES       121  /* the choices stand still this long */
 #define NO_CHOICE         0xFF
 #define LIST_TOP          9
+#define STATUS_TOP        22
 
 static u8 cursor[2];
 static u8 pending[2];
@@ -124,11 +125,12 @@ static void draw_status(u8 side) {
   p = str_copy(p, side == offense ? " OFFENCE " : " DEFENCE ");
   p = str_copy(p, mode_names[mode[side]]);
   p = str_copy(p, PLAY_BYTES[side] == PLAY_CHOOSING ? "  choosing" : "  READY");
-  text_field(3, 23 + side * 2, line, 28);
+  text_field(3, STATUS_TOP + side * 2, line, 27);
 }
 
 static void draw_list(void) {
   u8 i;
+  frame_box(1, LIST_TOP - 2, 30, 12);
   text_at(3, LIST_TOP - 1, "RUNS");
   text_at(3, LIST_TOP + 4, "PASSES");
   for (i = 0; i < 8; ++i) {
@@ -165,6 +167,14 @@ static void draw_screen(void) {
   str_copy(pbp_line[1], "CALL THE PLAY");
   bar_pbp();
   draw_list();
+  frame_box(1, STATUS_TOP - 2, 30, 8);
+  for (q = 0; q < 16; ++q) {
+    attr_quadrant(q, 10, 1);
+    attr_quadrant(q, 11, 1);
+    attr_quadrant(q, 12, 1);
+    attr_quadrant(q, 13, 1);
+  }
+  if (mode[HOME] != MODE_COM || mode[AWAY] != MODE_COM) text_at(3, STATUS_TOP + 4, "A CALLS   B TAKES IT BACK");
   draw_status(HOME);
   draw_status(AWAY);
   ppu_on();

@@ -50,8 +50,8 @@ TEST_P(BootTest, DriverScriptPicksTheSlotsOfTheFormationPair) {
   // The first play selection: the score bar names the two teams, the panel the control modes.
   EXPECT_EQ(ScreenText(session, 1, 1, 4), AbbreviationOf(image, home));
   EXPECT_EQ(ScreenText(session, 11, 1, 4), AbbreviationOf(image, away));
-  EXPECT_NE(ScreenText(session, 3, 23, 28).find("COA"), std::string::npos) << ScreenText(session, 3, 23, 28);
-  EXPECT_NE(ScreenText(session, 3, 25, 28).find("COM"), std::string::npos) << ScreenText(session, 3, 25, 28);
+  EXPECT_NE(ScreenText(session, 3, 22, 27).find("COA"), std::string::npos) << ScreenText(session, 3, 22, 27);
+  EXPECT_NE(ScreenText(session, 3, 24, 27).find("COM"), std::string::npos) << ScreenText(session, 3, 24, 27);
   EXPECT_EQ(session.Peek(address::kHomePlay), 0x80);
   EXPECT_EQ(session.Peek(address::kAwayPlay), 0x80);
   // One side chooses its offence, the other its defence.
