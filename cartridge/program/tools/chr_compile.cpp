@@ -1,236 +1,16 @@
 // chr_compile: turns the cartridge's ASCII pixel-art sources into its
-// character ROM (16 banks of 8 KB, 2 bits per pixel in the console's planar
-// tile format).
+// character ROM (format in chr_compiler.h).
 //
 //   chr_compile --output FILE SOURCE...
 //
-// Source format, one directive or pixel row per line (';' starts a comment
-// line; blanks and tabs inside pixel rows are ignored):
-//   @tile N            next sheet starts at absolute tile N (16 bytes per tile)
-//   @map C V ...       pixel character C has colour V (0..3); pairs repeat
-//   @shadow I P S      paper pixels (P) right-below an ink pixel (I) of the
-//                      same sheet become S; "@shadow off" stops it
-//   @sheet W H         the next H*8 rows of W*8 pixels hold W x H tiles, row by row
-//   @tall W            the next 16 rows hold W tall (8x16) sprites: each is a
-//                      top tile followed by its bottom tile
-// Every error names the file and line; nothing is written then.
+// Any error is printed with its source line and nothing is written.
 
-#include <array>
-#include <cstdint>
 #include <fstream>
 #include <iostream>
-#include <map>
-#include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
-namespace {
-
-constexpr size_t kChrBytes = 16 * 8192;
-constexpr size_t kTileBytes = 16;
-
-struct Shadow {
-  int ink = -1;
-  int paper = -1;
-  int shade = -1;
-};
-
-struct Pending {
-  bool tall = false;
-  int width = 0;   // tiles (or tall sprites) across
-  int height = 0;  // tile rows
-  std::vector<std::string> rows;
-  std::string where;
-};
-
-class ChrCompiler {
- public:
-  ChrCompiler() : chr_(kChrBytes, 0), used_(kChrBytes / kTileBytes, false) {}
-
-  bool CompileFile(const std::string& path) {
-    std::ifstream in(path);
-    if (!in) return Fail(path + ": cannot open");
-    std::string line;
-    int number = 0;
-    while (std::getline(in, line)) {
-      ++number;
-      if (!line.empty() && line.back() == '\r') line.pop_back();
-      const std::string where = path + ":" + std::to_string(number);
-      if (!CompileLine(line, where)) return false;
-    }
-    if (pending_) return Fail(pending_->where + ": sheet ends early (" + std::to_string(pending_->rows.size()) +
-                              " rows)");
-    return true;
-  }
-
-  const std::vector<uint8_t>& Rom() const { return chr_; }
-
- private:
-  bool Fail(const std::string& message) {
-    std::cerr << "chr_compile: error: " << message << "\n";
-    return false;
-  }
-
-  bool CompileLine(const std::string& line, const std::string& where) {
-    if (line.empty() || line[0] == ';') return true;
-    if (line[0] == '@') {
-      if (pending_) return Fail(where + ": directive inside a sheet");
-      return Directive(line, where);
-    }
-    std::string row;
-    for (char c : line) {
-      if (c != ' ' && c != '\t') row += c;
-    }
-    if (row.empty()) return true;
-    if (!pending_) return Fail(where + ": pixel row outside a sheet");
-    const size_t wantWidth = static_cast<size_t>(pending_->width) * 8;
-    if (row.size() != wantWidth) {
-      return Fail(where + ": row has " + std::to_string(row.size()) + " pixels, expected " +
-                  std::to_string(wantWidth));
-    }
-    for (char c : row) {
-      if (!colours_.count(c)) return Fail(where + ": pixel '" + std::string(1, c) + "' has no @map colour");
-    }
-    pending_->rows.push_back(row);
-    if (pending_->rows.size() == static_cast<size_t>(pending_->height) * 8) return EmitSheet();
-    return true;
-  }
-
-  bool Directive(const std::string& line, const std::string& where) {
-    std::istringstream words(line);
-    std::string name;
-    words >> name;
-    if (name == "@tile") {
-      std::string value;
-      words >> value;
-      const auto tile = ParseNumber(value);
-      if (!tile || *tile >= used_.size()) return Fail(where + ": bad tile number '" + value + "'");
-      nextTile_ = *tile;
-      return true;
-    }
-    if (name == "@map") {
-      std::string c;
-      int value = -1;
-      bool any = false;
-      while (words >> c >> value) {
-        if (c.size() != 1 || value < 0 || value > 3) return Fail(where + ": bad @map pair");
-        colours_[c[0]] = value;
-        any = true;
-      }
-      if (!any) return Fail(where + ": @map needs character/colour pairs");
-      return true;
-    }
-    if (name == "@shadow") {
-      std::string first;
-      words >> first;
-      if (first == "off") {
-        shadow_ = Shadow{};
-        return true;
-      }
-      Shadow s;
-      s.ink = std::atoi(first.c_str());
-      words >> s.paper >> s.shade;
-      if (!words || s.ink < 0 || s.ink > 3 || s.paper < 0 || s.paper > 3 || s.shade < 0 || s.shade > 3) {
-        return Fail(where + ": @shadow needs INK PAPER SHADE (0..3) or off");
-      }
-      shadow_ = s;
-      return true;
-    }
-    if (name == "@sheet" || name == "@tall") {
-      Pending p;
-      p.tall = name == "@tall";
-      words >> p.width;
-      if (p.tall) {
-        p.height = 2;
-      } else {
-        words >> p.height;
-      }
-      if (!words || p.width <= 0 || p.height <= 0) return Fail(where + ": bad sheet size");
-      p.where = where;
-      pending_ = p;
-      return true;
-    }
-    return Fail(where + ": unknown directive " + name);
-  }
-
-  static std::optional<size_t> ParseNumber(const std::string& text) {
-    try {
-      size_t used = 0;
-      const unsigned long value = std::stoul(text, &used, 0);
-      if (used != text.size()) return std::nullopt;
-      return value;
-    } catch (...) {
-      return std::nullopt;
-    }
-  }
-
-  // Pixel grid of the sheet as colours, with the shadow rule applied.
-  std::vector<std::vector<int>> Colours(const Pending& p) const {
-    std::vector<std::vector<int>> grid;
-    for (const auto& row : p.rows) {
-      std::vector<int> line;
-      for (char c : row) line.push_back(colours_.at(c));
-      grid.push_back(line);
-    }
-    if (shadow_.ink < 0) return grid;
-    // The shadow falls anywhere inside the sheet, so art spanning several tiles
-    // is shaded as one picture.
-    auto shaded = grid;
-    for (size_t y = 0; y + 1 < grid.size(); ++y) {
-      for (size_t x = 0; x + 1 < grid[y].size(); ++x) {
-        if (grid[y][x] == shadow_.ink && grid[y + 1][x + 1] == shadow_.paper) shaded[y + 1][x + 1] = shadow_.shade;
-      }
-    }
-    return shaded;
-  }
-
-  bool EmitTile(const std::vector<std::vector<int>>& grid, size_t left, size_t top, const std::string& where) {
-    if (nextTile_ >= used_.size()) return Fail(where + ": sheet runs past the end of the character ROM");
-    if (used_[nextTile_]) return Fail(where + ": tile " + std::to_string(nextTile_) + " is drawn twice");
-    used_[nextTile_] = true;
-    uint8_t* tile = &chr_[nextTile_ * kTileBytes];
-    for (size_t y = 0; y < 8; ++y) {
-      uint8_t low = 0;
-      uint8_t high = 0;
-      for (size_t x = 0; x < 8; ++x) {
-        const int c = grid[top + y][left + x];
-        low = static_cast<uint8_t>((low << 1) | (c & 1));
-        high = static_cast<uint8_t>((high << 1) | ((c >> 1) & 1));
-      }
-      tile[y] = low;
-      tile[y + 8] = high;
-    }
-    ++nextTile_;
-    return true;
-  }
-
-  bool EmitSheet() {
-    const Pending p = *pending_;
-    pending_.reset();
-    const auto grid = Colours(p);
-    for (int ty = 0; ty < p.height; ++ty) {
-      for (int tx = 0; tx < p.width; ++tx) {
-        if (p.tall) {
-          if (!EmitTile(grid, tx * 8, 0, p.where) || !EmitTile(grid, tx * 8, 8, p.where)) return false;
-        } else if (!EmitTile(grid, tx * 8, ty * 8, p.where)) {
-          return false;
-        }
-      }
-      if (p.tall) break;
-    }
-    return true;
-  }
-
-  std::vector<uint8_t> chr_;
-  std::vector<bool> used_;
-  std::map<char, int> colours_;
-  Shadow shadow_;
-  size_t nextTile_ = 0;
-  std::optional<Pending> pending_;
-};
-
-}  // namespace
+#include "cartridge/program/tools/chr_compiler.h"
 
 int main(int argc, char** argv) {
   std::string output;
@@ -247,9 +27,12 @@ int main(int argc, char** argv) {
     std::cerr << "usage: chr_compile --output FILE SOURCE...\n";
     return 2;
   }
-  ChrCompiler compiler;
+  qgu::cartridge::ChrCompiler compiler;
   for (const auto& source : sources) {
-    if (!compiler.CompileFile(source)) return 1;
+    if (!compiler.CompileFile(source)) {
+      std::cerr << "chr_compile: error: " << compiler.Error() << "\n";
+      return 1;
+    }
   }
   std::ofstream out(output, std::ios::binary);
   const auto& rom = compiler.Rom();
