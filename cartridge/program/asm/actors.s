@@ -19,7 +19,7 @@ SPR_RUN1 = 3
 SPR_RUN2 = 5
 SPR_DOWN = 15
 
-.segment "ZPVARS": zeropage
+.segment "ZPMORE": zeropage
 _anim_count: .res 1
 idx:        .res 1          ; actor index
 idx2:       .res 1          ; 2 * actor index

@@ -1,6 +1,8 @@
 #include "text.h"
 
+#pragma bss-name(push, "WRAMBSS")
 static u8 attr_shadow[2][64];
+#pragma bss-name(pop)
 
 u16 nt_adr(u8 x, u8 y) {
   u16 base = 0x2000;
