@@ -104,23 +104,20 @@ void CGameDriver::BootThroughMenus() {
 void CGameDriver::WaitForTitleScreen() {
   WaitForCondition(DriverStage::kWaitingForTitle, kTitleStatus,
                    [](const IConsoleMemory& m) { return m.Read(kTitleMarker) == kTitleReady; });
-  console_.Sleep(kBeforeTitlePressMs);
-  Press(kAfterTitlePressMs);
+  PressThroughScreen();
 }
 
 void CGameDriver::WaitForSecondTitleScreen() {
   WaitForCondition(DriverStage::kWaitingForSecondTitle, kSecondTitleStatus, [](const IConsoleMemory& m) {
     return m.Read(kSecondTitleMarkerA) == kSecondTitleReadyA || m.Read(kSecondTitleMarkerB) == kSecondTitleReadyB;
   });
-  console_.Sleep(kBeforeTitlePressMs);
-  Press(kAfterTitlePressMs);
+  PressThroughScreen();
 }
 
 void CGameDriver::WaitForMainMenu() {
   WaitForCondition(DriverStage::kWaitingForMainMenu, kMainMenuStatus,
                    [](const IConsoleMemory& m) { return m.Read(kMainMenuMarker) == kMainMenuReady; });
-  console_.Sleep(kBeforeTitlePressMs);
-  Press(kAfterTitlePressMs);
+  PressThroughScreen();
 }
 
 void CGameDriver::WaitForControlScreen() {
@@ -191,6 +188,11 @@ void CGameDriver::WaitForCondition(DriverStage stage, const char* statusFormat,
     ui_.ShowStatus(FormatStatus(statusFormat, failedPolls));
     console_.Sleep(kBootPollMs);
   }
+}
+
+void CGameDriver::PressThroughScreen() {
+  console_.Sleep(kBeforeTitlePressMs);
+  Press(kAfterTitlePressMs);
 }
 
 void CGameDriver::Press(int sleepAfterMs) {

@@ -74,6 +74,8 @@ class CGameDriver {
   // number of failed polls before each failed one.
   void WaitForCondition(DriverStage stage, const char* statusFormat, const std::function<bool(const IConsoleMemory&)>& condition);
   void Press(int sleepAfterMs);
+  // The title screens' and the main menu's pause, press and transition.
+  void PressThroughScreen();
   bool Check(const std::function<bool(const IConsoleMemory&)>& condition);
   void EnterStage(DriverStage stage) { ui_.StageChanged(stage); }
 

@@ -136,6 +136,8 @@ struct PairCase {
   std::pair<int, int> away;
 };
 
+void PrintTo(const PairCase& c, std::ostream* out) { *out << "pair " << c.pair; }
+
 class TeamSelectionTest : public GameDriverTest, public ::testing::WithParamInterface<PairCase> {};
 
 TEST_P(TeamSelectionTest, PicksBothSlotsAndWritesTheControlByte) {

@@ -139,20 +139,6 @@ TEST_F(GameMonitorTest, FiveMinuteQuartersNeverTouchTheClock) {
   EXPECT_EQ(memory.writes, 0);
 }
 
-TEST_F(GameMonitorTest, ShortQuartersAreRestartedOncePerPeriod) {
-  CGameMonitor monitor = Monitor(3);
-  Clock(0, 0x05, 0x00);
-  monitor.Poll(memory);
-  EXPECT_EQ(memory.bytes[kClockMinutes], 0x03);
-  EXPECT_EQ(memory.writes, 1);
-  Clock(0, 0x02, 0x10);  // the period runs down
-  monitor.Poll(memory);
-  Clock(1, 0x05, 0x00);  // the next period starts at 5:00 again
-  monitor.Poll(memory);
-  EXPECT_EQ(memory.bytes[kClockMinutes], 0x03);
-  EXPECT_EQ(memory.writes, 2);
-}
-
 TEST_F(GameMonitorTest, ThreeMinutesReArmsAtOnce) {
   CGameMonitor monitor = Monitor(3);
   Clock(0, 0x05, 0x00);

@@ -62,13 +62,5 @@ TEST(TeamFileProblem, NamesWhatIsWrong) {
             std::string::npos);
 }
 
-TEST(ControlModes, ReadInAnyCase) {
-  EXPECT_EQ(ParseControlMode("com"), kControlCom);
-  EXPECT_EQ(ParseControlMode("COA"), kControlCoa);
-  EXPECT_EQ(ParseControlMode("Man"), kControlMan);
-  EXPECT_EQ(ParseControlMode("CPU"), -1);
-  EXPECT_EQ(ControlModeName(kControlCom), "COM");
-}
-
 }  // namespace
 }  // namespace qgu::driver
