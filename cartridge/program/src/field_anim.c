@@ -6,7 +6,6 @@
 #pragma rodata-name("BANK07RO")
 #pragma bss-name("WRAMBSS")
 
-#include "field.h"
 #include "modules.h"
 #include "sound.h"
 #include "sprites.h"

@@ -118,7 +118,14 @@ static void scrimmage_text(u8 off, u8 def) {
   }
 }
 
-static void kick_text(u8 kicking, u8 receiving) {
+static void return_text(u8 receiving) {
+  add_name(receiving, P_RB3);
+  add(" ");
+  add_yards(result.returned);
+  add(" RETURN");
+}
+
+static void kick_text(u8 receiving) {
   switch (result.outcome) {
     case OUT_KICKOFF:
       line(0);
@@ -127,10 +134,7 @@ static void kick_text(u8 kicking, u8 receiving) {
       if (result.touchback) {
         add("TOUCHBACK");
       } else {
-        add_name(receiving, P_RB3);
-        add(" ");
-        add_yards(result.returned);
-        add(" RETURN");
+        return_text(receiving);
       }
       break;
     case OUT_PUNT:
@@ -148,10 +152,7 @@ static void kick_text(u8 kicking, u8 receiving) {
       } else if (result.fair_catch) {
         add("FAIR CATCH");
       } else {
-        add_name(receiving, P_RB3);
-        add(" ");
-        add_yards(result.returned);
-        add(" RETURN");
+        return_text(receiving);
       }
       break;
     case OUT_FIELD_GOAL:
@@ -168,7 +169,6 @@ static void kick_text(u8 kicking, u8 receiving) {
       add(result.good ? "IT IS GOOD" : "NO GOOD");
       break;
   }
-  (void)kicking;
 }
 
 void field_caption(void) {
@@ -177,7 +177,7 @@ void field_caption(void) {
   pbp_line[0][0] = 0;
   pbp_line[1][0] = 0;
   if (result.outcome >= OUT_KICKOFF) {
-    kick_text(off, def);
+    kick_text(def);
   } else {
     scrimmage_text(off, def);
   }

@@ -5,11 +5,11 @@
 #pragma code-name("BANK05")
 #pragma rodata-name("BANK05RO")
 
-#include "field.h"
 #include "modules.h"
 #include "state.h"
 #include "team.h"
 #include "text.h"
+#include "ui.h"
 
 #pragma bss-name(push, "WRAMBSS")
 static u8 field_nt[2][1024];
@@ -138,27 +138,17 @@ static const u8 field_palette[32] = {
     0x1A, 0x0A, 0x30, 0x09,  0x1A, 0x16, 0x06, 0x30,  0x1A, 0x12, 0x02, 0x30,  0x1A, 0x0F, 0x00, 0x30,
     0x1A, 0x00, 0x27, 0x10,  0x1A, 0x00, 0x27, 0x10,  0x1A, 0x17, 0x30, 0x07,  0x1A, 0x0F, 0x30, 0x28};
 
-void field_palette_set(void) {
-  u8 i;
-  for (i = 0; i < 32; ++i) pal_buf[i] = field_palette[i];
+/* End zones in the home primary and away secondary jersey colours. */
+static void field_palette_set(void) {
+  palette_with_teams(field_palette);
   pal_buf[5] = teams[HOME].colour[1];
   pal_buf[6] = darker(teams[HOME].colour[1]);
   pal_buf[9] = teams[AWAY].colour[3];
   pal_buf[10] = darker(teams[AWAY].colour[3]);
-  pal_buf[17] = teams[HOME].uniform[0];
-  pal_buf[18] = teams[HOME].uniform[1];
-  pal_buf[19] = teams[HOME].uniform[2];
-  pal_buf[21] = teams[AWAY].uniform[3];
-  pal_buf[22] = teams[AWAY].uniform[4];
-  pal_buf[23] = teams[AWAY].uniform[5];
-  pal_commit();
 }
 
 void field_show(void) {
-  ppu_off();
-  oam_finish();
-  chr_set(0, 0);
-  chr_set(1, 2);
+  screen_off();
   vram_adr(0x2000);
   vram_write(field_nt[0], 1024);
   vram_adr(0x2400);

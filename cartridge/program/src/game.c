@@ -34,7 +34,7 @@ static void set_states(u8 home, u8 away) {
   STATE_BYTES[AWAY] = away;
 }
 
-static u8 average4(u8 side, u8 first, u8 count, u8 a, u8 b, u8 c) {
+static u8 unit_average(u8 side, u8 first, u8 count, u8 a, u8 b, u8 c) {
   u16 sum = 0;
   u8 i, p;
   for (i = 0; i < count; ++i) {
@@ -49,10 +49,10 @@ static u8 average4(u8 side, u8 first, u8 count, u8 a, u8 b, u8 c) {
 static void rate_units(void) {
   u8 side;
   for (side = 0; side < 2; ++side) {
-    unit_line[side] = average4(side, P_C, 5, R_MAX, R_HIT, 0xFF);
-    unit_front[side] = average4(side, P_RE, 3, R_HIT, R_SPEED, R_MAX);
-    unit_backers[side] = average4(side, P_ROLB, 4, R_HIT, R_SPEED, R_QUICK);
-    unit_cover[side] = average4(side, P_RCB, 4, R_SPEED, R_QUICK, R_PICK);
+    unit_line[side] = unit_average(side, P_C, 5, R_MAX, R_HIT, 0xFF);
+    unit_front[side] = unit_average(side, P_RE, 3, R_HIT, R_SPEED, R_MAX);
+    unit_backers[side] = unit_average(side, P_ROLB, 4, R_HIT, R_SPEED, R_QUICK);
+    unit_cover[side] = unit_average(side, P_RCB, 4, R_SPEED, R_QUICK, R_PICK);
   }
 }
 
@@ -101,14 +101,6 @@ static s8 return_yards(u8 side, u8 base, u8 spread) {
   return (s8)(yards > 100 ? 100 : yards);
 }
 
-static void clear_result(void) {
-  u8 *p = (u8 *)&result;
-  u8 i;
-  for (i = 0; i < sizeof(result); ++i) p[i] = 0;
-  result.side = offense;
-  result.outcome = OUT_NONE;
-}
-
 static void touchdown(u8 side);
 
 static void run_field(void) {
@@ -128,7 +120,7 @@ static void kickoff(u8 kicker, u8 spot) {
   s16 spot_after;
   offense = kicker;
   ball_on = spot;
-  clear_result();
+  result_clear();
   set_states(kicker == HOME ? STATE_KICKING : 0, kicker == AWAY ? STATE_KICKING : 0);
   result.outcome = OUT_KICKOFF;
   say("KICKOFF", "");
@@ -171,7 +163,7 @@ static void extra_point(u8 side) {
   u8 p;
   offense = side;
   ball_on = 98;
-  clear_result();
+  result_clear();
   result.outcome = OUT_EXTRA_POINT;
   say("EXTRA POINT TRY", "");
   result.carrier = P_K;
@@ -246,7 +238,7 @@ static void punt(void) {
   u8 distance;
   u16 land;
   s16 spot_after;
-  clear_result();
+  result_clear();
   set_states(kicker == HOME ? STATE_KICKING : 0, kicker == AWAY ? STATE_KICKING : 0);
   result.outcome = OUT_PUNT;
   say("FOURTH DOWN  PUNT", "");
@@ -291,7 +283,7 @@ static void field_goal(void) {
   u8 kicker = offense;
   u8 distance = 100 - ball_on + 17;
   s16 chance;
-  clear_result();
+  result_clear();
   set_states(0, 0);
   result.outcome = OUT_FIELD_GOAL;
   say("FIELD GOAL TRY", "");
@@ -299,9 +291,9 @@ static void field_goal(void) {
   result.gained = (s8)distance;
   result.runoff = 4 + rnd(3);
   chance = 98 - (s16)(distance - 17) * (s16)(22 - kick_rating(kicker, P_K)) / 8;
-  if (rnd(100) < (u8)(1 + ((15 - rating(kicker, P_K, R_KICK_SAFE)) >> 2))) chance = 0; /* blocked */
   if (chance < 3) chance = 3;
   result.good = rnd(100) < chance;
+  if (rnd(100) < (u8)(1 + ((15 - rating(kicker, P_K, R_KICK_SAFE)) >> 2))) result.good = 0; /* blocked */
   run_field();
   clock_run(result.runoff);
   stat_field_goal(kicker, result.good);
@@ -317,7 +309,7 @@ static void field_goal(void) {
   }
   hold_caption(RESULT_HOLD_FRAMES);
   /* Missed: the defence takes over at the spot of the kick, or its 20. */
-  change_possession(ball_on > 93 ? TOUCHBACK_SPOT : (u8)(100 - (ball_on - 7)));
+  change_possession((u8)(107 - ball_on));
   if (ball_on < TOUCHBACK_SPOT) ball_on = TOUCHBACK_SPOT;
 }
 
@@ -431,7 +423,7 @@ static const char *const period_start_text[4] = {"1ST QUARTER", "2ND QUARTER", "
 static void start_period(void) {
   clock_set(PERIOD_SECONDS);
   field_build();
-  clear_result();
+  result_clear();
   if (PERIOD > 3) {
     say("OVERTIME", "SUDDEN DEATH");
   } else {

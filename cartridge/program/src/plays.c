@@ -20,6 +20,7 @@
 #include "state.h"
 #include "team.h"
 #include "text.h"
+#include "ui.h"
 
 #define CHOOSE_MIN_FRAMES 60   /* both bytes stay $80 this long */
 #define COM_EXTRA_FRAMES  12
@@ -140,20 +141,9 @@ static void draw_list(void) {
 }
 
 static void draw_screen(void) {
-  u8 i, q;
-  ppu_off();
-  split_line = 0;
-  cam_x = 0;
-  oam_finish();
-  chr_set(0, 0);
-  chr_set(1, 2);
-  for (i = 0; i < 32; ++i) pal_buf[i] = select_palette[i];
-  pal_buf[17] = teams[HOME].uniform[0];
-  pal_buf[18] = teams[HOME].uniform[1];
-  pal_buf[19] = teams[HOME].uniform[2];
-  pal_buf[21] = teams[AWAY].uniform[3];
-  pal_buf[22] = teams[AWAY].uniform[4];
-  pal_buf[23] = teams[AWAY].uniform[5];
+  u8 q;
+  screen_off();
+  palette_with_teams(select_palette);
   nt_clear(0, TILE_PAPER, 0x00);
   for (q = 0; q < 16; ++q) {
     attr_quadrant(q, 0, 3);
@@ -382,11 +372,8 @@ void plays_resolve(void) {
   u8 call = play_call[offense];
   u8 guess = play_call[DEFENSE];
   u8 trait = trait_of(offense, call);
-  u8 *p = (u8 *)&result;
-  u8 i;
   s16 catch_spot, back;
-  for (i = 0; i < sizeof(result); ++i) p[i] = 0;
-  result.side = offense;
+  result_clear();
   result.read = guess == call ? 2 : ((guess >= 4) == (call >= 4) ? 1 : 0);
   result.lane = PASS_LANE(trait) == LANE_LEFT ? -1 : (PASS_LANE(trait) == LANE_RIGHT ? 1 : 0);
   if (call >= 4) {

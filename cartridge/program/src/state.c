@@ -22,6 +22,14 @@ u8 rnd(u8 n) {
   return (u8)(((u16)rand8() * n) >> 8);
 }
 
+void result_clear(void) {
+  u8 *p = (u8 *)&result;
+  u8 i;
+  for (i = 0; i < sizeof(result); ++i) p[i] = 0;
+  result.side = offense;
+  result.outcome = OUT_NONE;
+}
+
 u8 rating(u8 side, u8 player, u8 which) {
   return teams[side].rating[player][which];
 }

@@ -81,6 +81,8 @@ extern u8 unit_cover[2];  /* defensive backs */
 #define DEFENSE (offense ^ 1)
 
 u8 rnd(u8 n);             /* 0..n-1 */
+/* A blank result for a play by the side with the ball (outcome OUT_NONE). */
+void result_clear(void);
 u8 rating(u8 side, u8 player, u8 which);
 /* Home attacks to the right in the first and third periods and in overtime. */
 u8 attacks_right(u8 side);

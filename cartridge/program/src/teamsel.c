@@ -126,9 +126,13 @@ static void move_cursor(u8 press) {
 }
 
 void team_select(void) {
-  u8 press, team;
+  u8 press, team, q;
   picks = 0;
   ui_begin_screen();
+  for (q = 0; q < 16; ++q) {
+    attr_quadrant(q, 0, PAL_MENU_GOLD);
+    attr_quadrant(q, 12, PAL_MENU_GOLD);
+  }
   draw_title();
   draw_grid();
   CURSOR_X = 0;

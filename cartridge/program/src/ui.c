@@ -1,5 +1,7 @@
 #include "ui.h"
 #include "sprites.h"
+#include "state.h"
+#include "team.h"
 #include "text.h"
 
 /* Menus: navy paper on black; gold and panel variants; sprite palette 3 the pointer. */
@@ -16,14 +18,28 @@ void ui_drop_presses(void) {
   pad_take(1);
 }
 
-void ui_begin_screen(void) {
-  u8 i;
+void screen_off(void) {
   ppu_off();
   split_line = 0;
   cam_x = 0;
   oam_finish();
   chr_set(0, 0);
   chr_set(1, 2);
+}
+
+void palette_with_teams(const u8 *palette) {
+  u8 i;
+  for (i = 0; i < 32; ++i) pal_buf[i] = palette[i];
+  for (i = 0; i < 3; ++i) {
+    pal_buf[17 + i] = teams[HOME].uniform[i];
+    pal_buf[21 + i] = teams[AWAY].uniform[3 + i];
+  }
+  pal_commit();
+}
+
+void ui_begin_screen(void) {
+  u8 i;
+  screen_off();
   for (i = 0; i < 32; ++i) pal_buf[i] = menu_palette[i];
   nt_clear(0, TILE_PAPER, 0x00);
   nt_clear(1, TILE_PAPER, 0x00);
