@@ -172,7 +172,7 @@ fanfare_b:
         .byte 0
 fanfare_bass:
         .byte 21, $FF, $AA, $09         ; C3
-        .byte 40, $FF, $FD, $08         ; G3... C4 region
+        .byte 40, $FF, $1C, $09         ; G3
         .byte 0
 
 ; The stadium horn: a low, rough chord.
