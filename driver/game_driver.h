@@ -6,6 +6,7 @@
 // on the desktop's threads and in a headless game.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "driver/driver_host.h"

@@ -75,6 +75,7 @@ void CThreadedGame::EmulatorLoop() {
   do {
     {
       std::lock_guard lock(frameMutex_);
+      if (options_.beforeFrame) options_.beforeFrame(machine_, driverHoldsInput_);
       machine_.RunFrame(pressA_.exchange(false));
       ++framesRun_;
       if (options_.afterFrame) options_.afterFrame(machine_, driverHoldsInput_);

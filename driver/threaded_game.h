@@ -7,6 +7,7 @@
 // waits and joins both threads; nothing is killed.
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -25,6 +26,10 @@ class CThreadedGame {
   struct Options {
     // 1 is real time; tests run faster. Frames and the driver's waits scale together.
     double speed = 1.0;
+    // Called on the emulator thread before each frame, with the lock held
+    // (read the user's devices into the controller ports unless the driver
+    // holds the input).
+    std::function<void(IGameMachine& machine, bool driverHoldsInput)> beforeFrame;
     // Called on the emulator thread after each frame, with the lock held
     // (present the picture, stream the sound unless the driver holds the input).
     std::function<void(IGameMachine& machine, bool driverHoldsInput)> afterFrame;

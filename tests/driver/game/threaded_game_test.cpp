@@ -77,15 +77,24 @@ std::chrono::milliseconds TimedStop(CThreadedGame& game) {
 TEST(ThreadedGame, BootsTheCartridgeBetweenFramesAndHandsOverTheControls) {
   FakeCartridge cartridge;
   StageUi ui;
-  CThreadedGame game(cartridge, Game(), ui, Fast());
+  std::atomic<int> framesBefore{0};
+  std::atomic<int> userFramesAfter{0};  // frames shown to the user
+  CThreadedGame::Options options = Fast();
+  options.beforeFrame = [&](IGameMachine&, bool) { ++framesBefore; };
+  options.afterFrame = [&](IGameMachine&, bool holdsInput) { userFramesAfter += holdsInput ? 0 : 1; };
+  CThreadedGame game(cartridge, Game(), ui, options);
   EXPECT_TRUE(game.DriverHoldsInput());
   game.Start();
   ASSERT_TRUE(ui.WaitFor(DriverStage::kMonitoring, 10s));
+  std::this_thread::sleep_for(20ms);
   EXPECT_TRUE(ui.hidden_);
   EXPECT_FALSE(game.DriverHoldsInput());
   EXPECT_GT(game.FramesRun(), 400);
   EXPECT_LT(TimedStop(game), 500ms);
   EXPECT_TRUE(game.DriverEnded());
+  EXPECT_EQ(framesBefore, game.FramesRun());
+  EXPECT_GT(userFramesAfter, 0);
+  EXPECT_LT(userFramesAfter, game.FramesRun() - cartridge.kickoffFrame);
 
   EXPECT_EQ(cartridge.picks, (std::vector<std::pair<int, int>>{{5, 0}, {8, 0}}));
   EXPECT_EQ(cartridge.memory.bytes[cartmem::kControlByte], 0x22);
