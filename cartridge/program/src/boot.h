@@ -2,11 +2,7 @@
 #ifndef QGU_BOOT_H
 #define QGU_BOOT_H
 
-#include "nes.h"
-
-#define MODE_MAN 0
-#define MODE_COA 1
-#define MODE_COM 2
+#include "state.h"
 
 /* Control modes chosen on the control-mode screen (home, away). */
 extern u8 control_mode[2];
