@@ -1,0 +1,196 @@
+// The MMC3 raster demo on this 60 Hz machine. Its first part's NMI handler
+// waits out the 50 Hz console's long vertical blank with a NOP slide, then
+// rewrites the scroll once per line for 208 lines and plays its music: more
+// work than one of our frames holds, so every NMI lands inside the previous
+// one and the palette never leaves black. A JMP written over the first NOPs
+// of the slide, in a copy of the image held in memory, cuts the wait to our
+// vertical blank: the per-line loop then starts on line 0 as it does on the
+// 50 Hz console and the handler returns with about 3,000 cycles to spare.
+//
+// With QGU_SAVE_PICTURES naming a folder, the patched run also saves the
+// pictures docs/conformance.md shows (high-hopes-*.png).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "core/machine.h"
+#include "tests/support/test_rom_runner.h"
+
+#ifdef QGU_HAVE_HOST
+#include <filesystem>
+
+#include "host/nes_palette.h"
+#include "host/screenshot.h"
+#endif
+
+namespace qgu::core {
+namespace {
+
+// Where the slide sits: the first part maps 16 KB bank 4 at $8000; its
+// handler enters the slide at $8048 on every frame (odd frames by a BNE,
+// even ones by a JMP) and runs 3,722 NOPs (7,444 cycles) into the loop at
+// $8ED2.
+constexpr size_t kHeaderBytes = 16;
+constexpr size_t kBankBytes = 0x4000;
+constexpr size_t kSlideBank = 4;
+constexpr uint16_t kSlideStart = 0x8048;
+constexpr uint16_t kLoopStart = 0x8ED2;
+constexpr uint8_t kNop = 0xEA;
+
+// JMP $8A75 at $8048: 1,117 NOPs are left, so the wait is 2,237 cycles instead
+// of 7,444. The 5,207 cycles saved are what the 50 Hz console's vertical blank
+// (70 lines of 106.6 cycles) holds beyond ours (20 of 113.7), set to the cycle
+// so that the loop's first scroll write lands in line 0 here as it does there.
+constexpr uint16_t kJumpTarget = 0x8A75;
+constexpr std::array<uint8_t, 3> kPatch = {0x4C, kJumpTarget & 0xFF, kJumpTarget >> 8};
+
+// The demo's music row ($0701): it moves only when the NMI handler gets
+// through the raster routine to the music player.
+constexpr uint16_t kMusicRow = 0x0701;
+
+size_t FileOffset(uint16_t address) { return kHeaderBytes + kSlideBank * kBankBytes + (address - 0x8000); }
+
+std::vector<uint8_t> DemoImage() {
+  std::vector<uint8_t> image = testsupport::ReadBinaryFile(testsupport::TestRomPath("demos/high-hopes.nes"));
+  if (image.size() <= FileOffset(kLoopStart)) throw std::runtime_error("demos/high-hopes.nes is too short");
+  return image;
+}
+
+std::vector<uint8_t> PatchedDemoImage() {
+  std::vector<uint8_t> image = DemoImage();
+  std::copy(kPatch.begin(), kPatch.end(), image.begin() + static_cast<std::ptrdiff_t>(FileOffset(kSlideStart)));
+  return image;
+}
+
+// The visible 256 x 240 palette values of the current picture.
+using Picture = std::array<uint8_t, 256 * kRenderLines>;
+
+Picture TakePicture(CMachine& machine) {
+  Picture picture{};
+  for (int line = 0; line < kRenderLines; ++line) {
+    std::memcpy(picture.data() + line * 256, machine.RenderBuffer() + line * kRenderLineBytes + 8, 256);
+  }
+  return picture;
+}
+
+// Line 0 is left out throughout: the frame loop never draws it.
+std::string Line(const Picture& picture, int line) {
+  return std::string(reinterpret_cast<const char*>(picture.data()) + line * 256, 256);
+}
+
+bool IsBlack(uint8_t value) {
+  const int v = value & 0x3F;
+  return v == 0x0D || (v & 0x0F) >= 0x0E;
+}
+
+bool AllBlack(const Picture& picture) {
+  return std::all_of(picture.begin() + 256, picture.end(), IsBlack);
+}
+
+int DistinctColours(const Picture& picture) {
+  const std::set<uint8_t> colours(picture.begin() + 256, picture.end());
+  return static_cast<int>(colours.size());
+}
+
+// Lines that differ from the line above.
+int ChangingLines(const Picture& picture) {
+  int changes = 0;
+  for (int line = 2; line < kRenderLines; ++line) changes += Line(picture, line) != Line(picture, line - 1);
+  return changes;
+}
+
+// How often the most repeated line with detail in it (more than one colour)
+// occurs: a line stretched by per-line scroll writes repeats many times,
+// an ordinary picture seldom repeats a detailed line at all.
+int MostRepeatedDetailedLine(const Picture& picture) {
+  std::map<std::string, int> counts;
+  for (int line = 1; line < kRenderLines; ++line) {
+    const std::string pixels = Line(picture, line);
+    if (pixels.find_first_not_of(pixels[0]) != std::string::npos) ++counts[pixels];
+  }
+  int most = 0;
+  for (const auto& [pixels, count] : counts) most = std::max(most, count);
+  return most;
+}
+
+// Saves the current picture as <folder>/<name> when QGU_SAVE_PICTURES is set.
+void SavePicture([[maybe_unused]] CMachine& machine, [[maybe_unused]] const std::string& name) {
+#ifdef QGU_HAVE_HOST
+  const char* folder = std::getenv("QGU_SAVE_PICTURES");
+  if (folder == nullptr || *folder == '\0') return;
+  std::filesystem::create_directories(folder);
+  const host::ScreenshotResult saved =
+      host::WriteScreenshotFile(std::filesystem::path(folder) / name, machine.RenderBuffer(), host::DefaultNesPalette());
+  EXPECT_TRUE(saved.ok) << saved.error;
+#endif
+}
+
+TEST(HighHopesPicture, PatchJumpsFromTheStartOfTheSlideIntoIt) {
+  const std::vector<uint8_t> image = DemoImage();
+  const auto slide = image.begin() + static_cast<std::ptrdiff_t>(FileOffset(kSlideStart));
+  const auto loop = image.begin() + static_cast<std::ptrdiff_t>(FileOffset(kLoopStart));
+  EXPECT_EQ(std::count(slide, loop, kNop), kLoopStart - kSlideStart);  // 3,722 NOPs, nothing else
+  EXPECT_NE(*loop, kNop);
+  EXPECT_GT(kJumpTarget, kSlideStart + kPatch.size());
+  EXPECT_LT(kJumpTarget, kLoopStart);
+
+  const std::vector<uint8_t> patched = PatchedDemoImage();
+  ASSERT_EQ(patched.size(), image.size());
+  size_t changed = 0;
+  for (size_t i = 0; i < image.size(); ++i) changed += image[i] != patched[i];
+  EXPECT_EQ(changed, kPatch.size());
+}
+
+TEST(HighHopesPicture, UnpatchedDemoStaysBlack) {
+  testsupport::CTestRomRunner rom(DemoImage());
+  // From frame 10: the first frames still show the power-up palette.
+  for (int frame = 10; frame <= 120; frame += 10) {
+    rom.RunFrames(10);
+    EXPECT_TRUE(AllBlack(TakePicture(rom.Machine()))) << "frame " << frame;
+    EXPECT_EQ(rom.Peek(kMusicRow), 0) << "frame " << frame;
+  }
+}
+
+TEST(HighHopesPicture, PatchedDemoShowsItsLogoStretch) {
+  testsupport::CTestRomRunner rom(PatchedDemoImage());
+  CMachine& machine = rom.Machine();
+
+  // The logo is revealed from its bottom row up; every line above the revealed
+  // part repeats the row just above it, in streaks up to the top.
+  rom.RunFrames(36);
+  const Picture unrolling = TakePicture(machine);
+  SavePicture(machine, "high-hopes-unrolling.png");
+  EXPECT_FALSE(AllBlack(unrolling));
+  EXPECT_GE(DistinctColours(unrolling), 4);
+  EXPECT_GE(ChangingLines(unrolling), 20);
+  EXPECT_GE(MostRepeatedDetailedLine(unrolling), 60);
+
+  // The whole logo, its top row stretched above it.
+  rom.RunFrames(12);
+  const Picture logoWhole = TakePicture(machine);
+  SavePicture(machine, "high-hopes-logo-whole.png");
+  EXPECT_NE(logoWhole, unrolling);
+  EXPECT_GE(MostRepeatedDetailedLine(logoWhole), 60);
+
+  // The second shape unrolls the same way above the settled logo.
+  rom.RunFrames(20);
+  const Picture secondShape = TakePicture(machine);
+  SavePicture(machine, "high-hopes-second-shape.png");
+  EXPECT_GE(DistinctColours(secondShape), 4);
+  EXPECT_GE(MostRepeatedDetailedLine(secondShape), 50);
+
+  // The handler now reaches the music every frame: six frames a row.
+  EXPECT_GE(rom.Peek(kMusicRow), 9);
+}
+
+}  // namespace
+}  // namespace qgu::core
