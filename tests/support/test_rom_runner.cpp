@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "core/controller_ports.h"
+#include "core/cpu/cpu.h"
 #include "core/mappers/mapper_factory.h"
 
 namespace qgu::testsupport {
@@ -51,11 +52,38 @@ int ParseButtons(const std::string& text) {
   return mask;
 }
 
-CTestRomRunner::CTestRomRunner(const std::string& path, const core::MachineSettings& settings)
-    : CTestRomRunner(ReadBinaryFile(path), settings) {}
+bool HasTestSignature(const core::CMachine& machine) {
+  return machine.PeekByte(0x6001) == 0xDE && machine.PeekByte(0x6002) == 0xB0 && machine.PeekByte(0x6003) == 0x61;
+}
 
-CTestRomRunner::CTestRomRunner(const std::vector<uint8_t>& image, const core::MachineSettings& settings)
-    : machine_(std::make_unique<core::CMachine>(image, settings, core::TestProgramMapperFactory())) {}
+std::string TestText(const core::CMachine& machine) {
+  std::string text;
+  for (uint16_t address = 0x6004; address < 0x8000; ++address) {
+    const char c = static_cast<char>(machine.PeekByte(address));
+    if (c == 0) break;
+    text += c;
+  }
+  return text;
+}
+
+void StartAsReferenceTrace(core::CMachine& machine, uint16_t pc) {
+  core::CCpu::Registers r = machine.Cpu().GetRegisters();
+  r.pc = pc;
+  r.a = r.x = r.y = 0;
+  r.p = 0x24;
+  r.s = 0xFD;
+  r.pendingInterrupts = 0;
+  r.totalCycles = 7;
+  machine.Cpu().SetRegisters(r);
+}
+
+CTestRomRunner::CTestRomRunner(const std::string& path, const core::MachineSettings& settings,
+                               const core::GameOptionLoader& options)
+    : CTestRomRunner(ReadBinaryFile(path), settings, options) {}
+
+CTestRomRunner::CTestRomRunner(const std::vector<uint8_t>& image, const core::MachineSettings& settings,
+                               const core::GameOptionLoader& options)
+    : machine_(std::make_unique<core::CMachine>(image, settings, core::TestProgramMapperFactory(), options)) {}
 
 void CTestRomRunner::RunFrames(int frames, bool draw) {
   core::CControllerPorts& ports = machine_->ControllerPorts();
@@ -69,27 +97,7 @@ void CTestRomRunner::RunFrames(int frames, bool draw) {
 
 void CTestRomRunner::Hold(int pad, uint16_t hostButtons) { held_[pad & 3] = hostButtons; }
 
-void CTestRomRunner::Press(uint16_t hostButtons, int frames, int pad) {
-  Hold(pad, hostButtons);
-  RunFrames(frames);
-  Hold(pad, 0);
-}
-
-bool CTestRomRunner::HasSignature() const {
-  return Peek(0x6001) == 0xDE && Peek(0x6002) == 0xB0 && Peek(0x6003) == 0x61;
-}
-
 int CTestRomRunner::Status() const { return Peek(0x6000); }
-
-std::string CTestRomRunner::Text() const {
-  std::string text;
-  for (uint16_t address = 0x6004; address < 0x8000; ++address) {
-    const char c = static_cast<char>(Peek(address));
-    if (c == 0) break;
-    text += c;
-  }
-  return text;
-}
 
 int CTestRomRunner::RunUntilDone(int maxFrames) {
   while (frames_ < maxFrames) {
@@ -106,17 +114,9 @@ int CTestRomRunner::RunUntilDone(int maxFrames) {
   return kTimedOut;
 }
 
-int CTestRomRunner::OldResultAfter(int frames) {
+int CTestRomRunner::OldResultAfter(int frames, uint16_t address) {
   RunFrames(frames, false);
-  return Peek(kOldResultAddress);
-}
-
-int CTestRomRunner::RunUntilNonzero(uint16_t address, int maxFrames) {
-  while (frames_ < maxFrames) {
-    RunFrames(1, false);
-    if (Peek(address) != 0) return Peek(address);
-  }
-  return kTimedOut;
+  return Peek(address);
 }
 
 }  // namespace qgu::testsupport

@@ -27,6 +27,15 @@ std::vector<uint8_t> ReadBinaryFile(const std::string& path);
 // unknown name.
 int ParseButtons(const std::string& text);
 
+// The $6000 protocol on any machine: the signature at $6001-$6003 (DE B0 61)
+// and the zero-terminated text from $6004.
+bool HasTestSignature(const core::CMachine& machine);
+std::string TestText(const core::CMachine& machine);
+
+// The registers the public CPU reference trace starts from: PC at `pc`,
+// A X Y 0, P $24, SP $FD, 7 cycles counted for the reset sequence.
+void StartAsReferenceTrace(core::CMachine& machine, uint16_t pc);
+
 class CTestRomRunner {
  public:
   // Status values of the $6000 protocol.
@@ -34,8 +43,10 @@ class CTestRomRunner {
   static constexpr int kNeedsReset = 0x81;
   static constexpr int kTimedOut = -1;
 
-  explicit CTestRomRunner(const std::string& path, const core::MachineSettings& settings = {});
-  explicit CTestRomRunner(const std::vector<uint8_t>& image, const core::MachineSettings& settings = {});
+  explicit CTestRomRunner(const std::string& path, const core::MachineSettings& settings = {},
+                          const core::GameOptionLoader& options = {});
+  explicit CTestRomRunner(const std::vector<uint8_t>& image, const core::MachineSettings& settings = {},
+                          const core::GameOptionLoader& options = {});
 
   core::CMachine& Machine() { return *machine_; }
 
@@ -43,13 +54,11 @@ class CTestRomRunner {
   void RunFrames(int frames, bool draw = true);
   // Holds host buttons (core::HostButton bits) on a pad until changed.
   void Hold(int pad, uint16_t hostButtons);
-  // Holds buttons for `frames` frames, then releases them.
-  void Press(uint16_t hostButtons, int frames = 1, int pad = 0);
 
   // The $6000 protocol of the newer programs.
-  bool HasSignature() const;  // $6001-$6003 = DE B0 61
-  int Status() const;         // $6000
-  std::string Text() const;   // zero-terminated text from $6004
+  bool HasSignature() const { return HasTestSignature(*machine_); }
+  int Status() const;  // $6000
+  std::string Text() const { return TestText(*machine_); }
   // Runs until the status is final (0x00-0x7F), pressing reset when asked;
   // returns the status or kTimedOut after maxFrames frames.
   int RunUntilDone(int maxFrames);
@@ -57,17 +66,13 @@ class CTestRomRunner {
   uint8_t Peek(uint16_t address) const { return machine_->PeekByte(address); }
 
   // The older programs (branch timing, sprite hit, picture unit singles) show
-  // their result on screen and keep it in zero page at $F8: 1 = passed, 2 and
-  // up = the failing test's number; the byte counts up while tests run.
+  // their result on screen and keep it in zero page, mostly at $F8: 1 =
+  // passed, 2 and up = the failing test's number; the byte counts up while
+  // tests run.
   static constexpr uint16_t kOldResultAddress = 0x00F8;
   // Runs `frames` frames (enough for the program to finish), then returns
   // the result byte.
-  int OldResultAfter(int frames);
-  // Runs until the byte at `address` becomes nonzero; returns it, or
-  // kTimedOut after maxFrames frames.
-  int RunUntilNonzero(uint16_t address, int maxFrames);
-
-  int FramesRun() const { return frames_; }
+  int OldResultAfter(int frames, uint16_t address = kOldResultAddress);
 
  private:
   std::unique_ptr<core::CMachine> machine_;

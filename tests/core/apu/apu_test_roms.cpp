@@ -1,25 +1,15 @@
 // The sound-unit test programs: each ends with a result code at $6000
 // (0 = passed). Codes other than 0 are explained in docs/conformance.md.
-#include <gtest/gtest.h>
-
-#include <string>
-
-#include "tests/support/test_rom_runner.h"
+#include "tests/support/recorded_result.h"
 
 namespace qgu::core {
 namespace {
 
-struct RomCase {
-  const char* file;
-  int expectedStatus;
-};
+using testsupport::RecordedResult;
 
-class ApuTest : public ::testing::TestWithParam<RomCase> {};
+class ApuTest : public testsupport::RecordedResultTest {};
 
-TEST_P(ApuTest, EndsWithTheRecordedResult) {
-  testsupport::CTestRomRunner rom(testsupport::TestRomPath(std::string("apu_test/") + GetParam().file));
-  EXPECT_EQ(rom.RunUntilDone(1200), GetParam().expectedStatus) << rom.Text();
-}
+TEST_P(ApuTest, EndsWithTheRecordedResult) { ExpectRecordedResult(); }
 
 // 1, 2: a $80 write to $4017 issues step value 0, which clocks envelopes but
 //       not length counters, and these programs clock lengths that way.
@@ -30,19 +20,15 @@ TEST_P(ApuTest, EndsWithTheRecordedResult) {
 // 7, 8: $4015 bit 4 reads 0 and sample bytes are fetched on the output's
 //       schedule, so the DMC's progress is invisible to the CPU.
 INSTANTIATE_TEST_SUITE_P(Singles, ApuTest,
-                         ::testing::Values(RomCase{"1-len_ctr.nes", 4}, RomCase{"2-len_table.nes", 1},
-                                           RomCase{"3-irq_flag.nes", 4}, RomCase{"4-jitter.nes", 3},
-                                           RomCase{"5-len_timing.nes", 3},
-                                           RomCase{"6-irq_flag_timing.nes", 3},
-                                           RomCase{"7-dmc_basics.nes", 2}, RomCase{"8-dmc_rates.nes", 2}),
-                         [](const auto& info) {
-                           std::string name = info.param.file;
-                           name = name.substr(0, name.find('.'));
-                           for (char& c : name) {
-                             if (c == '-') c = '_';
-                           }
-                           return "Rom" + name;
-                         });
+                         ::testing::Values(RecordedResult{"apu_test/1-len_ctr.nes", 4},
+                                           RecordedResult{"apu_test/2-len_table.nes", 1},
+                                           RecordedResult{"apu_test/3-irq_flag.nes", 4},
+                                           RecordedResult{"apu_test/4-jitter.nes", 3},
+                                           RecordedResult{"apu_test/5-len_timing.nes", 3},
+                                           RecordedResult{"apu_test/6-irq_flag_timing.nes", 3},
+                                           RecordedResult{"apu_test/7-dmc_basics.nes", 2},
+                                           RecordedResult{"apu_test/8-dmc_rates.nes", 2}),
+                         testsupport::RecordedResultName);
 
 }  // namespace
 }  // namespace qgu::core
