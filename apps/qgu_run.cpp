@@ -5,14 +5,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "core/controller_ports.h"
 #include "core/cpu/cpu.h"
 #include "core/cpu/disassembler.h"
 #include "core/machine.h"
-#include "core/mappers/mapper_factory.h"
 #include "host/nes_palette.h"
 #include "host/screenshot.h"
 #include "tests/support/test_rom_runner.h"
@@ -120,17 +119,6 @@ uint16_t ButtonsAt(const Options& options, int frame) {
   return buttons;
 }
 
-void StartAt(CMachine& machine, int pc) {
-  qgu::core::CCpu::Registers r = machine.Cpu().GetRegisters();
-  r.pc = static_cast<uint16_t>(pc);
-  r.a = r.x = r.y = 0;
-  r.p = 0x24;
-  r.s = 0xFD;
-  r.pendingInterrupts = 0;
-  r.totalCycles = 7;
-  machine.Cpu().SetRegisters(r);
-}
-
 void RunTraced(CMachine& machine, int frames) {
   const int64_t cycles = int64_t{frames} * CMachine::Timing().frameCycles / 12;
   const int32_t start = machine.Cpu().TotalCycles();
@@ -140,24 +128,16 @@ void RunTraced(CMachine& machine, int frames) {
   }
 }
 
-void RunFrames(CMachine& machine, const Options& options) {
-  qgu::core::CControllerPorts& ports = machine.ControllerPorts();
+void RunFrames(qgu::testsupport::CTestRomRunner& runner, const Options& options) {
   for (int frame = 0; frame < options.frames; ++frame) {
-    ports.SetHostButtons(0, ButtonsAt(options, frame));
-    ports.Sync(false);
-    machine.RunFrame(true);
+    runner.Hold(0, ButtonsAt(options, frame));
+    runner.RunFrames(1);
   }
 }
 
 void ReportTestProgram(const CMachine& machine) {
-  const bool signature =
-      machine.PeekByte(0x6001) == 0xDE && machine.PeekByte(0x6002) == 0xB0 && machine.PeekByte(0x6003) == 0x61;
-  std::string text;
-  for (uint16_t address = 0x6004; address < 0x8000 && machine.PeekByte(address) != 0; ++address) {
-    text += static_cast<char>(machine.PeekByte(address));
-  }
-  if (signature) {
-    std::printf("text at $6004:\n%s\n", text.c_str());
+  if (qgu::testsupport::HasTestSignature(machine)) {
+    std::printf("text at $6004:\n%s\n", qgu::testsupport::TestText(machine).c_str());
   } else {
     std::printf("no test-program signature at $6001-$6003\n");
   }
@@ -175,29 +155,30 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "qgu-run: %s\n", e.what());
     return 1;
   }
-  std::unique_ptr<CMachine> machine;
+  std::unique_ptr<qgu::testsupport::CTestRomRunner> runner;
   try {
-    machine = std::make_unique<CMachine>(image, qgu::core::MachineSettings{}, qgu::core::TestProgramMapperFactory());
+    runner = std::make_unique<qgu::testsupport::CTestRomRunner>(image);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "qgu-run: %s: %s\n", options.image.c_str(), e.what());
     return 1;
   }
-  if (options.startPc >= 0) StartAt(*machine, options.startPc);
+  CMachine& machine = runner->Machine();
+  if (options.startPc >= 0) qgu::testsupport::StartAsReferenceTrace(machine, static_cast<uint16_t>(options.startPc));
 
   const auto started = std::chrono::steady_clock::now();
   if (options.trace) {
-    RunTraced(*machine, options.frames);
+    RunTraced(machine, options.frames);
   } else {
-    RunFrames(*machine, options);
+    RunFrames(*runner, options);
   }
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
 
-  ReportTestProgram(*machine);
+  ReportTestProgram(machine);
   std::printf("%d frames in %.3f s (%.0f frames per second)\n", options.frames, seconds,
               seconds > 0 ? options.frames / seconds : 0.0);
 
   if (!options.screenshot.empty()) {
-    const auto result = qgu::host::WriteScreenshotFile(options.screenshot, machine->RenderBuffer(),
+    const auto result = qgu::host::WriteScreenshotFile(options.screenshot, machine.RenderBuffer(),
                                                        qgu::host::DefaultNesPalette());
     if (!result) {
       std::fprintf(stderr, "qgu-run: screenshot not saved: %s\n", result.error.c_str());

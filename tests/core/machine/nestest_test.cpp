@@ -38,15 +38,8 @@ std::string Describe(const CCpu::Registers& r) {
 TEST(Nestest, EveryLineOfTheReferenceTraceMatches) {
   testsupport::CTestRomRunner rom(testsupport::TestRomPath("nestest/nestest.nes"));
   CCpu& cpu = rom.Machine().Cpu();
-  // Automation mode starts at $C000; the reset sequence's 7 cycles are counted.
-  CCpu::Registers start = cpu.GetRegisters();
-  start.pc = 0xC000;
-  start.a = start.x = start.y = 0;
-  start.p = 0x24;
-  start.s = 0xFD;
-  start.pendingInterrupts = 0;
-  start.totalCycles = 7;
-  cpu.SetRegisters(start);
+  // Automation mode starts at $C000.
+  testsupport::StartAsReferenceTrace(rom.Machine(), 0xC000);
 
   std::ifstream log(testsupport::TestRomPath("nestest/nestest.log"));
   ASSERT_TRUE(log) << "nestest.log not found";
