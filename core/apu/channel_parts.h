@@ -1,6 +1,7 @@
 #pragma once
-// Pieces shared by the channels: the length table, the volume envelope and the
-// box-filter average of a stepped waveform over one output sample.
+// Pieces shared by the channels: the length table and counter, the volume
+// envelope, the period timer and the box-filter average of a stepped
+// waveform over one output sample.
 
 #include <algorithm>
 #include <array>
@@ -82,6 +83,32 @@ class CEnvelope {
   int decay_ = 0;
 };
 
+// The envelope and length counter of the rectangles and the noise channel,
+// which share their register bits: the envelope's loop flag halts the count,
+// and a length load restarts the envelope.
+class CEnvelopedLength {
+ public:
+  void WriteVolume(uint8_t data) { envelope_.Write(data); }  // register 0
+  // Register 3; `allowed` is the channel's $4015 bit.
+  void Load(uint8_t data, bool allowed) {
+    length_.Load(data, allowed);
+    envelope_.Restart();
+  }
+  void Disable() { length_.Disable(); }
+  // One frame-sequencer step; odd values are half frames.
+  void FrameStep(int value) {
+    if ((value & 1) != 0 && !envelope_.Loop()) length_.Clock();
+    envelope_.Clock();
+  }
+  bool Sounding() const { return length_.Active(); }  // $4015 status bit
+  int Amplitude() const { return envelope_.Amplitude(); }
+  int Count() const { return length_.Count(); }
+
+ private:
+  CLengthCounter length_;
+  CEnvelope envelope_;
+};
+
 // Time-weighted mean of a stepped waveform over `span` (16.16 cycles), moving
 // it on through every step boundary it crosses. value() gives the level of the
 // current step, next() moves to the following step.
@@ -106,5 +133,25 @@ int64_t AverageSteps(int64_t& phase, int64_t stepLength, int64_t span, ValueFn v
   }
   return sum / span;
 }
+
+// The 11-bit period timer of the rectangles and the triangle: register 2
+// sets the period's low byte, register 3 its top three bits, and a step of
+// the waveform lasts period + 1 CPU cycles.
+class CPeriodTimer {
+ public:
+  void WriteLow(uint8_t data) { period_ = (period_ & 0x700) | data; }
+  void WriteHigh(uint8_t data) { period_ = (period_ & 0xFF) | ((data & 0x07) << 8); }
+  int Period() const { return period_; }
+  void SetPeriod(int period) { period_ = period; }
+  // AverageSteps over the next `span` with this timer's step length.
+  template <typename ValueFn, typename NextFn>
+  int64_t Average(int64_t span, ValueFn value, NextFn next) {
+    return AverageSteps(phase_, CyclesToPhase(period_ + 1), span, value, next);
+  }
+
+ private:
+  int period_ = 0;
+  int64_t phase_ = 0;
+};
 
 }  // namespace qgu::core

@@ -20,27 +20,24 @@ void CNoise::Reset() {
 void CNoise::Write(int reg, uint8_t data, bool allowed) {
   switch (reg) {
     case 0:
-      envelope_.Write(data);
+      volume_.WriteVolume(data);
       break;
     case 2:
       period_ = kNoisePeriods[data & 0x0F];
       tapMask_ = (data & 0x80) != 0 ? 0x40 : 0x02;
       break;
     case 3:
-      length_.Load(data, allowed);
-      envelope_.Restart();
+      volume_.Load(data, allowed);
       break;
     default:
       break;
   }
 }
 
-void CNoise::Disable() { length_.Disable(); }
+void CNoise::Disable() { volume_.Disable(); }
 
 void CNoise::FrameStep(int value) {
-  if (!Sounding()) return;
-  if ((value & 1) != 0 && !envelope_.Loop()) length_.Clock();
-  envelope_.Clock();
+  if (Sounding()) volume_.FrameStep(value);
 }
 
 void CNoise::Step() {

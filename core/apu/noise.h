@@ -18,20 +18,19 @@ class CNoise {
   void Write(int reg, uint8_t data, bool allowed);
   void Disable();
   void FrameStep(int value);
-  bool Sounding() const { return length_.Active(); }
+  bool Sounding() const { return volume_.Sounding(); }
   // Mean of the step levels in the next `span` 16.16 cycles, before the DMC
   // volume effect.
   int Sample(int64_t span);
 
   uint16_t ShiftRegister() const { return shift_; }
-  int Length() const { return length_.Count(); }
+  int Length() const { return volume_.Count(); }
 
  private:
-  int Level() const { return out_ == 0 ? envelope_.Amplitude() : 0; }
+  int Level() const { return out_ == 0 ? volume_.Amplitude() : 0; }
   void Step();
 
-  CLengthCounter length_;
-  CEnvelope envelope_;
+  CEnvelopedLength volume_;
   int period_ = 4;
   uint16_t tapMask_ = 0x02;
   uint16_t shift_ = kInitialShiftRegister;

@@ -1,5 +1,6 @@
 #include "core/apu/rectangle.h"
 
+#include <algorithm>
 #include <array>
 
 namespace qgu::core {
@@ -18,7 +19,7 @@ void CRectangle::Reset() { *this = CRectangle(index_); }
 void CRectangle::Write(int reg, uint8_t data, bool allowed) {
   switch (reg) {
     case 0:
-      envelope_.Write(data);
+      volume_.WriteVolume(data);
       duty_ = kDutySteps[data >> 6];
       break;
     case 1:
@@ -29,12 +30,11 @@ void CRectangle::Write(int reg, uint8_t data, bool allowed) {
       sweepLimit_ = kSweepLimit[sweepShift_];
       break;
     case 2:
-      period_ = (period_ & 0x700) | data;
+      timer_.WriteLow(data);
       break;
     case 3:
-      period_ = (period_ & 0xFF) | ((data & 0x07) << 8);
-      length_.Load(data, allowed);
-      envelope_.Restart();
+      timer_.WriteHigh(data);
+      volume_.Load(data, allowed);
       dutyStep_ = 0;
       break;
     default:
@@ -42,43 +42,40 @@ void CRectangle::Write(int reg, uint8_t data, bool allowed) {
   }
 }
 
-void CRectangle::Disable() { length_.Disable(); }
+void CRectangle::Disable() { volume_.Disable(); }
 
 void CRectangle::FrameStep(int value) {
   if (!Sounding()) return;
+  volume_.FrameStep(value);
   const bool halfFrame = (value & 1) != 0;
-  if (halfFrame) {
-    if (!envelope_.Loop()) length_.Clock();
-    if (sweepEnabled_ && sweepShift_ != 0) ClockSweep();
-  }
-  envelope_.Clock();
+  if (halfFrame && sweepEnabled_ && sweepShift_ != 0) ClockSweep();
 }
 
 void CRectangle::ClockSweep() {
   if (sweepCounter_ > 0) --sweepCounter_;
   if (sweepCounter_ != 0) return;
   sweepCounter_ = sweepPeriod_;
-  const int change = period_ >> sweepShift_;
+  const int period = timer_.Period();
+  const int change = period >> sweepShift_;
   if (!sweepNegate_) {
     // A target beyond 11 bits silences the channel (it is above the sweep
     // limit) and leaves the period as it is, so it cannot grow without bound.
-    if (period_ + change <= kMaxPeriod) period_ += change;
+    if (period + change <= kMaxPeriod) timer_.SetPeriod(period + change);
   } else {
-    period_ -= change + (index_ == 0 ? 1 : 0);
-    if (period_ < 0) period_ = 0;
+    timer_.SetPeriod(std::max(0, period - change - (index_ == 0 ? 1 : 0)));
   }
 }
 
 bool CRectangle::Silent() const {
-  return !Sounding() || period_ < 8 || (!sweepNegate_ && period_ > sweepLimit_);
+  const int period = timer_.Period();
+  return !Sounding() || period < 8 || (!sweepNegate_ && period > sweepLimit_);
 }
 
 int CRectangle::Sample(int64_t span) {
   if (Silent()) return 0;
-  const int amplitude = envelope_.Amplitude();
-  return static_cast<int>(AverageSteps(
-      phase_, CyclesToPhase(period_ + 1), span,
-      [&] { return static_cast<int64_t>(dutyStep_ < duty_ ? amplitude : -amplitude); },
+  const int amplitude = volume_.Amplitude();
+  return static_cast<int>(timer_.Average(
+      span, [&] { return static_cast<int64_t>(dutyStep_ < duty_ ? amplitude : -amplitude); },
       [&] { dutyStep_ = (dutyStep_ + 1) & 15; }));
 }
 

@@ -17,30 +17,28 @@ class CRectangle {
   void Write(int reg, uint8_t data, bool allowed);
   void Disable();  // $4015 bit clear
   void FrameStep(int value);
-  bool Sounding() const { return length_.Active(); }  // $4015 status bit
+  bool Sounding() const { return volume_.Sounding(); }  // $4015 status bit
   // Mean level over the next `span` 16.16 cycles.
   int Sample(int64_t span);
 
-  int Period() const { return period_; }
-  int Length() const { return length_.Count(); }
+  int Period() const { return timer_.Period(); }
+  int Length() const { return volume_.Count(); }
 
  private:
   bool Silent() const;
   void ClockSweep();
 
   int index_;
-  CLengthCounter length_;
-  CEnvelope envelope_;
+  CEnvelopedLength volume_;
+  CPeriodTimer timer_;
   int duty_ = 2;  // high steps of 16
   int dutyStep_ = 0;
-  int period_ = 0;  // 11 bits
   bool sweepEnabled_ = false;
   bool sweepNegate_ = false;
   int sweepShift_ = 0;
   int sweepPeriod_ = 1;
   int sweepCounter_ = 0;
   int sweepLimit_ = 1023;
-  int64_t phase_ = 0;
 };
 
 }  // namespace qgu::core

@@ -21,10 +21,10 @@ void CTriangle::Write(int reg, uint8_t data, bool allowed) {
       last4008_ = data;
       break;
     case 2:
-      period_ = (period_ & 0x700) | data;
+      timer_.WriteLow(data);
       break;
     case 3:
-      period_ = (period_ & 0xFF) | ((data & 0x07) << 8);
+      timer_.WriteHigh(data);
       length_.Load(data, allowed);
       reload_ = true;
       control_ = (last4008_ & 0x80) != 0;
@@ -55,15 +55,13 @@ bool CTriangle::Sounding() const {
 }
 
 bool CTriangle::Running() const {
-  return length_.Active() && linear_ >= 1 && period_ >= 8;
+  return length_.Active() && linear_ >= 1 && timer_.Period() >= 8;
 }
 
 int CTriangle::Sample(int64_t span) {
   if (!Running()) return lastValue_;
-  lastValue_ = static_cast<int>(AverageSteps(
-      phase_, CyclesToPhase(period_ + 1), span,
-      [&] { return static_cast<int64_t>(TriangleLevel(step_)); },
-      [&] { step_ = (step_ + 1) & 31; }));
+  lastValue_ = static_cast<int>(timer_.Average(
+      span, [&] { return static_cast<int64_t>(TriangleLevel(step_)); }, [&] { step_ = (step_ + 1) & 31; }));
   return lastValue_;
 }
 

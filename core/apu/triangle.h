@@ -29,9 +29,8 @@ class CTriangle {
   bool control_ = false;
   bool reload_ = false;
   uint8_t last4008_ = 0;
-  int period_ = 0;
+  CPeriodTimer timer_;
   int step_ = 0;
-  int64_t phase_ = 0;
   int lastValue_ = 0;
 };
 
