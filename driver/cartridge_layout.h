@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <span>
 
-#include "cartridge/builder/cartridge_layout.h"
+#include "league/cartridge_layout.h"
 
 namespace qgu::driver {
 

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "cartridge/builder/cartridge_layout.h"
+#include "league/cartridge_layout.h"
 
 namespace qgu::cartridge {
 

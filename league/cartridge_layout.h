@@ -2,6 +2,9 @@
 // Where the football cartridge keeps its team data: file offsets into the
 // iNES image (header included), the fixed points game preparation writes to,
 // and the byte budgets those fixed points leave for each group of teams.
+// The image builder places the teams by it, game preparation writes league
+// teams by it and the import reads them by it, so it lives here, in the layer
+// both programs link.
 
 #include <array>
 #include <cstddef>
