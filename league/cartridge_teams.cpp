@@ -6,6 +6,7 @@
 #include <set>
 #include <system_error>
 
+#include "league/cartridge_layout.h"
 #include "league/team_record_file.h"
 #include "league/text_case.h"
 
@@ -14,22 +15,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The cartridge's data format (file offsets, header included).
-constexpr size_t kGameCheckOffset = 0x3C139;
-constexpr std::string_view kGameCheck = "ZEMRATH";
-constexpr std::string_view kNesMagic = "NES";
-constexpr size_t kPlayerTablePointers = 0x10;
-constexpr size_t kPlayerPointerBias = 0x7FF0;  // file offset = word - bias
-constexpr size_t kAbbreviationPointers = 0x1FC10;
-constexpr size_t kCityPointers = 0x1FC50;
-constexpr size_t kNicknamePointers = 0x1FC90;
-constexpr size_t kTextPointerBias = 0x14010;  // file offset = word + bias
-constexpr size_t kUniformColours = 0x2C2E4;
-constexpr size_t kUniformColourStride = 10;
-constexpr size_t kPlaybooks = 0x1D310;
-constexpr size_t kPlaybookStride = 4;
-constexpr size_t kRatings = 0x3010;
-constexpr uint8_t kEntriesEnd = 0xFF;
+using cartridge::TeamTable;
+
+// The load checks the header's first three bytes, "NES", before the game check.
+constexpr size_t kNesMagicBytes = 3;
 constexpr int kImportReturner = 4;  // "RB 3"
 
 // Reads bytes of the image; any read outside it marks the image as not ours.
@@ -53,15 +42,15 @@ class ImageReader {
   // File offset of a player name pointer (CPU address in the first bank).
   size_t PlayerPointer(size_t offset) {
     const size_t word = Word(offset);
-    if (word < kPlayerPointerBias || word - kPlayerPointerBias >= image_.size()) {
+    if (word < cartridge::kPlayerPointerBias || word - cartridge::kPlayerPointerBias >= image_.size()) {
       ok_ = false;
       return 0;
     }
-    return word - kPlayerPointerBias;
+    return word - cartridge::kPlayerPointerBias;
   }
 
   size_t TextPointer(size_t offset) {
-    const size_t target = Word(offset) + kTextPointerBias;
+    const size_t target = Word(offset) + cartridge::kTextPointerBias;
     if (target > image_.size()) ok_ = false;
     return std::min(target, image_.size());
   }
@@ -80,7 +69,7 @@ class ImageReader {
   // Offset of the first 0xFF at or after `from`.
   size_t FindEntriesEnd(size_t from) {
     for (size_t at = from; at < image_.size(); ++at) {
-      if (image_[at] == kEntriesEnd) return at;
+      if (image_[at] == cartridge::kEntriesEnd) return at;
     }
     ok_ = false;
     return from;
@@ -120,26 +109,26 @@ void SplitName(std::string name, PlayerRecord& player) {
 }
 
 void ReadTexts(ImageReader& reader, int t, CartridgeTeam& team) {
-  const auto text = [&](size_t table, size_t& offset) {
-    offset = reader.TextPointer(table + 2 * static_cast<size_t>(t));
-    const size_t end = reader.TextPointer(table + 2 * static_cast<size_t>(t + 1));
+  const auto text = [&](const TeamTable& pointers, size_t& offset) {
+    offset = reader.TextPointer(pointers.Of(t));
+    const size_t end = reader.TextPointer(pointers.Of(t + 1));
     return RecordText(reader.Bytes(offset, end));
   };
   TeamHeader& header = team.record.header;
-  header.abbreviation = text(kAbbreviationPointers, team.abbreviationOffset);
-  header.city = text(kCityPointers, team.cityOffset);
-  header.nickname = text(kNicknamePointers, team.nicknameOffset);
+  header.abbreviation = text(cartridge::kAbbreviationPointers, team.abbreviationOffset);
+  header.city = text(cartridge::kCityPointers, team.cityOffset);
+  header.nickname = text(cartridge::kNicknamePointers, team.nicknameOffset);
 }
 
 void ReadColoursAndPlaybook(ImageReader& reader, int t, TeamHeader& header) {
-  const size_t colours = kUniformColours + kUniformColourStride * static_cast<size_t>(t);
+  const size_t colours = cartridge::kUniformColours.Of(t);
   header.primaryPantsColour = reader.Byte(colours + 0);
   header.primarySkinColour = reader.Byte(colours + 1);
   header.primaryJerseyColour = reader.Byte(colours + 2);
   header.secondaryPantsColour = reader.Byte(colours + 3);
   header.secondarySkinColour = reader.Byte(colours + 4);
   header.secondaryJerseyColour = reader.Byte(colours + 5);
-  const size_t playbook = kPlaybooks + kPlaybookStride * static_cast<size_t>(t);
+  const size_t playbook = cartridge::kPlaybooks.Of(t);
   header.runPlays12 = reader.Byte(playbook + 0);
   header.runPlays34 = reader.Byte(playbook + 1);
   header.passPlays12 = reader.Byte(playbook + 2);
@@ -176,7 +165,7 @@ void ReadPair(ImageReader& reader, size_t& at, int& high, int& low) {
 }
 
 void ReadRatings(ImageReader& reader, CartridgeTeams& teams) {
-  size_t at = kRatings;
+  size_t at = cartridge::kAttributes.base;
   for (CartridgeTeam& team : teams) {
     for (int p = 0; p < kPlayerCount; ++p) {
       PlayerRecord& player = team.record.players[static_cast<size_t>(p)];
@@ -232,11 +221,13 @@ Result<std::vector<uint8_t>> ReadCartridgeFile(const fs::path& path) {
 }
 
 Status CheckCartridgeImage(std::span<const uint8_t> image) {
-  if (image.size() < kNesMagic.size() || !std::equal(kNesMagic.begin(), kNesMagic.end(), image.begin())) {
+  const auto magic = std::span(cartridge::kHeader).first(kNesMagicBytes);
+  if (image.size() < magic.size() || !std::equal(magic.begin(), magic.end(), image.begin())) {
     return Fail(std::string(kRomNotNesMessage));
   }
-  if (image.size() < kGameCheckOffset + kGameCheck.size() ||
-      !std::equal(kGameCheck.begin(), kGameCheck.end(), image.begin() + kGameCheckOffset)) {
+  const auto& check = cartridge::kGameCheck;
+  if (image.size() < cartridge::kGameCheckOffset + check.size() ||
+      !std::equal(check.begin(), check.end(), image.begin() + cartridge::kGameCheckOffset)) {
     return Fail(std::string(kRomNotRecognisedMessage));
   }
   return {};
@@ -248,7 +239,7 @@ Result<CartridgeTeams> ExtractCartridgeTeams(std::span<const uint8_t> image) {
   CartridgeTeams teams{};
   for (int t = 0; t < kCartridgeTeamCount && reader.ok(); ++t) {
     CartridgeTeam& team = teams[static_cast<size_t>(t)];
-    team.playerTableOffset = reader.PlayerPointer(kPlayerTablePointers + 2 * static_cast<size_t>(t));
+    team.playerTableOffset = reader.PlayerPointer(cartridge::kPlayerTablePointers.Of(t));
     for (size_t p = 0; p < kPlayerCount; ++p) {
       team.entryOffsets[p] = reader.PlayerPointer(team.playerTableOffset + 2 * p);
     }
