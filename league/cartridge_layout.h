@@ -10,10 +10,13 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "league/roster.h"
+#include "league/team_record.h"
+
 namespace qgu::cartridge {
 
+// Every cartridge team has the roster of a team record (league::kPlayerCount players).
 inline constexpr int kTeamCount = 28;
-inline constexpr int kPlayersPerTeam = 30;
 
 inline constexpr size_t kImageBytes = 393'232;
 inline constexpr size_t kHeaderBytes = 16;
@@ -40,7 +43,6 @@ inline constexpr size_t kEndOfEntriesPointer = 0x6D8;  // just past team 27's la
 inline constexpr size_t kFirstEntry = 0x6DA;
 inline constexpr uint8_t kEntriesEnd = 0xFF;
 inline constexpr TeamTable kAttributes{0x3010, 117};
-inline constexpr size_t kAttributesPerTeam = 117;
 inline constexpr TeamTable kPlaybooks{0x1D310, 4};
 inline constexpr TeamTable kAbbreviationPointers{0x1FC10, 2};
 inline constexpr TeamTable kAbbreviationTexts{0x1FD00, 4};
@@ -87,35 +89,32 @@ inline constexpr std::array<TeamGroup, 6> kTeamGroups = {{
 }};
 inline constexpr size_t kLastCityEnd = kNicknameTextsStart;  // team 27's city ends by here
 inline constexpr size_t kLastNicknameEnd = kTextBankEnd;
-inline constexpr size_t kLastEntryEnd = kAttributes.base - 1;  // room for the 0xFF
 
-// Formation a cartridge team plays: 3 single-back, 4 four receivers, 2 pro set.
+// Formation a cartridge team plays: the single-back set for teams 12, 14 and
+// 17, the four-receiver set for teams 7, 20 and 27, the pro set for all others.
 constexpr int FormationOfTeam(int team) {
-  if (team == 12 || team == 14 || team == 17) return 3;
-  if (team == 7 || team == 20 || team == 27) return 4;
-  return 2;
+  if (team == 12 || team == 14 || team == 17) return league::kSingleBackSet;
+  if (team == 7 || team == 20 || team == 27) return league::kFourReceiverSet;
+  return league::kProSet;
 }
 
-// Roster groups: which extra ratings a player has and how many attribute bytes.
-enum class RosterGroup { kQuarterback, kBackOrReceiver, kLineman, kDefender, kKicker };
-
-constexpr RosterGroup GroupOfPlayer(int index) {
-  if (index <= 1) return RosterGroup::kQuarterback;
-  if (index <= 11) return RosterGroup::kBackOrReceiver;
-  if (index <= 16) return RosterGroup::kLineman;
-  if (index <= 27) return RosterGroup::kDefender;
-  return RosterGroup::kKicker;
-}
-
-constexpr size_t ExtraRatingCount(RosterGroup group) {
+// Ratings a player of a roster group has beyond the four every player has.
+constexpr size_t ExtraRatingCount(league::PositionGroup group) {
   switch (group) {
-    case RosterGroup::kQuarterback: return 4;
-    case RosterGroup::kLineman: return 0;
+    case league::PositionGroup::Quarterback: return 4;
+    case league::PositionGroup::OffensiveLine: return 0;
     default: return 2;
   }
 }
 
 // Three common bytes (two rating pairs and skin) plus one byte per rating pair.
-constexpr size_t AttributeBytes(RosterGroup group) { return 3 + ExtraRatingCount(group) / 2; }
+constexpr size_t AttributeBytes(league::PositionGroup group) { return 3 + ExtraRatingCount(group) / 2; }
+
+// A team's attribute records fill its entry of the attribute table exactly.
+static_assert([] {
+  size_t bytes = 0;
+  for (int p = 0; p < league::kPlayerCount; ++p) bytes += AttributeBytes(league::GroupOfPosition(p));
+  return bytes == kAttributes.stride;
+}());
 
 }  // namespace qgu::cartridge

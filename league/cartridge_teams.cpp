@@ -204,12 +204,6 @@ fs::path MoveToLowestFreeName(const fs::path& folder, const fs::path& file, cons
 
 }  // namespace
 
-int CartridgeTeamFormation(int cartridgeIndex) {
-  if (cartridgeIndex == 12 || cartridgeIndex == 14 || cartridgeIndex == 17) return kSingleBackSet;
-  if (cartridgeIndex == 7 || cartridgeIndex == 20 || cartridgeIndex == 27) return kFourReceiverSet;
-  return kProSet;
-}
-
 Result<std::vector<uint8_t>> ReadCartridgeFile(const fs::path& path) {
   std::error_code error;
   if (fs::is_directory(path, error)) return Fail(std::string(kRomLoadFailedMessage));
@@ -237,7 +231,7 @@ Result<CartridgeTeams> ExtractCartridgeTeams(std::span<const uint8_t> image) {
   if (Status check = CheckCartridgeImage(image); !check) return Fail(check.error());
   ImageReader reader(image);
   CartridgeTeams teams{};
-  for (int t = 0; t < kCartridgeTeamCount && reader.ok(); ++t) {
+  for (int t = 0; t < cartridge::kTeamCount && reader.ok(); ++t) {
     CartridgeTeam& team = teams[static_cast<size_t>(t)];
     team.playerTableOffset = reader.PlayerPointer(cartridge::kPlayerTablePointers.Of(t));
     for (size_t p = 0; p < kPlayerCount; ++p) {
@@ -246,7 +240,7 @@ Result<CartridgeTeams> ExtractCartridgeTeams(std::span<const uint8_t> image) {
     ReadTexts(reader, t, team);
     ReadColoursAndPlaybook(reader, t, team.record.header);
     TeamHeader& header = team.record.header;
-    header.formation = CartridgeTeamFormation(t);
+    header.formation = cartridge::FormationOfTeam(t);
     header.kickReturner = kImportReturner;
     header.puntReturner = kImportReturner;
     header.fieldCount = kImportTeamFieldCount;
@@ -267,7 +261,7 @@ Result<ImportReport> WriteCartridgeTeams(const fs::path& leagueFolder, const Car
 
   ImportReport report;
   for (const int index : selection) {
-    if (index < 0 || index >= kCartridgeTeamCount) {
+    if (index < 0 || index >= cartridge::kTeamCount) {
       report.failures.push_back("There is no cartridge team " + std::to_string(index));
       continue;
     }

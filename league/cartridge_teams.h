@@ -15,13 +15,12 @@
 #include <string_view>
 #include <vector>
 
+#include "league/cartridge_layout.h"
 #include "league/league_folders.h"
 #include "league/result.h"
 #include "league/team_record.h"
 
 namespace qgu::league {
-
-inline constexpr int kCartridgeTeamCount = 28;
 
 // Texts of the import (title "qgultra").
 inline constexpr std::string_view kImportTitle = "qgultra";
@@ -44,7 +43,7 @@ struct CartridgeTeam {
   std::array<size_t, kPlayerCount> entryOffsets{};  // index = roster index
 };
 
-using CartridgeTeams = std::array<CartridgeTeam, kCartridgeTeamCount>;
+using CartridgeTeams = std::array<CartridgeTeam, cartridge::kTeamCount>;
 
 // The whole file. A file that cannot be read gives kRomLoadFailedMessage.
 Result<std::vector<uint8_t>> ReadCartridgeFile(const std::filesystem::path& path);
@@ -60,10 +59,6 @@ Status CheckCartridgeImage(std::span<const uint8_t> image);
 // record holds (63 characters), and carry a blank for any byte that would
 // break a record line (0x01, CR, LF).
 Result<CartridgeTeams> ExtractCartridgeTeams(std::span<const uint8_t> image);
-
-// The formation the cartridge plays team n in: 3 for teams 12, 14 and 17,
-// 4 for teams 7, 20 and 27, 2 for all others.
-int CartridgeTeamFormation(int cartridgeIndex);
 
 // Asked once for every existing team that an incoming team duplicates (same
 // city, nickname and abbreviation); true is "Yes, overwrite".

@@ -23,7 +23,7 @@ bool HasAnyLeague(const fs::path& base) {
 Status FillLeague(const fs::path& folder, std::span<const uint8_t> image, int& written) {
   Result<CartridgeTeams> teams = ExtractCartridgeTeams(image);
   if (!teams) return Fail(teams.error());
-  std::vector<int> all(kCartridgeTeamCount);
+  std::vector<int> all(cartridge::kTeamCount);
   std::iota(all.begin(), all.end(), 0);
   // A fresh folder holds no team to duplicate; never overwrite if one appears.
   Result<ImportReport> report =
@@ -31,7 +31,7 @@ Status FillLeague(const fs::path& folder, std::span<const uint8_t> image, int& w
   if (!report) return Fail(report.error());
   written = static_cast<int>(report.value().written.size());
   if (!report.value().failures.empty()) return Fail(report.value().failures.front());
-  if (written != kCartridgeTeamCount) return Fail("only " + std::to_string(written) + " teams could be written");
+  if (written != cartridge::kTeamCount) return Fail("only " + std::to_string(written) + " teams could be written");
   return {};
 }
 

@@ -43,7 +43,7 @@ bool InTeamDataArea(size_t offset) {
 // ---- encodings shared by placing and verifying ----
 
 std::vector<uint8_t> EncodeEntry(const SourcePlayer& player) {
-  std::vector<uint8_t> bytes{PackedJersey(player.jersey)};
+  std::vector<uint8_t> bytes{static_cast<uint8_t>(league::PackJersey(player.jersey))};
   bytes.insert(bytes.end(), player.firstName.begin(), player.firstName.end());
   bytes.insert(bytes.end(), player.lastName.begin(), player.lastName.end());
   return bytes;
@@ -247,7 +247,7 @@ class Verifier {
   void CheckTeamTables(const SourceTeam& team) {
     const std::string name = "team " + std::to_string(team.number);
     if (!BytesAt(image_, kAttributes.Of(team.number), EncodeAttributes(team)) ||
-        EncodeAttributes(team).size() != kAttributesPerTeam) {
+        EncodeAttributes(team).size() != kAttributes.stride) {
       Fail(name + "'s attributes at " + Hex(kAttributes.Of(team.number)) + " do not read back");
     }
     if (!BytesAt(image_, kPlaybooks.Of(team.number), EncodePlaybook(team))) Fail(name + "'s playbook does not read back");

@@ -128,9 +128,9 @@ class Parser {
     for (size_t k = 0; k < kTeamKeys.size(); ++k) {
       if (!seenKeys_[k]) Fail(TeamName() + " has no \"" + std::string(kTeamKeys[k]) + "\" line");
     }
-    if (playerCount_ != kPlayersPerTeam) {
+    if (playerCount_ != league::kPlayerCount) {
       Fail(TeamName() + " has " + std::to_string(playerCount_) + " players; it needs " +
-           std::to_string(kPlayersPerTeam));
+           std::to_string(league::kPlayerCount));
     }
     lineNumber_ = keepLine;
     result_.teams.push_back(std::move(*team_));
@@ -203,15 +203,15 @@ class Parser {
     const auto left = Tokens(line.substr(0, bar));
     const auto right = bar == std::string_view::npos ? std::vector<std::string_view>{} : Tokens(line.substr(bar + 1));
     const std::string_view tag = left.front();
-    if (playerCount_ >= kPlayersPerTeam || kPositionTags[static_cast<size_t>(playerCount_)] != tag) {
-      const std::string expected = playerCount_ < kPlayersPerTeam
+    if (playerCount_ >= league::kPlayerCount || kPositionTags[static_cast<size_t>(playerCount_)] != tag) {
+      const std::string expected = playerCount_ < league::kPlayerCount
                                        ? "expected " + std::string(kPositionTags[static_cast<size_t>(playerCount_)])
                                        : "the roster is full";
       ++playerCount_;
       return Fail(TeamName() + " player " + std::string(tag) + " out of roster order (" + expected + ")");
     }
     const int index = playerCount_++;
-    const RosterGroup group = GroupOfPlayer(index);
+    const league::PositionGroup group = league::GroupOfPosition(index);
     const std::string who = TeamName() + " " + std::string(tag);
     if (bar == std::string_view::npos) return Fail(who + ": missing \"|\" before the group's ratings");
     if (left.size() != 9) {

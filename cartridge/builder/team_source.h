@@ -18,7 +18,7 @@ inline constexpr size_t kMaxPlayerNameLength = 15;  // game preparation cuts lon
 inline constexpr uint8_t kDarkSkin = 0x80;
 
 // Position tags in roster order, as the team file writes them.
-inline constexpr std::array<std::string_view, kPlayersPerTeam> kPositionTags = {
+inline constexpr std::array<std::string_view, league::kPlayerCount> kPositionTags = {
     "QB1", "QB2", "RB1", "RB2", "RB3", "RB4", "WR1", "WR2", "WR3", "WR4",
     "TE1", "TE2", "C",   "LG",  "RG",  "LT",  "RT",  "RE",  "NT",  "LE",
     "ROLB", "RILB", "LILB", "LOLB", "RCB", "LCB", "FS", "SS", "K", "P"};
@@ -41,7 +41,7 @@ struct SourceTeam {
   std::array<uint8_t, 6> colours{};  // primary pants/helmet, skin, jersey; secondary the same
   std::array<uint8_t, 4> runs{};
   std::array<uint8_t, 4> passes{};
-  std::array<SourcePlayer, kPlayersPerTeam> players{};
+  std::array<SourcePlayer, league::kPlayerCount> players{};
 };
 
 struct TeamSourceResult {
@@ -51,11 +51,6 @@ struct TeamSourceResult {
 
 // Parses the team file text; sourceName prefixes every error.
 TeamSourceResult ParseTeamSource(std::string_view text, std::string_view sourceName);
-
-// Packed decimal as the cartridge stores jersey numbers: 23 -> 0x23.
-constexpr uint8_t PackedJersey(int jersey) {
-  return static_cast<uint8_t>((jersey / 10) * 16 + jersey % 10);
-}
 
 // Bytes of a player's name entry: jersey byte, first name, last name.
 inline size_t EntryLength(const SourcePlayer& player) {

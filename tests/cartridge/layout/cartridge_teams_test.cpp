@@ -105,10 +105,9 @@ TEST(CartridgeExtraction, GivesEveryTeamOfTheTeamFileWithAllImportedFields) {
 
 TEST(CartridgeExtraction, FormationsAndOffsetsFollowTheCartridge) {
   const auto teams = Extract(Image());
-  for (int t = 0; t < kCartridgeTeamCount; ++t) {
+  for (int t = 0; t < qgu::cartridge::kTeamCount; ++t) {
     const int expected = (t == 12 || t == 14 || t == 17) ? 3 : (t == 7 || t == 20 || t == 27) ? 4 : 2;
     EXPECT_EQ(teams[static_cast<size_t>(t)].record.header.formation, expected) << t;
-    EXPECT_EQ(CartridgeTeamFormation(t), expected);
     EXPECT_EQ(teams[static_cast<size_t>(t)].playerTableOffset, 0x48 + 60 * static_cast<size_t>(t));
     EXPECT_EQ(teams[static_cast<size_t>(t)].abbreviationOffset, 0x1FD00 + 4 * static_cast<size_t>(t));
   }
@@ -211,7 +210,7 @@ TEST(CartridgeExtraction, RefusesImagesWhosePointersLeadOutside) {
 
   // A forged header table in a short image: every pointer still bounds-checked.
   std::vector<uint8_t> shortest(good.begin(), good.begin() + 0x3C140);
-  for (int t = 0; t < kCartridgeTeamCount; ++t) SetWord(shortest, 0x10 + 2 * static_cast<size_t>(t), 0xFFFF);
+  for (int t = 0; t < qgu::cartridge::kTeamCount; ++t) SetWord(shortest, 0x10 + 2 * static_cast<size_t>(t), 0xFFFF);
   const std::string result = Refusal(shortest);
   EXPECT_TRUE(result == "accepted" || result == kRomNotRecognisedMessage) << result;
 }

@@ -76,7 +76,7 @@ TEST(ImportWriter, WritesTheSelectionInCartridgeOrderAsSixteenFieldRecords) {
 
 TEST(ImportWriter, DottedAbbreviationsLoseTheirDotsInTheFileName) {
   int dotted = -1;
-  for (int t = 0; t < kCartridgeTeamCount; ++t) {
+  for (int t = 0; t < qgu::cartridge::kTeamCount; ++t) {
     if (Teams()[static_cast<size_t>(t)].record.header.abbreviation.find('.') != std::string::npos) dotted = t;
   }
   ASSERT_GE(dotted, 0) << "the cartridge has a dotted abbreviation to show this";

@@ -105,8 +105,8 @@ class RoundTrip : public testing::Test {
     auto teams = ExtractCartridgeTeams(original_);
     ASSERT_TRUE(teams.ok()) << teams.error();
     before_ = teams.value();
-    std::vector<int> all(kCartridgeTeamCount);
-    for (int t = 0; t < kCartridgeTeamCount; ++t) all[static_cast<size_t>(t)] = t;
+    std::vector<int> all(qgu::cartridge::kTeamCount);
+    for (int t = 0; t < qgu::cartridge::kTeamCount; ++t) all[static_cast<size_t>(t)] = t;
     auto written = WriteCartridgeTeams(league_.path(), before_, all, [](auto&, auto&) { return false; });
     ASSERT_TRUE(written.ok() && written.value().written.size() == 28u);
     paths_ = written.value().written;
@@ -145,7 +145,7 @@ class RoundTrip : public testing::Test {
   // Teams outside the slots keep every field; only the team after a slot may
   // read other city, nickname and name texts, pushed there by the slot's texts.
   void CheckOtherTeams(const CartridgeTeams& after, const std::set<int>& slots) {
-    for (int t = 0; t < kCartridgeTeamCount; ++t) {
+    for (int t = 0; t < qgu::cartridge::kTeamCount; ++t) {
       if (slots.count(t)) continue;
       const TeamRecord& was = before_[static_cast<size_t>(t)].record;
       TeamRecord now = after[static_cast<size_t>(t)].record;
