@@ -16,7 +16,6 @@ namespace {
 
 constexpr int kNmiLine = 241;
 constexpr int kLastLine = 261;
-constexpr int kVisibleLines = 240;
 constexpr int kEarlyNmiCycles = 48;  // CPU cycles run between vertical blank and the NMI
 constexpr int kTileSplit = 128;      // method 4: CPU time around the mapper's line event
 constexpr int kLineStartPart = 256;  // methods 2-4: CPU time between line event and line start
@@ -329,7 +328,7 @@ void CMachine::RunFrameTileLine(int line, bool draw) {
 // Lines 240-261.
 void CMachine::RunVblankLine(int method, int line) {
   const MachineTiming& t = Timing();
-  if (line == kVisibleLines) mapper_->FrameEnd();
+  if (line == kRenderLines) mapper_->FrameEnd();
   if (line == kLastLine) pictureUnit_->VBlankEnd();
   int reduce = 0;
   if (line == kNmiLine) {
@@ -352,7 +351,7 @@ void CMachine::RunFrame(bool draw) {
   const int method = renderMethod_;
   for (int line = 0; line <= kLastLine; ++line) {
     pictureUnit_->SetRenderLine(line);
-    if (line >= kVisibleLines) {
+    if (line >= kRenderLines) {
       RunVblankLine(method, line);
     } else if (method == 4) {
       RunFrameTileLine(line, draw);

@@ -13,6 +13,7 @@
 #include "core/machine_settings.h"
 #include "core/memory_map.h"
 #include "core/mappers/mapper_factory.h"
+#include "core/render_buffer.h"
 
 namespace qgu::core {
 
@@ -46,12 +47,6 @@ struct MachineTiming {
 
 inline constexpr MachineTiming kNtscTiming = {
     21477270.0f, 1789772.5f, 262, 1364, 1024, 340, 4, 357368, 29830, 60, 16.666666f};
-
-// Size of the picture unit's output: 240 lines of 272 palette values, the
-// visible 256 pixels of a line starting at byte 8.
-inline constexpr int kRenderLineBytes = 272;
-inline constexpr int kRenderLines = 240;
-inline constexpr int kRenderBufferBytes = kRenderLineBytes * kRenderLines;
 
 class CMachine {
  public:

@@ -1,8 +1,8 @@
 #pragma once
 // Screenshots of the emulated picture: the 8-bit BMP the system saves, a PNG
 // for documents and tools, the time-stamped file name and the folder rules.
-// All take the picture unit's render buffer (240 lines of 272 palette values,
-// the visible 256 pixels of a line from byte 8) and a 64-colour palette.
+// All take the picture unit's render buffer (core/render_buffer.h) and a
+// 64-colour palette.
 
 #include <cstddef>
 #include <cstdint>
@@ -11,15 +11,16 @@
 #include <string_view>
 #include <vector>
 
+#include "core/render_buffer.h"
 #include "host/nes_palette.h"
 
 namespace qgu::host {
 
-inline constexpr int kScreenWidth = 256;
-inline constexpr int kScreenHeight = 240;
-inline constexpr int kRenderBufferLineBytes = 272;
-inline constexpr int kRenderBufferFirstPixel = 8;
-inline constexpr std::size_t kRenderBufferSize = std::size_t{kRenderBufferLineBytes} * kScreenHeight;
+inline constexpr int kScreenWidth = core::kRenderWidth;
+inline constexpr int kScreenHeight = core::kRenderLines;
+inline constexpr int kRenderBufferLineBytes = core::kRenderLineBytes;
+inline constexpr int kRenderBufferFirstPixel = core::kRenderFirstPixel;
+inline constexpr std::size_t kRenderBufferSize = core::kRenderBufferBytes;
 inline constexpr std::size_t kScreenshotBmpBytes = 62518;
 
 // The picture as files.

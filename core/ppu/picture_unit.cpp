@@ -34,9 +34,10 @@ enum StatusBit : uint8_t { kSpriteOverflow = 0x20, kSprite0Hit = 0x40, kVertical
 
 constexpr int kSpriteCount = 64;
 constexpr int kSpritesPerLine = 8;
-constexpr int kVisibleLines = 240;
-constexpr int kTileCpuCycles = 32;
-constexpr int kLineCpuCycles = 1024;
+// Tile mode: the CPU time of a line's drawing part, spent in 32 equal slices
+// between the tile fetches.
+constexpr int kLineCpuCycles = kNtscTiming.drawCycles;
+constexpr int kTileCpuCycles = kLineCpuCycles / 32;
 
 constexpr std::array<uint8_t, 256> BuildBitReversal() {
   std::array<uint8_t, 256> table{};
@@ -97,12 +98,12 @@ void CPictureUnit::Reset() {
   memory.ppuFineX = 0;
   fineY_ = 0;
   shift_ = 0;
-  if (screen_ != nullptr) std::memset(screen_, 0x3F, kLineBytes * kVisibleLines);
+  if (screen_ != nullptr) std::memset(screen_, 0x3F, kRenderBufferBytes);
 }
 
 void CPictureUnit::SetScreenBuffer(uint8_t* buffer) {
   screen_ = buffer;
-  line_ = screen_ != nullptr && scanline_ >= 0 && scanline_ < kVisibleLines ? screen_ + kLineBytes * scanline_
+  line_ = screen_ != nullptr && scanline_ >= 0 && scanline_ < kRenderLines ? screen_ + kRenderLineBytes * scanline_
                                                                               : nullptr;
 }
 
@@ -235,7 +236,7 @@ void CPictureUnit::SpriteDma(uint8_t page) {
 
 void CPictureUnit::SetRenderLine(int line) {
   scanline_ = line;
-  if (line >= 0 && line < kVisibleLines) line_ = screen_ != nullptr ? screen_ + kLineBytes * line : nullptr;
+  if (line >= 0 && line < kRenderLines) line_ = screen_ != nullptr ? screen_ + kRenderLineBytes * line : nullptr;
 }
 
 void CPictureUnit::TakeFineScroll() {
@@ -299,7 +300,7 @@ bool CPictureUnit::Sprite0Possible(int line) const {
 void CPictureUnit::DummyLine(int line) {
   CMemoryMap& memory = Memory();
   memory.ppuRegister[kStatus] &= ~kSpriteOverflow;
-  if (!(memory.ppuRegister[kMask] & kShowSprites) || line < 0 || line >= kVisibleLines) return;
+  if (!(memory.ppuRegister[kMask] & kShowSprites) || line < 0 || line >= kRenderLines) return;
   const int height = SpriteHeight();
   int found = 0;
   for (int i = 0; i < kSpriteCount; ++i) {
@@ -324,7 +325,7 @@ void CPictureUnit::RenderLine(int line, bool noSpriteLimit, bool clipLeft) {
       DrawBackground<false>(pixels);
     }
     if (clipLeft && !(memory.ppuRegister[kMask] & kShowBackgroundLeft)) {
-      std::memset(pixels + kFirstPixel, memory.backgroundPalette[0], 8);
+      std::memset(pixels + kRenderFirstPixel, memory.backgroundPalette[0], 8);
       backgroundMask_[0] = 0;
     }
   } else {
@@ -335,7 +336,7 @@ void CPictureUnit::RenderLine(int line, bool noSpriteLimit, bool clipLeft) {
 }
 
 void CPictureUnit::ClearBackground(uint8_t* line) {
-  std::memset(line, Memory().backgroundPalette[0], kLineBytes);
+  std::memset(line, Memory().backgroundPalette[0], kRenderLineBytes);
   std::memset(backgroundMask_, 0, sizeof backgroundMask_);
 }
 
@@ -381,7 +382,7 @@ void CPictureUnit::DrawBackground(uint8_t* line) {
   uint8_t tileMasks[kMaskBytes] = {};
   int lastPattern = -1;
   int lastAttribute = -1;
-  uint8_t* out = line + kFirstPixel - shift_;
+  uint8_t* out = line + kRenderFirstPixel - shift_;
 
   for (int tile = 0; tile < kTilesPerLine; ++tile, out += 8) {
     if constexpr (kTileMode) {
@@ -436,7 +437,7 @@ void CPictureUnit::DrawSprites(int line, bool noSpriteLimit, bool clipLeft, uint
   CMemoryMap& memory = Memory();
   uint8_t& status = memory.ppuRegister[kStatus];
   status &= ~kSpriteOverflow;
-  if (line > kVisibleLines - 1 || !(memory.ppuRegister[kMask] & kShowSprites)) return;
+  if (line > kRenderLines - 1 || !(memory.ppuRegister[kMask] & kShowSprites)) return;
 
   const uint8_t control = memory.ppuRegister[kControl];
   const int height = SpriteHeight();
@@ -484,7 +485,7 @@ void CPictureUnit::DrawSprites(int line, bool noSpriteLimit, bool clipLeft, uint
       const uint8_t* palette = memory.spritePalette + (attribute & 3) * 4;
       const uint64_t group[4] = {0, palette[1] * kEveryByte, palette[2] * kEveryByte, palette[3] * kEveryByte};
       const uint64_t keep = kPixelBytes[static_cast<uint8_t>((visible << offset) >> 8)];
-      uint8_t* out = pixels + kFirstPixel + x;
+      uint8_t* out = pixels + kRenderFirstPixel + x;
       uint64_t word;
       std::memcpy(&word, out, 8);
       word = (word & ~keep) | (PaletteBytes(group, kPixelBytes[low], kPixelBytes[high]) & keep);

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "core/render_buffer.h"
+
 namespace qgu::core {
 
 class CMachine;
@@ -19,7 +21,7 @@ class CPictureUnit {
   virtual ~CPictureUnit();
 
   void Reset();
-  void SetScreenBuffer(uint8_t* buffer);  // 240 lines of 272 bytes
+  void SetScreenBuffer(uint8_t* buffer);  // kRenderBufferBytes
 
   uint8_t ReadRegister(uint16_t address);  // $2000-$2007
   void WriteRegister(uint16_t address, uint8_t data);
@@ -38,9 +40,7 @@ class CPictureUnit {
   uint8_t IsRenderingOn() const;  // $2001 & 0x18
 
  private:
-  static constexpr int kLineBytes = 272;
-  static constexpr int kFirstPixel = 8;
-  static constexpr int kTilesPerLine = 33;
+  static constexpr int kTilesPerLine = 33;  // 32 and the one a fine scroll reveals
   static constexpr int kMaskBytes = 34;  // 32 for the screen, the rest padding
 
   CMemoryMap& Memory() const;
@@ -65,7 +65,7 @@ class CPictureUnit {
   // columns a byte (bit 7 leftmost); sprites test priority and hits on it.
   uint8_t backgroundMask_[kMaskBytes] = {};
   // Drawn into when no screen is attached, so flags still come out right.
-  uint8_t spareLine_[kLineBytes] = {};
+  uint8_t spareLine_[kRenderLineBytes] = {};
 };
 
 }  // namespace qgu::core

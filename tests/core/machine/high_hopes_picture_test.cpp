@@ -72,19 +72,20 @@ std::vector<uint8_t> PatchedDemoImage() {
 }
 
 // The visible 256 x 240 palette values of the current picture.
-using Picture = std::array<uint8_t, 256 * kRenderLines>;
+using Picture = std::array<uint8_t, kRenderWidth * kRenderLines>;
 
 Picture TakePicture(CMachine& machine) {
   Picture picture{};
   for (int line = 0; line < kRenderLines; ++line) {
-    std::memcpy(picture.data() + line * 256, machine.RenderBuffer() + line * kRenderLineBytes + 8, 256);
+    std::memcpy(picture.data() + line * kRenderWidth, machine.RenderBuffer() + line * kRenderLineBytes + kRenderFirstPixel,
+                kRenderWidth);
   }
   return picture;
 }
 
 // Line 0 is left out throughout: the frame loop never draws it.
 std::string Line(const Picture& picture, int line) {
-  return std::string(reinterpret_cast<const char*>(picture.data()) + line * 256, 256);
+  return std::string(reinterpret_cast<const char*>(picture.data()) + line * kRenderWidth, kRenderWidth);
 }
 
 bool IsBlack(uint8_t value) {
@@ -93,11 +94,11 @@ bool IsBlack(uint8_t value) {
 }
 
 bool AllBlack(const Picture& picture) {
-  return std::all_of(picture.begin() + 256, picture.end(), IsBlack);
+  return std::all_of(picture.begin() + kRenderWidth, picture.end(), IsBlack);
 }
 
 int DistinctColours(const Picture& picture) {
-  const std::set<uint8_t> colours(picture.begin() + 256, picture.end());
+  const std::set<uint8_t> colours(picture.begin() + kRenderWidth, picture.end());
   return static_cast<int>(colours.size());
 }
 

@@ -22,7 +22,9 @@ uint64_t MachineHash(CMachine& machine) {
   const CMemoryMap& m = machine.Memory();
   // The visible pixels; the margins of a line hold whatever a scroll left there.
   uint64_t h = Hash(nullptr, 0);
-  for (int line = 0; line < kRenderLines; ++line) h = Hash(machine.RenderBuffer() + line * kRenderLineBytes + 8, 256, h);
+  for (int line = 0; line < kRenderLines; ++line) {
+    h = Hash(machine.RenderBuffer() + line * kRenderLineBytes + kRenderFirstPixel, kRenderWidth, h);
+  }
   h = Hash(m.workRam, 2048, h);
   h = Hash(m.nameTableRam, sizeof m.nameTableRam, h);
   h = Hash(m.spriteRam, sizeof m.spriteRam, h);

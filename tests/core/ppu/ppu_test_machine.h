@@ -42,7 +42,7 @@ class PpuTestMachine {
   // Draws screen line `line` showing background row `row` of the upper-left
   // name table scrolled `scrollX` pixels to the left.
   void DrawLine(int line, int row = 0, int scrollX = 0, bool noSpriteLimit = true, bool clipLeft = true);
-  uint8_t Pixel(int line, int x) const { return screen_[line * kRenderLineBytes + 8 + x]; }
+  uint8_t Pixel(int line, int x) const { return screen_[line * kRenderLineBytes + kRenderFirstPixel + x]; }
   const uint8_t* Screen() const { return screen_.data(); }
 
  private:

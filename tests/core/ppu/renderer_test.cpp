@@ -213,7 +213,7 @@ TEST_F(PictureRendererTest, SpriteLeftClipAndRightEdge) {
   EXPECT_EQ(nes_.Pixel(71, 7), kBackdrop);
   EXPECT_EQ(nes_.Pixel(71, 8), Sp(0, 1));
   EXPECT_EQ(nes_.Pixel(71, 255), Sp(0, 3));
-  EXPECT_EQ(nes_.Screen()[71 * kRenderLineBytes + 8 + 256], kBackdrop) << "margin untouched";
+  EXPECT_EQ(nes_.Screen()[71 * kRenderLineBytes + kRenderFirstPixel + kRenderWidth], kBackdrop) << "margin untouched";
   nes_.DrawLine(71, 0, 0, true, false);
   EXPECT_EQ(nes_.Pixel(71, 4), Sp(0, 1));
 }
