@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "core/apu/sound_unit.h"
@@ -26,9 +28,9 @@ constexpr int kBlockHeaderBytes = 16;
 constexpr uint16_t kRegVersion = 0x0210;
 constexpr uint16_t kRegVersionFrameCounter = 0x0200;  // byte 8 is the $4017 value
 constexpr int kRegBytes = 96;
-constexpr int kOldRegBytes = 344;
 constexpr int32_t kMaxDmaStall = 0xFFFF;
-constexpr int64_t kMaxDrift = 2 * 29781;  // CPU cycles between the executed and scheduled counts
+// CPU cycles the executed count may stand from the scheduled one: two frames.
+constexpr int64_t kMaxDrift = 2 * 29781;
 constexpr uint16_t kRamVersion = 0x0100;
 constexpr int kRamBytes = 2048 + 16 + 16 + 256;
 constexpr int kBatteryBytes = 8192;
@@ -199,11 +201,13 @@ class BodyCursor {
   size_t at_ = 0;
 };
 
+// Each block's reader: the block's version and its whole body.
+using BlockLoader = void (*)(CMachine& machine, uint16_t version, const std::vector<uint8_t>& body);
+
 void LoadRegisters(CMachine& machine, uint16_t version, const std::vector<uint8_t>& body) {
   if (version < 0x0200) {
-    // The older register layout is not carried forward: its body is consumed
-    // and the machine's registers are left as they are.
-    (void)kOldRegBytes;
+    // The older 344-byte register layout is not carried forward: its body is
+    // consumed and the machine's registers are left as they are.
   } else {
     BodyCursor cursor(body);
     const uint8_t* b = cursor.Take(kRegBytes);
@@ -243,7 +247,7 @@ void LoadRegisters(CMachine& machine, uint16_t version, const std::vector<uint8_
   for (uint16_t address = 0x4010; address <= 0x4013; ++address) machine.WriteIoPort(address, 0);
 }
 
-void LoadRam(CMachine& machine, const std::vector<uint8_t>& body) {
+void LoadRam(CMachine& machine, uint16_t, const std::vector<uint8_t>& body) {
   CMemoryMap& m = machine.Memory();
   BodyCursor cursor(body);
   std::memcpy(m.workRam, cursor.Take(2048), 2048);
@@ -292,13 +296,30 @@ void LoadMmu(CMachine& machine, uint16_t version, const std::vector<uint8_t>& bo
   }
 }
 
-void LoadControllers(CMachine& machine, const std::vector<uint8_t>& body) {
+void LoadMapper(CMachine& machine, uint16_t, const std::vector<uint8_t>& body) {
+  BodyCursor cursor(body);
+  machine.Mapper().LoadState(cursor.Take(kMmcBytes));
+}
+
+void LoadControllers(CMachine& machine, uint16_t, const std::vector<uint8_t>& body) {
   BodyCursor cursor(body);
   const uint8_t* b = cursor.Take(17);
   CControllerPorts::ShiftState state{};
   for (int pad = 0; pad < 4; ++pad) state.shift[pad] = Get32(b + 4 * pad);
   state.strobe = b[16] != 0;
   machine.ControllerPorts().SetShiftState(state);
+}
+
+// The blocks this machine reads; any other id ends the load.
+BlockLoader LoaderFor(const std::string& id) {
+  static constexpr std::pair<const char*, BlockLoader> kLoaders[] = {
+      {"REG DATA", LoadRegisters}, {"RAM DATA", LoadRam},         {"MMU DATA", LoadMmu},
+      {"MMC DATA", LoadMapper},    {"CTR DATA", LoadControllers},
+  };
+  for (const auto& [known, loader] : kLoaders) {
+    if (id == known) return loader;
+  }
+  return nullptr;
 }
 
 }  // namespace
@@ -339,24 +360,12 @@ void CSnapshot::Load(CMachine& machine, const std::string& path) {
     const std::string id(reinterpret_cast<const char*>(block), 8);
     const uint16_t version = Get16(block + 10);
     const uint32_t size = Get32(block + 12);
-    const bool known = id == "REG DATA" || id == "RAM DATA" || id == "MMU DATA" || id == "MMC DATA" || id == "CTR DATA";
-    if (!known) return;  // a block this machine does not know ends the load
+    const BlockLoader load = LoaderFor(id);
+    if (load == nullptr) return;  // a block this machine does not know ends the load
     // No block of this format comes near this size: a corrupt length is refused
     // before any memory is set aside for it.
     if (size > (1u << 20)) throw SnapshotError("snapshot block " + id + " has an impossible size");
-    const std::vector<uint8_t> body = in.Body(size);
-    if (id == "REG DATA") {
-      LoadRegisters(machine, version, body);
-    } else if (id == "RAM DATA") {
-      LoadRam(machine, body);
-    } else if (id == "MMU DATA") {
-      LoadMmu(machine, version, body);
-    } else if (id == "MMC DATA") {
-      BodyCursor cursor(body);
-      machine.Mapper().LoadState(cursor.Take(kMmcBytes));
-    } else {
-      LoadControllers(machine, body);
-    }
+    load(machine, version, in.Body(size));
   }
 }
 
