@@ -42,6 +42,29 @@ _anim_flag:  .res ACTORS
 _anim_team:  .res ACTORS
 _anim_who:   .res ACTORS
 
+; from := pos[X], to := goal[X]: one axis of an actor for `step` (X = 2 * actor).
+.macro load_axis pos, goal
+        lda pos,x
+        sta from
+        lda pos+1,x
+        sta from+1
+        lda goal,x
+        sta to
+        lda goal+1,x
+        sta to+1
+.endmacro
+
+; A := pos[Y] >> 4, the low byte of a 1/16-pixel position in pixels (Y = 2 * actor).
+.macro pixels_of pos
+        lda pos+1,y
+        sta sx+1
+        lda pos,y
+        .repeat 4
+        lsr sx+1
+        ror a
+        .endrepeat
+.endmacro
+
 .segment "CODE"
 
 ; from := one step of at most `speed` from `from` toward `to` (signed 16-bit).
@@ -149,14 +172,7 @@ _actors_move:
         sta _anim_gy+1,x
 @axis_x:
         ldx idx2
-        lda _anim_x,x
-        sta from
-        lda _anim_x+1,x
-        sta from+1
-        lda _anim_gx,x
-        sta to
-        lda _anim_gx+1,x
-        sta to+1
+        load_axis _anim_x, _anim_gx
         jsr step
         bcc @axis_y
         ldx idx
@@ -184,14 +200,7 @@ _actors_move:
         sta _anim_x+1,y
 @axis_y:
         ldx idx2
-        lda _anim_y,x
-        sta from
-        lda _anim_y+1,x
-        sta from+1
-        lda _anim_gy,x
-        sta to
-        lda _anim_gy+1,x
-        sta to+1
+        load_axis _anim_y, _anim_gy
         jsr step
         bcc @next
         ldx idx2
@@ -248,17 +257,7 @@ _actors_draw:
         asl a
         tay
         ; screen x = (x >> 4) - cam_x - 4
-        lda _anim_x+1,y
-        sta sx+1
-        lda _anim_x,y
-        lsr sx+1
-        ror a
-        lsr sx+1
-        ror a
-        lsr sx+1
-        ror a
-        lsr sx+1
-        ror a
+        pixels_of _anim_x
         sec
         sbc _cam_x
         sta sx
@@ -280,17 +279,7 @@ _actors_draw:
 @on:
         sta _spr_x
         ; screen y = (y >> 4) - 15
-        lda _anim_y+1,y
-        sta sx+1
-        lda _anim_y,y
-        lsr sx+1
-        ror a
-        lsr sx+1
-        ror a
-        lsr sx+1
-        ror a
-        lsr sx+1
-        ror a
+        pixels_of _anim_y
         sec
         sbc #15
         sta _spr_y
