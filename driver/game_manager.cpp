@@ -7,8 +7,8 @@
 namespace qgu::driver {
 
 CGameManager::CGameManager(std::span<const uint8_t> embeddedImage, std::unique_ptr<IRandomSource> random)
-    : embeddedImage_(kImageBytes, 0), random_(std::move(random)) {
-  std::copy_n(embeddedImage.begin(), std::min(embeddedImage.size(), kImageBytes), embeddedImage_.begin());
+    : embeddedImage_(cartridge::kImageBytes, 0), random_(std::move(random)) {
+  std::copy_n(embeddedImage.begin(), std::min(embeddedImage.size(), cartridge::kImageBytes), embeddedImage_.begin());
   workingImage_ = embeddedImage_;
   if (!random_) random_ = std::make_unique<CSeededRandom>(TimeSeed());
 }

@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "driver/cartridge_layout.h"
 #include "driver/console_memory.h"
 #include "driver/play_calling.h"
 #include "driver/random_source.h"
+#include "driver/team_slots.h"
 
 namespace qgu::driver {
 

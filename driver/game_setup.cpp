@@ -2,10 +2,10 @@
 
 #include <array>
 
-#include "driver/cartridge_layout.h"
 #include "driver/play_calling.h"
 #include "driver/team_injection.h"
 #include "driver/team_record_lines.h"
+#include "driver/team_slots.h"
 #include "league/text_case.h"
 
 namespace qgu::driver {

@@ -61,7 +61,7 @@ uint8_t RatingPair(const RecordFields& player, size_t high, size_t low) {
 }
 
 // Writes a text at its slot offset and points the next team's entry just past it.
-void WriteChainedText(ImageWriter& out, size_t textOffset, const TeamTable& pointers, int team,
+void WriteChainedText(ImageWriter& out, size_t textOffset, const cartridge::TeamTable& pointers, int team,
                       std::string_view text) {
   out.Text(textOffset, text);
   const uint16_t next = static_cast<uint16_t>(out.Word(pointers.Of(team)) + text.size());
@@ -69,28 +69,28 @@ void WriteChainedText(ImageWriter& out, size_t textOffset, const TeamTable& poin
 }
 
 void WriteAbbreviation(ImageWriter& out, int team, std::string_view text) {
-  std::string padded(Cut(text, kAbbreviationLength));
-  padded.resize(kAbbreviationLength, ' ');
-  out.Text(kAbbreviations.Of(team), padded);
+  std::string padded(Cut(text, cartridge::kAbbreviationLength));
+  padded.resize(cartridge::kAbbreviationLength, ' ');
+  out.Text(cartridge::kAbbreviationTexts.Of(team), padded);
 }
 
 void WriteHeaderField(ImageWriter& out, const TeamSlot& slot, PlayCallingProfile& profile, size_t index,
                       std::string_view field) {
   const int team = slot.team;
   if (index == kCityField) {
-    WriteChainedText(out, slot.cityText, kCityPointers, team, Cut(field, kMaxRecordTextLength));
+    WriteChainedText(out, slot.cityText, cartridge::kCityPointers, team, Cut(field, kMaxRecordTextLength));
   } else if (index == kNicknameField) {
-    WriteChainedText(out, slot.nicknameText, kNicknamePointers, team, Cut(field, kMaxRecordTextLength));
+    WriteChainedText(out, slot.nicknameText, cartridge::kNicknamePointers, team, Cut(field, kMaxRecordTextLength));
   } else if (index == kAbbreviationField) {
     WriteAbbreviation(out, team, field);
-  } else if (index >= kFirstColourField && index < kFirstColourField + kUniformColourBytes) {
-    out.Byte(kUniformColours.Of(team) + index - kFirstColourField, LowByte(field));
+  } else if (index >= kFirstColourField && index < kFirstColourField + cartridge::kUniformColourBytes) {
+    out.Byte(cartridge::kUniformColours.Of(team) + index - kFirstColourField, LowByte(field));
     const auto copy = std::find(kColourCopyFields.begin(), kColourCopyFields.end(), index);
     if (copy != kColourCopyFields.end()) {
-      out.Byte(kColourCopies.Of(team) + static_cast<size_t>(copy - kColourCopyFields.begin()), LowByte(field));
+      out.Byte(cartridge::kColourCopies.Of(team) + static_cast<size_t>(copy - kColourCopyFields.begin()), LowByte(field));
     }
-  } else if (index >= kFirstPlaybookField && index < kFirstPlaybookField + kPlaybookBytes) {
-    out.Byte(kPlaybooks.Of(team) + index - kFirstPlaybookField, LowByte(field));
+  } else if (index >= kFirstPlaybookField && index < kFirstPlaybookField + cartridge::kPlaybooks.stride) {
+    out.Byte(cartridge::kPlaybooks.Of(team) + index - kFirstPlaybookField, LowByte(field));
   } else if (index >= PlayCallingProfile::kFirstHeaderField &&
              index < PlayCallingProfile::kFirstHeaderField + PlayCallingProfile::kHeaderFieldCount) {
     profile.SetFromHeaderField(static_cast<int>(index), static_cast<int16_t>(league::FieldToNumber(field)));
@@ -128,12 +128,12 @@ size_t WritePlayerAttributes(ImageWriter& out, size_t offset, int player, const 
 
 void WriteRoster(ImageWriter& out, const TeamSlot& slot, const std::vector<RecordFields>& players) {
   size_t text = slot.firstPlayerText;
-  size_t pointer = kPlayerPointers.Of(slot.team);
-  size_t attributes = kPlayerAttributes.Of(slot.team);
+  size_t pointer = cartridge::kPlayerPointers.Of(slot.team);
+  size_t attributes = cartridge::kAttributes.Of(slot.team);
   for (int p = 0; p < kRosterPlayers; ++p) {
     const RecordFields& fields = players[static_cast<size_t>(p)];
-    const std::string name = std::string(Cut(FieldAt(fields, kFirstNameField), kMaxCartridgeNamePart)) +
-                             std::string(Cut(FieldAt(fields, kLastNameField), kMaxCartridgeNamePart));
+    const std::string name = std::string(Cut(FieldAt(fields, kFirstNameField), cartridge::kMaxPlayerNamePart)) +
+                             std::string(Cut(FieldAt(fields, kLastNameField), cartridge::kMaxPlayerNamePart));
     out.Byte(text, LowByte(FieldAt(fields, kJerseyField)));
     out.Text(text + 1, name);
     // Entry p runs to the pointer of entry p + 1; the last one to the next team's first.
@@ -149,7 +149,7 @@ void WriteRoster(ImageWriter& out, const TeamSlot& slot, const std::vector<Recor
 
 int ReadFormation(const std::string& path) {
   const std::optional<RecordFields> header = ReadTeamHeader(path);
-  if (!header || header->size() <= kFormationField) return kDefaultFormation;
+  if (!header || header->size() <= kFormationField) return league::kProSet;
   return NumberAt(*header, kFormationField);
 }
 

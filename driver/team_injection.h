@@ -7,16 +7,14 @@
 #include <span>
 #include <string>
 
-#include "driver/cartridge_layout.h"
 #include "driver/play_calling.h"
 #include "driver/team_record_lines.h"
+#include "driver/team_slots.h"
 
 namespace qgu::driver {
 
 // Longest text a record field holds in memory; longer hand-written texts are cut.
 inline constexpr size_t kMaxRecordTextLength = 63;
-// First and last name each keep at most this many characters in the cartridge.
-inline constexpr size_t kMaxCartridgeNamePart = 15;
 
 // Header field 13 as a decimal number; 2 when the file cannot be opened or
 // its team line has fewer than 14 fields.

@@ -42,6 +42,8 @@ inline constexpr TeamTable kPlayerPointers{0x48, 60};
 inline constexpr size_t kEndOfEntriesPointer = 0x6D8;  // just past team 27's last entry
 inline constexpr size_t kFirstEntry = 0x6DA;
 inline constexpr uint8_t kEntriesEnd = 0xFF;
+// Game preparation keeps at most this many letters of a first and of a last name.
+inline constexpr size_t kMaxPlayerNamePart = 15;
 inline constexpr TeamTable kAttributes{0x3010, 117};
 inline constexpr TeamTable kPlaybooks{0x1D310, 4};
 inline constexpr TeamTable kAbbreviationPointers{0x1FC10, 2};
@@ -50,6 +52,7 @@ inline constexpr size_t kAbbreviationLength = 4;
 inline constexpr TeamTable kCityPointers{0x1FC50, 2};
 inline constexpr TeamTable kNicknamePointers{0x1FC90, 2};
 inline constexpr TeamTable kUniformColours{0x2C2E4, 10};
+inline constexpr size_t kUniformColourBytes = 6;  // of each record; bytes 6-9 are free
 inline constexpr TeamTable kColourCopies{0x342D8, 8};
 
 // Cities run from here to the first nickname; nicknames to the end of bank 15.

@@ -246,8 +246,8 @@ class Parser {
     // The cartridge splits a name at its first upper-case letter.
     if (!AllOf(first, IsLower)) Fail(who + ": first name \"" + std::string(first) + "\" must be lower-case letters");
     if (!AllOf(last, IsUpper)) Fail(who + ": last name \"" + std::string(last) + "\" must be upper-case letters");
-    if (first.size() > kMaxPlayerNameLength || last.size() > kMaxPlayerNameLength) {
-      Fail(who + ": names are cut to " + std::to_string(kMaxPlayerNameLength) + " letters when a game is prepared");
+    if (first.size() > kMaxPlayerNamePart || last.size() > kMaxPlayerNamePart) {
+      Fail(who + ": names are cut to " + std::to_string(kMaxPlayerNamePart) + " letters when a game is prepared");
     }
     player.firstName = std::string(first);
     player.lastName = std::string(last);

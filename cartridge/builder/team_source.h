@@ -14,7 +14,6 @@
 namespace qgu::cartridge {
 
 inline constexpr size_t kMaxTeamNameLength = 16;   // city and nickname in a team record
-inline constexpr size_t kMaxPlayerNameLength = 15;  // game preparation cuts longer names
 inline constexpr uint8_t kDarkSkin = 0x80;
 
 // Position tags in roster order, as the team file writes them.

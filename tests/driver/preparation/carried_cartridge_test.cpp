@@ -46,14 +46,14 @@ std::string Between(std::span<const uint8_t> image, size_t from, size_t to) {
 CartridgeTeam ReadAsCartridge(std::span<const uint8_t> image, int team) {
   const size_t textBias = cartridge::kTextPointerBias;
   CartridgeTeam read;
-  read.city = Between(image, WordAt(image, kCityPointers.Of(team)) + textBias,
-                      WordAt(image, kCityPointers.Of(team + 1)) + textBias);
-  read.nickname = Between(image, WordAt(image, kNicknamePointers.Of(team)) + textBias,
-                          WordAt(image, kNicknamePointers.Of(team + 1)) + textBias);
+  read.city = Between(image, WordAt(image, cartridge::kCityPointers.Of(team)) + textBias,
+                      WordAt(image, cartridge::kCityPointers.Of(team + 1)) + textBias);
+  read.nickname = Between(image, WordAt(image, cartridge::kNicknamePointers.Of(team)) + textBias,
+                          WordAt(image, cartridge::kNicknamePointers.Of(team + 1)) + textBias);
   for (int p = 0; p < 30; ++p) {
-    const size_t pointer = kPlayerPointers.Of(team) + 2 * static_cast<size_t>(p);
-    read.entries.push_back(Between(image, WordAt(image, pointer) - size_t{kProgramCpuBias},
-                                   WordAt(image, pointer + 2) - size_t{kProgramCpuBias}));
+    const size_t pointer = cartridge::kPlayerPointers.Of(team) + 2 * static_cast<size_t>(p);
+    read.entries.push_back(Between(image, WordAt(image, pointer) - size_t{cartridge::kPlayerPointerBias},
+                                   WordAt(image, pointer + 2) - size_t{cartridge::kPlayerPointerBias}));
   }
   return read;
 }
@@ -66,13 +66,13 @@ class CarriedCartridgeTest : public ::testing::Test {
 };
 
 TEST_F(CarriedCartridgeTest, SlotsStartWhereTheCartridgesOwnPointersSay) {
-  ASSERT_TRUE(IsFootballImage(cartridgeImage));
+  ASSERT_EQ(cartridgeImage.size(), cartridge::kImageBytes);
   for (const auto& formation : kTeamSlots) {
     for (const TeamSlot& slot : formation) {
-      EXPECT_EQ(WordAt(cartridgeImage, kCityPointers.Of(slot.team)) + cartridge::kTextPointerBias, slot.cityText);
-      EXPECT_EQ(WordAt(cartridgeImage, kNicknamePointers.Of(slot.team)) + cartridge::kTextPointerBias,
+      EXPECT_EQ(WordAt(cartridgeImage, cartridge::kCityPointers.Of(slot.team)) + cartridge::kTextPointerBias, slot.cityText);
+      EXPECT_EQ(WordAt(cartridgeImage, cartridge::kNicknamePointers.Of(slot.team)) + cartridge::kTextPointerBias,
                 slot.nicknameText);
-      EXPECT_EQ(WordAt(cartridgeImage, kPlayerPointers.Of(slot.team)) - kProgramCpuBias, slot.firstPlayerText);
+      EXPECT_EQ(WordAt(cartridgeImage, cartridge::kPlayerPointers.Of(slot.team)) - cartridge::kPlayerPointerBias, slot.firstPlayerText);
     }
   }
 }

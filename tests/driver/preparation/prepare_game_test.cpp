@@ -24,7 +24,7 @@ class PrepareGameTest : public ::testing::Test {
   }
   std::string AbbreviationOf(int team) const {
     const auto image = manager.WorkingImage();
-    const size_t at = kAbbreviations.Of(team);
+    const size_t at = cartridge::kAbbreviationTexts.Of(team);
     return std::string(image.begin() + static_cast<long>(at), image.begin() + static_cast<long>(at + 4));
   }
 
@@ -70,8 +70,8 @@ TEST_F(PrepareGameTest, EachGameStartsFromTheEmbeddedImage) {
   const auto image = manager.WorkingImage();
   for (int team : {0, 25}) {
     const TeamSlot& slot = team == 0 ? SlotFor(2, false) : SlotFor(2, true);
-    for (size_t offset : {kAbbreviations.Of(team), slot.cityText, slot.nicknameText, slot.firstPlayerText,
-                          kPlayerAttributes.Of(team), kPlayerPointers.Of(team) + 2, kCityPointers.Of(team + 1)}) {
+    for (size_t offset : {cartridge::kAbbreviationTexts.Of(team), slot.cityText, slot.nicknameText, slot.firstPlayerText,
+                          cartridge::kAttributes.Of(team), cartridge::kPlayerPointers.Of(team) + 2, cartridge::kCityPointers.Of(team + 1)}) {
       EXPECT_EQ(image[offset], embedded[offset]) << "team " << team << " offset " << offset;
     }
   }
@@ -149,17 +149,9 @@ TEST_F(PrepareGameTest, HelmetsAreShownOnlyForAPreparedGameWithAWindow) {
 TEST(EmbeddedImageTest, WorkingImageAlwaysHasTheCartridgeSize) {
   const std::vector<uint8_t> tiny = {'N', 'E', 'S', 0x1A};
   CGameManager manager(tiny);
-  ASSERT_EQ(manager.WorkingImage().size(), kImageBytes);
+  ASSERT_EQ(manager.WorkingImage().size(), cartridge::kImageBytes);
   EXPECT_EQ(manager.WorkingImage()[3], 0x1A);
-  EXPECT_EQ(manager.WorkingImage()[kImageBytes - 1], 0);
-  EXPECT_FALSE(IsFootballImage(tiny));
-  std::vector<uint8_t> image = testing::MakeSyntheticImage();
-  EXPECT_TRUE(IsFootballImage(image));
-  image[6] = 0x40;
-  EXPECT_FALSE(IsFootballImage(image));
-  image[6] = 0x42;
-  image.push_back(0);
-  EXPECT_FALSE(IsFootballImage(image));
+  EXPECT_EQ(manager.WorkingImage()[cartridge::kImageBytes - 1], 0);
 }
 
 TEST(WeatherPaletteTest, RainAndSnowDifferOnlyInTheTintedEntries) {

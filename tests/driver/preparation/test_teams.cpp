@@ -4,7 +4,7 @@
 #include <random>
 #include <span>
 
-#include "driver/cartridge_layout.h"
+#include "driver/team_slots.h"
 
 namespace qgu::driver::testing {
 
@@ -61,16 +61,16 @@ void SetWord(std::vector<uint8_t>& image, size_t offset, uint16_t value) {
 }  // namespace
 
 std::vector<uint8_t> MakeSyntheticImage() {
-  std::vector<uint8_t> image(kImageBytes);
+  std::vector<uint8_t> image(cartridge::kImageBytes);
   for (size_t i = 0; i < image.size(); ++i) image[i] = static_cast<uint8_t>(i * 7 + 3);
   std::copy(cartridge::kHeader.begin(), cartridge::kHeader.end(), image.begin());
   for (const auto& formation : kTeamSlots) {
     for (const TeamSlot& slot : formation) {
       // Texts in the data bank, which the cartridge maps at $A000.
       const size_t bias = cartridge::kTextPointerBias;
-      SetWord(image, kCityPointers.Of(slot.team), static_cast<uint16_t>(slot.cityText - bias));
-      SetWord(image, kNicknamePointers.Of(slot.team), static_cast<uint16_t>(slot.nicknameText - bias));
-      SetWord(image, kPlayerPointers.Of(slot.team), static_cast<uint16_t>(slot.firstPlayerText + kProgramCpuBias));
+      SetWord(image, cartridge::kCityPointers.Of(slot.team), static_cast<uint16_t>(slot.cityText - bias));
+      SetWord(image, cartridge::kNicknamePointers.Of(slot.team), static_cast<uint16_t>(slot.nicknameText - bias));
+      SetWord(image, cartridge::kPlayerPointers.Of(slot.team), static_cast<uint16_t>(slot.firstPlayerText + cartridge::kPlayerPointerBias));
     }
   }
   return image;
