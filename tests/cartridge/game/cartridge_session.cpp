@@ -2,6 +2,7 @@
 
 #include "cartridge/builder/embedded_image.h"
 #include "core/controller_ports.h"
+#include "league/cartridge_layout.h"
 
 namespace qgu::cartridge::testing {
 
@@ -75,25 +76,27 @@ CartridgeSession::BootResult CartridgeSession::Boot(int formationPair, uint8_t c
     result.stageFrames.push_back(frame_);
     return true;
   };
-  using namespace address;
-  if (!stage("title", [&] { return Peek(kTitleMarker) == 0x16; })) return result;
+  using namespace cartmem;
+  if (!stage("title", [&] { return Peek(kTitleMarker) == kTitleReady; })) return result;
   RunFrames(firstPressDelay);
   PressA();
   RunFrames(kAfterPress);
-  if (!stage("second title", [&] { return Peek(kTitle2MarkerA) == 0x31 || Peek(kTitle2MarkerB) == 0x39; })) {
+  if (!stage("second title", [&] {
+        return Peek(kSecondTitleMarkerA) == kSecondTitleReadyA || Peek(kSecondTitleMarkerB) == kSecondTitleReadyB;
+      })) {
     return result;
   }
   RunFrames(kPressGap);
   PressA();
   RunFrames(kAfterPress);
-  if (!stage("main menu", [&] { return Peek(kMenuMarker) == 0x50; })) return result;
+  if (!stage("main menu", [&] { return Peek(kMainMenuMarker) == kMainMenuReady; })) return result;
   RunFrames(kPressGap);
   PressA();
   RunFrames(kAfterPress);
-  if (!stage("control", [&] { return Peek(kControlMarker) == 0x27; })) return result;
+  if (!stage("control", [&] { return Peek(kControlScreenMarker) == kControlScreenReady; })) return result;
   PressA();
   RunFrames(kControlWait);
-  if (!stage("team select", [&] { return Peek(kTeamsMarker) == 0x14; })) return result;
+  if (!stage("team select", [&] { return Peek(kTeamSelectMarker) == kTeamSelectReady; })) return result;
   RunFrames(kControlWait);
   const CursorPlan plan = CursorPlanFor(formationPair);
   if (plan.moveFirst) {
@@ -109,14 +112,16 @@ CartridgeSession::BootResult CartridgeSession::Boot(int formationPair, uint8_t c
   PressA();
   RunFrames(kSelectPress);
   Poke(kControlByte, controlByte);
-  if (!stage("kickoff", [&] { return Peek(kHomeState) == 0x16 || Peek(kAwayState) == 0x16; })) return result;
+  if (!stage("kickoff", [&] { return Peek(kHomeState) == kStateGameStarted || Peek(kAwayState) == kStateGameStarted; })) {
+    return result;
+  }
   result.ok = true;
   return result;
 }
 
 CartridgeSession::GameResult CartridgeSession::PlayGame(
     int quarterMinutes, int maxFrames, const std::function<void(CartridgeSession&, int)>& onBothChosen) {
-  using namespace address;
+  using namespace cartmem;
   GameResult result;
   const int start = frame_;
   const uint8_t length = static_cast<uint8_t>(((quarterMinutes / 10) << 4) | (quarterMinutes % 10));
@@ -126,24 +131,27 @@ CartridgeSession::GameResult CartridgeSession::PlayGame(
   while (frame_ - start < maxFrames) {
     const uint8_t h = Peek(kHomeState);
     const uint8_t a = Peek(kAwayState);
-    if (a == 0x0B || (h == 0x80 && a == 0x16) || (h == 0x19 && a == 0x17)) {
-      possession = 1;
-    } else if (h == 0x0B || (h == 0x16 && a == 0x80) || (h == 0x17 && a == 0x19)) {
+    // The side that kicks off hands the ball to the other.
+    if (a == kStateKicking || (h == kStateOffenseChoosing && a == kStateDefenseChoosing) ||
+        (h == kStateOffenseRunning && a == kStateDefenseRunning)) {
       possession = 0;
+    } else if (h == kStateKicking || (h == kStateDefenseChoosing && a == kStateOffenseChoosing) ||
+               (h == kStateDefenseRunning && a == kStateOffenseRunning)) {
+      possession = 1;
     }
-    if (Peek(kHomePlay) == 0x80 || Peek(kAwayPlay) == 0x80) {
+    if (Peek(kHomePlay) == kNoPlayChosen || Peek(kAwayPlay) == kNoPlayChosen) {
       callArmed = true;
     } else if (callArmed) {
       callArmed = false;
       ++result.plays;
       if (onBothChosen && possession >= 0) onBothChosen(*this, possession);
     }
-    if (length != 0x05) {
-      if (Peek(kClockMinutes) == 0x05 && clockArmed) {
+    if (length != kCartridgeQuarterMinutes) {
+      if (Peek(kClockMinutes) == kCartridgeQuarterMinutes && clockArmed) {
         Poke(kClockMinutes, length);
         clockArmed = false;
       }
-      if (Peek(kClockMinutes) < 0x05) clockArmed = true;
+      if (Peek(kClockMinutes) < kCartridgeQuarterMinutes) clockArmed = true;
     }
     if (OnFinalScreen()) {
       result.finished = true;
@@ -156,16 +164,18 @@ CartridgeSession::GameResult CartridgeSession::PlayGame(
 }
 
 int CartridgeSession::Score(int side) const {
-  const uint16_t base = side == 0 ? address::kHomeScores : address::kAwayScores;
+  const uint16_t base = side == 0 ? cartmem::kHomePeriodScores : cartmem::kAwayPeriodScores;
   int total = 0;
-  for (int period = 0; period < 4; ++period) total += FromBcd(Peek(static_cast<uint16_t>(base + period)));
+  for (int period = 0; period < cartmem::kPeriodScoreBytes; ++period) {
+    total += FromBcd(Peek(static_cast<uint16_t>(base + period)));
+  }
   return total;
 }
 
 std::vector<uint8_t> CartridgeSession::StatsBlock(int side) const {
-  const uint16_t base = side == 0 ? address::kHomeStats : address::kAwayStats;
-  std::vector<uint8_t> block(242);
-  for (uint16_t i = 0; i < 242; ++i) block[i] = Peek(static_cast<uint16_t>(base + i));
+  const uint16_t base = side == 0 ? cartmem::kHomeStatsBlock : cartmem::kAwayStatsBlock;
+  std::vector<uint8_t> block(cartmem::kStatsBlockBytes);
+  for (uint16_t i = 0; i < block.size(); ++i) block[i] = Peek(static_cast<uint16_t>(base + i));
   return block;
 }
 
@@ -175,14 +185,15 @@ std::vector<uint8_t> LoadCartridgeImage() {
 }
 
 void SetAllRatings(std::vector<uint8_t>& image, int team, int level) {
+  constexpr size_t kSkinByte = 2;  // the one attribute byte that is no rating pair
   const uint8_t both = static_cast<uint8_t>((level << 4) | level);
-  size_t at = 0x3010 + 117 * static_cast<size_t>(team);
-  for (int player = 0; player < 30; ++player) {
-    const int extraBytes = player <= 1 ? 2 : (player <= 11 ? 1 : (player <= 16 ? 0 : 1));
-    image[at] = both;
-    image[at + 1] = both;
-    for (int i = 0; i < extraBytes; ++i) image[at + 3 + i] = both;
-    at += 3 + extraBytes;
+  size_t at = kAttributes.Of(team);
+  for (int player = 0; player < league::kPlayerCount; ++player) {
+    const size_t bytes = AttributeBytes(league::GroupOfPosition(player));
+    for (size_t i = 0; i < bytes; ++i) {
+      if (i != kSkinByte) image[at + i] = both;
+    }
+    at += bytes;
   }
 }
 

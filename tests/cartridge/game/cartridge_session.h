@@ -13,34 +13,12 @@
 #include <vector>
 
 #include "core/machine.h"
+#include "driver/cartridge_memory.h"
 
 namespace qgu::cartridge::testing {
 
-// Console bytes of the cartridge contract.
-namespace address {
-inline constexpr uint16_t kTitleMarker = 0x0000;
-inline constexpr uint16_t kTeamsMarker = 0x0050;
-inline constexpr uint16_t kClockSeconds = 0x006A;
-inline constexpr uint16_t kClockMinutes = 0x006B;
-inline constexpr uint16_t kControlByte = 0x0075;
-inline constexpr uint16_t kPeriod = 0x0076;
-inline constexpr uint16_t kHomePlay = 0x0078;
-inline constexpr uint16_t kAwayPlay = 0x0079;
-inline constexpr uint16_t kHomeState = 0x0088;
-inline constexpr uint16_t kAwayState = 0x0089;
-inline constexpr uint16_t kCursorX = 0x00E1;
-inline constexpr uint16_t kCursorY = 0x00E2;
-inline constexpr uint16_t kControlMarker = 0x0350;
-inline constexpr uint16_t kMenuMarker = 0x035F;
-inline constexpr uint16_t kTitle2MarkerA = 0x0365;
-inline constexpr uint16_t kTitle2MarkerB = 0x0366;
-inline constexpr uint16_t kFinalA = 0x0393;
-inline constexpr uint16_t kFinalB = 0x0394;
-inline constexpr uint16_t kHomeScores = 0x0395;
-inline constexpr uint16_t kAwayScores = 0x039A;
-inline constexpr uint16_t kHomeStats = 0x6406;
-inline constexpr uint16_t kAwayStats = 0x650B;
-}  // namespace address
+// Console bytes of the cartridge contract, as the game driver names them.
+namespace cartmem = driver::cartmem;
 
 // Cursor steps of team select for a formation pair value: before the first
 // press, then before the second (x, y), as the game driver places them.
@@ -86,7 +64,8 @@ class CartridgeSession {
 
   // The in-game monitor, every 30 frames, until the final screen or maxFrames:
   // restarts each period at `quarterMinutes` (BCD) as the driver does and
-  // calls `onBothChosen` once per play after both sides have chosen.
+  // calls `onBothChosen` once per play after both sides have chosen, with the
+  // side that has the ball (0 home, 1 away).
   struct GameResult {
     bool finished = false;
     int frames = 0;
@@ -95,7 +74,9 @@ class CartridgeSession {
   GameResult PlayGame(int quarterMinutes, int maxFrames,
                       const std::function<void(CartridgeSession&, int offenseSide)>& onBothChosen = {});
 
-  bool OnFinalScreen() const { return Peek(address::kFinalA) == 0x17 && Peek(address::kFinalB) == 0x07; }
+  bool OnFinalScreen() const {
+    return Peek(cartmem::kGamePhaseA) == cartmem::kFinalScreenA && Peek(cartmem::kGamePhaseB) == cartmem::kFinalScreenB;
+  }
   // Sum of a side's four period bytes read as BCD (side 0 home, 1 away).
   int Score(int side) const;
   // The 242-byte statistics block of a side.

@@ -31,8 +31,8 @@ Finished PlayOneGame(int pair, int firstPressDelay) {
   Finished f;
   f.homeScore = session.Score(0);
   f.awayScore = session.Score(1);
-  f.homeTotalByte = FromBcd(session.Peek(address::kHomeScores + 4));
-  f.awayTotalByte = FromBcd(session.Peek(address::kAwayScores + 4));
+  f.homeTotalByte = FromBcd(session.Peek(cartmem::kHomeTotalScore));
+  f.awayTotalByte = FromBcd(session.Peek(cartmem::kAwayTotalScore));
   f.home = Decode(session.StatsBlock(0));
   f.away = Decode(session.StatsBlock(1));
   f.frames = session.Frame();
@@ -84,8 +84,8 @@ TEST(FullGame, TheClockCountsDownFromNinetyNineMinutes) {
   CartridgeSession session(LoadCartridgeImage());
   ASSERT_TRUE(session.Boot(22, 0x22).ok);
   session.PlayGame(99, 3000);
-  const uint8_t minutes = session.Peek(address::kClockMinutes);
-  const uint8_t seconds = session.Peek(address::kClockSeconds);
+  const uint8_t minutes = session.Peek(cartmem::kClockMinutes);
+  const uint8_t seconds = session.Peek(cartmem::kClockSeconds);
   EXPECT_TRUE(IsBcd(minutes) && IsBcd(seconds)) << std::hex << int(minutes) << ":" << int(seconds);
   EXPECT_EQ(minutes >> 4, 9) << "a few plays into a 99-minute period";
   EXPECT_LT(minutes << 8 | seconds, 0x9900);
@@ -98,7 +98,7 @@ TEST(FullGame, StatisticsSaturate) {
   ASSERT_TRUE(session.Boot(22, 0x22).ok);
   // Every quarterback has thrown 255 passes for 32760 yards and run 255 times for -32760 yards.
   for (int side = 0; side < 2; ++side) {
-    const uint16_t base = side == 0 ? address::kHomeStats : address::kAwayStats;
+    const uint16_t base = side == 0 ? cartmem::kHomeStatsBlock : cartmem::kAwayStatsBlock;
     for (uint16_t qb = 0; qb < 2; ++qb) {
       const uint16_t at = static_cast<uint16_t>(base + qb * 10);
       session.Poke(at, 255);

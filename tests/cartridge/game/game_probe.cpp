@@ -23,7 +23,7 @@
 #include "tests/support/test_rom_runner.h"
 
 using qgu::cartridge::testing::CartridgeSession;
-namespace address = qgu::cartridge::testing::address;
+namespace cartmem = qgu::driver::cartmem;
 
 namespace {
 
@@ -83,13 +83,18 @@ struct DocShots {
 
   void Step(CartridgeSession& s, const std::string& dir) {
     const int f = s.Frame();
-    if (s.Peek(address::kTitleMarker) == 0x16) Arm(0, f + 20);
-    if (s.Peek(address::kTeamsMarker) == 0x14) Arm(1, f + 40);
-    if (done[1] && s.Peek(address::kTeamsMarker) == 0) Arm(2, f + 70);
-    const uint8_t h = s.Peek(address::kHomeState), a = s.Peek(address::kAwayState);
-    if (h == 0x0B || a == 0x0B) Arm(7, f + 50);
-    if ((h == 0x80 && a == 0x16) || (h == 0x16 && a == 0x80)) Arm(3, f + 30);
-    const bool running = (h == 0x19 && a == 0x17) || (h == 0x17 && a == 0x19);
+    if (s.Peek(cartmem::kTitleMarker) == cartmem::kTitleReady) Arm(0, f + 20);
+    if (s.Peek(cartmem::kTeamSelectMarker) == cartmem::kTeamSelectReady) Arm(1, f + 40);
+    if (done[1] && s.Peek(cartmem::kTeamSelectMarker) == 0) Arm(2, f + 70);
+    const uint8_t h = s.Peek(cartmem::kHomeState), a = s.Peek(cartmem::kAwayState);
+    using namespace cartmem;
+    if (h == kStateKicking || a == kStateKicking) Arm(7, f + 50);
+    if ((h == kStateOffenseChoosing && a == kStateDefenseChoosing) ||
+        (h == kStateDefenseChoosing && a == kStateOffenseChoosing)) {
+      Arm(3, f + 30);
+    }
+    const bool running = (h == kStateOffenseRunning && a == kStateDefenseRunning) ||
+                         (h == kStateDefenseRunning && a == kStateOffenseRunning);
     if (running && !wasRunning && ++plays == 4) Arm(4, f + 62);
     wasRunning = running;
     const int total = s.Score(0) + s.Score(1);
@@ -180,8 +185,9 @@ int main(int argc, char** argv) {
   CartridgeSession session(image);
   session.SetDrawing(true);
   uint8_t last[8] = {};
-  const uint16_t watched[8] = {address::kHomeState, address::kAwayState, address::kHomePlay, address::kAwayPlay,
-                               address::kPeriod, address::kClockMinutes, 0x0399, 0x039E};
+  const uint16_t watched[8] = {cartmem::kHomeState, cartmem::kAwayState, cartmem::kHomePlay, cartmem::kAwayPlay,
+                               cartmem::kQuarter, cartmem::kClockMinutes, cartmem::kHomeTotalScore,
+                               cartmem::kAwayTotalScore};
   session.SetFrameHook([&] {
     const int f = session.Frame();
     for (const Shot& s : shots) {
@@ -237,7 +243,7 @@ int main(int argc, char** argv) {
       if (changed) {
         for (int k = 0; k < 8; ++k) last[k] = session.Peek(watched[k]);
         std::printf("%6d  state %02X %02X  play %02X %02X  period %d  clock %02X:%02X  score %02X-%02X\n", f,
-                    last[0], last[1], last[2], last[3], last[4], last[5], session.Peek(address::kClockSeconds),
+                    last[0], last[1], last[2], last[3], last[4], last[5], session.Peek(cartmem::kClockSeconds),
                     last[6], last[7]);
       }
     }

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "league/cartridge_layout.h"
+
 namespace {
 
 std::vector<uint8_t> ReadAll(const std::string& path) {
@@ -19,17 +21,18 @@ std::vector<uint8_t> ReadAll(const std::string& path) {
   return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+// What the image builder expects of the program it places the teams into.
 TEST(ProgramImage, HeaderSizeAndGameCheck) {
+  using namespace qgu::cartridge;
   const auto image = ReadAll(QGU_PROGRAM_NES);
-  ASSERT_EQ(image.size(), 393'232u);
-  const uint8_t header[16] = {'N', 'E', 'S', 0x1A, 16, 16, 0x42, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-  EXPECT_TRUE(std::equal(header, header + 16, image.begin()));
-  EXPECT_EQ(std::string(image.begin() + 0x3C139, image.begin() + 0x3C139 + 7), "ZEMRATH");
+  ASSERT_EQ(image.size(), kImageBytes);
+  EXPECT_TRUE(std::equal(kHeader.begin(), kHeader.end(), image.begin()));
+  EXPECT_TRUE(std::equal(kGameCheck.begin(), kGameCheck.end(), image.begin() + kGameCheckOffset));
 }
 
 TEST(ProgramImage, TeamDataAreasAreLeftEmpty) {
   const auto image = ReadAll(QGU_PROGRAM_NES);
-  ASSERT_EQ(image.size(), 393'232u);
+  ASSERT_EQ(image.size(), qgu::cartridge::kImageBytes);
   // Whole banks 0, 1, 14, 15, 22 and 26 stay free of the program.
   for (int bank : {0, 1, 14, 15, 22, 26}) {
     const size_t first = 0x10 + 0x2000 * static_cast<size_t>(bank);
@@ -41,7 +44,7 @@ TEST(ProgramImage, TeamDataAreasAreLeftEmpty) {
 
 TEST(ProgramImage, VectorsPointIntoTheFixedBank) {
   const auto image = ReadAll(QGU_PROGRAM_NES);
-  ASSERT_EQ(image.size(), 393'232u);
+  ASSERT_EQ(image.size(), qgu::cartridge::kImageBytes);
   const size_t vectors = 0x10 + 0x40000 - 6;
   for (int v = 0; v < 3; ++v) {
     const int address = image[vectors + 2 * v] | (image[vectors + 2 * v + 1] << 8);

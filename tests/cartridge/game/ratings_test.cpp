@@ -7,6 +7,7 @@
 
 #include <cstdio>
 
+#include "league/cartridge_layout.h"
 #include "tests/cartridge/game/cartridge_session.h"
 #include "tests/cartridge/game/stats_block.h"
 
@@ -19,8 +20,9 @@ constexpr int kAwayTeam = 25;
 // Team 25 becomes a copy of team 0 (ratings and playbook), then each gets its level.
 std::vector<uint8_t> ImageWithLevels(int homeLevel, int awayLevel) {
   auto image = LoadCartridgeImage();
-  for (size_t i = 0; i < 117; ++i) image[0x3010 + 117 * kAwayTeam + i] = image[0x3010 + 117 * kHomeTeam + i];
-  for (size_t i = 0; i < 4; ++i) image[0x1D310 + 4 * kAwayTeam + i] = image[0x1D310 + 4 * kHomeTeam + i];
+  for (const TeamTable& table : {kAttributes, kPlaybooks}) {
+    for (size_t i = 0; i < table.stride; ++i) image[table.Of(kAwayTeam) + i] = image[table.Of(kHomeTeam) + i];
+  }
   SetAllRatings(image, kHomeTeam, homeLevel);
   SetAllRatings(image, kAwayTeam, awayLevel);
   return image;
@@ -62,8 +64,8 @@ YardsPerPlay PlayWithDefenceGuessing(bool expects) {
     CartridgeSession session(LoadCartridgeImage());
     if (!session.Boot(22, 0x22, 30 + game * 17).ok) return total;
     const auto result = session.PlayGame(1, 40000, [expects](CartridgeSession& s, int offenseSide) {
-      const uint16_t offenceByte = offenseSide == 1 ? address::kHomePlay : address::kAwayPlay;
-      const uint16_t defenceByte = offenseSide == 1 ? address::kAwayPlay : address::kHomePlay;
+      const uint16_t offenceByte = offenseSide == 0 ? cartmem::kHomePlay : cartmem::kAwayPlay;
+      const uint16_t defenceByte = offenseSide == 0 ? cartmem::kAwayPlay : cartmem::kHomePlay;
       const uint8_t call = s.Peek(offenceByte);
       s.Poke(defenceByte, expects ? call : static_cast<uint8_t>((call + 4) & 7));
     });

@@ -1,6 +1,7 @@
 #pragma once
 // The 242-byte statistics block of one side, decoded for checks.
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 

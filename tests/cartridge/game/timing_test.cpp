@@ -45,23 +45,24 @@ struct Watch {
 };
 
 void Observe(CartridgeSession& s, Watch& w) {
-  using namespace address;
+  using namespace cartmem;
   const int f = s.Frame();
   const uint8_t home = s.Peek(kHomePlay), away = s.Peek(kAwayPlay);
   const uint8_t hs = s.Peek(kHomeState), as = s.Peek(kAwayState);
-  if (home == 0x80 && away == 0x80 && w.openedAt < 0) w.openedAt = f;
-  if (w.openedAt >= 0 && w.firstChoiceAt < 0 && (home != 0x80 || away != 0x80)) {
+  if (home == kNoPlayChosen && away == kNoPlayChosen && w.openedAt < 0) w.openedAt = f;
+  if (w.openedAt >= 0 && w.firstChoiceAt < 0 && (home != kNoPlayChosen || away != kNoPlayChosen)) {
     w.firstChoiceAt = f;
     w.shortestOpen = std::min(w.shortestOpen, f - w.openedAt);
   }
-  if (w.openedAt >= 0 && w.bothChosenAt < 0 && home != 0x80 && away != 0x80) {
+  if (w.openedAt >= 0 && w.bothChosenAt < 0 && home != kNoPlayChosen && away != kNoPlayChosen) {
     w.bothChosenAt = f;
     w.chosen[0] = home;
     w.chosen[1] = away;
   }
   if (w.bothChosenAt >= 0) {
     if (home != w.chosen[0] || away != w.chosen[1]) w.choicesMoved = true;
-    if ((hs == 0x19 && as == 0x17) || (hs == 0x17 && as == 0x19)) {
+    if ((hs == kStateOffenseRunning && as == kStateDefenseRunning) ||
+        (hs == kStateDefenseRunning && as == kStateOffenseRunning)) {
       w.shortestStand = std::min(w.shortestStand, f - w.bothChosenAt);
       ++w.selections;
       w.openedAt = w.firstChoiceAt = w.bothChosenAt = -1;
@@ -84,7 +85,7 @@ void Observe(CartridgeSession& s, Watch& w) {
     w.clock = clock;
     w.clockSince = f;
   }
-  const uint16_t scores = static_cast<uint16_t>(s.Peek(kHomeScores + 4) << 8 | s.Peek(kAwayScores + 4));
+  const uint16_t scores = static_cast<uint16_t>(s.Peek(kHomeTotalScore) << 8 | s.Peek(kAwayTotalScore));
   if (scores != w.scores) {
     w.scores = scores;
     w.lastScoreChange = f;
@@ -126,14 +127,14 @@ TEST(ControlModes, AHumanSideWaitsForItsController) {
   CartridgeSession session(LoadCartridgeImage());
   ASSERT_TRUE(session.Boot(22, 0x12).ok);  // home COA, away COM
   session.RunFrames(600);
-  EXPECT_EQ(session.Peek(address::kHomePlay), 0x80) << "nobody pressed a button for the home side";
-  EXPECT_NE(session.Peek(address::kAwayPlay), 0x80) << "the computer side chooses on its own";
+  EXPECT_EQ(session.Peek(cartmem::kHomePlay), cartmem::kNoPlayChosen) << "nobody pressed a button for the home side";
+  EXPECT_NE(session.Peek(cartmem::kAwayPlay), cartmem::kNoPlayChosen) << "the computer side chooses on its own";
   // One press chooses the play under the pointer (the first run).
   session.Hold(0, 1 << core::kHostA);
   session.RunFrames(1);
   session.Hold(0, 0);
   session.RunFrames(5);
-  EXPECT_EQ(session.Peek(address::kHomePlay), 0x00);
+  EXPECT_EQ(session.Peek(cartmem::kHomePlay), 0x00);
 }
 
 // Yards a rush for the home side over a few games: MAN taps while running, COA cannot.
