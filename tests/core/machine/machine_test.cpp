@@ -86,17 +86,6 @@ TEST(MachineBus, RamMirrorsAndSpareAndCartridgePages) {
   EXPECT_EQ(machine->PeekByte(0x8000), 0x4C) << "ROM is not writable from outside";
 }
 
-TEST(MachineBus, CharacterRomIgnoresPictureUnitWrites) {
-  auto machine = MakeMachine(CodeImage(kSpin));
-  EXPECT_EQ(machine->Memory().ppuPageType[0], kPpuCharacterRom);
-  const uint8_t before = machine->Memory().ppuPage[0][0x10];
-  machine->CpuWrite(0x2006, 0x00);
-  machine->CpuWrite(0x2006, 0x10);
-  machine->CpuWrite(0x2007, 0xAB);
-  EXPECT_EQ(machine->Memory().ppuPage[0][0x10], before);
-  EXPECT_EQ(machine->Cartridge().CharacterRom()[0x10], before);
-}
-
 TEST(MachineBus, ProfilingPortsMeasureCpuCycles) {
   // STA $401C; NOP; NOP; STA $401D
   auto machine = MakeMachine(CodeImage({0x8D, 0x1C, 0x40, 0xEA, 0xEA, 0x8D, 0x1D, 0x40, 0x4C, 0x08, 0x80}));

@@ -2,20 +2,14 @@
 // behaviour on unknown blocks, cut files and foreign files.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <map>
 #include <string>
+#include <utility>
+#include <vector>
 
-#include <unistd.h>
-
-#include "core/cpu/cpu.h"
 #include "core/controller_ports.h"
 #include "core/snapshot.h"
-#include "tests/core/machine/test_images.h"
 #include "tests/core/machine/snapshot_file.h"
-#include "tests/support/test_rom_runner.h"
+#include "tests/core/machine/test_images.h"
 
 namespace qgu::core {
 namespace {
@@ -23,7 +17,6 @@ namespace {
 using testing::MakeImage;
 using testing::MakeMachine;
 using testing::SnapshotFile;
-
 
 TEST_F(SnapshotFile, BlocksAndSizesForMmc3WithCharacterRom) {
   auto machine = MakeMachine(MakeImage({2, 1, 0x40, 0}));
@@ -138,12 +131,6 @@ TEST_F(SnapshotFile, ControllerShiftRegistersRoundTrip) {
   EXPECT_EQ(state.shift[3], 0x80000u);
   EXPECT_TRUE(state.strobe);
 }
-
-}  // namespace
-}  // namespace qgu::core
-
-namespace qgu::core {
-namespace {
 
 // Damaged files either load or fail with SnapshotError; they never take the
 // machine outside its memory (run under the sanitizers).
