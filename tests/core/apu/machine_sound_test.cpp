@@ -4,60 +4,33 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <iterator>
 #include <initializer_list>
 #include <vector>
 
 #include "core/apu/sound_unit.h"
 #include "core/machine.h"
+#include "tests/core/machine/test_images.h"
 #include "tests/support/test_rom_runner.h"
 
 namespace qgu::core {
 namespace {
 
+using testing::CodeImage;
+using testing::Place;
+
 constexpr int kRate = 44100;
 constexpr int kSamplesPerFrame = kRate / 60;
 
-// A 16 KB NROM image: code at $E000, an IRQ handler at $E100, data at $C000.
-class NromImage {
- public:
-  NromImage() : prg_(0x4000, 0xEA) {
-    Place(0xFFFA, {0x00, 0xE1, 0x00, 0xE0, 0x00, 0xE1});  // NMI, reset, IRQ
-    Place(0xE100, {0x40});                                // RTI
-  }
-  void Place(uint16_t address, std::initializer_list<uint8_t> bytes) {
-    size_t offset = address & 0x3FFF;
-    for (uint8_t b : bytes) prg_[offset++] = b;
-  }
-  void Fill(uint16_t address, size_t count, uint8_t (*pattern)(size_t)) {
-    for (size_t i = 0; i < count; ++i) prg_[(address & 0x3FFF) + i] = pattern(i);
-  }
-  std::vector<uint8_t> Image() const {
-    constexpr uint8_t kHeader[16] = {'N', 'E', 'S', 0x1A, 1, 1};  // 16 KB program, 8 KB pictures
-    std::vector<uint8_t> image(16 + prg_.size() + 0x2000, 0);
-    std::copy(std::begin(kHeader), std::end(kHeader), image.begin());
-    std::copy(prg_.begin(), prg_.end(), image.begin() + 16);
-    return image;
-  }
-
- private:
-  std::vector<uint8_t> prg_;
-};
-
-// LDA #value; STA address, for each pair, then JMP to itself.
+// After SEI, LDA #value; STA address for each pair, then JMP to itself: code for $8000.
 std::vector<uint8_t> StoreProgram(std::initializer_list<std::pair<uint16_t, uint8_t>> stores) {
-  std::vector<uint8_t> code = {0x78};  // SEI
+  std::vector<uint8_t> code = {0x78};
   for (const auto& [address, value] : stores) {
     code.insert(code.end(), {0xA9, value, 0x8D, static_cast<uint8_t>(address & 0xFF),
                              static_cast<uint8_t>(address >> 8)});
   }
-  const uint16_t loop = static_cast<uint16_t>(0xE000 + code.size());
+  const uint16_t loop = static_cast<uint16_t>(0x8000 + code.size());
   code.insert(code.end(), {0x4C, static_cast<uint8_t>(loop & 0xFF), static_cast<uint8_t>(loop >> 8)});
   return code;
-}
-
-void PlaceCode(NromImage& image, const std::vector<uint8_t>& code) {
-  for (size_t i = 0; i < code.size(); ++i) image.Place(static_cast<uint16_t>(0xE000 + i), {code[i]});
 }
 
 MachineSettings SixteenBit() {
@@ -89,10 +62,9 @@ int RisingZeroCrossings(const std::vector<int16_t>& samples, size_t from, size_t
 }
 
 TEST(MachineSound, ProgramPlaysARectangleToneAtItsPitch) {
-  NromImage image;
-  PlaceCode(image, StoreProgram({{0x4017, 0x40}, {0x4015, 0x0F}, {0x4000, 0xBF}, {0x4001, 0x08},
-                                 {0x4002, 0xFD}, {0x4003, 0x08}}));
-  testsupport::CTestRomRunner rom(image.Image(), SixteenBit());
+  const std::vector<uint8_t> image = CodeImage(StoreProgram(
+      {{0x4017, 0x40}, {0x4015, 0x0F}, {0x4000, 0xBF}, {0x4001, 0x08}, {0x4002, 0xFD}, {0x4003, 0x08}}));
+  testsupport::CTestRomRunner rom(image, SixteenBit());
   const std::vector<int16_t> sound = RunAndListen(rom, 70);
   EXPECT_EQ(rom.Machine().SoundUnit().Read(0x4015), 0x01);
   // One second of output from the fifth frame on: 1789772.5 / (16 x 254) Hz.
@@ -100,12 +72,13 @@ TEST(MachineSound, ProgramPlaysARectangleToneAtItsPitch) {
 }
 
 TEST(MachineSound, DmcPlaysSampleBytesFromProgramMemory) {
-  NromImage image;
-  // Four bytes of ones then four of zeros: a 64-bit cycle, 54 cycles a bit.
-  image.Fill(0xC000, 0x1000, [](size_t i) -> uint8_t { return (i & 4) == 0 ? 0xFF : 0x00; });
-  PlaceCode(image, StoreProgram({{0x4017, 0x40}, {0x4010, 0x4F}, {0x4011, 0x40}, {0x4012, 0x00},
-                                 {0x4013, 0xFF}, {0x4015, 0x10}}));
-  testsupport::CTestRomRunner rom(image.Image(), SixteenBit());
+  std::vector<uint8_t> image = CodeImage(StoreProgram(
+      {{0x4017, 0x40}, {0x4010, 0x4F}, {0x4011, 0x40}, {0x4012, 0x80}, {0x4013, 0xFF}, {0x4015, 0x10}}));
+  // From $E000, four bytes of ones then four of zeros: a 64-bit cycle, 54 cycles a bit.
+  std::vector<uint8_t> sample(0x1000);
+  for (size_t i = 0; i < sample.size(); ++i) sample[i] = (i & 4) == 0 ? 0xFF : 0x00;
+  Place(image, 0xE000, sample);
+  testsupport::CTestRomRunner rom(image, SixteenBit());
   const std::vector<int16_t> sound = RunAndListen(rom, 40);
   EXPECT_TRUE(rom.Machine().SoundUnit().Synthesis().Dmc().Playing());
   EXPECT_NEAR(RisingZeroCrossings(sound, 4 * kSamplesPerFrame, kRate / 2), 1789772.5 / (64 * 54) / 2,
@@ -113,13 +86,12 @@ TEST(MachineSound, DmcPlaysSampleBytesFromProgramMemory) {
 }
 
 TEST(MachineSound, FrameInterruptReachesTheCpuOncePerSequenceUnlessTheGameOptionIsOff) {
-  NromImage image;
-  // IRQ handler: INC $10; LDA #$00; STA $4017 (acknowledge); RTI.
-  image.Place(0xE100, {0xE6, 0x10, 0xA9, 0x00, 0x8D, 0x17, 0x40, 0x40});
   // Main: LDA #$00; STA $4017; CLI; JMP *.
-  image.Place(0xE000, {0xA9, 0x00, 0x8D, 0x17, 0x40, 0x58, 0x4C, 0x06, 0xE0});
+  std::vector<uint8_t> image = CodeImage({0xA9, 0x00, 0x8D, 0x17, 0x40, 0x58, 0x4C, 0x06, 0x80});
+  // IRQ handler: INC $10; LDA #$00; STA $4017 (acknowledge); RTI.
+  Place(image, 0x9100, {0xE6, 0x10, 0xA9, 0x00, 0x8D, 0x17, 0x40, 0x40});
   for (const bool frameIrq : {true, false}) {
-    testsupport::CTestRomRunner rom(image.Image(), {},
+    testsupport::CTestRomRunner rom(image, {},
                                     [frameIrq](uint32_t, GameOptions& options) { options.frameIrq = frameIrq; });
     rom.RunFrames(60, false);
     // 60 frames are 1786840 CPU cycles; a sequence is 4 x 7457 plus the handler.

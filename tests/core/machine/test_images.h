@@ -35,22 +35,20 @@ inline std::vector<uint8_t> MakeImage(const ImageSpec& spec) {
   return image;
 }
 
+// Writes `bytes` into a one-bank (16 KB) image where the CPU sees them at
+// `address` ($8000-$FFFF, the bank appearing twice).
+inline void Place(std::vector<uint8_t>& image, uint16_t address, const std::vector<uint8_t>& bytes) {
+  std::copy(bytes.begin(), bytes.end(), image.begin() + 16 + (address & 0x3FFF));
+}
+
 // A one-bank NROM image with `code` at $8000 (the reset vector), an NMI
 // handler at $9000 and an IRQ handler at $9100 (both NOP, NOP, RTI).
 inline std::vector<uint8_t> CodeImage(const std::vector<uint8_t>& code) {
   std::vector<uint8_t> image = MakeImage({1, 1, 0, 0});
-  uint8_t* prg = image.data() + 16;
-  std::copy(code.begin(), code.end(), prg);
-  const uint8_t handler[] = {0xEA, 0xEA, 0x40};
-  std::copy(handler, handler + 3, prg + 0x1000);
-  std::copy(handler, handler + 3, prg + 0x1100);
-  auto vector = [&](int at, uint16_t target) {
-    prg[0x3FFF & at] = uint8_t(target);
-    prg[0x3FFF & (at + 1)] = uint8_t(target >> 8);
-  };
-  vector(0xFFFA, 0x9000);
-  vector(0xFFFC, 0x8000);
-  vector(0xFFFE, 0x9100);
+  Place(image, 0x8000, code);
+  Place(image, 0x9000, {0xEA, 0xEA, 0x40});
+  Place(image, 0x9100, {0xEA, 0xEA, 0x40});
+  Place(image, 0xFFFA, {0x00, 0x90, 0x00, 0x80, 0x00, 0x91});  // NMI, reset, IRQ
   return image;
 }
 

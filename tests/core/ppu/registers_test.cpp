@@ -26,7 +26,8 @@ TEST_F(PictureRegistersTest, ResetStateAndBlackScreen) {
 }
 
 TEST_F(PictureRegistersTest, StatusReadClearsVerticalBlankAndToggleButKeepsHit) {
-  memory_.ppuRegister[2] = 0xE0;
+  nes_.Ppu().VBlankStart();
+  memory_.ppuRegister[2] |= 0x60;
   nes_.Write(0x2005, 0x10);  // first write flips the toggle
   ASSERT_EQ(memory_.ppuToggle, 1);
   EXPECT_EQ(nes_.Read(0x2002), 0xE0);
@@ -35,13 +36,9 @@ TEST_F(PictureRegistersTest, StatusReadClearsVerticalBlankAndToggleButKeepsHit) 
   EXPECT_EQ(nes_.Read(0x2002), 0x60);
   nes_.Write(0x2002, 0xFF);  // read-only
   EXPECT_EQ(memory_.ppuRegister[2], 0x60);
-}
-
-TEST_F(PictureRegistersTest, VerticalBlankEndClearsFlagAndHit) {
   nes_.Ppu().VBlankStart();
-  memory_.ppuRegister[2] |= 0x60;
   nes_.Ppu().VBlankEnd();
-  EXPECT_EQ(memory_.ppuRegister[2] & 0xC0, 0);
+  EXPECT_EQ(memory_.ppuRegister[2] & 0xC0, 0) << "the end of vertical blank clears the flag and the hit";
 }
 
 TEST_F(PictureRegistersTest, ScrollAndAddressWritesFillTheLatches) {
@@ -129,21 +126,19 @@ TEST_F(PictureRegistersTest, PaletteWritesFollowTheBackdropRules) {
   EXPECT_EQ(memory_.spritePalette[5], 0x3F);
 }
 
-TEST(PicturePatternMemoryTest, CharacterRomIsWriteProtected) {
-  PpuTestMachine nes(Patterns::kRom);
-  const uint8_t before = nes.Peek(0x0123);
-  nes.WriteVram(0x0123, static_cast<uint8_t>(before ^ 0xFF));
-  EXPECT_EQ(nes.Peek(0x0123), before);
-  EXPECT_EQ(nes.Memory().ppuV, 0x0124) << "the address still steps";
-  nes.WriteVram(0x2345, 0x5A);
-  EXPECT_EQ(nes.Peek(0x2345), 0x5A) << "name tables stay writable";
-}
+TEST(PicturePatternMemoryTest, CharacterRomIsWriteProtectedCharacterRamIsNot) {
+  PpuTestMachine rom(Patterns::kRom);
+  const uint8_t before = rom.Peek(0x0123);
+  rom.WriteVram(0x0123, static_cast<uint8_t>(before ^ 0xFF));
+  EXPECT_EQ(rom.Peek(0x0123), before);
+  EXPECT_EQ(rom.Memory().ppuV, 0x0124) << "the address still steps";
+  rom.WriteVram(0x2345, 0x5A);
+  EXPECT_EQ(rom.Peek(0x2345), 0x5A) << "name tables stay writable";
 
-TEST(PicturePatternMemoryTest, CharacterRamTakesWrites) {
-  PpuTestMachine nes(Patterns::kRam);
-  nes.WriteVram(0x1FFF, 0xC3);
-  EXPECT_EQ(nes.Peek(0x1FFF), 0xC3);
-  EXPECT_EQ(nes.ReadVram(0x1FFF), 0xC3);
+  PpuTestMachine ram(Patterns::kRam);
+  ram.WriteVram(0x1FFF, 0xC3);
+  EXPECT_EQ(ram.Peek(0x1FFF), 0xC3);
+  EXPECT_EQ(ram.ReadVram(0x1FFF), 0xC3);
 }
 
 // The test cartridge counts X up with INX; its NMI handler stores X at $0010.
@@ -156,19 +151,18 @@ class PictureNmiTest : public PictureRegistersTest {
 };
 
 TEST_F(PictureNmiTest, EnablingDuringVerticalBlankRaisesNmiAfterOneInstruction) {
-  nes_.Ppu().VBlankStart();
   nes_.Write(0x2000, 0x80);
-  EXPECT_EQ(nes_.Machine().Cpu().GetRegisters().x, 1);
-  EXPECT_EQ(RunAndReadCapturedX(), 1);
+  EXPECT_EQ(RunAndReadCapturedX(), 0) << "outside vertical blank";
+  nes_.Ppu().VBlankStart();
+  nes_.Write(0x2000, 0x84);
+  EXPECT_EQ(RunAndReadCapturedX(), 0) << "bit 7 was already set";
+  nes_.Write(0x2000, 0x00);
+  const uint8_t before = nes_.Machine().Cpu().GetRegisters().x;
+  nes_.Write(0x2000, 0x80);
   EXPECT_EQ(memory_.ppuRegister[0], 0x80);
-}
-
-TEST_F(PictureNmiTest, NoNmiOutsideVerticalBlankOrWhenAlreadyEnabled) {
-  nes_.Write(0x2000, 0x80);
-  EXPECT_EQ(RunAndReadCapturedX(), 0);
-  nes_.Ppu().VBlankStart();
-  nes_.Write(0x2000, 0x84);  // bit 7 was already set
-  EXPECT_EQ(RunAndReadCapturedX(), 0);
+  const uint8_t x = nes_.Machine().Cpu().GetRegisters().x;
+  EXPECT_EQ(x, static_cast<uint8_t>(before + 1)) << "the write runs one more instruction";
+  EXPECT_EQ(RunAndReadCapturedX(), x) << "and the NMI comes right after it";
 }
 
 class PictureLineStepTest : public PictureRegistersTest {

@@ -78,15 +78,13 @@ TEST_F(PictureRendererTest, RepeatedTilesAndAttributeChangesBothShowRight) {
   EXPECT_EQ(nes_.Pixel(3, 255), Bg(0, 3));
 }
 
-TEST_F(PictureRendererTest, FineXShiftsTheWholeLine) {
+TEST_F(PictureRendererTest, ScrollPicksColumnsAndPatternRows) {
   SetNameTile(1, 0, kLeftDot2);
-  nes_.DrawLine(4, 0, 3);
+  nes_.DrawLine(4, 0, 3);  // fine x shifts the whole line
   EXPECT_EQ(nes_.Pixel(4, 5), Bg(0, 2));
   EXPECT_EQ(nes_.Pixel(4, 8), kBackdrop);
-}
 
-TEST_F(PictureRendererTest, CoarseXWrapsIntoTheNextNameTable) {
-  memory_.SetMirroring(kMirrorVertical);
+  memory_.SetMirroring(kMirrorVertical);  // coarse x wraps into the next name table
   SetNameTile(31, 0, kSolid1);
   SetNameTile(0, 0, kSolid3, 0x2400);
   nes_.DrawLine(5, 0, 31 * 8 + 2);
@@ -95,21 +93,24 @@ TEST_F(PictureRendererTest, CoarseXWrapsIntoTheNextNameTable) {
   EXPECT_EQ(nes_.Pixel(5, 6), Bg(0, 3));
   EXPECT_EQ(nes_.Pixel(5, 13), Bg(0, 3));
   EXPECT_EQ(nes_.Pixel(5, 14), kBackdrop);
-}
 
-TEST_F(PictureRendererTest, FineYPicksThePatternRow) {
-  SetNameTile(0, 1, kTopRow1);
+  SetNameTile(0, 1, kTopRow1);  // fine y picks the pattern row
   nes_.DrawLine(6, 8);
   EXPECT_EQ(nes_.Pixel(6, 0), Bg(0, 1));
   nes_.DrawLine(7, 9);
   EXPECT_EQ(nes_.Pixel(7, 0), kBackdrop);
 }
 
-TEST_F(PictureRendererTest, BackgroundOffFillsTheLineWithTheBackdrop) {
+TEST_F(PictureRendererTest, LayersSwitchedOffDrawNothing) {
   SetNameTile(0, 0, kSolid1);
   nes_.Write(0x2001, 0x10);
   nes_.DrawLine(8, 0);
   for (int i = 0; i < kRenderLineBytes; ++i) ASSERT_EQ(nes_.Screen()[8 * kRenderLineBytes + i], kBackdrop) << i;
+
+  nes_.SetSprite(1, 60, kSolid1, 0, 0);
+  nes_.Write(0x2001, 0x0E);
+  nes_.DrawLine(61, 0);
+  EXPECT_EQ(nes_.Pixel(61, 0), Bg(0, 1)) << "the background, no sprite over it";
 }
 
 TEST_F(PictureRendererTest, LeftClipHidesTheFirstEightBackgroundPixels) {
@@ -196,13 +197,6 @@ TEST_F(PictureRendererTest, LowerIndexWinsAndBehindSpritesStillClaimPixels) {
   EXPECT_EQ(nes_.Pixel(51, 19), Sp(0, 1));
   EXPECT_EQ(nes_.Pixel(51, 20), Sp(1, 3));
   EXPECT_EQ(nes_.Pixel(51, 23), Sp(1, 3));
-}
-
-TEST_F(PictureRendererTest, SpritesOffDrawNothing) {
-  nes_.SetSprite(1, 60, kSolid1, 0, 0);
-  nes_.Write(0x2001, 0x0E);
-  nes_.DrawLine(61, 0);
-  EXPECT_EQ(nes_.Pixel(61, 0), kBackdrop);
 }
 
 TEST_F(PictureRendererTest, SpriteLeftClipAndRightEdge) {
