@@ -20,6 +20,9 @@ constexpr int kEarlyNmiCycles = 48;  // CPU cycles run between vertical blank an
 constexpr int kTileSplit = 128;      // method 4: CPU time around the mapper's line event
 constexpr int kLineStartPart = 256;  // methods 2-4: CPU time between line event and line start
 
+// Offset of an address within its CPU page; work RAM repeats every 2 KB.
+int PageOffset(uint16_t address) { return (address >> 13) == 0 ? (address & 0x7FF) : (address & 0x1FFF); }
+
 }  // namespace
 
 CMachine::CMachine(std::span<const uint8_t> image, const MachineSettings& settings, const MapperFactory& mappers,
@@ -158,16 +161,13 @@ int CMachine::PostCommand(int command, int param) {
 }
 
 uint8_t CMachine::PeekByte(uint16_t address) const {
-  const int page = address >> 13;
-  const int offset = page == 0 ? (address & 0x7FF) : (address & 0x1FFF);
-  return memory_->cpuPage[page][offset];
+  return memory_->cpuPage[address >> 13][PageOffset(address)];
 }
 
 void CMachine::PokeByte(uint16_t address, uint8_t data) {
-  const int page = address >> 13;
-  const int offset = page == 0 ? (address & 0x7FF) : (address & 0x1FFF);
   // ROM and the register areas are not writable from outside.
-  if (memory_->cpuPageType[page] == kCpuRam) memory_->cpuPage[page][offset] = data;
+  const int page = address >> 13;
+  if (memory_->cpuPageType[page] == kCpuRam) memory_->cpuPage[page][PageOffset(address)] = data;
 }
 
 uint8_t CMachine::CpuRead(uint16_t address) {
