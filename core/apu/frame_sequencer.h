@@ -39,9 +39,7 @@ class CFrameSequencer {
     }
   }
 
-  bool InterruptPending() const { return state_.interruptPending != 0; }
   uint8_t InterruptFlag() const { return state_.interruptPending; }
-  bool FiveStepMode() const { return state_.fiveStepMode != 0; }
 
   const State& GetState() const { return state_; }
   void SetState(const State& state);
