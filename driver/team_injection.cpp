@@ -21,7 +21,6 @@ constexpr std::array<size_t, 4> kColourCopyFields = {3, 5, 6, 8};
 constexpr size_t kJerseyField = 0;
 constexpr size_t kFirstNameField = 1;
 constexpr size_t kLastNameField = 2;
-constexpr size_t kSkinField = 7;
 
 // Every write goes through here, so no text or pointer can land outside the image.
 class ImageWriter {
@@ -97,31 +96,13 @@ void WriteHeaderField(ImageWriter& out, const TeamSlot& slot, PlayCallingProfile
   }
 }
 
-// Rating pairs after the three common attribute bytes, by roster group.
-struct ExtraAttributes {
-  int firstPlayer;
-  int lastPlayer;
-  std::array<std::array<size_t, 2>, 2> pairs;
-  int pairCount;
-};
-
-constexpr std::array<ExtraAttributes, 5> kExtraAttributes = {{
-    {0, 1, {{{8, 9}, {10, 17}}}, 2},  // quarterbacks: passing speed/control, accuracy/avoid pass block
-    {2, 11, {{{11, 12}, {}}}, 1},     // backs and receivers: ball control/receptions
-    {12, 16, {{{}, {}}}, 0},          // offensive line: nothing more
-    {17, 27, {{{13, 14}, {}}}, 1},    // defence: interception/quickness
-    {28, 29, {{{15, 16}, {}}}, 1},    // kicker, punter: kicking ability/avoid kick block
-}};
-
 size_t WritePlayerAttributes(ImageWriter& out, size_t offset, int player, const RecordFields& fields) {
-  out.Byte(offset++, RatingPair(fields, 3, 4));
-  out.Byte(offset++, RatingPair(fields, 5, 6));
-  out.Byte(offset++, LowByte(FieldAt(fields, kSkinField)));
-  for (const ExtraAttributes& group : kExtraAttributes) {
-    if (player < group.firstPlayer || player > group.lastPlayer) continue;
-    for (int i = 0; i < group.pairCount; ++i) {
-      out.Byte(offset++, RatingPair(fields, group.pairs[i][0], group.pairs[i][1]));
-    }
+  const cartridge::AttributeRecord record = cartridge::AttributeRecordOf(league::GroupOfPosition(player));
+  for (size_t b = 0; b < record.count; ++b) {
+    const auto [high, low] = record.bytes[b];
+    const size_t highField = static_cast<size_t>(high);
+    out.Byte(offset++, low == cartridge::kWholeByte ? LowByte(FieldAt(fields, highField))
+                                                    : RatingPair(fields, highField, static_cast<size_t>(low)));
   }
   return offset;
 }

@@ -101,17 +101,43 @@ constexpr int FormationOfTeam(int team) {
   return league::kProSet;
 }
 
-// Ratings a player of a roster group has beyond the four every player has.
-constexpr size_t ExtraRatingCount(league::PositionGroup group) {
+// One byte of a player's attribute record, named by team record player
+// fields: two rating steps (the first in the high nibble), or one field that
+// fills the byte (the skin).
+inline constexpr int kWholeByte = -1;
+struct AttributeByte {
+  int highField;
+  int lowField;  // kWholeByte: highField is the whole byte
+};
+
+struct AttributeRecord {
+  std::array<AttributeByte, 5> bytes;
+  size_t count;
+};
+
+// Every player: running speed/rushing power, maximum power/hitting power,
+// skin; then the pairs of his roster group.
+constexpr AttributeRecord AttributeRecordOf(league::PositionGroup group) {
+  using enum league::PositionGroup;
+  constexpr AttributeByte kSpeed{3, 4}, kPower{5, 6}, kSkin{7, kWholeByte};
   switch (group) {
-    case league::PositionGroup::Quarterback: return 4;
-    case league::PositionGroup::OffensiveLine: return 0;
-    default: return 2;
+    // passing speed/pass control, accuracy/avoid pass block
+    case Quarterback: return {{{kSpeed, kPower, kSkin, {8, 9}, {10, 17}}}, 5};
+    // ball control/receptions
+    case BackOrReceiver: return {{{kSpeed, kPower, kSkin, {11, 12}}}, 4};
+    case OffensiveLine: return {{{kSpeed, kPower, kSkin}}, 3};
+    // pass interception/quickness
+    case Defence: return {{{kSpeed, kPower, kSkin, {13, 14}}}, 4};
+    // kicking ability/avoid kick block
+    case Kicking: return {{{kSpeed, kPower, kSkin, {15, 16}}}, 4};
   }
+  return {{{kSpeed, kPower, kSkin}}, 3};
 }
 
-// Three common bytes (two rating pairs and skin) plus one byte per rating pair.
-constexpr size_t AttributeBytes(league::PositionGroup group) { return 3 + ExtraRatingCount(group) / 2; }
+constexpr size_t AttributeBytes(league::PositionGroup group) { return AttributeRecordOf(group).count; }
+
+// Ratings a player of a roster group has beyond the four every player has.
+constexpr size_t ExtraRatingCount(league::PositionGroup group) { return 2 * (AttributeBytes(group) - 3); }
 
 // A team's attribute records fill its entry of the attribute table exactly.
 static_assert([] {

@@ -157,30 +157,23 @@ void ReadNames(ImageReader& reader, CartridgeTeams& teams) {
   }
 }
 
-// Two ratings to a byte, the first in the high nibble.
-void ReadPair(ImageReader& reader, size_t& at, int& high, int& low) {
-  const uint8_t byte = reader.Byte(at++);
-  high = byte >> 4;
-  low = byte & 0x0F;
-}
+int& PlayerField(PlayerRecord& player, int field) { return player.*PlayerNumberFields[static_cast<size_t>(field)]; }
 
 void ReadRatings(ImageReader& reader, CartridgeTeams& teams) {
   size_t at = cartridge::kAttributes.base;
   for (CartridgeTeam& team : teams) {
     for (int p = 0; p < kPlayerCount; ++p) {
       PlayerRecord& player = team.record.players[static_cast<size_t>(p)];
-      ReadPair(reader, at, player.runningSpeed, player.rushingPower);
-      ReadPair(reader, at, player.maximumPower, player.hittingPower);
-      player.skin = reader.Byte(at++);
-      switch (GroupOfPosition(p)) {
-        case PositionGroup::Quarterback:
-          ReadPair(reader, at, player.passingSpeed, player.passControl);
-          ReadPair(reader, at, player.accuracy, player.avoidPassBlock);
-          break;
-        case PositionGroup::BackOrReceiver: ReadPair(reader, at, player.ballControl, player.receptions); break;
-        case PositionGroup::OffensiveLine: break;
-        case PositionGroup::Defence: ReadPair(reader, at, player.passInterception, player.quickness); break;
-        case PositionGroup::Kicking: ReadPair(reader, at, player.kickingAbility, player.avoidKickBlock); break;
+      const cartridge::AttributeRecord record = cartridge::AttributeRecordOf(GroupOfPosition(p));
+      for (size_t b = 0; b < record.count; ++b) {
+        const cartridge::AttributeByte& attribute = record.bytes[b];
+        const uint8_t byte = reader.Byte(at++);
+        if (attribute.lowField == cartridge::kWholeByte) {
+          PlayerField(player, attribute.highField) = byte;
+        } else {
+          PlayerField(player, attribute.highField) = byte >> 4;
+          PlayerField(player, attribute.lowField) = byte & 0x0F;
+        }
       }
     }
   }
