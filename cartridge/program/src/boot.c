@@ -37,24 +37,16 @@ static void prompt_until_a(u8 y, const char *prompt) {
   sfx_play(SFX_BLIP);
 }
 
-static void title_screen(void) {
+/* Title screen `which` (0 or 1): its art and the prompt, its marker set only
+ * while it takes A. */
+static void title_screen(u8 which, volatile u8 *marker, u8 ready, u8 prompt_row) {
   ui_begin_screen();
-  title_art(0);
+  title_art(which);
   ppu_on();
   ui_drop_presses();
-  MARK_TITLE = MARK_TITLE_READY;
-  prompt_until_a(22, "PRESS A BUTTON");
-  MARK_TITLE = 0;
-}
-
-static void second_title_screen(void) {
-  ui_begin_screen();
-  title_art(1);
-  ppu_on();
-  ui_drop_presses();
-  MARK_TITLE2 = MARK_TITLE2_READY;
-  prompt_until_a(24, "PRESS A BUTTON");
-  MARK_TITLE2 = 0;
+  *marker = ready;
+  prompt_until_a(prompt_row, "PRESS A BUTTON");
+  *marker = 0;
 }
 
 static void rules_screen(void) {
@@ -156,8 +148,8 @@ static void control_screen(void) {
 }
 
 void boot_run(void) {
-  title_screen();
-  second_title_screen();
+  title_screen(0, &MARK_TITLE, MARK_TITLE_READY, 22);
+  title_screen(1, &MARK_TITLE2, MARK_TITLE2_READY, 24);
   main_menu();
   control_screen();
   team_select();
