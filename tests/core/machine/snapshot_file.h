@@ -1,32 +1,24 @@
 #pragma once
-// A temporary snapshot file per test, with helpers to read and rewrite it.
+// A snapshot file in a scratch folder per test, with helpers to read and rewrite it.
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <filesystem>
-#include <fstream>
+#include <cstdint>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
+#include "tests/league/temp_folder.h"
 #include "tests/support/test_rom_runner.h"
 
 namespace qgu::core::testing {
 
 class SnapshotFile : public ::testing::Test {
  protected:
-  void SetUp() override {
-    path_ = (std::filesystem::temp_directory_path() /
-             ("qgu-snapshot-" + std::to_string(::getpid()) + "-" +
-              ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".sta"))
-                .string();
-  }
-  void TearDown() override { std::filesystem::remove(path_); }
-
   std::vector<uint8_t> Bytes() const { return testsupport::ReadBinaryFile(path_); }
   void Write(const std::vector<uint8_t>& bytes) const {
-    std::ofstream(path_, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    qgu::testing::WriteBytes(path_, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
   }
   // Block id -> body size, in file order.
   std::vector<std::pair<std::string, uint32_t>> Blocks() const {
@@ -40,7 +32,8 @@ class SnapshotFile : public ::testing::Test {
     return blocks;
   }
 
-  std::string path_;
+  qgu::testing::TempFolder folder_;
+  const std::string path_ = (folder_ / "game.sta").string();
 };
 
 }  // namespace qgu::core::testing
