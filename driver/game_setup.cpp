@@ -18,9 +18,9 @@ constexpr std::array<std::string_view, 3> kControlModeNames = {"MAN", "COA", "CO
 std::optional<std::string> TeamFileProblem(const std::string& path) {
   const std::optional<TeamRecordLines> lines = ReadTeamRecordLines(path);
   if (!lines) return "cannot read the team file " + path;
-  if (lines->players.size() < static_cast<size_t>(kRosterPlayers)) {
+  if (lines->players.size() < league::kPlayerCount) {
     return path + " holds " + std::to_string(lines->players.size()) + " player lines; a team has " +
-           std::to_string(kRosterPlayers);
+           std::to_string(league::kPlayerCount);
   }
   const int formation = ReadFormation(path);
   if (!IsFormation(formation)) {

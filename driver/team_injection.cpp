@@ -77,9 +77,9 @@ void WriteHeaderField(ImageWriter& out, const TeamSlot& slot, PlayCallingProfile
                       std::string_view field) {
   const int team = slot.team;
   if (index == kCityField) {
-    WriteChainedText(out, slot.cityText, cartridge::kCityPointers, team, Cut(field, kMaxRecordTextLength));
+    WriteChainedText(out, slot.cityText, cartridge::kCityPointers, team, Cut(field, league::kMaxTextFieldLength));
   } else if (index == kNicknameField) {
-    WriteChainedText(out, slot.nicknameText, cartridge::kNicknamePointers, team, Cut(field, kMaxRecordTextLength));
+    WriteChainedText(out, slot.nicknameText, cartridge::kNicknamePointers, team, Cut(field, league::kMaxTextFieldLength));
   } else if (index == kAbbreviationField) {
     WriteAbbreviation(out, team, field);
   } else if (index >= kFirstColourField && index < kFirstColourField + cartridge::kUniformColourBytes) {
@@ -111,7 +111,7 @@ void WriteRoster(ImageWriter& out, const TeamSlot& slot, const std::vector<Recor
   size_t text = slot.firstPlayerText;
   size_t pointer = cartridge::kPlayerPointers.Of(slot.team);
   size_t attributes = cartridge::kAttributes.Of(slot.team);
-  for (int p = 0; p < kRosterPlayers; ++p) {
+  for (int p = 0; p < league::kPlayerCount; ++p) {
     const RecordFields& fields = players[static_cast<size_t>(p)];
     const std::string name = std::string(Cut(FieldAt(fields, kFirstNameField), cartridge::kMaxPlayerNamePart)) +
                              std::string(Cut(FieldAt(fields, kLastNameField), cartridge::kMaxPlayerNamePart));
@@ -137,7 +137,7 @@ int ReadFormation(const std::string& path) {
 InjectResult InjectTeamLines(std::span<uint8_t> image, const TeamRecordLines& lines, const TeamSlot& slot,
                              PlayCallingProfile& profile) {
   // A short roster would leave the name pointer chain half old, half new.
-  if (lines.players.size() < kRosterPlayers) return InjectResult::kShortRoster;
+  if (lines.players.size() < league::kPlayerCount) return InjectResult::kShortRoster;
   ImageWriter out(image);
   for (size_t i = 0; i < lines.header.size(); ++i) WriteHeaderField(out, slot, profile, i, lines.header[i]);
   WriteRoster(out, slot, lines.players);

@@ -13,8 +13,6 @@
 
 namespace qgu::driver {
 
-// Longest text a record field holds in memory; longer hand-written texts are cut.
-inline constexpr size_t kMaxRecordTextLength = 63;
 
 // Header field 13 as a decimal number; 2 when the file cannot be opened or
 // its team line has fewer than 14 fields.
@@ -31,7 +29,9 @@ enum class InjectResult {
 InjectResult InjectTeam(std::span<uint8_t> image, const std::string& path, const TeamSlot& slot,
                         PlayCallingProfile& profile);
 
-// The same for lines already read. Writes outside the image are dropped.
+// The same for lines already read. Writes outside the image are dropped; a
+// city or nickname longer than a record field holds in memory
+// (league::kMaxTextFieldLength) is cut.
 InjectResult InjectTeamLines(std::span<uint8_t> image, const TeamRecordLines& lines, const TeamSlot& slot,
                              PlayCallingProfile& profile);
 

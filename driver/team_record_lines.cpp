@@ -12,7 +12,7 @@ namespace {
 bool ReadRecordLine(std::istream& in, RecordFields& fields) {
   std::string line;
   if (!league::ReadTextLine(in, line)) return false;
-  if (line.size() > kMaxRecordLineLength) line.resize(kMaxRecordLineLength);
+  if (line.size() > league::kMaxLineLength) line.resize(league::kMaxLineLength);
   fields = league::SplitFields(line, league::kRecordSeparator);
   return true;
 }
@@ -33,7 +33,7 @@ std::optional<TeamRecordLines> ReadTeamRecordLines(const std::string& path) {
   TeamRecordLines lines;
   ReadRecordLine(in, lines.header);
   RecordFields player;
-  while (lines.players.size() < kRosterPlayers && ReadRecordLine(in, player)) lines.players.push_back(player);
+  while (lines.players.size() < league::kPlayerCount && ReadRecordLine(in, player)) lines.players.push_back(player);
   return lines;
 }
 

@@ -8,20 +8,19 @@
 #include <string_view>
 #include <vector>
 
-namespace qgu::driver {
+#include "league/team_record.h"
 
-inline constexpr int kRosterPlayers = 30;
-// Lines are read as into a 1024-byte buffer: longer lines are cut.
-inline constexpr size_t kMaxRecordLineLength = 1023;
+namespace qgu::driver {
 
 using RecordFields = std::vector<std::string>;
 
 struct TeamRecordLines {
   RecordFields header;
-  std::vector<RecordFields> players;  // at most kRosterPlayers, fewer if the file ends early
+  std::vector<RecordFields> players;  // at most league::kPlayerCount, fewer if the file ends early
 };
 
-// Nothing when the file cannot be opened.
+// Nothing when the file cannot be opened. Lines are read as into a 1024-byte
+// buffer: longer lines are cut to league::kMaxLineLength characters.
 std::optional<RecordFields> ReadTeamHeader(const std::string& path);
 std::optional<TeamRecordLines> ReadTeamRecordLines(const std::string& path);
 

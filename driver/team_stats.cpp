@@ -119,7 +119,7 @@ TeamStatLines DecodeStatLines(const TeamRecordLines& record, std::string_view ra
   const std::string team = StatText(FieldAt(record.header, kTeamNameField), kMaxStatTeamName);
   RawReader reader(raw);
   size_t next = 0;
-  for (int line = 0; line < kRosterPlayers; ++line) {
+  for (int line = 0; line < league::kPlayerCount; ++line) {
     const RawGroup* group = GroupOf(line);
     if (group == nullptr) continue;
     StatLine& stat = lines[next++];
