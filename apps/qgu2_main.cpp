@@ -6,6 +6,7 @@
 //        [--p1 MAN|COA|COM] [--p2 MAN|COA|COM] [--weather clear|rain|snow]
 //        [--seed N] [--json] [--quiet] [--max-frames N]
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -24,6 +25,7 @@
 #include "driver/play_calling.h"
 #include "driver/random_source.h"
 #include "driver/team_record_lines.h"
+#include "league/cartridge_layout.h"
 #include "league/cartridge_teams.h"
 #include "league/default_league.h"
 #include "league/league_folders.h"
@@ -46,8 +48,6 @@ constexpr const char* kUsage =
     "  --quiet       no progress on standard error\n"
     "  --max-frames  give up after N frames (default: generous for the quarter length)\n";
 
-constexpr size_t kImageBytes = 393'232;
-constexpr int kMapper = 4;
 constexpr int kMaxQuarterMinutes = 99;
 
 struct Options {
@@ -146,16 +146,21 @@ struct Failure {
   std::string message;
 };
 
+// The mapper number in an iNES header: flags 6 high nibble, flags 7 high nibble.
+int MapperOf(std::span<const uint8_t> header) { return (header[6] >> 4) | (header[7] & 0xF0); }
+
 // Another image can stand in for the carried one only if it has the same layout.
 std::string CheckPlayableImage(const std::string& path, std::span<const uint8_t> image) {
-  if (image.size() < 16 || image[0] != 'N' || image[1] != 'E' || image[2] != 'S' || image[3] != 0x1A) {
+  using qgu::cartridge::kHeader;
+  constexpr size_t kMagicBytes = 4;  // "NES" and 0x1A
+  if (image.size() < kHeader.size() || !std::equal(kHeader.begin(), kHeader.begin() + kMagicBytes, image.begin())) {
     return path + " is not an iNES cartridge image";
   }
-  if (image.size() != kImageBytes) {
+  if (image.size() != qgu::cartridge::kImageBytes) {
     return path + " is " + std::to_string(image.size()) + " bytes; the football cartridge is 393,232 bytes";
   }
-  const int mapper = (image[6] >> 4) | (image[7] & 0xF0);
-  if (mapper != kMapper) {
+  const int mapper = MapperOf(image);
+  if (mapper != MapperOf(kHeader)) {
     return path + " uses mapper " + std::to_string(mapper) + "; the football cartridge uses mapper 4";
   }
   if (!qgu::league::CheckCartridgeImage(image)) {
