@@ -185,15 +185,14 @@ std::vector<uint8_t> LoadCartridgeImage() {
 }
 
 void SetAllRatings(std::vector<uint8_t>& image, int team, int level) {
-  constexpr size_t kSkinByte = 2;  // the one attribute byte that is no rating pair
   const uint8_t both = static_cast<uint8_t>((level << 4) | level);
   size_t at = kAttributes.Of(team);
   for (int player = 0; player < league::kPlayerCount; ++player) {
-    const size_t bytes = AttributeBytes(league::GroupOfPosition(player));
-    for (size_t i = 0; i < bytes; ++i) {
-      if (i != kSkinByte) image[at + i] = both;
+    const AttributeRecord record = AttributeRecordOf(league::GroupOfPosition(player));
+    for (size_t i = 0; i < record.count; ++i) {
+      if (record.bytes[i].lowField != kWholeByte) image[at + i] = both;  // rating pairs; the skin stays
     }
-    at += bytes;
+    at += record.count;
   }
 }
 
