@@ -4,7 +4,7 @@
 
 #include "league/file_io.h"
 #include "tests/league/sample_team.h"
-#include "tests/league/temp_folder.h"
+#include "tests/support/temp_folder.h"
 
 namespace qgu::league {
 namespace {

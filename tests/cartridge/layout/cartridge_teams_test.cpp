@@ -12,7 +12,7 @@
 #include "cartridge/builder/team_source.h"
 #include "league/cartridge_teams.h"
 #include "league/roster.h"
-#include "tests/league/temp_folder.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "league/cartridge_teams.h"
 #include "league/default_league.h"
 #include "league/team_record_file.h"
-#include "tests/league/temp_folder.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 

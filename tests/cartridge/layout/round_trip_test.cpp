@@ -18,7 +18,7 @@
 #include "driver/game_manager.h"
 #include "league/cartridge_teams.h"
 #include "league/team_record_file.h"
-#include "tests/league/temp_folder.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 

@@ -193,7 +193,7 @@ TEST_F(GameDriverTest, HandsTheControlsOverAtKickoffAndTakesThemBackAtTheEnd) {
 TEST_F(GameDriverTest, TheSummaryCarriesScoresAndStatisticsOfTheFinalScreen) {
   testing::TempFolder folder;
   DriverGame game = Game();
-  game.homePath = folder.WriteTeam("home.dat", testing::MakeTeam("PELLMARSH", "GRIFFINS", "PEL", 2));
+  game.homePath = testing::WriteTeamFile(folder / "home.dat", testing::MakeTeam("PELLMARSH", "GRIFFINS", "PEL", 2));
   game.awayPath = folder.File("missing.dat");
   cartridge.game = [](FakeConsoleMemory& m, int frame) {
     ShortGame(m, frame);

@@ -20,8 +20,8 @@ class HeadlessErrorsTest : public ::testing::Test {
     std::vector<uint8_t> image = testing::MakeSyntheticImage();
     image[6] = flags6;
     CGameManager manager(image, std::make_unique<CSeededRandom>(1));
-    manager.SetHomePath(folder.WriteTeam("a.dat", testing::MakeTeam("PELLMARSH", "GRIFFINS", "PEL", 2)));
-    manager.SetAwayPath(folder.WriteTeam("b.dat", testing::MakeTeam("OSTRAVEN", "LANTERNS", "OST", 2)));
+    manager.SetHomePath(testing::WriteTeamFile(folder / "a.dat", testing::MakeTeam("PELLMARSH", "GRIFFINS", "PEL", 2)));
+    manager.SetAwayPath(testing::WriteTeamFile(folder / "b.dat", testing::MakeTeam("OSTRAVEN", "LANTERNS", "OST", 2)));
     EXPECT_TRUE(manager.PrepareGame());
     HeadlessGameOptions options;
     options.frameBudget = budget;
@@ -48,17 +48,17 @@ TEST_F(HeadlessErrorsTest, AGameOutOfFramesSaysWhereItStopped) {
 
 TEST(TeamFileProblem, NamesWhatIsWrong) {
   testing::TempFolder folder;
-  const std::string good = folder.WriteTeam("good.dat", testing::MakeTeam("PELLMARSH", "GRIFFINS", "PEL", 4));
+  const std::string good = testing::WriteTeamFile(folder / "good.dat", testing::MakeTeam("PELLMARSH", "GRIFFINS", "PEL", 4));
   EXPECT_FALSE(TeamFileProblem(good));
   EXPECT_NE(TeamFileProblem(folder.File("none.dat")).value_or("").find("cannot read"), std::string::npos);
 
   const testing::TestTeam fivePlay = testing::MakeTeam("OSTRAVEN", "LANTERNS", "OST", 5);
-  EXPECT_NE(TeamFileProblem(folder.WriteTeam("five.dat", fivePlay)).value_or("").find("formation 5"),
+  EXPECT_NE(TeamFileProblem(testing::WriteTeamFile(folder / "five.dat", fivePlay)).value_or("").find("formation 5"),
             std::string::npos);
 
   testing::TestTeam shortRoster = testing::MakeTeam("OSTRAVEN", "LANTERNS", "OST", 2);
   shortRoster.players.resize(12);
-  EXPECT_NE(TeamFileProblem(folder.WriteTeam("short.dat", shortRoster)).value_or("").find("12 player lines"),
+  EXPECT_NE(TeamFileProblem(testing::WriteTeamFile(folder / "short.dat", shortRoster)).value_or("").find("12 player lines"),
             std::string::npos);
 }
 

@@ -49,8 +49,8 @@ class MemoryConsole final : public IDriverConsole {
 class StatsCaptureTest : public ::testing::Test {
  protected:
   StatsCaptureTest() {
-    homePath = folder.WriteTeam("home.dat", testing::MakeTeam("PELLMARSH", "GRIFFINS", "PEL", 2));
-    awayPath = folder.WriteTeam("away.dat", testing::MakeTeam("OSTRAVEN", "LANTERNS", "OST", 4));
+    homePath = testing::WriteTeamFile(folder / "home.dat", testing::MakeTeam("PELLMARSH", "GRIFFINS", "PEL", 2));
+    awayPath = testing::WriteTeamFile(folder / "away.dat", testing::MakeTeam("OSTRAVEN", "LANTERNS", "OST", 4));
     auto& b = memory.bytes;
     // Period bytes $07, $14, $00, $03 make 24; the totals are not used.
     b[kHomePeriodScores] = 0x07;

@@ -84,8 +84,8 @@ TEST_F(CarriedCartridgeTest, PreparedGameReadsBackThroughTheCartridgesPointers) 
     TestTeam awayTeam = MakeTeam("CRAB", "TIDES", "CRT", away);
     awayTeam.players[29][1] = "maximilianhorvath";  // first name cut to 15
     awayTeam.players[29][2] = "BERGEN";
-    manager.SetHomePath(folder.WriteTeam("WGN0.dat", homeTeam));
-    manager.SetAwayPath(folder.WriteTeam("CRT0.dat", awayTeam));
+    manager.SetHomePath(testing::WriteTeamFile(folder / "WGN0.dat", homeTeam));
+    manager.SetAwayPath(testing::WriteTeamFile(folder / "CRT0.dat", awayTeam));
     ASSERT_TRUE(manager.PrepareGame());
     const auto image = manager.WorkingImage();
     const int homeNumber = SlotFor(home, false).team;

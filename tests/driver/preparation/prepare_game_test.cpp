@@ -19,8 +19,8 @@ using testing::TestTeam;
 class PrepareGameTest : public ::testing::Test {
  protected:
   void ChooseTeams(int homeFormation, int awayFormation) {
-    manager.SetHomePath(folder.WriteTeam("HOME0.dat", MakeTeam("BRASKET", "RAVENS", "HOME", homeFormation)));
-    manager.SetAwayPath(folder.WriteTeam("AWAY0.dat", MakeTeam("TULVANE", "OTTERS", "AWAY", awayFormation)));
+    manager.SetHomePath(testing::WriteTeamFile(folder / "HOME0.dat", MakeTeam("BRASKET", "RAVENS", "HOME", homeFormation)));
+    manager.SetAwayPath(testing::WriteTeamFile(folder / "AWAY0.dat", MakeTeam("TULVANE", "OTTERS", "AWAY", awayFormation)));
   }
   std::string AbbreviationOf(int team) const {
     const auto image = manager.WorkingImage();
@@ -95,13 +95,13 @@ TEST_F(PrepareGameTest, RefusesWhatCannotBePlayed) {
   for (const char* formation : {"5", "1", "0", "x"}) {
     TestTeam odd = MakeTeam("KESSARD", "BISON", "KES", 2);
     odd.header[13] = formation;
-    const std::string oddPath = folder.WriteTeam("ODD0.dat", odd);
+    const std::string oddPath = testing::WriteTeamFile(folder / "ODD0.dat", odd);
     EXPECT_TRUE(refused(oddPath, away)) << formation;
     EXPECT_TRUE(refused(home, oddPath)) << formation;
   }
   TestTeam shortRoster = MakeTeam("KESSARD", "BISON", "KES", 3);
   shortRoster.players.resize(12);
-  EXPECT_TRUE(refused(home, folder.WriteTeam("SHORT0.dat", shortRoster)));
+  EXPECT_TRUE(refused(home, testing::WriteTeamFile(folder / "SHORT0.dat", shortRoster)));
   EXPECT_FALSE(refused(home, away));
 }
 
@@ -110,8 +110,8 @@ TEST_F(PrepareGameTest, ProfilesAreLoadedPerSideAndHistoryCleared) {
   homeTeam.header[22] = "80";
   TestTeam awayTeam = MakeTeam("TULVANE", "OTTERS", "AWAY", 2);
   awayTeam.header.resize(16);
-  manager.SetHomePath(folder.WriteTeam("HOME0.dat", homeTeam));
-  manager.SetAwayPath(folder.WriteTeam("AWAY0.dat", awayTeam));
+  manager.SetHomePath(testing::WriteTeamFile(folder / "HOME0.dat", homeTeam));
+  manager.SetAwayPath(testing::WriteTeamFile(folder / "AWAY0.dat", awayTeam));
   manager.SetControls(kControlCom, kControlMan);
   ASSERT_TRUE(manager.PrepareGame());
 

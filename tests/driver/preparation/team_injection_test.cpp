@@ -19,7 +19,7 @@ using testing::WordAt;
 class TeamInjectionTest : public ::testing::Test {
  protected:
   InjectResult Inject(const TestTeam& team, const TeamSlot& slot) {
-    return InjectTeam(image, folder.WriteTeam("team.dat", team), slot, profile);
+    return InjectTeam(image, testing::WriteTeamFile(folder / "team.dat", team), slot, profile);
   }
   std::string TextAt(size_t offset, size_t length) const {
     return std::string(image.begin() + static_cast<long>(offset), image.begin() + static_cast<long>(offset + length));

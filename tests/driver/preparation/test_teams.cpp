@@ -1,7 +1,5 @@
 #include "test_teams.h"
 
-#include <fstream>
-#include <random>
 #include <span>
 
 #include "driver/team_slots.h"
@@ -22,33 +20,21 @@ TestTeam MakeTeam(const std::string& city, const std::string& nickname, const st
   return team;
 }
 
+namespace {
+
 std::string RecordLine(const Fields& fields) {
   std::string line;
   for (const std::string& field : fields) line += field + '\x01';
   return line + "\r\r\n";
 }
 
-void WriteTeamFile(const std::filesystem::path& path, const TestTeam& team) {
-  std::ofstream out(path, std::ios::binary);
-  out << RecordLine(team.header);
-  for (const Fields& player : team.players) out << RecordLine(player);
-}
+}  // namespace
 
-TempFolder::TempFolder() {
-  std::random_device seed;
-  path_ = std::filesystem::temp_directory_path() / ("qgu-driver-test-" + std::to_string(seed()));
-  std::filesystem::create_directories(path_);
-}
-
-std::string TempFolder::WriteTeam(const std::string& name, const TestTeam& team) const {
-  const std::string path = File(name);
-  WriteTeamFile(path, team);
-  return path;
-}
-
-TempFolder::~TempFolder() {
-  std::error_code ignored;
-  std::filesystem::remove_all(path_, ignored);
+std::string WriteTeamFile(const std::filesystem::path& path, const TestTeam& team) {
+  std::string text = RecordLine(team.header);
+  for (const Fields& player : team.players) text += RecordLine(player);
+  qgu::testing::WriteBytes(path, text);
+  return path.string();
 }
 
 namespace {

@@ -1,7 +1,8 @@
 #pragma once
-// Test-only helpers: team record files written the way this system's writers
-// write them, a synthetic football image with the stated header and size, a
-// plain-array console memory and a scripted random generator.
+// Test-only helpers: team record files written field by field the way this
+// system's writers write them (so tests can also write what no writer would),
+// a synthetic football image with the stated header and size, a plain-array
+// console memory and a scripted random generator.
 
 #include <cstdint>
 #include <deque>
@@ -12,8 +13,11 @@
 
 #include "driver/console_memory.h"
 #include "driver/random_source.h"
+#include "tests/support/temp_folder.h"
 
 namespace qgu::driver::testing {
+
+using qgu::testing::TempFolder;
 
 using Fields = std::vector<std::string>;
 
@@ -26,24 +30,8 @@ struct TestTeam {
 TestTeam MakeTeam(const std::string& city, const std::string& nickname, const std::string& abbreviation,
                   int formation);
 
-// Fields each followed by 0x01, then CR CR LF.
-std::string RecordLine(const Fields& fields);
-void WriteTeamFile(const std::filesystem::path& path, const TestTeam& team);
-
-// A fresh folder under the system's temporary folder, removed with its contents.
-class TempFolder {
- public:
-  TempFolder();
-  ~TempFolder();
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-  std::string File(const std::string& name) const { return (path_ / name).string(); }
-  // Writes a team record file of that name here and returns its path.
-  std::string WriteTeam(const std::string& name, const TestTeam& team) const;
-
- private:
-  std::filesystem::path path_;
-};
+// Each line's fields followed by 0x01, then CR CR LF. Returns the path.
+std::string WriteTeamFile(const std::filesystem::path& path, const TestTeam& team);
 
 // Header and size of the football image, a recognisable filler, and the six
 // slots' pointers where the cartridge keeps them (city/nickname pointers of
