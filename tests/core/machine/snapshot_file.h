@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "tests/league/temp_folder.h"
+#include "tests/support/temp_folder.h"
 #include "tests/support/test_rom_runner.h"
 
 namespace qgu::core::testing {

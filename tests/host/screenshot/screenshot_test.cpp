@@ -5,7 +5,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "tests/league/temp_folder.h"
+#include "tests/support/temp_folder.h"
 
 #ifdef QGU_HAVE_ZLIB
 #include <zlib.h>

@@ -5,7 +5,7 @@
 
 #include <sstream>
 
-#include "tests/league/temp_folder.h"
+#include "tests/support/temp_folder.h"
 
 namespace qgu::host {
 namespace {

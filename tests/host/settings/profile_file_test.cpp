@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/league/temp_folder.h"
+#include "tests/support/temp_folder.h"
 
 namespace qgu::host {
 namespace {
