@@ -45,13 +45,6 @@ class GameMonitorTest : public ::testing::Test {
   std::vector<int> calls;
 };
 
-TEST(QuarterLengthBcd, TensInTheHighNibble) {
-  EXPECT_EQ(QuarterLengthBcd(5), 0x05);
-  EXPECT_EQ(QuarterLengthBcd(10), 0x10);
-  EXPECT_EQ(QuarterLengthBcd(12), 0x12);
-  EXPECT_EQ(QuarterLengthBcd(99), 0x99);
-}
-
 class PossessionTest : public GameMonitorTest,
                        public ::testing::WithParamInterface<std::tuple<uint8_t, uint8_t, int>> {};
 

@@ -16,6 +16,7 @@ namespace {
 using namespace cartmem;
 using testing::FakeConsoleMemory;
 using testing::RecordingUi;
+using Messages = std::vector<std::pair<std::string, std::string>>;
 
 // Memory whose reads in one range fail, as a vanished machine would.
 class FailingMemory final : public IConsoleMemory {
@@ -94,9 +95,7 @@ TEST_F(StatsCaptureTest, UnreadableRawBlocksSayErrorCompilingStatsAndShowNoSumma
   FailingMemory failing(memory, kAwayStatsBlock + 100, kAwayStatsBlock + 100);
   Capture(failing);
   EXPECT_FALSE(ui.summary);
-  ASSERT_EQ(ui.messages.size(), 1u);
-  EXPECT_EQ(ui.messages[0].first, "Quozi Gridcrown ULTRA");
-  EXPECT_EQ(ui.messages[0].second, "Error compiling stats");
+  EXPECT_EQ(ui.messages, (Messages{{"Quozi Gridcrown ULTRA", "Error compiling stats"}}));
   // Nothing after the failed read: the input, picture and sound stay as they were.
   EXPECT_FALSE(holdsInput);
   EXPECT_EQ(ui.refreshed, 0);
@@ -107,17 +106,14 @@ TEST_F(StatsCaptureTest, AFailureAfterTheBlocksSaysExceptionWhileProcessing) {
   FailingMemory failing(memory, kHomePeriodScores, kHomePeriodScores);
   Capture(failing);
   EXPECT_FALSE(ui.summary);
-  ASSERT_EQ(ui.messages.size(), 1u);
-  EXPECT_EQ(ui.messages[0].first, "Quozi Gridcrown ULTRA");
-  EXPECT_EQ(ui.messages[0].second, "Exception while processing game stats !");
+  EXPECT_EQ(ui.messages, (Messages{{"Quozi Gridcrown ULTRA", "Exception while processing game stats !"}}));
   EXPECT_TRUE(holdsInput);
 
   RecordingUi failingSummary;
   failingSummary.failSummary = true;
   MemoryConsole console(memory);
   CaptureStatistics(console, failingSummary, homePath, awayPath);
-  ASSERT_EQ(failingSummary.messages.size(), 1u);
-  EXPECT_EQ(failingSummary.messages[0].second, "Exception while processing game stats !");
+  EXPECT_EQ(failingSummary.messages, (Messages{{"Quozi Gridcrown ULTRA", "Exception while processing game stats !"}}));
 }
 
 TEST_F(StatsCaptureTest, StoppingPassesThroughWithoutAMessage) {
