@@ -4,12 +4,21 @@
 
 #include <array>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "core/apu/sound_bus.h"
 #include "core/apu/sound_unit.h"
 
 namespace qgu::core::testing {
+
+using RegisterWrites = std::vector<std::pair<uint16_t, uint8_t>>;
+
+// Register writes in order, to a sound unit or its channels.
+template <class Registers>
+void WriteRegisters(Registers& registers, const RegisterWrites& writes) {
+  for (const auto& [address, data] : writes) registers.Write(address, data);
+}
 
 class FakeSoundBus : public SoundBus {
  public:
@@ -66,11 +75,8 @@ struct SoundRig {
 
   // Rectangle 1 at a constant volume of 15 with a 50% duty, long length.
   void StartRectangle(int period) {
-    unit.Write(0x4015, 0x01);
-    unit.Write(0x4000, 0xBF);
-    unit.Write(0x4001, 0x08);
-    unit.Write(0x4002, static_cast<uint8_t>(period & 0xFF));
-    unit.Write(0x4003, static_cast<uint8_t>(0x08 | (period >> 8)));
+    WriteRegisters(unit, {{0x4015, 0x01}, {0x4000, 0xBF}, {0x4001, 0x08}, {0x4002, static_cast<uint8_t>(period & 0xFF)},
+                          {0x4003, static_cast<uint8_t>(0x08 | (period >> 8))}});
   }
 
   FakeSoundBus bus;

@@ -27,6 +27,10 @@ int Peak(const std::vector<int16_t>& samples, size_t from = 0) {
   return peak;
 }
 
+bool AllSilent8(const std::vector<uint8_t>& samples) {
+  return std::all_of(samples.begin(), samples.end(), [](uint8_t b) { return b == 0x80; });
+}
+
 TEST(SoundOutput, RectangleToneHasTheExpectedFrequency) {
   for (int period : {253, 126, 1000}) {
     SoundRig rig(44100, 16);
@@ -42,8 +46,7 @@ TEST(SoundOutput, DisabledSoundFillsSilenceAndLeavesTheQueue) {
   SoundRig rig(22050, 8);
   rig.bus.settings.soundEnable = false;
   rig.StartRectangle(253);
-  const std::vector<uint8_t> narrow = rig.Render8(300);
-  EXPECT_TRUE(std::all_of(narrow.begin(), narrow.end(), [](uint8_t b) { return b == 0x80; }));
+  EXPECT_TRUE(AllSilent8(rig.Render8(300)));
   rig.bus.settings.samplingBits = 16;
   const std::vector<int16_t> wide = rig.Render16(300);
   EXPECT_TRUE(std::all_of(wide.begin(), wide.end(), [](int16_t s) { return s == 0; }));
@@ -57,13 +60,10 @@ TEST(SoundOutput, MuteFlagsSilenceTheirChannelAndSurviveReset) {
     rig.StartRectangle(253);
     rig.unit.Write(0x4011, 0x7F);
     EXPECT_EQ(rig.unit.ToggleMute(kChannelMaster), 0);
-    for (int channel = 1; channel < kChannelFlags; ++channel) {
-      EXPECT_EQ(rig.unit.ChannelEnabled(channel), 1) << channel;
-    }
+    for (int channel = 1; channel < kChannelFlags; ++channel) EXPECT_EQ(rig.unit.ChannelEnabled(channel), 1) << channel;
     EXPECT_EQ(Peak(rig.Render16(2000)), 0);
     rig.bus.settings.samplingBits = 8;
-    const std::vector<uint8_t> narrow = rig.Render8(500);
-    EXPECT_TRUE(std::all_of(narrow.begin(), narrow.end(), [](uint8_t b) { return b == 0x80; }));
+    EXPECT_TRUE(AllSilent8(rig.Render8(500)));
     EXPECT_EQ(rig.unit.ToggleMute(kChannelMaster), 1);
     rig.bus.settings.samplingBits = 16;
     EXPECT_GT(Peak(rig.Render16(2000)), 3000);
@@ -113,12 +113,9 @@ TEST(SoundOutput, WritesTakeEffectAtTheirCpuTime) {
 
 TEST(SoundOutput, LengthCounterEndsTheToneThroughQueuedSteps) {
   SoundRig rig(44100, 16);
-  rig.unit.Write(0x4017, 0x40);
-  rig.unit.Write(0x4015, 0x01);
-  rig.unit.Write(0x4000, 0x9F);  // constant 15, counting length
-  rig.unit.Write(0x4001, 0x08);
-  rig.unit.Write(0x4002, 0x80);
-  rig.unit.Write(0x4003, 0x00);  // 10 half frames: 5 sequences of 29828 cycles
+  // Constant 15, counting length: 10 half frames, 5 sequences of 29828 cycles.
+  testing::WriteRegisters(rig.unit, {{0x4017, 0x40}, {0x4015, 0x01}, {0x4000, 0x9F}, {0x4001, 0x08}, {0x4002, 0x80},
+                                     {0x4003, 0x00}});
   const double cyclesPerSample = 357368 * 5.0 / 44100;
   std::vector<int16_t> out;
   for (int frame = 0; frame < 8; ++frame) {
@@ -133,14 +130,11 @@ TEST(SoundOutput, LengthCounterEndsTheToneThroughQueuedSteps) {
 }
 
 TEST(SoundOutput, QueueOf4096WritesBetweenProcessCallsIsLost) {
-  for (int extra : {4091, 4092}) {
+  for (int extra : {4090, 4091}) {
     SoundRig rig(22050, 16);
-    rig.unit.Write(0x4015, 0x01);
-    rig.unit.Write(0x4000, 0xBF);
-    rig.unit.Write(0x4001, 0x08);
-    rig.unit.Write(0x4003, 0x08);
+    rig.StartRectangle(253);  // five writes
     for (int i = 0; i < extra; ++i) rig.unit.Write(0x4002, 0xFD);
-    const int writes = 4 + extra;
+    const int writes = 5 + extra;
     const std::vector<int16_t> out = rig.Render16(1000);
     if (writes < 4096) {
       EXPECT_GT(Peak(out), 3000) << writes;

@@ -1,6 +1,9 @@
 // The line renderer: background tiles, sprites, priority, hits, clipping.
 #include <gtest/gtest.h>
 
+#include <initializer_list>
+#include <utility>
+
 #include "ppu_test_machine.h"
 
 namespace qgu::core::testing {
@@ -41,6 +44,10 @@ class PictureRendererTest : public ::testing::Test {
   }
   static uint8_t Bg(int attribute, int color) { return static_cast<uint8_t>(0x20 + attribute * 4 + color); }
   static uint8_t Sp(int attribute, int color) { return static_cast<uint8_t>(0x30 + attribute * 4 + color); }
+  // Each {x, value} of screen line `line`.
+  void ExpectPixels(int line, std::initializer_list<std::pair<int, uint8_t>> pixels) const {
+    for (const auto& [x, value] : pixels) EXPECT_EQ(nes_.Pixel(line, x), value) << "line " << line << " x " << x;
+  }
   bool Hit() const { return memory_.ppuRegister[2] & 0x40; }
   bool Overflow() const { return memory_.ppuRegister[2] & 0x20; }
 
@@ -55,13 +62,9 @@ TEST_F(PictureRendererTest, AttributeQuadrantsChooseThePalette) {
     for (int column : {0, 2}) SetNameTile(column, row, kSolid1);
   nes_.Poke(0x23C0, 0b11'10'01'00);
   nes_.DrawLine(1, 0);
-  EXPECT_EQ(nes_.Pixel(1, 0), Bg(0, 1));
-  EXPECT_EQ(nes_.Pixel(1, 7), Bg(0, 1));
-  EXPECT_EQ(nes_.Pixel(1, 8), kBackdrop);
-  EXPECT_EQ(nes_.Pixel(1, 16), Bg(1, 1));
+  ExpectPixels(1, {{0, Bg(0, 1)}, {7, Bg(0, 1)}, {8, kBackdrop}, {16, Bg(1, 1)}});
   nes_.DrawLine(2, 16);
-  EXPECT_EQ(nes_.Pixel(2, 0), Bg(2, 1));
-  EXPECT_EQ(nes_.Pixel(2, 16), Bg(3, 1));
+  ExpectPixels(2, {{0, Bg(2, 1)}, {16, Bg(3, 1)}});
 }
 
 TEST_F(PictureRendererTest, RepeatedTilesAndAttributeChangesBothShowRight) {
@@ -69,36 +72,26 @@ TEST_F(PictureRendererTest, RepeatedTilesAndAttributeChangesBothShowRight) {
   SetNameTile(5, 0, kLeftDot2);
   nes_.Poke(0x23C1, 0x05);  // columns 4-7 of the top rows take palette 1
   nes_.DrawLine(3, 0);
-  for (int x = 0; x < 32; ++x) EXPECT_EQ(nes_.Pixel(3, x), Bg(0, 3)) << x;
-  for (int x = 32; x < 40; ++x) EXPECT_EQ(nes_.Pixel(3, x), Bg(1, 3)) << x;
-  EXPECT_EQ(nes_.Pixel(3, 40), Bg(1, 2));
-  EXPECT_EQ(nes_.Pixel(3, 41), kBackdrop);
-  EXPECT_EQ(nes_.Pixel(3, 48), Bg(1, 3));
-  EXPECT_EQ(nes_.Pixel(3, 64), Bg(0, 3));
-  EXPECT_EQ(nes_.Pixel(3, 255), Bg(0, 3));
+  for (int x = 0; x < 40; ++x) EXPECT_EQ(nes_.Pixel(3, x), Bg(x < 32 ? 0 : 1, 3)) << x;
+  ExpectPixels(3, {{40, Bg(1, 2)}, {41, kBackdrop}, {48, Bg(1, 3)}, {64, Bg(0, 3)}, {255, Bg(0, 3)}});
 }
 
 TEST_F(PictureRendererTest, ScrollPicksColumnsAndPatternRows) {
   SetNameTile(1, 0, kLeftDot2);
   nes_.DrawLine(4, 0, 3);  // fine x shifts the whole line
-  EXPECT_EQ(nes_.Pixel(4, 5), Bg(0, 2));
-  EXPECT_EQ(nes_.Pixel(4, 8), kBackdrop);
+  ExpectPixels(4, {{5, Bg(0, 2)}, {8, kBackdrop}});
 
   memory_.SetMirroring(kMirrorVertical);  // coarse x wraps into the next name table
   SetNameTile(31, 0, kSolid1);
   SetNameTile(0, 0, kSolid3, 0x2400);
   nes_.DrawLine(5, 0, 31 * 8 + 2);
-  EXPECT_EQ(nes_.Pixel(5, 0), Bg(0, 1));
-  EXPECT_EQ(nes_.Pixel(5, 5), Bg(0, 1));
-  EXPECT_EQ(nes_.Pixel(5, 6), Bg(0, 3));
-  EXPECT_EQ(nes_.Pixel(5, 13), Bg(0, 3));
-  EXPECT_EQ(nes_.Pixel(5, 14), kBackdrop);
+  ExpectPixels(5, {{0, Bg(0, 1)}, {5, Bg(0, 1)}, {6, Bg(0, 3)}, {13, Bg(0, 3)}, {14, kBackdrop}});
 
   SetNameTile(0, 1, kTopRow1);  // fine y picks the pattern row
   nes_.DrawLine(6, 8);
-  EXPECT_EQ(nes_.Pixel(6, 0), Bg(0, 1));
   nes_.DrawLine(7, 9);
-  EXPECT_EQ(nes_.Pixel(7, 0), kBackdrop);
+  ExpectPixels(6, {{0, Bg(0, 1)}});
+  ExpectPixels(7, {{0, kBackdrop}});
 }
 
 TEST_F(PictureRendererTest, LayersSwitchedOffDrawNothing) {
@@ -118,13 +111,12 @@ TEST_F(PictureRendererTest, LeftClipHidesTheFirstEightBackgroundPixels) {
   SetNameTile(1, 0, kSolid1);
   nes_.Write(0x2001, 0x18);
   nes_.DrawLine(9, 0);
-  EXPECT_EQ(nes_.Pixel(9, 7), kBackdrop);
-  EXPECT_EQ(nes_.Pixel(9, 8), Bg(0, 1));
   nes_.DrawLine(10, 0, 0, true, false);  // the "LeftClip" setting off
-  EXPECT_EQ(nes_.Pixel(10, 0), Bg(0, 1));
   nes_.Write(0x2001, 0x1A);
   nes_.DrawLine(11, 0);
-  EXPECT_EQ(nes_.Pixel(11, 0), Bg(0, 1));
+  ExpectPixels(9, {{7, kBackdrop}, {8, Bg(0, 1)}});
+  ExpectPixels(10, {{0, Bg(0, 1)}});
+  ExpectPixels(11, {{0, Bg(0, 1)}});
 }
 
 // --------------------------------------------------------------------- sprites
@@ -132,24 +124,19 @@ TEST_F(PictureRendererTest, LeftClipHidesTheFirstEightBackgroundPixels) {
 TEST_F(PictureRendererTest, SpritesAppearOneLineBelowTheirY) {
   nes_.SetSprite(5, 10, kSolid1, 2, 20);
   for (int line = 10; line <= 19; ++line) nes_.DrawLine(line, 0);
-  EXPECT_EQ(nes_.Pixel(10, 20), kBackdrop);
-  EXPECT_EQ(nes_.Pixel(11, 20), Sp(2, 1));
-  EXPECT_EQ(nes_.Pixel(11, 27), Sp(2, 1));
-  EXPECT_EQ(nes_.Pixel(11, 28), kBackdrop);
-  EXPECT_EQ(nes_.Pixel(18, 19), kBackdrop);
-  EXPECT_EQ(nes_.Pixel(18, 20), Sp(2, 1));
-  EXPECT_EQ(nes_.Pixel(19, 20), kBackdrop);
+  ExpectPixels(10, {{20, kBackdrop}});
+  ExpectPixels(11, {{20, Sp(2, 1)}, {27, Sp(2, 1)}, {28, kBackdrop}});
+  ExpectPixels(18, {{19, kBackdrop}, {20, Sp(2, 1)}});
+  ExpectPixels(19, {{20, kBackdrop}});
 }
 
 TEST_F(PictureRendererTest, FlipsMirrorThePattern) {
   nes_.SetSprite(1, 20, kLeftDot2, 0x40, 40);
   nes_.SetSprite(2, 20, kTopRow1, 0x80, 60);
   nes_.DrawLine(21, 0);
-  EXPECT_EQ(nes_.Pixel(21, 40), kBackdrop);
-  EXPECT_EQ(nes_.Pixel(21, 47), Sp(0, 2));
-  EXPECT_EQ(nes_.Pixel(21, 60), kBackdrop);
   nes_.DrawLine(28, 0);
-  EXPECT_EQ(nes_.Pixel(28, 60), Sp(0, 1));
+  ExpectPixels(21, {{40, kBackdrop}, {47, Sp(0, 2)}, {60, kBackdrop}});
+  ExpectPixels(28, {{60, Sp(0, 1)}});
 }
 
 TEST_F(PictureRendererTest, SpritePatternTableFollowsTheControlRegister) {
@@ -168,35 +155,23 @@ TEST_F(PictureRendererTest, TallSpritesTakeTheirTableFromTileBitZero) {
   nes_.SetTileRow(0x1000, 0x11, 0, 0x00, 0xFF);
   nes_.SetTileRow(0x1000, 0x11, 7, 0xFF, 0xFF);
   nes_.SetTileRow(0x0000, 0x10, 0, 0xFF, 0xFF);
-  nes_.SetSprite(1, 40, 0x11, 0, 0);    // odd: $1000, tiles $10/$11
-  nes_.SetSprite(2, 40, 0x10, 0, 16);   // even: $0000
+  nes_.SetSprite(1, 40, 0x11, 0, 0);      // odd: $1000, tiles $10/$11
+  nes_.SetSprite(2, 40, 0x10, 0, 16);     // even: $0000
   nes_.SetSprite(3, 40, 0x11, 0x80, 32);  // flipped: row 0 shows row 15
-  nes_.Write(0x2001, 0x1E);
-  nes_.DrawLine(41, 0);
-  EXPECT_EQ(nes_.Pixel(41, 0), Sp(0, 1));
-  EXPECT_EQ(nes_.Pixel(41, 16), Sp(0, 3));
-  EXPECT_EQ(nes_.Pixel(41, 32), Sp(0, 3));
-  nes_.DrawLine(49, 0);
-  EXPECT_EQ(nes_.Pixel(49, 0), Sp(0, 2));
-  EXPECT_EQ(nes_.Pixel(49, 32), kBackdrop);
-  nes_.DrawLine(56, 0);
-  EXPECT_EQ(nes_.Pixel(56, 0), Sp(0, 3));
-  EXPECT_EQ(nes_.Pixel(56, 32), Sp(0, 1));
-  nes_.DrawLine(57, 0);
-  EXPECT_EQ(nes_.Pixel(57, 0), kBackdrop);
+  for (int line : {41, 49, 56, 57}) nes_.DrawLine(line, 0);
+  ExpectPixels(41, {{0, Sp(0, 1)}, {16, Sp(0, 3)}, {32, Sp(0, 3)}});
+  ExpectPixels(49, {{0, Sp(0, 2)}, {32, kBackdrop}});
+  ExpectPixels(56, {{0, Sp(0, 3)}, {32, Sp(0, 1)}});
+  ExpectPixels(57, {{0, kBackdrop}});
 }
 
 TEST_F(PictureRendererTest, LowerIndexWinsAndBehindSpritesStillClaimPixels) {
-  SetNameTile(2, 0, kLeftDot2);  // one opaque background pixel at x = 16
+  SetNameTile(2, 0, kLeftDot2);              // one opaque background pixel at x = 16
   nes_.SetSprite(1, 50, kSolid1, 0x20, 12);  // behind the background
   nes_.SetSprite(2, 50, kSolid3, 0x01, 16);  // in front, but later
   nes_.DrawLine(51, 0);
-  EXPECT_EQ(nes_.Pixel(51, 12), Sp(0, 1));
-  EXPECT_EQ(nes_.Pixel(51, 16), Bg(0, 2)) << "sprite 1 claims it even though hidden";
-  EXPECT_EQ(nes_.Pixel(51, 17), Sp(0, 1));
-  EXPECT_EQ(nes_.Pixel(51, 19), Sp(0, 1));
-  EXPECT_EQ(nes_.Pixel(51, 20), Sp(1, 3));
-  EXPECT_EQ(nes_.Pixel(51, 23), Sp(1, 3));
+  // Sprite 1 claims x = 16 even though the background hides it there.
+  ExpectPixels(51, {{12, Sp(0, 1)}, {16, Bg(0, 2)}, {17, Sp(0, 1)}, {19, Sp(0, 1)}, {20, Sp(1, 3)}, {23, Sp(1, 3)}});
 }
 
 TEST_F(PictureRendererTest, SpriteLeftClipAndRightEdge) {
@@ -204,9 +179,7 @@ TEST_F(PictureRendererTest, SpriteLeftClipAndRightEdge) {
   nes_.SetSprite(2, 70, kSolid3, 0, 252);
   nes_.Write(0x2001, 0x1A);
   nes_.DrawLine(71, 0);
-  EXPECT_EQ(nes_.Pixel(71, 7), kBackdrop);
-  EXPECT_EQ(nes_.Pixel(71, 8), Sp(0, 1));
-  EXPECT_EQ(nes_.Pixel(71, 255), Sp(0, 3));
+  ExpectPixels(71, {{7, kBackdrop}, {8, Sp(0, 1)}, {255, Sp(0, 3)}});
   EXPECT_EQ(nes_.Screen()[71 * kRenderLineBytes + kRenderFirstPixel + kRenderWidth], kBackdrop) << "margin untouched";
   nes_.DrawLine(71, 0, 0, true, false);
   EXPECT_EQ(nes_.Pixel(71, 4), Sp(0, 1));
@@ -218,15 +191,12 @@ TEST_F(PictureRendererTest, LimitOfEightUnlessNoSpriteLimitButOverflowAlwaysAtEi
   EXPECT_EQ(nes_.Pixel(81, 9 * 20), Sp(0, 1));
   EXPECT_TRUE(Overflow());
   nes_.DrawLine(82, 0, 0, /*noSpriteLimit=*/false);
-  EXPECT_EQ(nes_.Pixel(82, 7 * 20), Sp(0, 1));
-  EXPECT_EQ(nes_.Pixel(82, 8 * 20), kBackdrop);
+  ExpectPixels(82, {{7 * 20, Sp(0, 1)}, {8 * 20, kBackdrop}});
   EXPECT_TRUE(Overflow());
   nes_.DrawLine(90, 0);
   EXPECT_FALSE(Overflow()) << "each line starts clear";
 
-  nes_.SetSprite(7, 0xF0, kSolid1, 0, 0);
-  nes_.SetSprite(8, 0xF0, kSolid1, 0, 0);
-  nes_.SetSprite(9, 0xF0, kSolid1, 0, 0);
+  for (int i = 7; i < 10; ++i) nes_.SetSprite(i, 0xF0, kSolid1, 0, 0);
   nes_.DrawLine(81, 0);
   EXPECT_FALSE(Overflow()) << "seven sprites";
 }
@@ -246,20 +216,20 @@ TEST_F(PictureRendererTest, DummyLineCountsSpritesWithoutDrawing) {
 
 // ---------------------------------------------------------------- sprite 0 hit
 
-TEST_F(PictureRendererTest, HitNeedsOpaqueSpriteOverOpaqueBackground) {
+TEST_F(PictureRendererTest, HitNeedsOpaqueSprite0OverOpaqueBackground) {
   SetNameTile(2, 0, kLeftDot2);  // opaque background only at x = 16
-  nes_.SetSprite(0, 120, kSolid1, 0, 17);
-  nes_.DrawLine(121, 0);
-  EXPECT_FALSE(Hit());
-  nes_.SetSprite(0, 120, kBlank, 0, 16);
-  nes_.DrawLine(121, 0);
-  EXPECT_FALSE(Hit()) << "transparent sprite";
-  nes_.SetSprite(1, 120, kSolid1, 0, 16);
-  nes_.DrawLine(121, 0);
-  EXPECT_FALSE(Hit()) << "only sprite 0 counts";
-  nes_.SetSprite(0, 120, kSolid1, 0x20, 16);
-  nes_.DrawLine(121, 0);
-  EXPECT_TRUE(Hit()) << "even behind the background";
+  struct Case {
+    int index, tile, attribute, x;
+    bool hit;
+  };
+  for (const Case& c : {Case{0, kSolid1, 0, 17, false},    // over transparent background
+                        Case{0, kBlank, 0, 16, false},     // transparent sprite
+                        Case{1, kSolid1, 0, 16, false},    // only sprite 0 counts
+                        Case{0, kSolid1, 0x20, 16, true}}) {  // even behind the background
+    nes_.SetSprite(c.index, 120, c.tile, c.attribute, c.x);
+    nes_.DrawLine(121, 0);
+    EXPECT_EQ(Hit(), c.hit) << c.index << " " << c.tile << " " << c.x;
+  }
 }
 
 TEST_F(PictureRendererTest, HitFollowsTheFineScroll) {
@@ -275,41 +245,38 @@ TEST_F(PictureRendererTest, HitFollowsTheFineScroll) {
 TEST_F(PictureRendererTest, NoHitWithBackgroundOffOrUnderLeftClip) {
   SetNameTile(0, 0, kSolid1);
   nes_.SetSprite(0, 140, kSolid1, 0, 0);
-  nes_.Write(0x2001, 0x16);
-  nes_.DrawLine(141, 0);
-  EXPECT_FALSE(Hit());
-  nes_.Write(0x2001, 0x18);
-  nes_.DrawLine(141, 0);
-  EXPECT_FALSE(Hit()) << "both halves clipped";
-  nes_.Write(0x2001, 0x1C);
-  nes_.DrawLine(141, 0);
-  EXPECT_FALSE(Hit()) << "background clipped";
-  nes_.Write(0x2001, 0x1A);
-  nes_.DrawLine(141, 0);
-  EXPECT_FALSE(Hit()) << "sprite clipped";
-  nes_.Write(0x2001, 0x18);
-  nes_.DrawLine(141, 0, 0, true, false);
-  EXPECT_TRUE(Hit()) << "no clipping when the setting is off";
-  memory_.ppuRegister[2] = 0;
-  nes_.Write(0x2001, 0x1E);
-  nes_.DrawLine(141, 0);
-  EXPECT_TRUE(Hit());
+  struct Case {
+    uint8_t mask;  // $2001
+    bool clipSetting, hit;
+  };
+  for (const Case& c : {Case{0x16, true, false},    // background off
+                        Case{0x18, true, false},    // both halves clipped
+                        Case{0x1C, true, false},    // background clipped
+                        Case{0x1A, true, false},    // sprite clipped
+                        Case{0x18, false, true},    // no clipping when the setting is off
+                        Case{0x1E, true, true}}) {
+    memory_.ppuRegister[2] = 0;
+    nes_.Write(0x2001, c.mask);
+    nes_.DrawLine(141, 0, 0, true, c.clipSetting);
+    EXPECT_EQ(Hit(), c.hit) << int{c.mask} << " " << c.clipSetting;
+  }
 }
 
 TEST_F(PictureRendererTest, Sprite0PossibleCoversItsLines) {
   nes_.SetSprite(0, 50, kSolid1, 0, 0);
-  EXPECT_FALSE(nes_.Ppu().Sprite0Possible(50));
-  EXPECT_TRUE(nes_.Ppu().Sprite0Possible(51));
-  EXPECT_TRUE(nes_.Ppu().Sprite0Possible(58));
-  EXPECT_FALSE(nes_.Ppu().Sprite0Possible(59));
+  const auto possible = [&](int line) { return nes_.Ppu().Sprite0Possible(line); };
+  EXPECT_FALSE(possible(50));
+  EXPECT_TRUE(possible(51));
+  EXPECT_TRUE(possible(58));
+  EXPECT_FALSE(possible(59));
   nes_.Write(0x2000, 0x20);
-  EXPECT_TRUE(nes_.Ppu().Sprite0Possible(66));
-  EXPECT_FALSE(nes_.Ppu().Sprite0Possible(67));
+  EXPECT_TRUE(possible(66));
+  EXPECT_FALSE(possible(67));
   memory_.ppuRegister[2] = 0x40;
-  EXPECT_FALSE(nes_.Ppu().Sprite0Possible(51)) << "already hit";
+  EXPECT_FALSE(possible(51)) << "already hit";
   memory_.ppuRegister[2] = 0;
   nes_.Write(0x2001, 0x10);
-  EXPECT_FALSE(nes_.Ppu().Sprite0Possible(51));
+  EXPECT_FALSE(possible(51));
 }
 
 // ------------------------------------------------------------ tile render mode
