@@ -2,6 +2,8 @@
 // four-player adapter.
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "core/controller_ports.h"
 #include "tests/core/machine/test_images.h"
 
@@ -36,9 +38,14 @@ MachineSettings TwoPlayers() {
   return settings;
 }
 
-TEST(ControllerPorts, ButtonsShiftOutInPadByteOrderThenZeros) {
-  auto machine = MakeMachine(CodeImage(kSpin), TwoPlayers());
-  CControllerPorts& ports = machine->ControllerPorts();
+// Two pads, no adapter.
+class TwoPlayerPorts : public ::testing::Test {
+ protected:
+  std::unique_ptr<CMachine> machine_ = MakeMachine(CodeImage(kSpin), TwoPlayers());
+  CControllerPorts& ports = machine_->ControllerPorts();
+};
+
+TEST_F(TwoPlayerPorts, ButtonsShiftOutInPadByteOrderThenZeros) {
   ports.SetHostButtons(0, Host({kHostA, kHostStart, kHostUp}));
   ports.SetHostButtons(1, Host({kHostB, kHostRight}));
   ports.Sync(false);
@@ -46,20 +53,16 @@ TEST(ControllerPorts, ButtonsShiftOutInPadByteOrderThenZeros) {
   EXPECT_EQ(ReadBits(ports, 0x4016, 8), uint32_t(kPadA | kPadStart | kPadUp));
   EXPECT_EQ(ReadBits(ports, 0x4017, 8), uint32_t(kPadB | kPadRight));
   EXPECT_EQ(ReadBits(ports, 0x4016, 8), 0u);
-  EXPECT_EQ(machine->ReadIoPort(0x4016) & 0x40, 0x40);
+  EXPECT_EQ(machine_->ReadIoPort(0x4016) & 0x40, 0x40);
 }
 
-TEST(ControllerPorts, OppositeDirectionsReadAsNeither) {
-  auto machine = MakeMachine(CodeImage(kSpin), TwoPlayers());
-  CControllerPorts& ports = machine->ControllerPorts();
+TEST_F(TwoPlayerPorts, OppositeDirectionsReadAsNeither) {
   ports.SetHostButtons(0, Host({kHostLeft, kHostRight, kHostUp, kHostDown, kHostB}));
   ports.Sync(false);
   EXPECT_EQ(ports.PadByte(0), kPadB);
 }
 
-TEST(ControllerPorts, OnlyTheOneToZeroStrobeLatches) {
-  auto machine = MakeMachine(CodeImage(kSpin), TwoPlayers());
-  CControllerPorts& ports = machine->ControllerPorts();
+TEST_F(TwoPlayerPorts, OnlyTheOneToZeroStrobeLatches) {
   ports.SetHostButtons(0, Host({kHostA}));
   ports.Sync(false);
   ports.Write(0x4016, 1);
@@ -120,9 +123,7 @@ TEST(ControllerPorts, FourPlayerAdapterAppendsPadsThreeAndFourAndSignatures) {
   EXPECT_EQ(ReadBits(ports, 0x4017, 8), 0x04u);
 }
 
-TEST(ControllerPorts, FrameInputRoundTripsWithTheMicrophone) {
-  auto machine = MakeMachine(CodeImage(kSpin), TwoPlayers());
-  CControllerPorts& ports = machine->ControllerPorts();
+TEST_F(TwoPlayerPorts, FrameInputRoundTripsWithTheMicrophone) {
   ports.SetHostButtons(1, Host({kHostMic}));
   ports.Sync(false);
   EXPECT_EQ(ports.GetFrameInput(), 0x0400u);

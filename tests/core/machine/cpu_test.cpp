@@ -2,6 +2,8 @@
 // DMA stalls across calls, halts, decimal mode and the cycle exceptions.
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "core/cpu/cpu.h"
 #include "tests/core/machine/test_images.h"
 
@@ -103,13 +105,9 @@ int CyclesOf(const std::vector<uint8_t>& setupAndInstruction) {
 }
 
 TEST(CpuCycles, IsbTakesTheReadModifyWriteCounts) {
-  EXPECT_EQ(CyclesOf({NOP, 0xE7, 0x10}), 5);        // zp
-  EXPECT_EQ(CyclesOf({NOP, 0xF7, 0x10}), 6);        // zp,X
-  EXPECT_EQ(CyclesOf({NOP, 0xEF, 0x00, 0x03}), 6);  // abs
-  EXPECT_EQ(CyclesOf({NOP, 0xFF, 0x00, 0x03}), 7);  // abs,X
-  EXPECT_EQ(CyclesOf({NOP, 0xFB, 0x00, 0x03}), 7);  // abs,Y
-  EXPECT_EQ(CyclesOf({NOP, 0xE3, 0x10}), 8);        // (zp,X)
-  EXPECT_EQ(CyclesOf({NOP, 0xF3, 0x10}), 8);        // (zp),Y
+  // zp, zp,X, abs, abs,X, abs,Y, (zp,X), (zp),Y
+  const std::pair<uint8_t, int> modes[] = {{0xE7, 5}, {0xF7, 6}, {0xEF, 6}, {0xFF, 7}, {0xFB, 7}, {0xE3, 8}, {0xF3, 8}};
+  for (const auto& [opcode, cycles] : modes) EXPECT_EQ(CyclesOf({NOP, opcode, 0x00, 0x03}), cycles) << int(opcode);
 }
 
 TEST(CpuCycles, AbsoluteXNopsPayForPageCrossing) {
@@ -117,12 +115,6 @@ TEST(CpuCycles, AbsoluteXNopsPayForPageCrossing) {
     EXPECT_EQ(CyclesOf({0xA2, 0x01, opcode, 0x00, 0x03}), 4) << int(opcode);  // LDX #1; no crossing
     EXPECT_EQ(CyclesOf({0xA2, 0x01, opcode, 0xFF, 0x03}), 5) << int(opcode);  // crossing
   }
-}
-
-TEST(CpuCycles, BranchesPayForTakenAndForPageCrossing) {
-  EXPECT_EQ(CyclesOf({0x18, 0xB0, 0x10}), 2);  // CLC; BCS not taken
-  EXPECT_EQ(CyclesOf({0x18, 0x90, 0x10}), 3);  // BCC taken, same page
-  EXPECT_EQ(CyclesOf({0x18, 0x90, 0x80}), 4);  // BCC back into $7F83: another page
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 namespace qgu::core {
 namespace {
 
+using testing::CpuWrites;
 using testing::MakeImage;
 using testing::MakeMachine;
 
@@ -24,8 +25,7 @@ TEST(Mmc3Banking, ResetMapsFirstBanksAndTheLastTwoFixed) {
   EXPECT_EQ(machine->PeekByte(0xA000), 1);
   EXPECT_EQ(machine->PeekByte(0xC000), 6);
   EXPECT_EQ(machine->PeekByte(0xE000), 7);
-  machine->CpuWrite(0x8000, 0x46);  // swap mode, select prg0
-  machine->CpuWrite(0x8001, 3);
+  CpuWrites(*machine, {{0x8000, 0x46}, {0x8001, 3}});  // swap mode, prg0 = 3
   EXPECT_EQ(machine->PeekByte(0x8000), 6);
   EXPECT_EQ(machine->PeekByte(0xC000), 3);
   EXPECT_EQ(machine->PeekByte(0xE000), 7);
@@ -33,10 +33,7 @@ TEST(Mmc3Banking, ResetMapsFirstBanksAndTheLastTwoFixed) {
 
 TEST(Mmc3Banking, ProgramBankNumbersWrapByTheRomSize) {
   auto machine = MakeMachine(MakeImage({2, 1, kMmc3, 0}));  // four 8 KB banks
-  machine->CpuWrite(0x8000, 6);
-  machine->CpuWrite(0x8001, 5);
-  machine->CpuWrite(0x8000, 7);
-  machine->CpuWrite(0x8001, 0xFE);
+  CpuWrites(*machine, {{0x8000, 6}, {0x8001, 5}, {0x8000, 7}, {0x8001, 0xFE}});
   EXPECT_EQ(machine->PeekByte(0x8000), 1);
   EXPECT_EQ(machine->PeekByte(0xA000), 2);
   EXPECT_EQ(machine->Memory().cpuPageNumber[4], 1);
@@ -44,10 +41,7 @@ TEST(Mmc3Banking, ProgramBankNumbersWrapByTheRomSize) {
 
 TEST(Mmc3Banking, CharacterBanksAndTheirSwap) {
   auto machine = MakeMachine(MakeImage({2, 2, kMmc3, 0}));  // sixteen 1 KB banks
-  machine->CpuWrite(0x8000, 0);
-  machine->CpuWrite(0x8001, 5);  // 2 KB bank: low bit dropped
-  machine->CpuWrite(0x8000, 2);
-  machine->CpuWrite(0x8001, 9);
+  CpuWrites(*machine, {{0x8000, 0}, {0x8001, 5}, {0x8000, 2}, {0x8001, 9}});  // 2 KB bank 5: low bit dropped
   const CMemoryMap& m = machine->Memory();
   EXPECT_EQ(m.ppuPage[0][0], 4);
   EXPECT_EQ(m.ppuPage[1][0], 5);
@@ -62,8 +56,7 @@ TEST(Mmc3Banking, WithoutCharacterRomPagesMapCharacterRam) {
   auto machine = MakeMachine(MakeImage({2, 0, kMmc3, 0}));
   const CMemoryMap& m = machine->Memory();
   for (int page = 0; page < 8; ++page) EXPECT_EQ(m.ppuPageType[page], kPpuCharacterRam);
-  machine->CpuWrite(0x8000, 2);
-  machine->CpuWrite(0x8001, 13);
+  CpuWrites(*machine, {{0x8000, 2}, {0x8001, 13}});
   EXPECT_EQ(m.ppuPageNumber[4], 13 & 7);
 }
 
@@ -84,8 +77,7 @@ TEST(Mmc3Mirroring, A000SwitchesUnlessFourScreen) {
 
 TEST(Mmc3Counter, FrozenWhileRenderingIsOff) {
   auto machine = MakeMachine(MakeImage({2, 1, kMmc3, 0}));
-  machine->CpuWrite(0xC000, 5);
-  machine->CpuWrite(0xC001, 0);
+  CpuWrites(*machine, {{0xC000, 5}, {0xC001, 0}});
   machine->Memory().ppuRegister[1] = 0;
   for (int line = 0; line < 240; ++line) machine->Mapper().LineStart(line);
   EXPECT_EQ(Mmc3(*machine).Irq().counter, 0x80);
@@ -96,8 +88,7 @@ TEST(Mmc3Counter, ReloadWrittenInVerticalBlankTakesEffectAtTheFirstVisibleLine) 
   auto machine = MakeMachine(MakeImage({2, 1, kMmc3, 0}));
   machine->RunFrame(false);  // the current scanline is now past 240
   ASSERT_GE(machine->CurrentScanline(), 240);
-  machine->CpuWrite(0xC000, 10);
-  machine->CpuWrite(0xC001, 0);
+  CpuWrites(*machine, {{0xC000, 10}, {0xC001, 0}});
   EXPECT_EQ(Mmc3(*machine).Irq().presetAtVblank, 0xFF);
   machine->Memory().ppuRegister[1] = 0x18;
   machine->Mapper().LineStart(241);  // not a visible line
@@ -108,23 +99,18 @@ TEST(Mmc3Counter, ReloadWrittenInVerticalBlankTakesEffectAtTheFirstVisibleLine) 
 }
 
 TEST(Mmc3Counter, ReachingZeroRequestsTheIrqUntilAcknowledged) {
-  // CLI, then spin.
+  // In the fixed last bank: CLI, then spin; the IRQ handler at $E100 starts with a NOP.
   auto image = MakeImage({2, 1, kMmc3, 0});
   uint8_t* last = image.data() + 16 + 3 * 8192;
-  const uint8_t code[] = {0x58, 0x4C, 0x01, 0xE0};
+  const uint8_t code[] = {0x58, 0x4C, 0x01, 0xE0}, vectors[] = {0x00, 0xE0, 0x00, 0xE1};  // reset, IRQ
   std::copy(code, code + 4, last);
-  last[0x100] = 0xEA;  // IRQ handler: NOP
-  last[0x1FFC] = 0x00;
-  last[0x1FFD] = 0xE0;
-  last[0x1FFE] = 0x00;
-  last[0x1FFF] = 0xE1;
+  std::copy(vectors, vectors + 4, last + 0x1FFC);
+  last[0x100] = 0xEA;
   auto machine = MakeMachine(image);
   CCpu& cpu = machine->Cpu();
   cpu.Execute(2);  // CLI
   machine->Memory().ppuRegister[1] = 0x08;
-  machine->CpuWrite(0xC000, 2);
-  machine->CpuWrite(0xC001, 0);
-  machine->CpuWrite(0xE001, 0);
+  CpuWrites(*machine, {{0xC000, 2}, {0xC001, 0}, {0xE001, 0}});
   machine->Mapper().LineStart(0);  // reload to 2
   machine->Mapper().LineStart(1);  // 1
   EXPECT_EQ(Mmc3(*machine).Irq().request, 0);
@@ -138,9 +124,7 @@ TEST(Mmc3Counter, ReachingZeroRequestsTheIrqUntilAcknowledged) {
 
 TEST(Mmc3State, SaveAndLoadRoundTrip) {
   auto machine = MakeMachine(MakeImage({2, 1, kMmc3, 0}));
-  machine->CpuWrite(0x8000, 0x47);
-  machine->CpuWrite(0x8001, 3);
-  machine->CpuWrite(0xC000, 33);
+  CpuWrites(*machine, {{0x8000, 0x47}, {0x8001, 3}, {0xC000, 33}});
   uint8_t state[256] = {};
   machine->Mapper().SaveState(state);
   EXPECT_EQ(state[0], 0x47);

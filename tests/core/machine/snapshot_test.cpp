@@ -2,6 +2,7 @@
 // behaviour on unknown blocks, cut files and foreign files.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -38,119 +39,111 @@ TEST_F(SnapshotFile, BatteryAndCharacterRamGrowTheBlocks) {
   EXPECT_EQ(blocks[2].second, 68u + 8192 + 4096 + 2 * 4096);
 }
 
-TEST_F(SnapshotFile, UnknownBlockEndsTheLoadWithSuccess) {
-  auto machine = MakeMachine(MakeImage({2, 1, 0x40, 0}));
-  machine->PokeByte(0x0010, 0x99);
-  machine->SaveSnapshot(path_);
-  auto bytes = Bytes();
-  // Put a foreign block between RAM DATA and MMU DATA.
-  const size_t afterRam = 32 + 16 + 96 + 16 + 2336;
-  std::vector<uint8_t> foreign = {'D', 'I', 'S', 'K', 'D', 'A', 'T', 'A', 0, 0, 0, 1, 4, 0, 0, 0, 1, 2, 3, 4};
-  bytes.insert(bytes.begin() + afterRam, foreign.begin(), foreign.end());
-  Write(bytes);
-  machine->PokeByte(0x0010, 0);
-  machine->CpuWrite(0x8000, 0x06);
-  machine->CpuWrite(0x8001, 1);  // bank 1 at $8000; the file's MMU says bank 0
-  EXPECT_NO_THROW(machine->LoadSnapshot(path_));
-  EXPECT_EQ(machine->PeekByte(0x0010), 0x99) << "blocks before it are applied";
-  EXPECT_EQ(machine->PeekByte(0x8000), 1) << "blocks after it are not";
+// File offsets: the 32-byte header, then blocks of a 16-byte head and a body.
+constexpr size_t kRegBody = 32 + 16;
+constexpr size_t kRamEnd = kRegBody + 96 + 16 + 2336;
+constexpr size_t kMmuBody = kRamEnd + 16;
+
+// An MMC3 machine with $0010 = $99, saved; `saved_` holds the file.
+class SavedSnapshot : public SnapshotFile {
+ protected:
+  void SetUp() override {
+    machine_->PokeByte(0x0010, 0x99);
+    machine_->SaveSnapshot(path_);
+    saved_ = Bytes();
+    machine_->PokeByte(0x0010, 0);
+  }
+  // Writes `bytes` and loads them; false when the load fails.
+  bool Load(const std::vector<uint8_t>& bytes) {
+    Write(bytes);
+    try {
+      machine_->LoadSnapshot(path_);
+      return true;
+    } catch (const SnapshotError&) {
+      return false;
+    }
+  }
+
+  std::unique_ptr<CMachine> machine_ = MakeMachine(MakeImage({2, 1, 0x40, 0}));
+  std::vector<uint8_t> saved_;
+};
+
+TEST_F(SavedSnapshot, UnknownBlockEndsTheLoadWithSuccess) {
+  auto bytes = saved_;
+  // A foreign block between RAM DATA and MMU DATA.
+  const std::vector<uint8_t> foreign = {'D', 'I', 'S', 'K', 'D', 'A', 'T', 'A', 0, 0, 0, 1, 4, 0, 0, 0, 1, 2, 3, 4};
+  bytes.insert(bytes.begin() + kRamEnd, foreign.begin(), foreign.end());
+  machine_->CpuWrite(0x8000, 0x06);
+  machine_->CpuWrite(0x8001, 1);  // bank 1 at $8000; the file's MMU says bank 0
+  EXPECT_TRUE(Load(bytes));
+  EXPECT_EQ(machine_->PeekByte(0x0010), 0x99) << "blocks before it are applied";
+  EXPECT_EQ(machine_->PeekByte(0x8000), 1) << "blocks after it are not";
 }
 
-TEST_F(SnapshotFile, FileCutInsideABlockFailsWithEarlierBlocksApplied) {
-  auto machine = MakeMachine(MakeImage({2, 1, 0x40, 0}));
-  machine->PokeByte(0x0010, 0x99);
-  machine->SaveSnapshot(path_);
-  auto bytes = Bytes();
-  bytes.resize(32 + 16 + 96 + 16 + 2336 + 16 + 100);  // inside MMU DATA
-  Write(bytes);
-  machine->PokeByte(0x0010, 0);
-  EXPECT_THROW(machine->LoadSnapshot(path_), SnapshotError);
-  EXPECT_EQ(machine->PeekByte(0x0010), 0x99);
+TEST_F(SavedSnapshot, FileCutInsideABlockFailsWithEarlierBlocksApplied) {
+  auto bytes = saved_;
+  bytes.resize(kMmuBody + 100);
+  EXPECT_FALSE(Load(bytes));
+  EXPECT_EQ(machine_->PeekByte(0x0010), 0x99);
 }
 
-TEST_F(SnapshotFile, WrongMagicFailsAndTinyFilesChangeNothing) {
-  auto machine = MakeMachine(MakeImage({2, 1, 0x40, 0}));
-  machine->SaveSnapshot(path_);
-  auto bytes = Bytes();
+TEST_F(SavedSnapshot, WrongMagicFailsAndTinyFilesChangeNothing) {
+  auto bytes = saved_;
   bytes[0] = 'Q';
-  Write(bytes);
-  EXPECT_THROW(machine->LoadSnapshot(path_), SnapshotError);
-  Write({'P', 'a', 'r'});
-  EXPECT_NO_THROW(machine->LoadSnapshot(path_));
-  EXPECT_THROW(machine->LoadSnapshot(path_ + ".missing"), SnapshotError);
-  EXPECT_THROW(machine->SaveSnapshot("/nonexistent-folder/x.sta"), SnapshotError);
+  EXPECT_FALSE(Load(bytes));
+  EXPECT_TRUE(Load({'P', 'a', 'r'}));
+  EXPECT_EQ(machine_->PeekByte(0x0010), 0);
+  EXPECT_THROW(machine_->LoadSnapshot(path_ + ".missing"), SnapshotError);
+  EXPECT_THROW(machine_->SaveSnapshot("/nonexistent-folder/x.sta"), SnapshotError);
 }
 
-TEST_F(SnapshotFile, Version0100HeaderLoads) {
-  auto machine = MakeMachine(MakeImage({2, 1, 0x40, 0}));
-  machine->PokeByte(0x0123, 0x5C);
-  machine->SaveSnapshot(path_);
-  auto bytes = Bytes();
+TEST_F(SavedSnapshot, Version0100HeaderLoads) {
+  auto bytes = saved_;
   // The older header is 16 bytes long.
   bytes.erase(bytes.begin() + 16, bytes.begin() + 32);
   bytes[14] = 0x00;
   bytes[15] = 0x01;
-  Write(bytes);
-  machine->PokeByte(0x0123, 0);
-  EXPECT_NO_THROW(machine->LoadSnapshot(path_));
-  EXPECT_EQ(machine->PeekByte(0x0123), 0x5C);
+  EXPECT_TRUE(Load(bytes));
+  EXPECT_EQ(machine_->PeekByte(0x0010), 0x99);
 }
 
-TEST_F(SnapshotFile, UnknownPictureUnitPageTypeFails) {
-  auto machine = MakeMachine(MakeImage({2, 1, 0x40, 0}));
-  machine->SaveSnapshot(path_);
-  auto bytes = Bytes();
-  const size_t mmuBody = 32 + 16 + 96 + 16 + 2336 + 16;
-  bytes[mmuBody + 24] = 0x42;  // PPU page 0 type
-  Write(bytes);
-  EXPECT_THROW(machine->LoadSnapshot(path_), SnapshotError);
+TEST_F(SavedSnapshot, DamagedFieldsAreRefused) {
+  struct Damage {
+    size_t at;
+    uint8_t value;
+    const char* what;
+  };
+  for (const Damage& d : {Damage{kMmuBody + 24, 0x42, "unknown picture-unit page type"},
+                          Damage{kRegBody + 19, 0x80, "negative DMA stall"},
+                          Damage{kRegBody + 35, 0x01, "scheduled count far beyond the executed one"}}) {
+    auto bytes = saved_;
+    bytes[d.at] = d.value;
+    EXPECT_FALSE(Load(bytes)) << d.what;
+  }
 }
 
-TEST_F(SnapshotFile, ImpossibleCycleCountsAreRefused) {
-  auto machine = MakeMachine(MakeImage({2, 1, 0x40, 0}));
-  machine->SaveSnapshot(path_);
-  const auto good = Bytes();
-  const size_t regBody = 32 + 16;
-  auto stall = good;
-  stall[regBody + 19] = 0x80;  // negative DMA stall
-  Write(stall);
-  EXPECT_THROW(machine->LoadSnapshot(path_), SnapshotError);
-  auto counts = good;
-  counts[regBody + 35] = 0x01;  // scheduled count far beyond the executed one
-  Write(counts);
-  EXPECT_THROW(machine->LoadSnapshot(path_), SnapshotError);
-}
-
-TEST_F(SnapshotFile, ControllerShiftRegistersRoundTrip) {
-  auto machine = MakeMachine(MakeImage({2, 1, 0x40, 0}));
-  machine->ControllerPorts().SetShiftState({{1, 2, 3, 0x80000}, true});
-  machine->SaveSnapshot(path_);
-  machine->ControllerPorts().SetShiftState({{0, 0, 0, 0}, false});
-  machine->LoadSnapshot(path_);
-  const auto state = machine->ControllerPorts().GetShiftState();
+TEST_F(SavedSnapshot, ControllerShiftRegistersRoundTrip) {
+  machine_->ControllerPorts().SetShiftState({{1, 2, 3, 0x80000}, true});
+  machine_->SaveSnapshot(path_);
+  machine_->ControllerPorts().SetShiftState({{0, 0, 0, 0}, false});
+  machine_->LoadSnapshot(path_);
+  const auto state = machine_->ControllerPorts().GetShiftState();
   EXPECT_EQ(state.shift[3], 0x80000u);
   EXPECT_TRUE(state.strobe);
 }
 
 // Damaged files either load or fail with SnapshotError; they never take the
 // machine outside its memory (run under the sanitizers).
-TEST_F(SnapshotFile, DamagedFilesFailCleanly) {
-  auto machine = MakeMachine(MakeImage({2, 1, 0x40, 0}));
-  machine->SaveSnapshot(path_);
-  const auto good = Bytes();
+TEST_F(SavedSnapshot, DamagedFilesFailCleanly) {
   uint32_t seed = 12345;
   auto next = [&] { return seed = seed * 1103515245u + 12345u, (seed >> 8); };
   for (int round = 0; round < 300; ++round) {
-    auto bytes = good;
+    auto bytes = saved_;
     const int flips = 1 + int(next() % 4);
     for (int i = 0; i < flips; ++i) bytes[next() % bytes.size()] = uint8_t(next());
     if (round % 5 == 0) bytes.resize(next() % bytes.size());
-    Write(bytes);
-    try {
-      machine->LoadSnapshot(path_);
-    } catch (const SnapshotError&) {
-    }
-    machine->RunFrame(false);
+    Load(bytes);
+    machine_->RunFrame(false);
   }
 }
 

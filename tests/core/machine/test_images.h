@@ -2,7 +2,9 @@
 // Small cartridge images built in memory for the machine's unit tests.
 
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "core/machine.h"
@@ -54,6 +56,11 @@ inline std::vector<uint8_t> CodeImage(const std::vector<uint8_t>& code) {
 
 inline std::unique_ptr<CMachine> MakeMachine(const std::vector<uint8_t>& image, const MachineSettings& settings = {}) {
   return std::make_unique<CMachine>(image, settings, TestProgramMapperFactory());
+}
+
+// CPU bus writes in order: {address, data}.
+inline void CpuWrites(CMachine& machine, std::initializer_list<std::pair<uint16_t, uint8_t>> writes) {
+  for (const auto& [address, data] : writes) machine.CpuWrite(address, data);
 }
 
 }  // namespace qgu::core::testing
