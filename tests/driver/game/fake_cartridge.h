@@ -57,7 +57,10 @@ class RecordingUi final : public IDriverUi {
   void ShowStatus(const std::string& text) override { statuses.push_back(text); }
   void HideStatus() override { ++hidden; }
   void RefreshMainWindow() override { ++refreshed; }
-  void StopSound() override { ++soundStopped; }
+  void StopSound() override {
+    if (stopOnSound) throw GameStopped{};
+    ++soundStopped;
+  }
   void ShowSummary(const GameSummary& shown) override {
     if (failSummary) throw std::runtime_error("summary window failed");
     summary = shown;
@@ -74,6 +77,7 @@ class RecordingUi final : public IDriverUi {
   int refreshed = 0;
   int soundStopped = 0;
   bool failSummary = false;
+  bool stopOnSound = false;  // as if the user stopped the game right then
   std::optional<GameSummary> summary;
   std::vector<std::pair<std::string, std::string>> messages;
 };

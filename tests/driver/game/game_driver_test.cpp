@@ -88,10 +88,10 @@ TEST_F(GameDriverTest, BootStagesShowTheirCountersAndPressOnTime) {
             (std::vector<std::string>{"INITIALIZING QUOZI GRIDCROWN  [0]", "INITIALIZING QUOZI GRIDCROWN  [1]",
                                       "INITIALIZING QUOZI GRIDCROWN  [2]", "INITIALIZING QUOZI GRIDCROWN  [3]"}));
   // Screens that are ready when first polled show nothing.
-  EXPECT_TRUE(StatusesStartingWith("STARTING QUOZI GRIDCROWN  ").empty());
-  EXPECT_TRUE(StatusesStartingWith("INITIALIZING QUOZI GRIDCROWN ULTRA  ").empty());
-  EXPECT_TRUE(StatusesStartingWith("SETTING QUOZI GRIDCROWN ULTRA CONTROLS  ").empty());
-  EXPECT_TRUE(StatusesStartingWith("SETTING QUOZI GRIDCROWN ULTRA TEAMS  ").empty());
+  for (const char* quiet : {"STARTING QUOZI GRIDCROWN  ", "INITIALIZING QUOZI GRIDCROWN ULTRA  ",
+                            "SETTING QUOZI GRIDCROWN ULTRA CONTROLS  ", "SETTING QUOZI GRIDCROWN ULTRA TEAMS  "}) {
+    EXPECT_TRUE(StatusesStartingWith(quiet).empty()) << quiet;
+  }
   // The match-up lasts 40 frames after the second pick (16 frames of it slept).
   const auto kickoff = StatusesStartingWith("STARTING QUOZI GRIDCROWN ULTRA  ");
   ASSERT_FALSE(kickoff.empty());

@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <tuple>
 #include <vector>
 
 #include "driver/cartridge_memory.h"
@@ -32,11 +31,7 @@ class GameMonitorTest : public ::testing::Test {
     Set(kHomeTotalScore, home);
     Set(kAwayTotalScore, away);
   }
-  void BothChoosing() {
-    Set(kHomePlay, kNoPlayChosen);
-    Set(kAwayPlay, kNoPlayChosen);
-  }
-  void BothChosen(uint8_t home, uint8_t away) {
+  void Chosen(uint8_t home, uint8_t away) {
     Set(kHomePlay, home);
     Set(kAwayPlay, away);
   }
@@ -45,38 +40,29 @@ class GameMonitorTest : public ::testing::Test {
   std::vector<int> calls;
 };
 
-class PossessionTest : public GameMonitorTest,
-                       public ::testing::WithParamInterface<std::tuple<uint8_t, uint8_t, int>> {};
-
-TEST_P(PossessionTest, StateBytesTellWhoHasTheBall) {
-  const auto [home, away, side] = GetParam();
-  CGameMonitor monitor = Monitor(5);
-  Set(kHomeState, home);
-  Set(kAwayState, away);
-  monitor.Poll(memory);
-  EXPECT_EQ(monitor.PossessionSide(), side);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    StateBytes, PossessionTest,
-    ::testing::Values(std::tuple<uint8_t, uint8_t, int>{0x00, 0x0B, kHomeOnOffense},  // away kicks off
-                      std::tuple<uint8_t, uint8_t, int>{0x80, 0x16, kHomeOnOffense},
-                      std::tuple<uint8_t, uint8_t, int>{0x19, 0x17, kHomeOnOffense},
-                      std::tuple<uint8_t, uint8_t, int>{0x0B, 0x00, kAwayOnOffense},
-                      std::tuple<uint8_t, uint8_t, int>{0x16, 0x80, kAwayOnOffense},
-                      std::tuple<uint8_t, uint8_t, int>{0x17, 0x19, kAwayOnOffense},
-                      std::tuple<uint8_t, uint8_t, int>{0x00, 0x00, kPossessionUnknown},
-                      std::tuple<uint8_t, uint8_t, int>{0x80, 0x17, kPossessionUnknown}));
-
-TEST_F(GameMonitorTest, PossessionKeepsItsValueBetweenPlays) {
-  CGameMonitor monitor = Monitor(5);
-  Set(kHomeState, 0x16);
-  Set(kAwayState, 0x80);
-  monitor.Poll(memory);
-  Set(kHomeState, 0);
-  Set(kAwayState, 0);
-  monitor.Poll(memory);
-  EXPECT_EQ(monitor.PossessionSide(), kAwayOnOffense);
+TEST_F(GameMonitorTest, StateBytesTellWhoHasTheBallAndItIsKeptBetweenPlays) {
+  struct Row {
+    uint8_t home;
+    uint8_t away;
+    int side;
+  };
+  const Row rows[] = {{0x00, 0x0B, kHomeOnOffense},  // away kicks off
+                      {0x80, 0x16, kHomeOnOffense},     {0x19, 0x17, kHomeOnOffense},
+                      {0x0B, 0x00, kAwayOnOffense},     {0x16, 0x80, kAwayOnOffense},
+                      {0x17, 0x19, kAwayOnOffense},     {0x00, 0x00, kPossessionUnknown},
+                      {0x80, 0x17, kPossessionUnknown}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(::testing::Message() << std::hex << int{row.home} << " " << int{row.away});
+    CGameMonitor monitor = Monitor(5);
+    Set(kHomeState, row.home);
+    Set(kAwayState, row.away);
+    monitor.Poll(memory);
+    EXPECT_EQ(monitor.PossessionSide(), row.side);
+    Set(kHomeState, 0);
+    Set(kAwayState, 0);
+    monitor.Poll(memory);
+    EXPECT_EQ(monitor.PossessionSide(), row.side) << "between plays";
+  }
 }
 
 TEST_F(GameMonitorTest, PlaysAreCalledOnceAfterBothSidesHaveChosen) {
@@ -86,20 +72,20 @@ TEST_F(GameMonitorTest, PlaysAreCalledOnceAfterBothSidesHaveChosen) {
 
   Set(kHomeState, 0x80);
   Set(kAwayState, 0x16);
-  BothChoosing();
+  Chosen(kNoPlayChosen, kNoPlayChosen);
   monitor.Poll(memory);
   Set(kAwayPlay, 2);  // one side has chosen: still waiting
   monitor.Poll(memory);
   EXPECT_TRUE(calls.empty());
-  BothChosen(5, 2);
+  Chosen(5, 2);
   monitor.Poll(memory);
   monitor.Poll(memory);
   monitor.Poll(memory);
   EXPECT_EQ(calls, std::vector<int>{kHomeOnOffense});
 
-  BothChoosing();  // the next play
+  Chosen(kNoPlayChosen, kNoPlayChosen);  // the next play
   monitor.Poll(memory);
-  BothChosen(1, 1);
+  Chosen(1, 1);
   monitor.Poll(memory);
   EXPECT_EQ(calls, (std::vector<int>{kHomeOnOffense, kHomeOnOffense}));
 }
@@ -112,9 +98,9 @@ TEST_F(GameMonitorTest, PlayCallingChangesNothingWhilePossessionIsUnknown) {
     calls.push_back(side);
     CallPlays(side, PlayCallingSides{{kControlCom, kControlCom}, profiles}, m, random);
   });
-  BothChoosing();
+  Chosen(kNoPlayChosen, kNoPlayChosen);
   monitor.Poll(memory);
-  BothChosen(3, 6);
+  Chosen(3, 6);
   const int writesBefore = memory.writes;
   monitor.Poll(memory);
   EXPECT_EQ(calls, std::vector<int>{kPossessionUnknown});
@@ -123,94 +109,90 @@ TEST_F(GameMonitorTest, PlayCallingChangesNothingWhilePossessionIsUnknown) {
   EXPECT_EQ(profiles[0].playTotal + profiles[1].playTotal, 0);
 }
 
-TEST_F(GameMonitorTest, FiveMinuteQuartersNeverTouchTheClock) {
-  CGameMonitor monitor = Monitor(5);
-  for (uint8_t minutes : {0x05, 0x04, 0x00, 0x05, 0x02}) {
-    Clock(0, minutes, 0);
-    monitor.Poll(memory);
+// One poll: the clock the cartridge shows, then the minutes it shows after.
+struct ClockPoll {
+  uint8_t quarter;
+  uint8_t minutes;
+  uint8_t seconds;
+  uint8_t minutesAfter;
+};
+
+TEST_F(GameMonitorTest, QuarterLengthRewritesEachPeriodsStartOnceInBcd) {
+  struct Length {
+    int minutes;
+    std::vector<ClockPoll> polls;
+    int writes;
+  };
+  const Length lengths[] = {
+      // The cartridge's own length: the clock is never touched.
+      {5, {{0, 0x05, 0, 0x05}, {0, 0x04, 0, 0x04}, {0, 0x00, 0, 0x00}, {0, 0x05, 0, 0x05}, {0, 0x02, 0, 0x02}}, 0},
+      // No poll saw the clock below 5:00 but the one that wrote 3: the next 5 is still overwritten.
+      {3, {{0, 0x05, 0, 0x03}, {1, 0x05, 0, 0x03}}, 2},
+      // Passing 5:59 ... 5:00 on the way down is left alone; below five, the next start is overwritten.
+      {10,
+       {{0, 0x05, 0, 0x10}, {0, 0x09, 0x30, 0x09}, {0, 0x06, 0x30, 0x06}, {0, 0x05, 0x30, 0x05},
+        {0, 0x04, 0x59, 0x04}, {1, 0x05, 0, 0x10}},
+       2},
+      {12, {{2, 0x05, 0, 0x12}}, 1},
+  };
+  for (const Length& length : lengths) {
+    SCOPED_TRACE(length.minutes);
+    CGameMonitor monitor = Monitor(length.minutes);
+    memory.writes = 0;
+    for (const ClockPoll& poll : length.polls) {
+      Clock(poll.quarter, poll.minutes, poll.seconds);
+      monitor.Poll(memory);
+      EXPECT_EQ(memory.bytes[kClockMinutes], poll.minutesAfter) << std::hex << int{poll.minutes};
+    }
+    EXPECT_EQ(memory.writes, length.writes);
   }
-  EXPECT_EQ(memory.writes, 0);
 }
 
-TEST_F(GameMonitorTest, ThreeMinutesReArmsAtOnce) {
-  CGameMonitor monitor = Monitor(3);
-  Clock(0, 0x05, 0x00);
-  monitor.Poll(memory);
-  // No poll saw the clock below 5:00 other than the one that wrote it; the
-  // next 5 is still overwritten.
-  Clock(1, 0x05, 0x00);
-  monitor.Poll(memory);
-  EXPECT_EQ(memory.bytes[kClockMinutes], 0x03);
-  EXPECT_EQ(memory.writes, 2);
-}
+// One poll of the end test: clock, total scores, and what the monitor says.
+struct EndPoll {
+  uint8_t quarter;
+  uint8_t minutes;
+  uint8_t seconds;
+  uint8_t home;
+  uint8_t away;
+  bool over;
+  bool finalQuarter;
+};
 
-TEST_F(GameMonitorTest, LongQuartersAreWrittenInBcdAndNotRewrittenOnTheWayDown) {
-  CGameMonitor monitor = Monitor(10);
-  Clock(0, 0x05, 0x00);
-  monitor.Poll(memory);
-  EXPECT_EQ(memory.bytes[kClockMinutes], 0x10);
-  for (uint8_t minutes : {0x09, 0x06, 0x05}) {  // passing 5:59 ... 5:00 in the same period
-    Clock(0, minutes, 0x30);
-    monitor.Poll(memory);
-    EXPECT_EQ(memory.bytes[kClockMinutes], minutes);
+TEST_F(GameMonitorTest, TheGameEndsWhenTheFourthQuarterOrOvertimeEndsWithUnequalScores) {
+  struct Game {
+    const char* what;
+    int minutes;
+    std::vector<EndPoll> polls;
+  };
+  const Game games[] = {
+      {"unequal scores",
+       5,
+       {{2, 0x00, 0x00, 0x14, 0x07, false, false},  // the third quarter running out tests nothing
+        {3, 0x05, 0x00, 0x14, 0x07, false, true},   // the fourth quarter's flag is set at its start
+        {3, 0x00, 0x12, 0x14, 0x07, false, true},
+        {3, 0x00, 0x00, 0x14, 0x07, true, true}}},
+      // Overwritten to 12:00 in the same poll, which sets the flag.
+      {"twelve minutes", 12, {{3, 0x05, 0x00, 0x03, 0x00, false, true}, {3, 0x00, 0x00, 0x03, 0x00, true, true}}},
+      {"level scores play overtime until they differ",
+       5,
+       {{3, 0x05, 0x00, 0x10, 0x10, false, true},
+        {3, 0x00, 0x00, 0x10, 0x10, false, true},
+        {4, 0x05, 0x00, 0x10, 0x10, false, true},
+        {4, 0x03, 0x20, 0x16, 0x10, true, true}}},
+      {"fourth quarter whose start was never seen", 5, {{3, 0x00, 0x00, 0x07, 0x00, false, false}}},
+  };
+  for (const Game& game : games) {
+    SCOPED_TRACE(game.what);
+    CGameMonitor monitor = Monitor(game.minutes);
+    for (size_t i = 0; i < game.polls.size(); ++i) {
+      const EndPoll& poll = game.polls[i];
+      Clock(poll.quarter, poll.minutes, poll.seconds);
+      Totals(poll.home, poll.away);
+      EXPECT_EQ(monitor.Poll(memory), poll.over) << "poll " << i;
+      EXPECT_EQ(monitor.FinalQuarterFlag(), poll.finalQuarter) << "poll " << i;
+    }
   }
-  EXPECT_EQ(memory.writes, 1);
-  Clock(0, 0x04, 0x59);  // below five: the next period's start is overwritten again
-  monitor.Poll(memory);
-  Clock(1, 0x05, 0x00);
-  monitor.Poll(memory);
-  EXPECT_EQ(memory.bytes[kClockMinutes], 0x10);
-
-  CGameMonitor twelve = Monitor(12);
-  Clock(2, 0x05, 0x00);
-  twelve.Poll(memory);
-  EXPECT_EQ(memory.bytes[kClockMinutes], 0x12);
-}
-
-TEST_F(GameMonitorTest, FourthQuarterRunningOutWithUnequalScoresEndsTheGame) {
-  CGameMonitor monitor = Monitor(5);
-  Totals(0x14, 0x07);
-  Clock(2, 0x00, 0x00);  // third quarter runs out: nothing is tested
-  EXPECT_FALSE(monitor.Poll(memory));
-  Clock(3, 0x05, 0x00);  // the fourth quarter's flag is set at its start
-  EXPECT_FALSE(monitor.Poll(memory));
-  EXPECT_TRUE(monitor.FinalQuarterFlag());
-  Clock(3, 0x00, 0x12);
-  EXPECT_FALSE(monitor.Poll(memory));
-  Clock(3, 0x00, 0x00);
-  EXPECT_TRUE(monitor.Poll(memory));
-}
-
-TEST_F(GameMonitorTest, FourthQuarterFlagFollowsTheChosenLength) {
-  CGameMonitor monitor = Monitor(12);
-  Totals(0x03, 0x00);
-  Clock(3, 0x05, 0x00);  // overwritten to 12:00 in the same poll, which sets the flag
-  EXPECT_FALSE(monitor.Poll(memory));
-  EXPECT_TRUE(monitor.FinalQuarterFlag());
-  Clock(3, 0x00, 0x00);
-  EXPECT_TRUE(monitor.Poll(memory));
-}
-
-TEST_F(GameMonitorTest, LevelScoresGoIntoOvertimeUntilTheyDiffer) {
-  CGameMonitor monitor = Monitor(5);
-  Totals(0x10, 0x10);
-  Clock(3, 0x05, 0x00);
-  monitor.Poll(memory);
-  Clock(3, 0x00, 0x00);
-  EXPECT_FALSE(monitor.Poll(memory));
-  Clock(4, 0x05, 0x00);
-  EXPECT_FALSE(monitor.Poll(memory));
-  Clock(4, 0x03, 0x20);
-  Totals(0x16, 0x10);
-  EXPECT_TRUE(monitor.Poll(memory));
-}
-
-TEST_F(GameMonitorTest, AFourthQuarterWhoseStartWasNeverSeenDoesNotEndAtZero) {
-  CGameMonitor monitor = Monitor(5);
-  Totals(0x07, 0x00);
-  Clock(3, 0x00, 0x00);
-  EXPECT_FALSE(monitor.Poll(memory));
-  EXPECT_FALSE(monitor.FinalQuarterFlag());
 }
 
 TEST_F(GameMonitorTest, TheFinalScreenEndsTheGameInAnyPeriod) {

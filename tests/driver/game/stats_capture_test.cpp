@@ -109,25 +109,17 @@ TEST_F(StatsCaptureTest, AFailureAfterTheBlocksSaysExceptionWhileProcessing) {
   EXPECT_EQ(ui.messages, (Messages{{"Quozi Gridcrown ULTRA", "Exception while processing game stats !"}}));
   EXPECT_TRUE(holdsInput);
 
-  RecordingUi failingSummary;
-  failingSummary.failSummary = true;
-  MemoryConsole console(memory);
-  CaptureStatistics(console, failingSummary, homePath, awayPath);
-  EXPECT_EQ(failingSummary.messages, (Messages{{"Quozi Gridcrown ULTRA", "Exception while processing game stats !"}}));
+  ui = {};
+  ui.failSummary = true;
+  Capture(memory);
+  EXPECT_EQ(ui.messages, (Messages{{"Quozi Gridcrown ULTRA", "Exception while processing game stats !"}}));
 }
 
 TEST_F(StatsCaptureTest, StoppingPassesThroughWithoutAMessage) {
-  class StoppingUi final : public IDriverUi {
-   public:
-    void ShowStatus(const std::string&) override {}
-    void HideStatus() override {}
-    void RefreshMainWindow() override {}
-    void StopSound() override { throw GameStopped{}; }
-    void ShowSummary(const GameSummary&) override { ADD_FAILURE() << "no summary after a stop"; }
-    void ShowMessage(std::string_view, std::string_view text) override { ADD_FAILURE() << text; }
-  } ui;
-  MemoryConsole console(memory);
-  EXPECT_THROW(CaptureStatistics(console, ui, homePath, awayPath), GameStopped);
+  ui.stopOnSound = true;
+  EXPECT_THROW(Capture(memory), GameStopped);
+  EXPECT_FALSE(ui.summary);
+  EXPECT_TRUE(ui.messages.empty());
 }
 
 }  // namespace

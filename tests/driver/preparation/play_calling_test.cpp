@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+#include <vector>
+
 #include "driver/cartridge_memory.h"
 #include "driver/play_calling.h"
 #include "test_teams.h"
@@ -15,6 +18,10 @@ using testing::ScriptedRandom;
 
 constexpr uint16_t kHome = cartmem::kHomePlay;
 constexpr uint16_t kAway = cartmem::kAwayPlay;
+constexpr int kMan = kControlMan;
+constexpr int kCoa = kControlCoa;
+constexpr int kCom = kControlCom;
+constexpr int kNone = -1;
 
 class PlayCallingTest : public ::testing::Test {
  protected:
@@ -29,7 +36,7 @@ class PlayCallingTest : public ::testing::Test {
   PlayCallingProfile& Home() { return profiles[0]; }
   PlayCallingProfile& Away() { return profiles[1]; }
 
-  std::array<int, 2> controls{kControlCom, kControlCom};
+  std::array<int, 2> controls{kCom, kCom};
   std::array<PlayCallingProfile, 2> profiles{};
   FakeConsoleMemory memory;
 };
@@ -37,70 +44,95 @@ class PlayCallingTest : public ::testing::Test {
 TEST_F(PlayCallingTest, NothingHappensWithoutAComSideOrAKnownPossession) {
   Home().offenseEnabled = 1;
   Home().adaptive = 100;
-  for (auto [p1, p2] : {std::pair{kControlMan, kControlCoa}, {kControlCoa, kControlMan}, {kControlMan, kControlMan}}) {
+  for (auto [p1, p2, possession] : {std::tuple{kMan, kCoa, kHomeOnOffense}, {kCoa, kMan, kAwayOnOffense},
+                                    {kMan, kMan, kHomeOnOffense}, {kCom, kCom, kPossessionUnknown}}) {
     controls = {p1, p2};
     ScriptedRandom random{};
     Choose(2, 6);
-    Call(random, kHomeOnOffense);
-    Call(random, kAwayOnOffense);
+    Call(random, possession);
     EXPECT_EQ(memory.writes, 0);
     EXPECT_EQ(random.overdrawn, 0) << "no draws";
   }
-  controls = {kControlCom, kControlCom};
-  ScriptedRandom random{};
-  Call(random, kPossessionUnknown);
-  EXPECT_EQ(memory.writes, 0);
-  EXPECT_EQ(random.overdrawn, 0);
   EXPECT_EQ(Home().playTotal, 0);
 }
 
-TEST_F(PlayCallingTest, OffenceDrawsSlotThenRunOrPass) {
-  controls = {kControlCom, kControlMan};
-  Home().offenseEnabled = 1;
-  Home().pass = 50;
-  Choose(0, 0x80);
-  ScriptedRandom pass{6, 149};  // slot 6 % 4 = 2, roll 149 % 100 = 49 < 50
-  Call(pass);
-  EXPECT_EQ(memory.bytes[kHome], 6);
-  Choose(0, 0x80);
-  ScriptedRandom run{3, 50};
-  Call(run);
-  EXPECT_EQ(memory.bytes[kHome], 3);
-  EXPECT_EQ(run.Remaining(), 0u);
-  EXPECT_EQ(run.overdrawn, 0) << "a human defence without the same play draws nothing more";
-}
+// One call with a scripted generator: the bytes it leaves and the play it adds
+// to the offence's history.
+struct ScriptedCall {
+  const char* what;
+  std::array<int, 2> controls;
+  int possession;
+  PlayCallingProfile home;
+  PlayCallingProfile away;
+  std::array<uint8_t, 2> chosen;  // home, away before the call
+  std::vector<uint32_t> draws;    // all of them are used
+  std::array<uint8_t, 2> after;
+  int counted;  // the offence's history gains this play; kNone for no change
+};
 
-TEST_F(PlayCallingTest, AwayOffenceUsesTheAwayByteAndProfile) {
-  controls = {kControlMan, kControlCom};
-  Away().offenseEnabled = 1;
-  Away().pass = 100;
-  Choose(0x80, 1);
-  ScriptedRandom random{1, 99};
-  Call(random, kAwayOnOffense);
-  EXPECT_EQ(memory.bytes[kAway], 5);
-  EXPECT_EQ(memory.bytes[kHome], 0x80);
-  EXPECT_EQ(Away().playCounts[5], 1);
-  EXPECT_EQ(Home().playTotal, 0);
-}
+const PlayCallingProfile kPassing{.offenseEnabled = 1, .pass = 100};
+const PlayCallingProfile kHistory{.playCounts = {1, 0, 0, 2, 0, 0, 0, 0}, .playTotal = 3};  // sums 33, 33, 33, 99
+const PlayCallingProfile kAdaptive{.adaptive = 100};
+const PlayCallingProfile kReader{.adaptive = 10, .jailbreak = 20, .jailbreakRun = 40};
 
-TEST_F(PlayCallingTest, OffenceDodgesAHumanDefenceThatGuessedItsPlay) {
-  controls = {kControlCom, kControlCoa};
-  Home().offenseEnabled = 1;
-  Home().pass = 100;
-  Choose(0, 7);
-  ScriptedRandom dodge{3, 0, 49};
-  Call(dodge);
-  EXPECT_EQ(memory.bytes[kHome], 0) << "7 wraps to 0";
-  Choose(0, 7);
-  ScriptedRandom stay{3, 0, 50};
-  Call(stay);
-  EXPECT_EQ(memory.bytes[kHome], 7);
+const ScriptedCall kScriptedCalls[] = {
+    // Offence: slot 6 % 4 = 2, roll 149 % 100 = 49 < 50 passes; a human defence
+    // without the same play draws nothing more.
+    {"pass", {kCom, kMan}, kHomeOnOffense, {.offenseEnabled = 1}, {}, {0, 0x80}, {6, 149}, {6, 0x80}, 6},
+    {"run", {kCom, kMan}, kHomeOnOffense, {.offenseEnabled = 1}, {}, {0, 0x80}, {3, 50}, {3, 0x80}, 3},
+    {"away offence", {kMan, kCom}, kAwayOnOffense, {}, kPassing, {0x80, 1}, {1, 99}, {0x80, 5}, 5},
+    // A human defence that guessed the play: the offence dodges on a roll below 50, 7 wrapping to 0.
+    {"dodge", {kCom, kCoa}, kHomeOnOffense, kPassing, {}, {0, 7}, {3, 0, 49}, {0, 7}, 0},
+    {"no dodge", {kCom, kCoa}, kHomeOnOffense, kPassing, {}, {0, 7}, {3, 0, 50}, {7, 7}, 7},
+    // A disabled offence keeps its choice but is counted and still defended:
+    // roll 77 takes the random branch, 13 % 8 = 5.
+    {"disabled offence", {kCom, kCom}, kHomeOnOffense, {.pass = 100}, {}, {2, 0}, {77, 13}, {2, 5}, 2},
+    {"no choice yet", {kCom, kCom}, kHomeOnOffense, {.offenseEnabled = 1}, {}, {0x80, 0x80}, {0, 3}, {0x80, 3}, kNone},
+    // Jailbreak between adaptive 10 and 10 + 20: the run is read below 40.
+    {"jailbreak miss", {kMan, kCom}, kHomeOnOffense, {}, kReader, {1, 6}, {25, 40}, {1, 6}, kNone},
+    {"jailbreak hit", {kMan, kCom}, kHomeOnOffense, {}, kReader, {1, 6}, {29, 39}, {1, 1}, kNone},
+    {"past both", {kMan, kCom}, kHomeOnOffense, {}, kReader, {1, 6}, {30, 12}, {1, 4}, kNone},
+    // Adaptive: the guess follows the running sum of the history's shares.
+    {"no history yet", {kCom, kCom}, kHomeOnOffense, {}, kAdaptive, {2, 0}, {0, 0}, {2, 0}, 2},
+    {"history 0", {kCom, kCom}, kHomeOnOffense, kHistory, kAdaptive, {0x80, 7}, {0, 0}, {0x80, 0}, kNone},
+    {"history 32", {kCom, kCom}, kHomeOnOffense, kHistory, kAdaptive, {0x80, 7}, {0, 32}, {0x80, 0}, kNone},
+    {"history 33", {kCom, kCom}, kHomeOnOffense, kHistory, kAdaptive, {0x80, 7}, {0, 33}, {0x80, 3}, kNone},
+    {"history 98", {kCom, kCom}, kHomeOnOffense, kHistory, kAdaptive, {0x80, 7}, {0, 98}, {0x80, 3}, kNone},
+    {"truncation leaves 99 without a play", {kCom, kCom}, kHomeOnOffense, kHistory, kAdaptive, {0x80, 7}, {0, 99},
+     {0x80, 7}, kNone},
+    // A human offence keeps no history, and any present is ignored; the guess is still drawn.
+    {"human offence", {kMan, kCom}, kHomeOnOffense, kHistory, kAdaptive, {4, 1}, {0, 0}, {4, 1}, kNone},
+};
+
+TEST_F(PlayCallingTest, ScriptedDrawsGiveExactlyTheseChoices) {
+  for (const ScriptedCall& c : kScriptedCalls) {
+    SCOPED_TRACE(c.what);
+    controls = c.controls;
+    profiles = {c.home, c.away};
+    Choose(c.chosen[0], c.chosen[1]);
+    ScriptedRandom random(c.draws);
+    Call(random, c.possession);
+    EXPECT_EQ(memory.bytes[kHome], c.after[0]);
+    EXPECT_EQ(memory.bytes[kAway], c.after[1]);
+    EXPECT_EQ(random.Remaining(), 0u);
+    EXPECT_EQ(random.overdrawn, 0);
+
+    const bool homeOffence = c.possession == kHomeOnOffense;
+    PlayCallingProfile offence = homeOffence ? c.home : c.away;
+    if (c.counted != kNone) {
+      ++offence.playCounts[static_cast<size_t>(c.counted)];
+      ++offence.playTotal;
+    }
+    const PlayCallingProfile& actual = homeOffence ? Home() : Away();
+    EXPECT_EQ(actual.playCounts, offence.playCounts);
+    EXPECT_EQ(actual.playTotal, offence.playTotal);
+    EXPECT_EQ((homeOffence ? Away() : Home()).playTotal, (homeOffence ? c.away : c.home).playTotal);
+  }
 }
 
 TEST_F(PlayCallingTest, DodgeRateIsAboutHalf) {
-  controls = {kControlCom, kControlMan};
-  Home().offenseEnabled = 1;
-  Home().pass = 100;
+  controls = {kCom, kMan};
+  Home() = kPassing;
   CSeededRandom random(2024);
   int sameAsDefence = 0;
   int switched = 0;
@@ -119,7 +151,7 @@ TEST_F(PlayCallingTest, DodgeRateIsAboutHalf) {
 }
 
 TEST_F(PlayCallingTest, PassPercentageBoundsTheOffence) {
-  controls = {kControlCom, kControlMan};
+  controls = {kCom, kMan};
   Home().offenseEnabled = 1;
   CSeededRandom random(7);
   for (int pass : {100, 0, 30}) {
@@ -132,42 +164,14 @@ TEST_F(PlayCallingTest, PassPercentageBoundsTheOffence) {
       passes += memory.bytes[kHome] >= 4;
       ASSERT_LT(memory.bytes[kHome], 8);
     }
-    const double expected = pass / 100.0;
     // 100 and 0 are exact; anything between lands near its share.
-    EXPECT_NEAR(passes / double(kPlays), expected, pass % 100 == 0 ? 0.0 : 0.025) << pass;
+    EXPECT_NEAR(passes / double(kPlays), pass / 100.0, pass % 100 == 0 ? 0.0 : 0.025) << pass;
   }
 }
 
-TEST_F(PlayCallingTest, DisabledOffenceKeepsItsChoiceButIsCountedAndStillDefended) {
-  Home().offenseEnabled = 0;
-  Home().pass = 100;
-  Away().adaptive = 0;
-  Away().jailbreak = 0;
-  Choose(2, 0);
-  ScriptedRandom random{77, 13};  // defence: roll 77 -> random branch, 13 % 8 = 5
-  Call(random);
-  EXPECT_EQ(memory.bytes[kHome], 2);
-  EXPECT_EQ(memory.bytes[kAway], 5);
-  EXPECT_EQ(Home().playCounts[2], 1);
-  EXPECT_EQ(Home().playTotal, 1);
-  EXPECT_EQ(random.overdrawn, 0);
-}
-
-TEST_F(PlayCallingTest, NoChoiceYetIsNeitherOverriddenNorCounted) {
-  Home().offenseEnabled = 1;
-  Choose(0x80, 0x80);
-  ScriptedRandom random{0, 3};  // defence: random branch, guesses 3
-  Call(random);
-  EXPECT_EQ(memory.bytes[kHome], 0x80);
-  EXPECT_EQ(memory.bytes[kAway], 3);
-  EXPECT_EQ(Home().playTotal, 0);
-}
-
 TEST_F(PlayCallingTest, JailbreakReadsEveryPassAndRunsAtItsRate) {
-  controls = {kControlMan, kControlCom};
-  Away().jailbreak = 100;
-  Away().jailbreakPass = 100;
-  Away().jailbreakRun = 40;
+  controls = {kMan, kCom};
+  Away() = {.jailbreak = 100, .jailbreakPass = 100, .jailbreakRun = 40};
   CSeededRandom random(99);
   int runsRead = 0;
   constexpr int kPlays = 5000;
@@ -184,70 +188,15 @@ TEST_F(PlayCallingTest, JailbreakReadsEveryPassAndRunsAtItsRate) {
   EXPECT_NEAR(runsRead / double(kPlays), 0.40, 0.025);
 }
 
-TEST_F(PlayCallingTest, JailbreakMissLeavesTheDefenceAlone) {
-  controls = {kControlMan, kControlCom};
-  Away().adaptive = 10;
-  Away().jailbreak = 20;
-  Away().jailbreakRun = 40;
-  Choose(1, 6);
-  ScriptedRandom miss{25, 40};  // 10 <= 25 < 30: read; 40 is not below 40
-  Call(miss);
-  EXPECT_EQ(memory.bytes[kAway], 6);
-  ScriptedRandom hit{29, 39};
-  Call(hit);
-  EXPECT_EQ(memory.bytes[kAway], 1);
-  ScriptedRandom random{30, 12};  // past both: random below 8
-  Call(random);
-  EXPECT_EQ(memory.bytes[kAway], 4);
-}
-
-TEST_F(PlayCallingTest, AdaptiveDefenceGuessesFromTheOffencesHistory) {
-  controls = {kControlCom, kControlCom};
-  Home().offenseEnabled = 0;  // the cartridge's own choice, always play 2
-  Away().adaptive = 100;
-  Choose(2, 0);
-  ScriptedRandom first{0, 0, 5};  // no history yet: nothing changes
-  Call(first);
-  EXPECT_EQ(memory.bytes[kAway], 0);
-  EXPECT_EQ(first.Remaining(), 1u);
+TEST_F(PlayCallingTest, AdaptiveDefenceLearnsTheOffencesHabit) {
+  Away() = kAdaptive;  // the offence keeps the cartridge's own choice, always play 2
   CSeededRandom random(5);
   for (int i = 0; i < 500; ++i) {
     Choose(2, 0);
     Call(random);
-    ASSERT_EQ(memory.bytes[kAway], 2);
+    ASSERT_EQ(memory.bytes[kAway], i == 0 ? 0 : 2) << "no history before the first play";
   }
-  EXPECT_EQ(Home().playTotal, 501);
-}
-
-TEST_F(PlayCallingTest, HistoryGuessFollowsTheRunningSum) {
-  Home().offenseEnabled = 0;
-  Away().adaptive = 100;
-  Home().playCounts = {1, 0, 0, 2, 0, 0, 0, 0};  // sums 33, 33, 33, 99
-  Home().playTotal = 3;
-  const std::pair<uint32_t, uint8_t> expected[] = {{0, 0}, {32, 0}, {33, 3}, {98, 3}};
-  for (auto [roll, guess] : expected) {
-    Choose(0x80, 7);
-    ScriptedRandom random{0, roll};
-    Call(random);
-    EXPECT_EQ(memory.bytes[kAway], guess) << roll;
-  }
-  Choose(0x80, 7);
-  ScriptedRandom beyond{0, 99};  // truncation leaves 99 without a play
-  Call(beyond);
-  EXPECT_EQ(memory.bytes[kAway], 7);
-}
-
-TEST_F(PlayCallingTest, AdaptiveDefenceAgainstAHumanOffenceHasNoHistory) {
-  controls = {kControlMan, kControlCom};
-  Away().adaptive = 100;
-  Home().playCounts[4] = 3;  // not kept for a human offence, ignored if present
-  Home().playTotal = 3;
-  Choose(4, 1);
-  ScriptedRandom random{0, 0};
-  Call(random);
-  EXPECT_EQ(memory.bytes[kAway], 1);
-  EXPECT_EQ(random.Remaining(), 0u) << "the guess is still drawn";
-  EXPECT_EQ(Home().playTotal, 3) << "no history for a human offence";
+  EXPECT_EQ(Home().playTotal, 500);
 }
 
 }  // namespace

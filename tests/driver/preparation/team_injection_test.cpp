@@ -40,15 +40,25 @@ class TeamInjectionTest : public ::testing::Test {
   const TeamSlot& slot = SlotFor(3, true);  // team 17
 };
 
-TEST_F(TeamInjectionTest, JerseyAndNameMakeOnePackedEntry) {
+TEST_F(TeamInjectionTest, EntriesAndTextsAreWrittenAndOverlongTextsCut) {
   team.players[0][0] = "24";
   team.players[0][1] = "joe";
   team.players[0][2] = "SMITH";
+  team.players[1][1] = "abcdefghijklmnopqrst";
+  team.players[1][2] = "ABCDEFGHIJKLMNOPQRST";
+  team.header[0] = std::string(300, 'C');
+  team.header[1] = std::string(64, 'N');
   ASSERT_EQ(Inject(team, slot), InjectResult::kDone);
+  // Jersey and name make one packed entry.
   EXPECT_EQ(image[slot.firstPlayerText], 0x18);
   EXPECT_EQ(TextAt(slot.firstPlayerText + 1, 8), "joeSMITH");
   const size_t pointers = cartridge::kPlayerPointers.Of(slot.team);
   EXPECT_EQ(WordAt(image, pointers + 2), WordAt(image, pointers) + 9);
+  EXPECT_EQ(TextAt(slot.firstPlayerText + 10, 30), "abcdefghijklmnoABCDEFGHIJKLMNO");
+  EXPECT_EQ(WordAt(image, pointers + 4), WordAt(image, pointers + 2) + 31);
+  EXPECT_EQ(TextAt(slot.cityText, 63), std::string(63, 'C'));
+  EXPECT_EQ(WordAt(image, cartridge::kCityPointers.Of(18)), WordAt(image, cartridge::kCityPointers.Of(17)) + 63);
+  EXPECT_EQ(WordAt(image, cartridge::kNicknamePointers.Of(18)), WordAt(image, cartridge::kNicknamePointers.Of(17)) + 63);
 }
 
 TEST_F(TeamInjectionTest, AbbreviationIsPaddedOrCutToFour) {
@@ -60,32 +70,22 @@ TEST_F(TeamInjectionTest, AbbreviationIsPaddedOrCutToFour) {
   EXPECT_TRUE(Unchanged(cartridge::kAbbreviationTexts.Of(slot.team + 1), 4));
 }
 
-TEST_F(TeamInjectionTest, ColoursKeepTheirLowEightBitsInBothTables) {
+TEST_F(TeamInjectionTest, NumbersKeepTheirLowBitsAndRatingsTheirOwnNibble) {
   team.header[3] = "300";
+  // The quarterback's attributes end with accuracy and avoid-pass-block.
+  for (const auto& [field, value] : {std::pair{3, "1"}, {4, "2"}, {5, "3"}, {6, "4"}, {7, "128"}, {8, "5"}, {9, "6"},
+                                     {10, "12"}, {17, "5"}}) {
+    team.players[0][static_cast<size_t>(field)] = value;
+  }
+  team.players[1][3] = "1";  // out of range and not numbers
+  team.players[1][4] = "20";
+  team.players[1][5] = "-3";
+  team.players[1][6] = "abc";
   ASSERT_EQ(Inject(team, slot), InjectResult::kDone);
   EXPECT_EQ(image[cartridge::kUniformColours.Of(slot.team)], 300 & 0xFF);
   EXPECT_EQ(image[cartridge::kColourCopies.Of(slot.team)], 300 & 0xFF);
-}
-
-TEST_F(TeamInjectionTest, QuarterbackAttributesEndWithAccuracyAndAvoidPassBlock) {
-  Fields& qb = team.players[0];
-  for (const auto& [field, value] : {std::pair{3, 1}, {4, 2}, {5, 3}, {6, 4}, {7, 128}, {8, 5}, {9, 6}, {10, 12}, {17, 5}}) {
-    qb[static_cast<size_t>(field)] = std::to_string(value);
-  }
-  ASSERT_EQ(Inject(team, slot), InjectResult::kDone);
   const auto first = image.begin() + static_cast<long>(cartridge::kAttributes.Of(slot.team));
-  EXPECT_EQ(std::vector<uint8_t>(first, first + 5), (std::vector<uint8_t>{0x12, 0x34, 0x80, 0x56, 0xC5}));
-}
-
-TEST_F(TeamInjectionTest, RatingOutOfRangeStaysInItsOwnNibble) {
-  team.players[0][3] = "1";
-  team.players[0][4] = "20";
-  team.players[0][5] = "-3";
-  team.players[0][6] = "abc";
-  ASSERT_EQ(Inject(team, slot), InjectResult::kDone);
-  const size_t base = cartridge::kAttributes.Of(slot.team);
-  EXPECT_EQ(image[base], 0x1F);
-  EXPECT_EQ(image[base + 1], 0x00);
+  EXPECT_EQ(std::vector<uint8_t>(first, first + 7), (std::vector<uint8_t>{0x12, 0x34, 0x80, 0x56, 0xC5, 0x1F, 0x00}));
 }
 
 TEST_F(TeamInjectionTest, PlayerLineWithOnlyNamesGetsZeroRatings) {
@@ -100,7 +100,7 @@ TEST_F(TeamInjectionTest, PlayerLineWithOnlyNamesGetsZeroRatings) {
   EXPECT_EQ(WordAt(image, pointers + 2 * 14), WordAt(image, pointers + 2 * 13) + 1) << "an empty entry is its jersey";
 }
 
-TEST_F(TeamInjectionTest, ProfileComesFromHeaderFields16To23) {
+TEST_F(TeamInjectionTest, ProfileComesFromHeaderFields16To23AndShortHeadersKeepDefaults) {
   ASSERT_EQ(Inject(team, slot), InjectResult::kDone);
   EXPECT_EQ(profile.adaptive, 10);
   EXPECT_EQ(profile.jailbreak, 20);
@@ -110,9 +110,8 @@ TEST_F(TeamInjectionTest, ProfileComesFromHeaderFields16To23) {
   EXPECT_EQ(profile.offenseEnabled, 1);
   EXPECT_EQ(profile.pass, 55);
   EXPECT_EQ(profile.run, 45);
-}
 
-TEST_F(TeamInjectionTest, ShortHeaderKeepsCartridgeDataAndProfileDefaults) {
+  profile = {};
   team.header.resize(16);  // as the cartridge import writes it
   ASSERT_EQ(Inject(team, slot), InjectResult::kDone);
   const PlayCallingProfile defaults;
@@ -132,20 +131,6 @@ TEST_F(TeamInjectionTest, ShortHeaderKeepsCartridgeDataAndProfileDefaults) {
   EXPECT_TRUE(Unchanged(cartridge::kPlaybooks.Of(slot.team), 4));
 }
 
-TEST_F(TeamInjectionTest, OverlongTextsAreCut) {
-  team.header[0] = std::string(300, 'C');
-  team.header[1] = std::string(64, 'N');
-  team.players[0][1] = "abcdefghijklmnopqrst";
-  team.players[0][2] = "ABCDEFGHIJKLMNOPQRST";
-  ASSERT_EQ(Inject(team, slot), InjectResult::kDone);
-  EXPECT_EQ(TextAt(slot.cityText, 63), std::string(63, 'C'));
-  EXPECT_EQ(WordAt(image, cartridge::kCityPointers.Of(18)), WordAt(image, cartridge::kCityPointers.Of(17)) + 63);
-  EXPECT_EQ(WordAt(image, cartridge::kNicknamePointers.Of(18)), WordAt(image, cartridge::kNicknamePointers.Of(17)) + 63);
-  EXPECT_EQ(TextAt(slot.firstPlayerText + 1, 30), "abcdefghijklmnoABCDEFGHIJKLMNO");
-  const size_t pointers = cartridge::kPlayerPointers.Of(slot.team);
-  EXPECT_EQ(WordAt(image, pointers + 2), WordAt(image, pointers) + 31);
-}
-
 TEST_F(TeamInjectionTest, OverlongLinesStayInTheImageAndKeepTheRosterAligned) {
   team.header[0] = std::string(5000, 'X');  // the line is cut before its first separator
   // The last name's separator stays inside the first 1023 characters; ratings after it are cut off.
@@ -161,15 +146,11 @@ TEST_F(TeamInjectionTest, OverlongLinesStayInTheImageAndKeepTheRosterAligned) {
   EXPECT_EQ(WordAt(image, pointers + 60), WordAt(image, pointers) + entries);
 }
 
-TEST_F(TeamInjectionTest, ShortRosterIsRefusedWithoutTouchingTheImage) {
+TEST_F(TeamInjectionTest, ShortRosterOrMissingFileIsRefusedWithoutTouchingTheImage) {
   team.players.resize(29);
-  const PlayCallingProfile before = profile;
   EXPECT_EQ(Inject(team, slot), InjectResult::kShortRoster);
   EXPECT_EQ(image, original);
-  EXPECT_EQ(profile.pass, before.pass);
-}
-
-TEST_F(TeamInjectionTest, MissingFileCannotBeOpened) {
+  EXPECT_EQ(profile.pass, PlayCallingProfile{}.pass);
   EXPECT_EQ(InjectTeam(image, folder.File("absent.dat"), slot, profile), InjectResult::kCannotOpen);
   EXPECT_EQ(image, original);
 }

@@ -66,10 +66,6 @@ uint16_t WordAt(std::span<const uint8_t> image, size_t offset) {
   return static_cast<uint16_t>(image[offset] | image[offset + 1] << 8);
 }
 
-uint16_t WordAt(const std::vector<uint8_t>& image, size_t offset) {
-  return WordAt(std::span<const uint8_t>(image), offset);
-}
-
 uint32_t ScriptedRandom::Next() {
   if (values_.empty()) {
     ++overdrawn;

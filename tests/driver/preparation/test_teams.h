@@ -37,7 +37,6 @@ std::string WriteTeamFile(const std::filesystem::path& path, const TestTeam& tea
 // slots' pointers where the cartridge keeps them (city/nickname pointers of
 // each team, first player pointer = first player text + $7FF0).
 std::vector<uint8_t> MakeSyntheticImage();
-uint16_t WordAt(const std::vector<uint8_t>& image, size_t offset);
 uint16_t WordAt(std::span<const uint8_t> image, size_t offset);
 
 class FakeConsoleMemory final : public IConsoleMemory {
@@ -55,6 +54,7 @@ class FakeConsoleMemory final : public IConsoleMemory {
 class ScriptedRandom final : public IRandomSource {
  public:
   explicit ScriptedRandom(std::initializer_list<uint32_t> values) : values_(values) {}
+  explicit ScriptedRandom(const std::vector<uint32_t>& values) : values_(values.begin(), values.end()) {}
   uint32_t Next() override;
   size_t Remaining() const { return values_.size(); }
   int overdrawn = 0;
