@@ -2,6 +2,7 @@
 // An invented team with every field set, for record tests.
 
 #include <string>
+#include <string_view>
 
 #include "league/team_record.h"
 
@@ -63,6 +64,13 @@ inline league::TeamRecord SampleTeam() {
     }
   }
   return team;
+}
+
+inline std::string ReplaceAll(std::string text, std::string_view from, std::string_view to) {
+  for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
+    text.replace(at, from.size(), to);
+  }
+  return text;
 }
 
 }  // namespace qgu::testing

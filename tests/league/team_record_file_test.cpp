@@ -132,17 +132,8 @@ TEST(TeamFileRewrite, FailedWriteLeavesTheOldFileAsItWas) {
 TEST(TeamFileRewrite, TeamLineRewriteCopiesThePlayerLines) {
   TempFolder league;
   // A hand-edited file with LF line ends and a 16-field team line.
-  std::string text = FormatTeamRecord(SampleTeam(), TeamLineForm::kImport).value();
-  std::string lfText;
-  for (size_t at = 0; at < text.size(); ++at) {
-    if (text.compare(at, 3, "\r\r\n") == 0) {
-      lfText += '\n';
-      at += 2;
-    } else {
-      lfText += text[at];
-    }
-  }
-  WriteBytes(league / "MPD0.dat", lfText);
+  WriteBytes(league / "MPD0.dat",
+             testing::ReplaceAll(FormatTeamRecord(SampleTeam(), TeamLineForm::kImport).value(), "\r\r\n", "\n"));
 
   TeamHeader header = SampleTeam().header;
   header.city = "NEW HAVENMOOR";

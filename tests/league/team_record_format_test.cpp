@@ -2,25 +2,21 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <sstream>
+#include <tuple>
 
 #include "tests/league/sample_team.h"
 
 namespace qgu::league {
 namespace {
 
+using testing::ReplaceAll;
 using testing::SampleTeam;
 
 Result<TeamRecord> ParseText(const std::string& text) {
   std::istringstream in(text);
   return ParseTeamRecord(in);
-}
-
-std::string ReplaceAll(std::string text, std::string_view from, std::string_view to) {
-  for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
-    text.replace(at, from.size(), to);
-  }
-  return text;
 }
 
 TEST(TeamLine, FullFormIsTheFieldsEachFollowedBy01ThenADoubledCr) {
@@ -44,18 +40,11 @@ TEST(TeamLine, ImportFormStopsAfterTheReturnersAndReadsBackWithDefaults) {
   const Result<TeamHeader> read = ParseTeamLine(line.value());
   ASSERT_TRUE(read.ok());
   const TeamHeader& h = read.value();
-  EXPECT_EQ(h.fieldCount, kImportTeamFieldCount);
-  EXPECT_EQ(h.formation, kSingleBackSet);
-  EXPECT_EQ(h.kickReturner, 4);
-  EXPECT_EQ(h.puntReturner, 4);
-  EXPECT_EQ(h.adaptiveDefence, 0);
-  EXPECT_EQ(h.jailbreakDefence, 0);
-  EXPECT_EQ(h.jailbreakPassDefence, 100);
-  EXPECT_EQ(h.jailbreakRunDefence, 100);
-  EXPECT_EQ(h.quoziDefence, 100);
-  EXPECT_EQ(h.ratioEnabled, 0);
-  EXPECT_EQ(h.passPercent, 50);
-  EXPECT_EQ(h.runPercent, 50);
+  EXPECT_EQ(std::tuple(h.fieldCount, h.formation, h.kickReturner, h.puntReturner),
+            std::tuple(kImportTeamFieldCount, kSingleBackSet, 4, 4));
+  EXPECT_EQ(std::tuple(h.adaptiveDefence, h.jailbreakDefence, h.jailbreakPassDefence, h.jailbreakRunDefence,
+                       h.quoziDefence, h.ratioEnabled, h.passPercent, h.runPercent),
+            std::tuple(0, 0, 100, 100, 100, 0, 50, 50));
 }
 
 TEST(TeamLine, ShortAndLongLinesAndTextAfterTheLastSeparator) {
@@ -84,16 +73,10 @@ TEST(TeamLine, ShortAndLongLinesAndTextAfterTheLastSeparator) {
 }
 
 TEST(TeamLine, DecimalConversionActsLikeTheCLibrary) {
-  EXPECT_EQ(FieldToNumber(""), 0);
-  EXPECT_EQ(FieldToNumber("abc"), 0);
-  EXPECT_EQ(FieldToNumber("  42"), 42);
-  EXPECT_EQ(FieldToNumber("-7"), -7);
-  EXPECT_EQ(FieldToNumber("+3"), 3);
-  EXPECT_EQ(FieldToNumber("12abc"), 12);
-  EXPECT_EQ(FieldToNumber("- 5"), 0);
-  EXPECT_EQ(FieldToNumber("99999999999999999999"), 2147483647);
-  EXPECT_EQ(FieldToNumber("-99999999999999999999"), -2147483647 - 1);
-  EXPECT_EQ(FieldToNumber("-2147483648"), -2147483647 - 1);
+  const std::pair<const char*, int> rows[] = {
+      {"", 0},  {"abc", 0}, {"  42", 42}, {"-7", -7}, {"+3", 3}, {"12abc", 12}, {"- 5", 0},
+      {"99999999999999999999", INT_MAX}, {"-99999999999999999999", INT_MIN}, {"-2147483648", INT_MIN}};
+  for (const auto& [text, number] : rows) EXPECT_EQ(FieldToNumber(text), number) << '"' << text << '"';
 }
 
 TEST(TeamRecordText, WrittenReadAndWrittenAgainIsByteIdentical) {
@@ -212,15 +195,11 @@ TEST(TeamRecordText, WritersRefuseTextsThatWouldBreakTheLayout) {
 }
 
 TEST(Roster, TablesAndJerseys) {
-  EXPECT_EQ(PositionNames.front(), "QB 1");
-  EXPECT_EQ(PositionNames[12], "C");
-  EXPECT_EQ(PositionNames[20], "ROLB");
-  EXPECT_EQ(PositionNames.back(), "P");
-  EXPECT_EQ(RatingText(0), "6");
-  EXPECT_EQ(RatingText(9), "63");
-  EXPECT_EQ(RatingText(15), "100");
-  EXPECT_EQ(RatingText(16), "100");
-  EXPECT_EQ(RatingText(-1), "6");
+  EXPECT_EQ(std::tuple(PositionNames.size(), PositionNames.front(), PositionNames[12], PositionNames.back()),
+            std::tuple(30u, "QB 1", "C", "P"));
+  for (const auto& [step, text] : {std::pair{0, "6"}, {9, "63"}, {15, "100"}, {16, "100"}, {-1, "6"}}) {
+    EXPECT_EQ(RatingText(step), text) << step;
+  }
 
   const PositionGroup expected[] = {PositionGroup::Quarterback, PositionGroup::BackOrReceiver,
                                     PositionGroup::OffensiveLine, PositionGroup::Defence,
@@ -229,18 +208,14 @@ TEST(Roster, TablesAndJerseys) {
   for (size_t g = 0; g < 5; ++g) {
     for (int i = boundaries[g][0]; i <= boundaries[g][1]; ++i) EXPECT_EQ(GroupOfPosition(i), expected[g]) << i;
   }
-  EXPECT_FALSE(CanReturnKicks(1));
-  EXPECT_TRUE(CanReturnKicks(2));
-  EXPECT_TRUE(CanReturnKicks(11));
-  EXPECT_FALSE(CanReturnKicks(12));
+  for (int i = 0; i < kPlayerCount; ++i) EXPECT_EQ(CanReturnKicks(i), i >= 2 && i <= 11) << i;
 
-  EXPECT_EQ(PackJersey(12), 18);
-  EXPECT_EQ(PackJersey(99), 153);
-  EXPECT_EQ(PackJersey(0), 0);
-  EXPECT_EQ(UnpackJersey(18), 12);
-  EXPECT_EQ(UnpackJersey(0x99), 99);
-  EXPECT_EQ(JerseyText(PackJersey(7)), "# 7");
-  EXPECT_EQ(JerseyText(PackJersey(80)), "# 80");
+  for (const auto& [number, packed, text] : {std::tuple{12, 0x12, "# 12"}, {99, 0x99, "# 99"}, {0, 0, "# 0"},
+                                             {7, 0x07, "# 7"}, {80, 0x80, "# 80"}}) {
+    EXPECT_EQ(PackJersey(number), packed);
+    EXPECT_EQ(UnpackJersey(packed), number);
+    EXPECT_EQ(JerseyText(packed), text);
+  }
 }
 
 }  // namespace
