@@ -1,6 +1,8 @@
 // Registers, latches, palette memory and the scroll steps between lines.
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "core/cpu/cpu.h"
 #include "ppu_test_machine.h"
 
@@ -65,12 +67,6 @@ TEST_F(PictureRegistersTest, SpriteMemoryPortsStepTheAddress) {
   nes_.Write(0x2003, 0xFF);
   EXPECT_EQ(nes_.Read(0x2004), 0x11);
   EXPECT_EQ(nes_.Read(0x2004), 0x22);
-}
-
-TEST_F(PictureRegistersTest, SpriteDmaCopiesACpuPage) {
-  for (int i = 0; i < 256; ++i) memory_.workRam[0x300 + i] = static_cast<uint8_t>(255 - i);
-  nes_.Ppu().SpriteDma(0x03);
-  for (int i = 0; i < 256; ++i) ASSERT_EQ(memory_.spriteRam[i], 255 - i) << i;
 }
 
 TEST_F(PictureRegistersTest, DataPortReadsThroughTheBufferAndSteps) {
@@ -175,17 +171,13 @@ class PictureLineStepTest : public PictureRegistersTest {
   }
 };
 
-TEST_F(PictureLineStepTest, FineYStepsThenCoarseY) {
-  EXPECT_EQ(StepFrom(0x0000), 0x1000);
-  EXPECT_EQ(StepFrom(0x6C2A), 0x7C2A);
-  EXPECT_EQ(StepFrom(0x7000 | (5 << 5) | 3), (6 << 5) | 3);
-}
-
-TEST_F(PictureLineStepTest, RowTwentyNineSwitchesNameTablesRowThirtyOneDoesNot) {
-  EXPECT_EQ(StepFrom(0x7000 | (29 << 5) | 7), 0x0800 | 7);
-  EXPECT_EQ(StepFrom(0x7800 | (29 << 5)), 0x0000);
-  EXPECT_EQ(StepFrom(0x7000 | (30 << 5)), 31 << 5);
-  EXPECT_EQ(StepFrom(0x7400 | (31 << 5) | 9), 0x0400 | 9);
+TEST_F(PictureLineStepTest, FineYStepsThenCoarseYAndRowTwentyNineSwitchesNameTables) {
+  // Rows 30 and 31 (the last two) do not switch.
+  const std::pair<uint16_t, uint16_t> steps[] = {
+      {0x0000, 0x1000},           {0x6C2A, 0x7C2A},      {0x7000 | (5 << 5) | 3, (6 << 5) | 3},
+      {0x7000 | (29 << 5) | 7, 0x0800 | 7},              {0x7800 | (29 << 5), 0x0000},
+      {0x7000 | (30 << 5), 31 << 5}, {0x7400 | (31 << 5) | 9, 0x0400 | 9}};
+  for (const auto& [from, to] : steps) EXPECT_EQ(StepFrom(from), to) << std::hex << from;
 }
 
 TEST_F(PictureLineStepTest, LineStartCopiesHorizontalBitsAndFrameStartAll) {
