@@ -1,5 +1,7 @@
 #include "tests/driver/game/fake_cartridge.h"
 
+#include <thread>
+
 #include "driver/cartridge_memory.h"
 
 namespace qgu::driver::testing {
@@ -63,6 +65,15 @@ void FakeCartridge::RunFrame(bool pressA) {
   }
   ++frames;
   inFrame_ = false;
+}
+
+bool RecordingUi::WaitFor(DriverStage stage, std::chrono::milliseconds timeout) const {
+  const auto until = std::chrono::steady_clock::now() + timeout;
+  while (!Reached(stage)) {
+    if (std::chrono::steady_clock::now() > until) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  return true;
 }
 
 }  // namespace qgu::driver::testing

@@ -2,11 +2,15 @@
 // Test-only stand-ins around the game driver: a scripted cartridge that boots
 // through its screens as the real one does (each screen sets its marker after
 // a delay and moves on when A is pressed while the marker is set), and a
-// user interface that records what the driver shows.
+// user interface that records what the driver shows (its stages may be
+// watched from another thread while the driver runs).
 
+#include <algorithm>
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <functional>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <utility>
@@ -51,9 +55,15 @@ class FakeCartridge final : public IGameMachine, public IConsoleMemory {
 class RecordingUi final : public IDriverUi {
  public:
   void StageChanged(DriverStage stage) override {
+    std::lock_guard lock(mutex_);
     stages.push_back(stage);
     stageFrames.push_back(frameCounter ? *frameCounter : -1);
   }
+  bool Reached(DriverStage stage) const {
+    std::lock_guard lock(mutex_);
+    return std::find(stages.begin(), stages.end(), stage) != stages.end();
+  }
+  bool WaitFor(DriverStage stage, std::chrono::milliseconds timeout) const;
   void ShowStatus(const std::string& text) override { statuses.push_back(text); }
   void HideStatus() override { ++hidden; }
   void RefreshMainWindow() override { ++refreshed; }
@@ -64,6 +74,7 @@ class RecordingUi final : public IDriverUi {
   void ShowSummary(const GameSummary& shown) override {
     if (failSummary) throw std::runtime_error("summary window failed");
     summary = shown;
+    ++summaries;
   }
   void ShowMessage(std::string_view title, std::string_view text) override {
     messages.emplace_back(std::string(title), std::string(text));
@@ -79,7 +90,11 @@ class RecordingUi final : public IDriverUi {
   bool failSummary = false;
   bool stopOnSound = false;  // as if the user stopped the game right then
   std::optional<GameSummary> summary;
+  int summaries = 0;
   std::vector<std::pair<std::string, std::string>> messages;
+
+ private:
+  mutable std::mutex mutex_;
 };
 
 }  // namespace qgu::driver::testing

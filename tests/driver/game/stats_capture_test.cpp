@@ -80,7 +80,7 @@ class StatsCaptureTest : public ::testing::Test {
 
 TEST_F(StatsCaptureTest, ShowsScoresAndDecodedStatisticsOnce) {
   Capture(memory);
-  ASSERT_TRUE(ui.summary);
+  ASSERT_EQ(ui.summaries, 1);
   EXPECT_EQ(ui.summary->homeScore, "24");
   EXPECT_EQ(ui.summary->awayScore, "10");
   EXPECT_EQ(ui.summary->homeStats, DecodeTeamStats(homePath, ReadRawStats(memory, kHomeStatsBlock)));
@@ -109,10 +109,11 @@ TEST_F(StatsCaptureTest, AFailureAfterTheBlocksSaysExceptionWhileProcessing) {
   EXPECT_EQ(ui.messages, (Messages{{"Quozi Gridcrown ULTRA", "Exception while processing game stats !"}}));
   EXPECT_TRUE(holdsInput);
 
-  ui = {};
-  ui.failSummary = true;
-  Capture(memory);
-  EXPECT_EQ(ui.messages, (Messages{{"Quozi Gridcrown ULTRA", "Exception while processing game stats !"}}));
+  RecordingUi failingSummary;
+  failingSummary.failSummary = true;
+  MemoryConsole console(memory);
+  CaptureStatistics(console, failingSummary, homePath, awayPath);
+  EXPECT_EQ(failingSummary.messages, (Messages{{"Quozi Gridcrown ULTRA", "Exception while processing game stats !"}}));
 }
 
 TEST_F(StatsCaptureTest, StoppingPassesThroughWithoutAMessage) {
