@@ -1,14 +1,7 @@
-// The MMC3 raster demo on this 60 Hz machine. Its first part's NMI handler
-// waits out the 50 Hz console's long vertical blank with a NOP slide, then
-// rewrites the scroll once per line for 208 lines and plays its music: more
-// work than one of our frames holds, so every NMI lands inside the previous
-// one and the palette never leaves black. A JMP written over the first NOPs
-// of the slide, in a copy of the image held in memory, cuts the wait to our
-// vertical blank: the per-line loop then starts on line 0 as it does on the
-// 50 Hz console and the handler returns with about 3,000 cycles to spare.
-//
-// With QGU_SAVE_PICTURES naming a folder, the patched run also saves the
-// pictures docs/conformance.md shows (high-hopes-*.png).
+// The MMC3 raster demo, timed for the 50 Hz console, on this 60 Hz machine:
+// unpatched it stays black; with a JMP over the start of its vertical-blank
+// NOP slide (in a copy held in memory) its first part plays. docs/conformance.md
+// tells why. QGU_SAVE_PICTURES=DIR saves the pictures shown there.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -35,20 +28,14 @@
 namespace qgu::core {
 namespace {
 
-// Where the slide sits: the first part maps 16 KB bank 4 at $8000; its
-// handler enters the slide at $8048 on every frame (odd frames by a BNE,
-// even ones by a JMP) and runs 3,722 NOPs (7,444 cycles) into the loop at
-// $8ED2.
+// The slide: 16 KB bank 4 at $8048, 3,722 NOPs into the per-line loop at
+// $8ED2. JMP $8A75 over its first NOPs cuts the wait from 7,444 cycles to
+// 2,237, so the loop's first scroll write lands in line 0 as on the 50 Hz console.
 constexpr size_t kHeaderBytes = 16;
 constexpr size_t kBankBytes = 0x4000;
 constexpr size_t kSlideBank = 4;
 constexpr uint16_t kSlideStart = 0x8048;
 constexpr uint16_t kLoopStart = 0x8ED2;
-
-// JMP $8A75 at $8048: 1,117 NOPs are left, so the wait is 2,237 cycles instead
-// of 7,444. The 5,207 cycles saved are what the 50 Hz console's vertical blank
-// (70 lines of 106.6 cycles) holds beyond ours (20 of 113.7), set to the cycle
-// so that the loop's first scroll write lands in line 0 here as it does there.
 constexpr uint16_t kJumpTarget = 0x8A75;
 constexpr std::array<uint8_t, 3> kPatch = {0x4C, kJumpTarget & 0xFF, kJumpTarget >> 8};
 

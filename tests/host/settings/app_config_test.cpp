@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <span>
 #include <sstream>
 
 #include "tests/support/temp_folder.h"
@@ -32,12 +33,20 @@ std::string SavedText(const AppConfig& config) {
   return profile.Serialize();
 }
 
-AppConfig Reloaded(const AppConfig& config) {
+AppConfig Loaded(const ProfileDocument& profile) {
+  AppConfig config;
+  LoadAppConfig(profile, config);
+  return config;
+}
+
+// Saved as text and read back.
+AppConfig Reloaded(const AppConfig& config) { return Loaded(ProfileDocument::Parse(SavedText(config))); }
+
+// The record read from a profile holding one struct.
+AppConfig LoadedWithStruct(const char* section, const char* key, std::span<const uint8_t> bytes) {
   ProfileDocument profile;
-  EXPECT_TRUE(StoreAppConfig(config, profile).ok());
-  AppConfig read;
-  LoadAppConfig(profile, read);
-  return read;
+  profile.WriteStruct(section, key, bytes);
+  return Loaded(profile);
 }
 
 std::vector<std::string> ExpectedWriteOrder() {
@@ -161,10 +170,7 @@ TEST(AppConfigFile, OlderKeysFormsFillTheEntriesTheyHold) {
   };
   for (const Form form : {Form{16, true}, Form{10, true}, Form{10, false}}) {
     words(form.wordsPerBinding * (form.secondBinding ? 2 : 1), 1);
-    ProfileDocument profile;
-    profile.WriteStruct("Controller 2", "Keys", bytes);
-    AppConfig config;
-    LoadAppConfig(profile, config);
+    const AppConfig config = LoadedWithStruct("Controller 2", "Keys", bytes);
     const std::array<uint16_t, kKeyEntries>& keys = config.controllers[1].keys;
     SCOPED_TRACE(bytes.size());
     EXPECT_EQ(keys[0], 1);
@@ -179,11 +185,7 @@ TEST(AppConfigFile, OlderKeysFormsFillTheEntriesTheyHold) {
   }
   // A struct of any other size is ignored.
   words(15, 1);
-  ProfileDocument profile;
-  profile.WriteStruct("Controller 1", "Keys", bytes);
-  AppConfig config;
-  LoadAppConfig(profile, config);
-  EXPECT_EQ(config.controllers[0], AppConfig{}.controllers[0]);
+  EXPECT_EQ(LoadedWithStruct("Controller 1", "Keys", bytes).controllers[0], AppConfig{}.controllers[0]);
 }
 
 TEST(AppConfigFile, JoyAxisDisableBecomesMasks) {
@@ -193,8 +195,7 @@ TEST(AppConfigFile, JoyAxisDisableBecomesMasks) {
     profile.WriteInt("General", "JoyAxisDisable", stored);
     const uint8_t setting[32] = {0x07};  // JoyAxisSetting[0] = 7
     profile.WriteStruct("General", "JoyAxisSetting", setting);
-    AppConfig config;
-    LoadAppConfig(profile, config);
+    const AppConfig config = Loaded(profile);
     SCOPED_TRACE(stored);
     EXPECT_EQ(config.general.joyAxisDisable, 0);
     const uint16_t expected = stored == 0 ? 0 : stored <= 6 ? masks[stored - 1] : 0;
@@ -211,8 +212,7 @@ TEST(AppConfigFile, DamagedStructsAreIgnored) {
   profile.WriteStruct("Sound", "Volume", shortVolume);
   const uint8_t goodRect[16] = {0x0A};
   profile.WriteStruct("Netplay", "ChatPos", goodRect);
-  AppConfig config;
-  LoadAppConfig(profile, config);
+  const AppConfig config = Loaded(profile);
   EXPECT_EQ(config.general.windowPos, SettingsRect{});
   EXPECT_EQ(config.general.memoryViewPos, SettingsRect{});
   EXPECT_EQ(config.sound.volume, AppConfig{}.sound.volume);
@@ -220,9 +220,7 @@ TEST(AppConfigFile, DamagedStructsAreIgnored) {
 }
 
 TEST(AppConfigFile, RecentListsReadAndWriteAtMostTheirCountAndSixteen) {
-  ProfileDocument zero = ProfileDocument::Parse("[Netplay]\nRecnetPortNum=0\nRecentPort00=20000\n");
-  AppConfig config;
-  LoadAppConfig(zero, config);
+  AppConfig config = Loaded(ProfileDocument::Parse("[Netplay]\nRecnetPortNum=0\nRecentPort00=20000\n"));
   EXPECT_EQ(config.netplay.recentPortCount, 0);
   EXPECT_EQ(config.netplay.recentPorts[0], "10000");
   EXPECT_EQ(SavedText(config).find("RecentPort"), std::string::npos);
@@ -231,8 +229,7 @@ TEST(AppConfigFile, RecentListsReadAndWriteAtMostTheirCountAndSixteen) {
   for (int i = 0; i < 20; ++i) {
     many += std::string("RecentHost") + (i < 10 ? "0" : "") + std::to_string(i) + "=host" + std::to_string(i) + ":1\n";
   }
-  config = AppConfig{};
-  LoadAppConfig(ProfileDocument::Parse(many), config);
+  config = Loaded(ProfileDocument::Parse(many));
   EXPECT_EQ(config.netplay.recentHostCount, 16);
   EXPECT_EQ(config.netplay.recentHosts[15], "host15:1");
   const std::string saved = SavedText(config);
