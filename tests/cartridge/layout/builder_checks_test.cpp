@@ -2,31 +2,26 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <regex>
 #include <string>
+#include <tuple>
 
 #include "cartridge/builder/image_builder.h"
 #include "cartridge/builder/team_source.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
 using namespace qgu::cartridge;
+using qgu::testing::ReadBytes;
 using testing::HasSubstr;
 
-std::string ReadText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 const std::string& TeamFile() {
-  static const std::string text = ReadText(QGU_SOURCE_DIR "/cartridge/builder/teams.txt");
+  static const std::string text = ReadBytes(QGU_SOURCE_DIR "/cartridge/builder/teams.txt");
   return text;
 }
 
@@ -81,7 +76,6 @@ TEST(TeamFile, RefusesLinesThatBreakASingleTeamsRules) {
   const Case cases[] = {
       {"^city .*$", "city       ABCDEFGHIJKLMNOPQ", "is 17 characters; at most 16 fit"},
       {"^city .*$", "city       Marrowgate", "must be upper-case letters"},
-      {"^nickname .*$", "nickname   ", "must be upper-case letters"},
       {"^abbr .*$", "abbr       ABC", "must be exactly 4 characters"},
       {"^abbr .*$", "abbr       AB C", "must be exactly 4 characters"},
       {"^formation .*$", "formation  3", "plays team 0 in formation 2"},
@@ -110,45 +104,42 @@ TEST(TeamFile, RefusesLinesThatBreakASingleTeamsRules) {
   }
 }
 
-TEST(TeamFile, RefusesAJerseyWornTwice) {
+// Whole-file rules: a jersey worn twice, a team, a player or a line missing, a key given twice.
+TEST(TeamFile, RefusesRepeatedAndMissingParts) {
   const std::string qb1 = "      QB1    12  joe    SMITH  dark  5 5 5 5 | 5 5 5 5";
   const std::string qb2 = "      QB2    12  bob    JONAS  dark  5 5 5 5 | 5 5 5 5";
-  const std::string text = std::regex_replace(WithLine("^( +)QB1 .*$", qb1), std::regex("^( +)QB2 .*$", std::regex::multiline),
-                                              qb2, std::regex_constants::format_first_only);
-  EXPECT_THAT(ParseErrors(text), HasSubstr("team 0 QB2: jersey 12 is already worn by QB1"));
+  const std::pair<std::string, const char*> cases[] = {
+      {std::regex_replace(WithLine("^( +)QB1 .*$", qb1), std::regex("^( +)QB2 .*$", std::regex::multiline), qb2,
+                          std::regex_constants::format_first_only),
+       "team 0 QB2: jersey 12 is already worn by QB1"},
+      {TeamFile().substr(0, TeamFile().find("\nteam 27")), "holds 27 teams; the cartridge needs exactly 28"},
+      {WithLine("^( +)P .*$", ""), "team 0 has 29 players; it needs 30"},
+      {WithLine("^runs .*$", ""), "team 0 has no \"runs\" line"},
+      {WithLine("^city .*$", "city A\ncity B"), "gives \"city\" twice"},
+  };
+  for (const auto& [text, message] : cases) EXPECT_THAT(ParseErrors(text), HasSubstr(message));
 }
 
-TEST(TeamFile, RefusesMissingTeamsPlayersAndFields) {
-  const auto lastTeam = TeamFile().find("\nteam 27");
-  EXPECT_THAT(ParseErrors(TeamFile().substr(0, lastTeam)), HasSubstr("holds 27 teams; the cartridge needs exactly 28"));
-  EXPECT_THAT(ParseErrors(WithLine("^( +)P .*$", "")), HasSubstr("team 0 has 29 players; it needs 30"));
-  EXPECT_THAT(ParseErrors(WithLine("^runs .*$", "")), HasSubstr("team 0 has no \"runs\" line"));
-  EXPECT_THAT(ParseErrors(WithLine("^city .*$", "city A\ncity B")), HasSubstr("gives \"city\" twice"));
-}
-
+// Texts between two fixed starts must fill the gap exactly; the last group is
+// bounded instead: cities by the first nickname, entries by the attributes.
 TEST(TeamFile, BudgetsBetweenFixedStartsMustBeFilledExactly) {
-  auto teams = Teams();
-  teams[3].city += "X";  // one byte too long for teams 0-6
-  auto errors = AllErrors(CheckTextBudgets(teams));
-  EXPECT_THAT(errors, HasSubstr("cities of teams 0-6 take 63 bytes; they must fill exactly 62"));
-  EXPECT_THAT(errors, HasSubstr("shorten them by 1"));
-
-  teams = Teams();
-  teams[15].nickname.pop_back();
-  EXPECT_THAT(AllErrors(CheckTextBudgets(teams)), HasSubstr("nicknames of teams 14-16 take 19 bytes; they must fill exactly 20"));
-
-  teams = Teams();
-  teams[9].players[4].lastName += "Q";
-  EXPECT_THAT(AllErrors(CheckTextBudgets(teams)), HasSubstr("player entries of teams 7-13 take 2539 bytes"));
-
-  // The last group is bounded instead: cities by the first nickname, entries by the attributes.
-  teams = Teams();
-  teams[26].city = "ABCDEFGHIJKLMNOP";
-  teams[27].city = "ABCDEFGHIJKLMNOP";
-  EXPECT_THAT(AllErrors(CheckTextBudgets(teams)), HasSubstr("cities of teams 25-27 take"));
-  teams = Teams();
-  for (auto& player : teams[27].players) player.firstName = player.lastName = "ABCDEFGHIJKLMNO";
-  EXPECT_THAT(AllErrors(CheckTextBudgets(teams)), HasSubstr("with the closing 0xFF"));
+  using Change = void (*)(std::vector<SourceTeam>&);
+  const std::pair<Change, const char*> cases[] = {
+      {[](auto& t) { t[3].city += "X"; }, "cities of teams 0-6 take 63 bytes; they must fill exactly 62"},
+      {[](auto& t) { t[3].city += "X"; }, "shorten them by 1"},
+      {[](auto& t) { t[15].nickname.pop_back(); }, "nicknames of teams 14-16 take 19 bytes; they must fill exactly 20"},
+      {[](auto& t) { t[9].players[4].lastName += "Q"; }, "player entries of teams 7-13 take 2539 bytes"},
+      {[](auto& t) { t[26].city = t[27].city = "ABCDEFGHIJKLMNOP"; }, "cities of teams 25-27 take"},
+      {[](auto& t) {
+         for (auto& player : t[27].players) player.firstName = player.lastName = "ABCDEFGHIJKLMNO";
+       },
+       "with the closing 0xFF"},
+  };
+  for (const auto& [change, message] : cases) {
+    auto teams = Teams();
+    change(teams);
+    EXPECT_THAT(AllErrors(CheckTextBudgets(teams)), HasSubstr(message));
+  }
 }
 
 TEST(ProgramImage, MustBeTheRightSizeAndHeaderWithTheGameCheckAndEmptyDataAreas) {
@@ -200,49 +191,38 @@ TEST(ProgramImage, EverythingOutsideTheDataAreasIsKept) {
 TEST(BuiltImage, VerificationCatchesTablesThatDoNotReadBack) {
   const auto teams = Teams();
   const auto program = MakeStandInProgramImage();
-  auto image = BuildCartridgeImage(program, teams).image;
+  const auto image = BuildCartridgeImage(program, teams).image;
   ASSERT_EQ(image.size(), kImageBytes);
-
-  auto movedPointer = image;
-  movedPointer[0x48 + 60 * 3 + 2 * 5] += 1;
-  EXPECT_THAT(AllErrors(VerifyCartridgeImage(movedPointer, program, teams)), HasSubstr("player 5 of team 3"));
-
-  auto movedCity = image;
-  movedCity[0x1FC50 + 2 * 7] += 1;
-  EXPECT_THAT(AllErrors(VerifyCartridgeImage(movedCity, program, teams)),
-              HasSubstr("team 7's city starts at 0x1FDBB, not at its fixed start 0x1FDBA"));
-
-  auto noClosingByte = image;
-  noClosingByte[(noClosingByte[0x6D8] | noClosingByte[0x6D9] << 8) - 0x7FF0] = 0;
-  EXPECT_THAT(AllErrors(VerifyCartridgeImage(noClosingByte, program, teams)), HasSubstr("closing 0xFF"));
-
-  auto strayByte = image;
-  strayByte[0x20010] = 1;
-  EXPECT_THAT(AllErrors(VerifyCartridgeImage(strayByte, program, teams)), HasSubstr("0x20010 changed outside"));
+  const size_t lastEntryEnd = (image[0x6D8] | image[0x6D9] << 8) - 0x7FF0;
+  const std::tuple<size_t, uint8_t, const char*> cases[] = {
+      {0x48 + 60 * 3 + 2 * 5, image[0x48 + 60 * 3 + 2 * 5] + 1, "player 5 of team 3"},
+      {0x1FC50 + 2 * 7, image[0x1FC50 + 2 * 7] + 1, "team 7's city starts at 0x1FDBB, not at its fixed start 0x1FDBA"},
+      {lastEntryEnd, 0, "closing 0xFF"},
+      {0x20010, 1, "0x20010 changed outside"},
+  };
+  for (const auto& [offset, value, message] : cases) {
+    auto broken = image;
+    broken[offset] = value;
+    EXPECT_THAT(AllErrors(VerifyCartridgeImage(broken, program, teams)), HasSubstr(message));
+  }
 }
 
 // The tool itself: a broken team file fails the build and leaves no image.
 TEST(BuilderTool, FailsWithTheRuleAndWritesNothing) {
-  const auto dir = std::filesystem::temp_directory_path() / ("qgu_builder_test_" + std::to_string(::getpid()));
-  std::filesystem::create_directories(dir);
-  const auto teams = dir / "teams.txt";
-  const auto output = dir / "qgu.nes";
-  const auto log = dir / "log.txt";
+  const qgu::testing::TempFolder dir;
   const auto run = [&] {
-    const std::string command = std::string(QGU_CARTRIDGE_BUILDER) + " --teams " + teams.string() +
-                                " --stand-in --output " + output.string() + " >" + log.string() + " 2>&1";
+    const std::string command = std::string(QGU_CARTRIDGE_BUILDER) + " --teams " + dir.File("teams.txt") +
+                                " --stand-in --output " + dir.File("qgu.nes") + " >" + dir.File("log.txt") + " 2>&1";
     return std::system(command.c_str());
   };
+  qgu::testing::WriteBytes(dir / "teams.txt", TeamFile());
+  EXPECT_EQ(run(), 0) << ReadBytes(dir / "log.txt");
+  EXPECT_EQ(std::filesystem::file_size(dir / "qgu.nes"), kImageBytes);
 
-  std::ofstream(teams, std::ios::binary) << TeamFile();
-  EXPECT_EQ(run(), 0) << ReadText(log.string());
-  EXPECT_EQ(std::filesystem::file_size(output), kImageBytes);
-
-  std::ofstream(teams, std::ios::binary) << WithLine("^city .*$", "city       " + FirstValue("city") + "S");
+  qgu::testing::WriteBytes(dir / "teams.txt", WithLine("^city .*$", "city       " + FirstValue("city") + "S"));
   EXPECT_NE(run(), 0);
-  EXPECT_THAT(ReadText(log.string()), HasSubstr("error: cities of teams 0-6 take 63 bytes"));
-  EXPECT_FALSE(std::filesystem::exists(output)) << "a failed build must not leave the old image";
-  std::filesystem::remove_all(dir);
+  EXPECT_THAT(ReadBytes(dir / "log.txt"), HasSubstr("error: cities of teams 0-6 take 63 bytes"));
+  EXPECT_FALSE(std::filesystem::exists(dir / "qgu.nes")) << "a failed build must not leave the old image";
 }
 
 }  // namespace

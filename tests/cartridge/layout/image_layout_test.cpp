@@ -37,146 +37,107 @@ constexpr std::array<FixedStart, 6> kFixedStarts = {{
     {25, 0x1FE58, 0x1FF1F, 0x29F1},
 }};
 
-std::vector<uint8_t> ReadImageFile() {
-  std::ifstream in(QGU_CARTRIDGE_IMAGE, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+const std::vector<uint8_t>& Image() {
+  static const std::vector<uint8_t> image = [] {
+    std::ifstream in(QGU_CARTRIDGE_IMAGE, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }();
+  return image;
 }
 
-class ImageLayout : public testing::Test {
- protected:
-  static void SetUpTestSuite() { image_ = new std::vector<uint8_t>(ReadImageFile()); }
-  static void TearDownTestSuite() { delete image_; }
-
-  static const std::vector<uint8_t>& Image() { return *image_; }
-  static size_t Word(size_t offset) { return Image()[offset] | (Image()[offset + 1] << 8); }
-  // Name entry of player p of team n, following the chain: (start, end).
-  static size_t EntryPointer(int team, int player) {
-    if (team == kTeams) return Word(0x6D8) - kPlayerBias;
-    return Word(0x48 + 60 * static_cast<size_t>(team) + 2 * static_cast<size_t>(player)) - kPlayerBias;
-  }
-  static size_t TextStart(size_t table, int team) { return Word(table + 2 * static_cast<size_t>(team)) + kTextBias; }
-  static std::string TextAt(size_t table, int team) {
-    const size_t begin = TextStart(table, team);
-    const size_t end = TextStart(table, team + 1);
-    return {Image().begin() + static_cast<long>(begin), Image().begin() + static_cast<long>(end)};
-  }
-
-  static std::vector<uint8_t>* image_;
-};
-std::vector<uint8_t>* ImageLayout::image_ = nullptr;
-
-TEST_F(ImageLayout, IsTheINesImageWithTheGameCheckAndIsTheOneEmbedded) {
-  ASSERT_EQ(Image().size(), 393'232u);
-  const std::array<uint8_t, 16> header = {'N', 'E', 'S', 0x1A, 16, 16, 0x42, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-  EXPECT_TRUE(std::equal(header.begin(), header.end(), Image().begin()));
-  EXPECT_EQ(std::string(Image().begin() + 0x3C139, Image().begin() + 0x3C140), "ZEMRATH");
-
-  const auto embedded = qgu::cartridge::EmbeddedCartridgeImage();
-  ASSERT_EQ(embedded.size(), Image().size());
-  EXPECT_TRUE(std::equal(embedded.begin(), embedded.end(), Image().begin()));
+size_t Word(size_t offset) { return Image()[offset] | (Image()[offset + 1] << 8); }
+size_t At(size_t base, size_t stride, int team) { return base + stride * static_cast<size_t>(team); }
+// Name entry of player p of team n; team 28's first is the end pointer at 0x6D8.
+size_t Entry(int team, int player) {
+  if (team == kTeams) return Word(0x6D8) - kPlayerBias;
+  return Word(At(0x48, 60, team) + 2 * static_cast<size_t>(player)) - kPlayerBias;
 }
-
-TEST_F(ImageLayout, PlayerEntriesChainEndToEndFromTheirFixedStartsToTheClosingByte) {
-  ASSERT_EQ(Image().size(), 393'232u);
-  for (int n = 0; n < kTeams; ++n) {
-    EXPECT_EQ(Word(0x10 + 2 * static_cast<size_t>(n)), 0x48 + 60 * static_cast<size_t>(n) + kPlayerBias) << n;
-  }
-  // The word after team n's 30th pointer is team n + 1's first (0x6D8 for team 27).
-  size_t previous = 0x6DA;
-  for (int n = 0; n < kTeams; ++n) {
-    for (int p = 0; p < kPlayers; ++p) {
-      const size_t entry = EntryPointer(n, p);
-      const size_t next = p + 1 < kPlayers ? EntryPointer(n, p + 1) : EntryPointer(n + 1, 0);
-      EXPECT_EQ(entry, previous) << "team " << n << " player " << p;
-      ASSERT_GT(next, entry + 2) << "team " << n << " player " << p << " needs a jersey byte and a name";
-      previous = next;
-    }
-  }
-  const size_t end = EntryPointer(kTeams, 0);
-  EXPECT_LT(end, 0x3010u);
-  EXPECT_EQ(Image()[end], 0xFF);
-  for (const auto& start : kFixedStarts) EXPECT_EQ(EntryPointer(start.team, 0), start.firstEntry) << start.team;
+size_t EntryEnd(int team, int player) { return player + 1 < kPlayers ? Entry(team, player + 1) : Entry(team + 1, 0); }
+size_t TextStart(size_t table, int team) { return Word(At(table, 2, team)) + kTextBias; }
+std::string Bytes(size_t begin, size_t end) {
+  return {Image().begin() + static_cast<long>(begin), Image().begin() + static_cast<long>(end)};
 }
-
-TEST_F(ImageLayout, NameEntriesArePackedJerseysThenLowerCaseThenUpperCaseNames) {
-  for (int n = 0; n < kTeams; ++n) {
-    std::set<uint8_t> jerseys;
-    for (int p = 0; p < kPlayers; ++p) {
-      const size_t entry = EntryPointer(n, p);
-      const size_t next = p + 1 < kPlayers ? EntryPointer(n, p + 1) : EntryPointer(n + 1, 0);
-      const uint8_t jersey = Image()[entry];
-      EXPECT_LE(jersey >> 4, 9) << "team " << n << " player " << p;
-      EXPECT_LE(jersey & 0xF, 9) << "team " << n << " player " << p;
-      EXPECT_TRUE(jerseys.insert(jersey).second) << "team " << n << " wears " << std::hex << int(jersey) << " twice";
-      const std::string name(Image().begin() + static_cast<long>(entry + 1), Image().begin() + static_cast<long>(next));
-      const auto upper = std::find_if(name.begin(), name.end(), [](char c) { return c >= 'A' && c <= 'Z'; });
-      EXPECT_NE(upper, name.begin()) << name << ": a first name comes first";
-      EXPECT_TRUE(std::all_of(name.begin(), upper, [](char c) { return c >= 'a' && c <= 'z'; })) << name;
-      EXPECT_TRUE(upper != name.end() && std::all_of(upper, name.end(), [](char c) { return c >= 'A' && c <= 'Z'; }))
-          << name;
-    }
-  }
+std::string TextAt(size_t table, int team) { return Bytes(TextStart(table, team), TextStart(table, team + 1)); }
+bool AllOf(const std::string& s, char low, char high) {
+  return std::all_of(s.begin(), s.end(), [=](char c) { return c >= low && c <= high; });
 }
 
 // Attribute bytes after a player's two rating bytes and skin: 2 (QB),
 // 1 (backs, receivers, defence, kickers) or 0 (line); 117 bytes a team.
-int ExtraAttributeBytes(int player) { return player <= 1 ? 2 : (player >= 12 && player <= 16 ? 0 : 1); }
+size_t AttributeBytes(int player) { return 3 + (player <= 1 ? 2 : (player >= 12 && player <= 16 ? 0 : 1)); }
 
-// Sum of every rating of a team, walking its attribute records.
-int TeamRatingSum(const std::vector<uint8_t>& image, int team) {
-  int sum = 0;
-  size_t at = 0x3010 + 117 * static_cast<size_t>(team);
-  for (int p = 0; p < kPlayers; ++p) {
-    const size_t end = at + 3 + static_cast<size_t>(ExtraAttributeBytes(p));
-    for (size_t i = at; i < end; ++i) {
-      if (i != at + 2) sum += (image[i] >> 4) + (image[i] & 0xF);
-    }
-    at = end;
-  }
-  return sum;
+class ImageLayout : public testing::Test {
+ protected:
+  void SetUp() override { ASSERT_EQ(Image().size(), 393'232u); }
+};
+
+TEST_F(ImageLayout, IsTheINesImageWithTheGameCheckAndIsTheOneEmbedded) {
+  const std::array<uint8_t, 16> header = {'N', 'E', 'S', 0x1A, 16, 16, 0x42, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+  EXPECT_TRUE(std::equal(header.begin(), header.end(), Image().begin()));
+  EXPECT_EQ(Bytes(0x3C139, 0x3C140), "ZEMRATH");
+  const auto embedded = qgu::cartridge::EmbeddedCartridgeImage();
+  EXPECT_TRUE(std::equal(embedded.begin(), embedded.end(), Image().begin(), Image().end()));
 }
 
-TEST_F(ImageLayout, AttributeRecordsFillTheirTeamBlocks) {
-  const auto extraBytes = ExtraAttributeBytes;
-  size_t total = 0;
-  for (int p = 0; p < kPlayers; ++p) total += 3 + static_cast<size_t>(extraBytes(p));
-  ASSERT_EQ(total, 117u);
+// Entries chain end to end from their fixed starts to the closing byte; each
+// is a packed-decimal jersey, then a lower-case first and an upper-case last name.
+TEST_F(ImageLayout, PlayerEntriesChainFromTheirFixedStartsAndHoldJerseysThenNames) {
+  size_t previous = 0x6DA;
   for (int n = 0; n < kTeams; ++n) {
-    size_t at = 0x3010 + 117 * static_cast<size_t>(n);
+    EXPECT_EQ(Word(At(0x10, 2, n)), At(0x48, 60, n) + kPlayerBias) << n;
+    std::set<uint8_t> jerseys;
     for (int p = 0; p < kPlayers; ++p) {
-      const uint8_t skin = Image()[at + 2];
-      EXPECT_TRUE(skin == 0x80 || skin == 0) << "team " << n << " player " << p;
-      EXPECT_NE(Image()[at], 0) << "team " << n << " player " << p << " has no speed or power";
-      at += 3 + static_cast<size_t>(extraBytes(p));
+      SCOPED_TRACE(testing::Message() << "team " << n << " player " << p);
+      const size_t entry = Entry(n, p);
+      ASSERT_EQ(entry, previous);
+      ASSERT_GT(EntryEnd(n, p), entry + 2) << "needs a jersey byte and a name";
+      previous = EntryEnd(n, p);
+      const uint8_t jersey = Image()[entry];
+      EXPECT_TRUE((jersey >> 4) <= 9 && (jersey & 0xF) <= 9) << std::hex << int(jersey);
+      EXPECT_TRUE(jerseys.insert(jersey).second) << "jersey worn twice";
+      const std::string name = Bytes(entry + 1, EntryEnd(n, p));
+      const size_t upper = name.find_first_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ");
+      ASSERT_NE(upper, 0u) << name << ": a first name comes first";
+      ASSERT_NE(upper, std::string::npos) << name;
+      EXPECT_TRUE(AllOf(name.substr(0, upper), 'a', 'z') && AllOf(name.substr(upper), 'A', 'Z')) << name;
     }
   }
-  EXPECT_EQ(0x3010 + 117 * kTeams - 1, 0x3CDB);
+  EXPECT_LT(Entry(kTeams, 0), 0x3010u);
+  EXPECT_EQ(Image()[Entry(kTeams, 0)], 0xFF);
+  for (const auto& start : kFixedStarts) EXPECT_EQ(Entry(start.team, 0), start.firstEntry) << start.team;
 }
 
-TEST_F(ImageLayout, PlaybooksHoldPlayChoicesZeroToSeven) {
+// Attributes, playbooks, uniform colours and their copy: every value in range.
+TEST_F(ImageLayout, PerTeamTablesHoldValuesInRange) {
   for (int n = 0; n < kTeams; ++n) {
-    for (size_t i = 0; i < 4; ++i) {
-      const uint8_t slots = Image()[0x1D310 + 4 * static_cast<size_t>(n) + i];
-      EXPECT_LE(slots >> 4, 7) << "team " << n;
-      EXPECT_LE(slots & 0xF, 7) << "team " << n;
+    SCOPED_TRACE(testing::Message() << "team " << n);
+    size_t at = At(0x3010, 117, n);
+    for (int p = 0; p < kPlayers; ++p) {
+      EXPECT_TRUE(Image()[at + 2] == 0x80 || Image()[at + 2] == 0) << "skin of player " << p;
+      EXPECT_NE(Image()[at], 0) << "player " << p << " has no speed or power";
+      at += AttributeBytes(p);
     }
+    for (size_t i = 0; i < 4; ++i) {
+      const uint8_t slots = Image()[At(0x1D310, 4, n) + i];
+      EXPECT_TRUE((slots >> 4) <= 7 && (slots & 0xF) <= 7) << "play choice " << std::hex << int(slots);
+    }
+    const size_t colours = At(0x2C2E4, 10, n);
+    for (size_t i = 0; i < 6; ++i) EXPECT_LE(Image()[colours + i], 0x3F);
+    // Copy: primary pants/helmet, primary jersey, secondary pants/helmet, secondary jersey.
+    const size_t copy = At(0x342D8, 8, n);
+    const size_t copied[4] = {0, 2, 3, 5};
+    for (size_t i = 0; i < 4; ++i) EXPECT_EQ(Image()[copy + i], Image()[colours + copied[i]]) << "copy byte " << i;
   }
 }
 
 TEST_F(ImageLayout, AbbreviationsAreFourCharactersWithoutBlanksAtTheirPlaces) {
-  for (int n = 0; n <= kTeams; ++n) {
-    EXPECT_EQ(TextStart(0x1FC10, n), 0x1FD00 + 4 * static_cast<size_t>(n)) << n;
-  }
   std::set<std::string> seen;
+  for (int n = 0; n <= kTeams; ++n) EXPECT_EQ(TextStart(0x1FC10, n), At(0x1FD00, 4, n)) << n;
   for (int n = 0; n < kTeams; ++n) {
     const std::string abbreviation = TextAt(0x1FC10, n);
-    EXPECT_EQ(abbreviation.size(), 4u);
-    EXPECT_TRUE(std::all_of(abbreviation.begin(), abbreviation.end(), [](char c) { return c > ' ' && c < 0x7F; }))
-        << abbreviation;
+    EXPECT_TRUE(abbreviation.size() == 4 && AllOf(abbreviation, '!', '~')) << abbreviation;
     EXPECT_TRUE(seen.insert(abbreviation).second) << abbreviation;
   }
-  // The twelve bytes between the abbreviations and the first city are free.
-  EXPECT_EQ(0x1FD00 + 4 * kTeams, 0x1FD70);
 }
 
 struct TextTable {
@@ -214,26 +175,25 @@ INSTANTIATE_TEST_SUITE_P(CitiesAndNicknames, TeamTexts,
                                          TextTable{"nickname", 0x1FC90, 0x1FE77, 0x20010, &FixedStart::nickname}),
                          [](const auto& info) { return std::string(info.param.what); });
 
-TEST_F(ImageLayout, UniformColoursArePaletteIndicesAndTheCopyMatchesThem) {
-  for (int n = 0; n < kTeams; ++n) {
-    const size_t colours = 0x2C2E4 + 10 * static_cast<size_t>(n);
-    const size_t copy = 0x342D8 + 8 * static_cast<size_t>(n);
-    for (size_t i = 0; i < 6; ++i) EXPECT_LE(Image()[colours + i], 0x3F) << "team " << n;
-    // Copy: primary pants/helmet, primary jersey, secondary pants/helmet, secondary jersey.
-    EXPECT_EQ(Image()[copy + 0], Image()[colours + 0]) << n;
-    EXPECT_EQ(Image()[copy + 1], Image()[colours + 2]) << n;
-    EXPECT_EQ(Image()[copy + 2], Image()[colours + 3]) << n;
-    EXPECT_EQ(Image()[copy + 3], Image()[colours + 5]) << n;
+// Sum of every rating of a team, walking its attribute records (the skin left out).
+int TeamRatingSum(int team) {
+  int sum = 0;
+  size_t at = At(0x3010, 117, team);
+  for (int p = 0; p < kPlayers; ++p) {
+    for (size_t i = 0; i < AttributeBytes(p); ++i) {
+      if (i != 2) sum += (Image()[at + i] >> 4) + (Image()[at + i] & 0xF);
+    }
+    at += AttributeBytes(p);
   }
+  return sum;
 }
 
 TEST_F(ImageLayout, TeamsDifferInStrengthAndStyle) {
-  std::set<std::vector<uint8_t>> playbooks;
+  std::set<std::string> playbooks;
   std::set<int> strengths;
   for (int n = 0; n < kTeams; ++n) {
-    const size_t playbook = 0x1D310 + 4 * static_cast<size_t>(n);
-    playbooks.insert({Image().begin() + static_cast<long>(playbook), Image().begin() + static_cast<long>(playbook + 4)});
-    strengths.insert(TeamRatingSum(Image(), n));
+    playbooks.insert(Bytes(At(0x1D310, 4, n), At(0x1D310, 4, n) + 4));
+    strengths.insert(TeamRatingSum(n));
   }
   EXPECT_GE(playbooks.size(), 24u);
   EXPECT_GE(strengths.size(), 20u);
