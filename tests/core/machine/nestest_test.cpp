@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstring>
 #include <fstream>
 #include <string>
 
@@ -13,19 +12,11 @@
 namespace qgu::core {
 namespace {
 
-struct TraceLine {
-  unsigned pc, a, x, y, p, sp;
-  long cycles;
-};
-
-bool ParseTraceLine(const std::string& line, TraceLine& out) {
-  const auto field = [&](const char* key, const char* format, auto* value) {
-    const size_t at = line.find(key);
-    return at != std::string::npos && std::sscanf(line.c_str() + at + std::strlen(key), format, value) == 1;
-  };
-  return std::sscanf(line.c_str(), "%4x", &out.pc) == 1 && field("A:", "%2x", &out.a) &&
-         field("X:", "%2x", &out.x) && field("Y:", "%2x", &out.y) && field("P:", "%2x", &out.p) &&
-         field("SP:", "%2x", &out.sp) && field("CYC:", "%ld", &out.cycles);
+// A log line's PC, registers and cycle count, as Describe writes them.
+std::string Expected(const std::string& line) {
+  const size_t registers = line.find("A:"), cycles = line.find("CYC:");
+  if (line.size() < 4 || registers == std::string::npos || cycles == std::string::npos) return "unreadable: " + line;
+  return line.substr(0, 4) + " " + line.substr(registers, 25) + " " + line.substr(cycles);
 }
 
 std::string Describe(const CCpu::Registers& r) {
@@ -47,12 +38,7 @@ TEST(Nestest, EveryLineOfTheReferenceTraceMatches) {
   int lineNumber = 0;
   while (std::getline(log, text)) {
     ++lineNumber;
-    TraceLine expected{};
-    ASSERT_TRUE(ParseTraceLine(text, expected)) << "line " << lineNumber << ": " << text;
-    const CCpu::Registers r = cpu.GetRegisters();
-    const bool same = r.pc == expected.pc && r.a == expected.a && r.x == expected.x && r.y == expected.y &&
-                      r.p == expected.p && r.s == expected.sp && r.totalCycles == expected.cycles;
-    ASSERT_TRUE(same) << "line " << lineNumber << "\n expected: " << text << "\n got:      " << Describe(r);
+    ASSERT_EQ(Describe(cpu.GetRegisters()), Expected(text)) << "line " << lineNumber;
     cpu.Execute(1);
   }
   EXPECT_EQ(lineNumber, 8991);
