@@ -54,38 +54,34 @@ const OverwriteQuestion kNeverAsked = [](const TeamHeader&, const TeamListEntry&
   return false;
 };
 
+// Dotted abbreviations lose their dots in the file name.
 TEST(ImportWriter, WritesTheSelectionInCartridgeOrderAsSixteenFieldRecords) {
+  int dotted = -1;
+  for (int t = 0; t < qgu::cartridge::kTeamCount; ++t) {
+    if (Teams()[static_cast<size_t>(t)].record.header.abbreviation.find('.') != std::string::npos) dotted = t;
+  }
+  ASSERT_GT(dotted, 3) << "the cartridge has a dotted abbreviation to show this";
   TempFolder league;
-  auto report = WriteCartridgeTeams(league.path(), Teams(), {3, 1, 3}, kNeverAsked);
+  auto report = WriteCartridgeTeams(league.path(), Teams(), {dotted, 3, 1, 3}, kNeverAsked);
   ASSERT_TRUE(report.ok()) << report.error();
-  ASSERT_EQ(report.value().written.size(), 2u);
-  EXPECT_EQ(report.value().written[0].filename(), StemOf(1) + "0.dat");
-  EXPECT_EQ(report.value().written[1].filename(), StemOf(3) + "0.dat");
+  const auto& written = report.value().written;
+  ASSERT_EQ(written.size(), 3u);
+  EXPECT_EQ(written[0].filename(), StemOf(1) + "0.dat");
+  EXPECT_EQ(written[1].filename(), StemOf(3) + "0.dat");
+  EXPECT_EQ(written[2].filename(), StemOf(dotted) + "0.dat");
+  const std::string dottedName = written[2].filename().string();
+  EXPECT_EQ(std::count(dottedName.begin(), dottedName.end(), '.'), 1) << dottedName;
 
-  const std::string bytes = qgu::testing::ReadBytes(report.value().written[0]);
+  const std::string bytes = qgu::testing::ReadBytes(written[0]);
   const std::string firstLine = bytes.substr(0, bytes.find('\n') + 1);
   EXPECT_EQ(std::count(firstLine.begin(), firstLine.end(), '\x01'), 16);
   EXPECT_TRUE(firstLine.ends_with("\x01\r\r\n"));
-  auto read = ReadTeamRecordFile(report.value().written[0]);
+  auto read = ReadTeamRecordFile(written[0]);
   ASSERT_TRUE(read.ok()) << read.error();
   EXPECT_EQ(read.value(), Teams()[1].record);
   // Fields the import leaves out read as their defaults.
   EXPECT_EQ(read.value().header.quoziDefence, 100);
   EXPECT_EQ(read.value().header.passPercent, 50);
-}
-
-TEST(ImportWriter, DottedAbbreviationsLoseTheirDotsInTheFileName) {
-  int dotted = -1;
-  for (int t = 0; t < qgu::cartridge::kTeamCount; ++t) {
-    if (Teams()[static_cast<size_t>(t)].record.header.abbreviation.find('.') != std::string::npos) dotted = t;
-  }
-  ASSERT_GE(dotted, 0) << "the cartridge has a dotted abbreviation to show this";
-  TempFolder league;
-  auto report = WriteCartridgeTeams(league.path(), Teams(), {dotted}, kNeverAsked);
-  ASSERT_TRUE(report.ok());
-  const std::string name = report.value().written[0].filename().string();
-  EXPECT_EQ(std::count(name.begin(), name.end(), '.'), 1) << name;
-  EXPECT_EQ(name, StemOf(dotted) + "0.dat");
 }
 
 TEST(ImportWriter, ImportingTwiceAsksOncePerTeamAndKeepsOrReplaces) {
@@ -183,23 +179,18 @@ TEST(DefaultLeague, IsCreatedOnceWithTheTwentyEightCartridgeTeams) {
   EXPECT_EQ(FileNames(folder).size(), 29u);
 }
 
-TEST(DefaultLeague, IsNotMadeWhereAnyLeagueExists) {
-  TempFolder base;
-  fs::create_directories(base / "QGU_LGE" / "Mine");
-  auto made = EnsureDefaultLeague(base.path(), qgu::cartridge::EmbeddedCartridgeImage());
-  ASSERT_TRUE(made.ok());
-  EXPECT_FALSE(made.value().created);
-  EXPECT_THAT(FileNames(base / "QGU_LGE"), ElementsAre("Mine"));
-}
-
-TEST(DefaultLeague, GoesIntoAnExistingEmptyLeaguesFolderOfAnyCase) {
-  TempFolder base;
-  fs::create_directories(base / "Qgu_Lge");
-  auto made = EnsureDefaultLeague(base.path(), qgu::cartridge::EmbeddedCartridgeImage());
-  ASSERT_TRUE(made.ok());
-  EXPECT_TRUE(made.value().created);
-  EXPECT_THAT(FileNames(base.path()), ElementsAre("Qgu_Lge"));
-  EXPECT_TRUE(fs::exists(base / "Qgu_Lge" / "Quozi League" / "config.lge"));
+// A leagues folder of any case is used; a league already in it means none is made.
+TEST(DefaultLeague, GoesOnlyIntoAnEmptyLeaguesFolderOfAnyCase) {
+  for (const bool hasLeague : {false, true}) {
+    TempFolder base;
+    fs::create_directories(hasLeague ? base / "QGU_LGE" / "Mine" : base / "Qgu_Lge");
+    auto made = EnsureDefaultLeague(base.path(), qgu::cartridge::EmbeddedCartridgeImage());
+    ASSERT_TRUE(made.ok());
+    EXPECT_EQ(made.value().created, !hasLeague);
+    EXPECT_THAT(FileNames(base.path()), ElementsAre(hasLeague ? "QGU_LGE" : "Qgu_Lge"));
+    if (hasLeague) EXPECT_THAT(FileNames(base / "QGU_LGE"), ElementsAre("Mine"));
+    else EXPECT_TRUE(fs::exists(base / "Qgu_Lge" / "Quozi League" / "config.lge"));
+  }
 }
 
 TEST(DefaultLeague, AFailedLeagueIsRemovedSoTheNextStartTriesAgain) {
