@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "tests/support/temp_folder.h"
 
 namespace qgu::host {
@@ -37,12 +39,9 @@ TEST(ProfileDocument, IntegersAndTextsFallBackToTheDefault) {
   const ProfileDocument profile = ProfileDocument::Parse(
       "[S]\nneg=-5\nspaced= 42 \nword=abc\nlead=12px\nhuge=99999999999\nempty=\nlong=" + std::string(259, 'x') +
       "\ntoolong=" + std::string(260, 'y') + "\n");
-  EXPECT_EQ(profile.ReadInt("S", "neg", 7), -5);
-  EXPECT_EQ(profile.ReadInt("S", "spaced", 7), 42);
-  EXPECT_EQ(profile.ReadInt("S", "word", 7), 7);
-  EXPECT_EQ(profile.ReadInt("S", "lead", 7), 12);
-  EXPECT_EQ(profile.ReadInt("S", "huge", 7), 2147483647);
-  EXPECT_EQ(profile.ReadInt("S", "missing", 7), 7);
+  const std::pair<const char*, int> integers[] = {{"neg", -5}, {"spaced", 42}, {"word", 7},
+                                                  {"lead", 12}, {"huge", 2147483647}, {"missing", 7}};
+  for (const auto& [key, value] : integers) EXPECT_EQ(profile.ReadInt("S", key, 7), value) << key;
   EXPECT_EQ(profile.ReadInt("T", "neg", 7), 7);
 
   std::string text = "unchanged";
