@@ -14,6 +14,15 @@ namespace {
 using testing::FakeSoundBus;
 using testing::WriteRegisters;
 
+// Fresh channels on a fake bus.
+class SoundChannels : public ::testing::Test {
+ protected:
+  int Level(int cycles, int channel) { return channels.Sample(CyclesToPhase(cycles), bus, true)[channel]; }
+
+  FakeSoundBus bus;
+  CSoundChannels channels;
+};
+
 void Step(CSoundChannels& channels, int value) {
   channels.Write(0x4018, static_cast<uint8_t>(value));
 }
@@ -34,8 +43,7 @@ TEST(SoundLengthCounter, LengthRegisterIndexesTheTableInEveryChannel) {
   }
 }
 
-TEST(SoundLengthCounter, CountsDownOnOddStepsUnlessHaltedAndClearsTheStatusBit) {
-  CSoundChannels channels;
+TEST_F(SoundChannels, LengthCounterCountsDownOnOddStepsUnlessHaltedAndClearsTheStatusBit) {
   // Index 3 (2 half frames) everywhere; rectangle 2 and noise halted by their loop flag.
   WriteRegisters(channels, {{0x4015, 0x0F}, {0x4000, 0x00}, {0x4003, 0x18}, {0x4004, 0x20}, {0x4007, 0x18},
                             {0x400C, 0x20}, {0x400F, 0x18}});
@@ -56,8 +64,7 @@ TEST(SoundLengthCounter, CountsDownOnOddStepsUnlessHaltedAndClearsTheStatusBit) 
   EXPECT_EQ(channels.Status() & 0x02, 0);
 }
 
-TEST(SoundStatus, DisablingClearsAndBlocksTheChannel) {
-  CSoundChannels channels;
+TEST_F(SoundChannels, StatusDisablingClearsAndBlocksTheChannel) {
   WriteRegisters(channels, {{0x4015, 0x1F}, {0x4003, 0x08}, {0x4007, 0x08}, {0x4008, 0x7F}, {0x400B, 0x08},
                             {0x400F, 0x08}, {0x4013, 0x10}, {0x4015, 0x1F}});
   EXPECT_TRUE(channels.Dmc().Playing());
@@ -80,8 +87,7 @@ TEST(SoundStatus, DisablingClearsAndBlocksTheChannel) {
   EXPECT_EQ(channels.Status() & 0x01, 0x01);
 }
 
-TEST(SoundTriangle, LinearCounterLoadsCountsAndGovernsWithControlSet) {
-  CSoundChannels channels;
+TEST_F(SoundChannels, TriangleLinearCounterLoadsCountsAndGovernsWithControlSet) {
   WriteRegisters(channels, {{0x4015, 0x04}, {0x4008, 0x05}, {0x400B, 0x08}});  // control clear, linear 5
   EXPECT_EQ(channels.Triangle().LinearCounter(), 5);
   EXPECT_EQ(channels.Triangle().Length(), 254);
@@ -122,8 +128,7 @@ TEST(SoundEnvelope, DecaysFromFifteenAndLoops) {
   EXPECT_EQ(envelope.Amplitude(), 7 * 256);
 }
 
-TEST(SoundSweep, NegateSubtractsOneMoreOnRectangleOne) {
-  CSoundChannels channels;
+TEST_F(SoundChannels, SweepNegateSubtractsOneMoreOnRectangleOne) {
   channels.Write(0x4015, 0x03);
   for (uint16_t base : {0x4000, 0x4004}) {
     // Enabled, period 1, negate, shift 1; period 0x100.
@@ -136,8 +141,7 @@ TEST(SoundSweep, NegateSubtractsOneMoreOnRectangleOne) {
   EXPECT_EQ(channels.Rectangle(1).Period(), 0x100 - 0x80);
 }
 
-TEST(SoundSweep, UpwardSweepStopsAtElevenBits) {
-  CSoundChannels channels;
+TEST_F(SoundChannels, UpwardSweepStopsAtElevenBits) {
   // Enabled, period 1, shift 1, upward; period 0x500, length halted.
   WriteRegisters(channels, {{0x4015, 0x01}, {0x4001, 0x81}, {0x4002, 0x00}, {0x4003, 0x0D}, {0x4000, 0x3F}});
   Step(channels, 1);
@@ -146,9 +150,7 @@ TEST(SoundSweep, UpwardSweepStopsAtElevenBits) {
   EXPECT_EQ(channels.Rectangle(0).Period(), 0x780);
 }
 
-TEST(SoundRectangle, SilentBelowPeriodEightAndAboveTheSweepLimit) {
-  FakeSoundBus bus;
-  CSoundChannels channels;
+TEST_F(SoundChannels, RectangleSilentBelowPeriodEightAndAboveTheSweepLimit) {
   WriteRegisters(channels, {{0x4015, 0x01}, {0x4000, 0xBF}, {0x4001, 0x00}});  // shift 0: limit 1023
   struct Case {
     testing::RegisterWrites writes;
@@ -159,7 +161,7 @@ TEST(SoundRectangle, SilentBelowPeriodEightAndAboveTheSweepLimit) {
                         Case{{{0x4002, 0x00}, {0x4003, 0x0C}}, 0},   // 0x400
                         Case{{{0x4001, 0x08}}, -1}}) {               // negate lifts the limit
     WriteRegisters(channels, c.writes);
-    const int level = channels.Sample(CyclesToPhase(3), bus, true)[0];
+    const int level = Level(3, 0);
     if (c.level < 0) {
       EXPECT_NE(level, 0) << channels.Rectangle(0).Period();
     } else {
@@ -208,10 +210,8 @@ TEST(SoundNoise, ShiftRegisterRunsItsFullLengthAndTheShortModeAndAveragesToHalf)
   EXPECT_EQ(noise.Sample(CyclesToPhase(40)), 0);
 }
 
-TEST(SoundDmc, PlaysOneByteLowestBitFirstAndStops) {
-  FakeSoundBus bus;
+TEST_F(SoundChannels, DmcPlaysOneByteLowestBitFirstAndStops) {
   bus.memory[0xC040] = 0x0F;  // four ones, then four zeros
-  CSoundChannels channels;
   // Rate 54; d = 16 (level -32); one byte from $C040.
   WriteRegisters(channels, {{0x4010, 0x0F}, {0x4011, 0x20}, {0x4012, 0x01}, {0x4013, 0x00}, {0x4015, 0x10}});
   EXPECT_TRUE(channels.Dmc().Playing());
@@ -223,9 +223,7 @@ TEST(SoundDmc, PlaysOneByteLowestBitFirstAndStops) {
   EXPECT_EQ(bus.reads, (std::vector<uint16_t>{0xC040}));
 }
 
-TEST(SoundDmc, LoopsAndWrapsFromTheTopOfMemory) {
-  FakeSoundBus bus;
-  CSoundChannels channels;
+TEST_F(SoundChannels, DmcLoopsAndWrapsFromTheTopOfMemory) {
   // Loop, rate 54; 65 bytes from $FFC0: $FFC0-$FFFF, then $8000.
   WriteRegisters(channels, {{0x4010, 0x4F}, {0x4012, 0xFF}, {0x4013, 0x04}, {0x4015, 0x10}});
   for (int i = 0; i < 66 * 8; ++i) channels.Sample(CyclesToPhase(54), bus, true);
@@ -239,14 +237,12 @@ TEST(SoundDmc, LoopsAndWrapsFromTheTopOfMemory) {
   EXPECT_EQ(channels.Dmc().BitCount(), 0);
 }
 
-TEST(SoundDmc, CounterStaysInRangeAndOutputIsSlewLimited) {
-  FakeSoundBus bus;
+TEST_F(SoundChannels, DmcCounterStaysInRangeAndOutputIsSlewLimited) {
   bus.memory.fill(0xFF);
-  CSoundChannels channels;
   WriteRegisters(channels, {{0x4010, 0x4F}, {0x4011, 0x7C}, {0x4015, 0x10}});  // d = 62
   int previous = -64 * 256;  // at rest
   for (int i = 0; i < 40; ++i) {
-    const int level = channels.Sample(CyclesToPhase(54 * 4), bus, true)[4];
+    const int level = Level(54 * 4, 4);
     EXPECT_LE(std::abs(level - previous), 8 * 256);
     previous = level;
   }
@@ -280,17 +276,15 @@ TEST(SoundDmc, LoudLevelQuietensTriangleAndNoise) {
   EXPECT_EQ(triangleLevel(0x7F, false), 8 * 512);
 }
 
-TEST(SoundTriangle, HoldsItsLastValueWhenHalted) {
-  FakeSoundBus bus;
-  CSoundChannels channels;
+TEST_F(SoundChannels, TriangleHoldsItsLastValueWhenHalted) {
   StartTriangle(channels);
   channels.Sample(CyclesToPhase(5 * 0x41), bus, true);
-  const int held = channels.Sample(CyclesToPhase(1), bus, true)[2];
+  const int held = Level(1, 2);
   EXPECT_EQ(held, 5 * 512);
   channels.Write(0x400A, 0x05);  // ultrasonic
-  EXPECT_EQ(channels.Sample(CyclesToPhase(1000), bus, true)[2], held);
+  EXPECT_EQ(Level(1000, 2), held);
   WriteRegisters(channels, {{0x400A, 0x40}, {0x4015, 0x00}});
-  EXPECT_EQ(channels.Sample(CyclesToPhase(1000), bus, true)[2], held);
+  EXPECT_EQ(Level(1000, 2), held);
 }
 
 }  // namespace
