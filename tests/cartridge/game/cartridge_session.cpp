@@ -40,17 +40,14 @@ CartridgeSession::CartridgeSession(std::span<const uint8_t> image) : image_(imag
 }
 
 void CartridgeSession::RunFrames(int frames) {
-  for (int i = 0; i < frames; ++i) {
-    machine_->ControllerPorts().Sync(false);
-    machine_->RunFrame(draw_);
-    ++frame_;
-    if (frameHook_) frameHook_();
-  }
+  for (int i = 0; i < frames; ++i) RunOneFrame(false);
 }
 
-void CartridgeSession::PressA() {
-  machine_->ControllerPorts().Sync(true);
-  machine_->RunFrame(draw_);
+void CartridgeSession::PressA() { RunOneFrame(true); }
+
+void CartridgeSession::RunOneFrame(bool pressA) {
+  machine_->ControllerPorts().Sync(pressA);
+  machine_->RunFrame(false);
   ++frame_;
   if (frameHook_) frameHook_();
 }
@@ -67,55 +64,45 @@ bool CartridgeSession::RunUntil(const std::function<bool()>& done, int maxFrames
 }
 
 CartridgeSession::BootResult CartridgeSession::Boot(int formationPair, uint8_t controlByte, int firstPressDelay) {
-  BootResult result;
-  auto stage = [&](const char* name, const std::function<bool()>& done) {
-    if (!RunUntil(done, kStageLimit, kBootPoll)) {
-      result.failedStage = name;
-      return false;
-    }
-    result.stageFrames.push_back(frame_);
-    return true;
-  };
   using namespace cartmem;
-  if (!stage("title", [&] { return Peek(kTitleMarker) == kTitleReady; })) return result;
-  RunFrames(firstPressDelay);
-  PressA();
-  RunFrames(kAfterPress);
+  BootResult result;
+  const auto marker = [this](uint16_t address, uint8_t ready) { return [=, this] { return Peek(address) == ready; }; };
+  const auto stage = [&](const char* name, const std::function<bool()>& done) {
+    if (!RunUntil(done, kStageLimit, kBootPoll)) result.failedStage = name;
+    else result.stageFrames.push_back(frame_);
+    return result.failedStage.empty();
+  };
+  const auto press = [this](int before, int after) {
+    RunFrames(before);
+    PressA();
+    RunFrames(after);
+  };
+  const auto place = [this](bool move, int x, int y) {
+    if (!move) return;
+    Poke(kCursorX, static_cast<uint8_t>(x));
+    Poke(kCursorY, static_cast<uint8_t>(y));
+  };
+  if (!stage("title", marker(kTitleMarker, kTitleReady))) return result;
+  press(firstPressDelay, kAfterPress);
   if (!stage("second title", [&] {
         return Peek(kSecondTitleMarkerA) == kSecondTitleReadyA || Peek(kSecondTitleMarkerB) == kSecondTitleReadyB;
       })) {
     return result;
   }
-  RunFrames(kPressGap);
-  PressA();
-  RunFrames(kAfterPress);
-  if (!stage("main menu", [&] { return Peek(kMainMenuMarker) == kMainMenuReady; })) return result;
-  RunFrames(kPressGap);
-  PressA();
-  RunFrames(kAfterPress);
-  if (!stage("control", [&] { return Peek(kControlScreenMarker) == kControlScreenReady; })) return result;
-  PressA();
-  RunFrames(kControlWait);
-  if (!stage("team select", [&] { return Peek(kTeamSelectMarker) == kTeamSelectReady; })) return result;
+  press(kPressGap, kAfterPress);
+  if (!stage("main menu", marker(kMainMenuMarker, kMainMenuReady))) return result;
+  press(kPressGap, kAfterPress);
+  if (!stage("control", marker(kControlScreenMarker, kControlScreenReady))) return result;
+  press(0, kControlWait);
+  if (!stage("team select", marker(kTeamSelectMarker, kTeamSelectReady))) return result;
   RunFrames(kControlWait);
   const CursorPlan plan = CursorPlanFor(formationPair);
-  if (plan.moveFirst) {
-    Poke(kCursorX, static_cast<uint8_t>(plan.firstX));
-    Poke(kCursorY, static_cast<uint8_t>(plan.firstY));
-  }
-  PressA();
-  RunFrames(kSelectPress);
-  if (plan.moveSecond) {
-    Poke(kCursorX, static_cast<uint8_t>(plan.secondX));
-    Poke(kCursorY, static_cast<uint8_t>(plan.secondY));
-  }
-  PressA();
-  RunFrames(kSelectPress);
+  place(plan.moveFirst, plan.firstX, plan.firstY);
+  press(0, kSelectPress);
+  place(plan.moveSecond, plan.secondX, plan.secondY);
+  press(0, kSelectPress);
   Poke(kControlByte, controlByte);
-  if (!stage("kickoff", [&] { return Peek(kHomeState) == kStateGameStarted || Peek(kAwayState) == kStateGameStarted; })) {
-    return result;
-  }
-  result.ok = true;
+  result.ok = stage("kickoff", [&] { return Peek(kHomeState) == kStateGameStarted || Peek(kAwayState) == kStateGameStarted; });
   return result;
 }
 

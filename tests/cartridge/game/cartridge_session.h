@@ -40,9 +40,7 @@ class CartridgeSession {
   void Poke(uint16_t address, uint8_t value) { machine_->PokeByte(address, value); }
   int Frame() const { return frame_; }
 
-  // Runs frames; `draw` renders the picture (needed only for screenshots).
   void RunFrames(int frames);
-  void SetDrawing(bool draw) { draw_ = draw; }
   // One frame with A held on every pad, as the driver's press.
   void PressA();
   // Holds host buttons on a pad (core::HostButton bits) until changed.
@@ -83,11 +81,12 @@ class CartridgeSession {
   std::vector<uint8_t> StatsBlock(int side) const;
 
  private:
+  void RunOneFrame(bool pressA);
+
   std::vector<uint8_t> image_;
   std::unique_ptr<core::CMachine> machine_;
   std::function<void()> frameHook_;
   int frame_ = 0;
-  bool draw_ = false;
 };
 
 // The final cartridge image (team data placed), read from the build.

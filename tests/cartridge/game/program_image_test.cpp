@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <regex>
@@ -21,35 +22,21 @@ std::vector<uint8_t> ReadAll(const std::string& path) {
   return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// What the image builder expects of the program it places the teams into.
-TEST(ProgramImage, HeaderSizeAndGameCheck) {
+// What the image builder expects of the program it places the teams into:
+// size, header and game check; banks 0, 1, 14, 15, 22 and 26 free of the
+// program; interrupt vectors in the fixed bank.
+TEST(ProgramImage, HeaderGameCheckEmptyDataBanksAndVectors) {
   using namespace qgu::cartridge;
   const auto image = ReadAll(QGU_PROGRAM_NES);
   ASSERT_EQ(image.size(), kImageBytes);
   EXPECT_TRUE(std::equal(kHeader.begin(), kHeader.end(), image.begin()));
   EXPECT_TRUE(std::equal(kGameCheck.begin(), kGameCheck.end(), image.begin() + kGameCheckOffset));
-}
-
-TEST(ProgramImage, TeamDataAreasAreLeftEmpty) {
-  const auto image = ReadAll(QGU_PROGRAM_NES);
-  ASSERT_EQ(image.size(), qgu::cartridge::kImageBytes);
-  // Whole banks 0, 1, 14, 15, 22 and 26 stay free of the program.
   for (int bank : {0, 1, 14, 15, 22, 26}) {
-    const size_t first = 0x10 + 0x2000 * static_cast<size_t>(bank);
-    size_t used = 0;
-    for (size_t i = first; i < first + 0x2000; ++i) used += image[i] != 0;
-    EXPECT_EQ(used, 0u) << "bank " << bank;
+    const auto first = image.begin() + 0x10 + 0x2000 * bank;
+    EXPECT_EQ(std::count(first, first + 0x2000, 0), 0x2000) << "bank " << bank;
   }
-}
-
-TEST(ProgramImage, VectorsPointIntoTheFixedBank) {
-  const auto image = ReadAll(QGU_PROGRAM_NES);
-  ASSERT_EQ(image.size(), qgu::cartridge::kImageBytes);
   const size_t vectors = 0x10 + 0x40000 - 6;
-  for (int v = 0; v < 3; ++v) {
-    const int address = image[vectors + 2 * v] | (image[vectors + 2 * v + 1] << 8);
-    EXPECT_GE(address, 0xC000) << "vector " << v;
-  }
+  for (size_t v = 0; v < 3; ++v) EXPECT_GE(image[vectors + 2 * v] | (image[vectors + 2 * v + 1] << 8), 0xC000) << v;
 }
 
 // Every RAM segment of the link map stays off the console bytes with fixed meanings.

@@ -12,10 +12,8 @@ struct TeamTotals {
   int rushAttempts = 0, rushYards = 0, rushTouchdowns = 0;
   int receptions = 0, receivingYards = 0, receivingTouchdowns = 0;
   int kickReturnTouchdowns = 0, puntReturnTouchdowns = 0;
-  int kickReturns = 0, puntReturns = 0;
-  int sacks = 0, interceptions = 0, interceptionTouchdowns = 0;
+  int interceptions = 0, interceptionTouchdowns = 0;
   int extraPointsTried = 0, extraPointsMade = 0, fieldGoalsTried = 0, fieldGoalsMade = 0;
-  int punts = 0, puntYards = 0;
 
   // Touchdowns this side scored: on the ground, through the air, on returns.
   int Touchdowns() const {
@@ -45,9 +43,7 @@ inline TeamTotals Decode(const std::vector<uint8_t>& b) {
     t.receptions += b[at];
     t.receivingYards += Signed16(b, at + 1);
     t.receivingTouchdowns += b[at + 3];
-    t.kickReturns += b[at + 4];
     t.kickReturnTouchdowns += b[at + 7];
-    t.puntReturns += b[at + 8];
     t.puntReturnTouchdowns += b[at + 11];
     t.rushAttempts += b[at + 12];
     t.rushYards += Signed16(b, at + 13);
@@ -55,7 +51,6 @@ inline TeamTotals Decode(const std::vector<uint8_t>& b) {
   }
   for (size_t d = 0; d < 11; ++d) {
     const size_t at = 180 + d * 5;
-    t.sacks += b[at];
     t.interceptions += b[at + 1];
     t.interceptionTouchdowns += b[at + 4];
   }
@@ -63,8 +58,6 @@ inline TeamTotals Decode(const std::vector<uint8_t>& b) {
   t.extraPointsMade = b[236];
   t.fieldGoalsTried = b[237];
   t.fieldGoalsMade = b[238];
-  t.punts = b[239];
-  t.puntYards = b[240] | (b[241] << 8);
   return t;
 }
 

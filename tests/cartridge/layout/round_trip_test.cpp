@@ -112,9 +112,16 @@ class RoundTrip : public testing::Test {
     paths_ = written.value().written;
   }
 
-  // Prepares a game and checks the image and both extractions.
-  void PlayPairing(const fs::path& home, const TeamRecord& homeRecord, const fs::path& away,
-                   const TeamRecord& awayRecord) {
+  // Prepares a game and checks the image and both extractions; gives the extraction after.
+  CartridgeTeams PlayPairing(const fs::path& home, const TeamRecord& homeRecord, const fs::path& away,
+                             const TeamRecord& awayRecord) {
+    CartridgeTeams after{};
+    Prepare(home, homeRecord, away, awayRecord, after);
+    return after;
+  }
+
+  void Prepare(const fs::path& home, const TeamRecord& homeRecord, const fs::path& away, const TeamRecord& awayRecord,
+               CartridgeTeams& extracted) {
     qgu::driver::CGameManager manager(original_);
     manager.SetHomePath(home.string());
     manager.SetAwayPath(away.string());
@@ -137,9 +144,10 @@ class RoundTrip : public testing::Test {
 
     auto after = ExtractCartridgeTeams(prepared);
     ASSERT_TRUE(after.ok()) << after.error();
-    EXPECT_EQ(after.value()[static_cast<size_t>(homeSlot.team)].record, homeRecord);
-    EXPECT_EQ(after.value()[static_cast<size_t>(awaySlot.team)].record, awayRecord);
-    CheckOtherTeams(after.value(), {homeSlot.team, awaySlot.team});
+    extracted = after.value();
+    EXPECT_EQ(extracted[static_cast<size_t>(homeSlot.team)].record, homeRecord);
+    EXPECT_EQ(extracted[static_cast<size_t>(awaySlot.team)].record, awayRecord);
+    CheckOtherTeams(extracted, {homeSlot.team, awaySlot.team});
   }
 
   // Teams outside the slots keep every field; only the team after a slot may
@@ -185,13 +193,8 @@ TEST_F(RoundTrip, EveryFormationPairingComesBackAsWritten) {
 
 TEST_F(RoundTrip, TheTeamAfterASlotReadsTheTextsPushedIntoIt) {
   // Team 3 into slot 0 with texts that differ from team 0's in length.
-  PlayPairing(paths_[3], before_[3].record, paths_[12], before_[12].record);
-  qgu::driver::CGameManager manager(original_);
-  manager.SetHomePath(paths_[3].string());
-  manager.SetAwayPath(paths_[12].string());
-  ASSERT_TRUE(manager.PrepareGame());
-  const Image prepared(manager.WorkingImage().begin(), manager.WorkingImage().end());
-  const CartridgeTeams after = ExtractCartridgeTeams(prepared).value();
+  const CartridgeTeams after = PlayPairing(paths_[3], before_[3].record, paths_[12], before_[12].record);
+  ASSERT_FALSE(HasFatalFailure());
 
   // Team 1's city now starts where team 3's city ends in team 0's place and
   // runs to team 2's unchanged start: the tail of team 0's and team 1's old texts.
