@@ -77,9 +77,9 @@ TEST(LeagueCreation, SameNameTwiceGetsANumberAndNamesAreTrimmed) {
 TEST(LeagueCreation, RefusesNamesThatAreEmptyOrLeaveTheFolder) {
   TempFolder leagues;
   EXPECT_EQ(CreateLeague(leagues.path(), "   ").error(), "Please enter a name for the new league.");
-  EXPECT_FALSE(CreateLeague(leagues.path(), "../escape").ok());
-  EXPECT_FALSE(CreateLeague(leagues.path(), "back\\slash").ok());
-  EXPECT_FALSE(CreateLeague(leagues.path(), "line\nbreak").ok());
+  for (const char* name : {"../escape", "back\\slash", "line\nbreak"}) {
+    EXPECT_FALSE(CreateLeague(leagues.path(), name).ok()) << name;
+  }
   EXPECT_TRUE(fs::is_empty(leagues.path()));
 }
 

@@ -43,7 +43,6 @@ TEST(TeamFileNaming, AbbreviationCannotLeaveTheLeagueFolder) {
   EXPECT_EQ(TeamFileStem("../up"), "_up");
   EXPECT_EQ(TeamFileStem("a\\b:c"), "a_b_c");
   EXPECT_EQ(TeamFileStem(""), "");
-  EXPECT_EQ(TeamFileName("NY", 12), "NY12.dat");
   TempFolder base;
   fs::create_directory(base / "league");
   const Result<fs::path> path = CreateTeamRecordFile(base / "league", TeamWithAbbreviation("../../x"));
