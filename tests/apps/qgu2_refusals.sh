@@ -1,0 +1,39 @@
+#!/bin/sh
+# qgu2's headless refusals: each call must exit non-zero and say why.
+# usage: qgu2_refusals.sh QGU2
+qgu2=$1
+scratch=$(mktemp -d) || exit 1
+trap 'rm -rf "$scratch"' EXIT
+cd "$scratch" || exit 1
+failures=0
+
+# expect_refusal MESSAGE ARGS...: runs qgu2 ARGS, wants a non-zero exit and MESSAGE on stderr.
+expect_refusal() {
+  message=$1
+  shift
+  if "$qgu2" "$@" >out.txt 2>err.txt; then
+    echo "FAIL: qgu2 $* exited 0"
+    failures=$((failures + 1))
+  elif ! grep -qF -- "$message" err.txt; then
+    echo "FAIL: qgu2 $* said: $(cat err.txt), wanted: $message"
+    failures=$((failures + 1))
+  fi
+  if [ -s out.txt ]; then
+    echo "FAIL: qgu2 $* printed on standard output: $(cat out.txt)"
+    failures=$((failures + 1))
+  fi
+}
+
+expect_refusal "--p1 MAN needs a person at a controller" --headless --p1 MAN
+expect_refusal "--p2 COA needs a person at a controller" --headless --p2 COA
+expect_refusal "cannot read the team file nope.dat" --headless --home nope.dat --away nope.dat
+expect_refusal "--weather takes clear, rain or snow" --headless --weather fog
+expect_refusal "--quarter takes a whole number from 1 to 99" --headless --quarter 0
+printf 'not a cartridge' >plain.txt
+expect_refusal "plain.txt is not an iNES cartridge image" --headless --cartridge plain.txt
+
+if [ -e qgu_lge ]; then
+  echo "FAIL: a refused game left a league folder behind"
+  failures=$((failures + 1))
+fi
+[ "$failures" -eq 0 ]
