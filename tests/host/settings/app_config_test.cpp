@@ -99,12 +99,18 @@ TEST(AppConfigFile, EverySavedSettingSurvivesARoundTrip) {
   config.general.screenZoom = 3;
   config.general.joyAxisSetting = {0x3F, 1, 2, 3};
   config.emulation = {1, 0, 0, 60, 1, 5, 0, 0, 0, 1};
-  config.graphics.aspect = 1;
-  config.graphics.spriteMax = 0;
-  config.graphics.scanlineColor = 50;
-  config.graphics.displayWidth = 1024;
-  config.graphics.displayRate = 75;
-  config.graphics.useHel = 1;
+  AppConfig::Graphics& g = config.graphics;
+  for (int* flag : {&g.aspect, &g.allLine, &g.fpsDisp, &g.scanlineMode, &g.syncDraw, &g.maxZoom, &g.windowVSync,
+                    &g.doubleSize, &g.systemMemory, &g.useHel}) {
+    *flag = 1;
+  }
+  g.spriteMax = 0;
+  g.leftClip = 0;
+  g.scanlineColor = 50;
+  g.displayWidth = 1024;
+  g.displayHeight = 768;
+  g.displayDepth = 32;
+  g.displayRate = 75;
   config.sound.enable = 0;
   config.sound.samplingRate = 44100;
   config.sound.samplingBits = 16;
