@@ -3,9 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
+#include <algorithm>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cartridge/builder/embedded_image.h"
@@ -26,9 +26,8 @@ std::vector<uint8_t> Image() {
 }
 
 std::vector<SourceTeam> SourceTeams() {
-  std::ifstream in(QGU_SOURCE_DIR "/cartridge/builder/teams.txt", std::ios::binary);
-  const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  auto parsed = qgu::cartridge::ParseTeamSource(text, "teams.txt");
+  auto parsed =
+      qgu::cartridge::ParseTeamSource(qgu::testing::ReadBytes(QGU_SOURCE_DIR "/cartridge/builder/teams.txt"), "teams.txt");
   EXPECT_TRUE(parsed.errors.empty());
   return parsed.teams;
 }
@@ -49,6 +48,18 @@ void SetWord(std::vector<uint8_t>& image, size_t offset, size_t value) {
   image[offset] = static_cast<uint8_t>(value);
   image[offset + 1] = static_cast<uint8_t>(value >> 8);
 }
+void SetText(std::vector<uint8_t>& image, size_t offset, std::string_view text) {
+  std::copy(text.begin(), text.end(), image.begin() + static_cast<long>(offset));
+}
+
+// Where the fixed starts put a team's first player entry, city and nickname.
+struct FixedStart {
+  int team;
+  size_t entry, city, nickname;
+};
+constexpr FixedStart kFixedStarts[] = {{0, 0x6DA, 0x1FD7C, 0x1FE77},    {7, 0x1086, 0x1FDBA, 0x1FEA2},
+                                       {14, 0x1A70, 0x1FDF7, 0x1FED4},  {17, 0x1EB1, 0x1FE15, 0x1FEE8},
+                                       {20, 0x22EB, 0x1FE29, 0x1FEFD},  {25, 0x29F1, 0x1FE58, 0x1FF1F}};
 
 // The player's ratings in record fields 3..17 as the team file lists them.
 std::vector<int> SourceRatings(const SourcePlayer& p, int index) {
@@ -93,6 +104,14 @@ TEST(CartridgeExtraction, GivesEveryTeamOfTheTeamFileWithAllImportedFields) {
     EXPECT_EQ(h.formation, (t == 12 || t == 14 || t == 17) ? 3 : (t == 7 || t == 20 || t == 27) ? 4 : 2) << t;
     EXPECT_EQ(h.kickReturner, 4);
     EXPECT_EQ(h.puntReturner, 4);
+    EXPECT_EQ(teams[t].playerTableOffset, 0x48 + 60 * t);
+    EXPECT_EQ(teams[t].abbreviationOffset, 0x1FD00 + 4 * t);
+    for (const auto& start : kFixedStarts) {
+      if (start.team != static_cast<int>(t)) continue;
+      EXPECT_EQ(teams[t].entryOffsets[0], start.entry);
+      EXPECT_EQ(teams[t].cityOffset, start.city);
+      EXPECT_EQ(teams[t].nicknameOffset, start.nickname);
+    }
     for (int p = 0; p < kPlayerCount; ++p) {
       const PlayerRecord& player = teams[t].record.players[static_cast<size_t>(p)];
       const SourcePlayer& expected = s.players[static_cast<size_t>(p)];
@@ -104,63 +123,35 @@ TEST(CartridgeExtraction, GivesEveryTeamOfTheTeamFileWithAllImportedFields) {
   }
 }
 
-TEST(CartridgeExtraction, OffsetsFollowTheCartridge) {
-  const auto teams = Extract(Image());
-  for (size_t t = 0; t < teams.size(); ++t) {
-    EXPECT_EQ(teams[t].playerTableOffset, 0x48 + 60 * t);
-    EXPECT_EQ(teams[t].abbreviationOffset, 0x1FD00 + 4 * t);
-  }
-  EXPECT_EQ(teams[25].entryOffsets[0], 0x29F1u);
-  EXPECT_EQ(teams[7].cityOffset, 0x1FDBAu);
-  EXPECT_EQ(teams[20].nicknameOffset, 0x1FEFDu);
-}
-
-TEST(CartridgeExtraction, NamesSplitAtTheFirstUpperCaseLetter) {
+// Names split at the first upper-case letter; texts become safe record
+// fields; a pointer that runs back reads as empty, a long text is cut.
+TEST(CartridgeExtraction, OddTextsBecomeSafeRecordFields) {
   auto image = Image();
   const auto teams = Extract(image);
   // Team 3's players 5 and 6 rewritten in place, each keeping its length.
-  const size_t five = teams[3].entryOffsets[5];
-  const size_t six = teams[3].entryOffsets[6];
-  const size_t seven = teams[3].entryOffsets[7];
-  for (size_t at = five + 1; at < six; ++at) image[at] = 'q';   // all lower case
-  for (size_t at = six + 1; at < seven; ++at) image[at] = 'Z';  // all upper case
-  image[seven + 1] = 'a';
-  image[seven + 2] = 'B';
-  image[seven + 3] = 'c';  // split at the first capital; the rest is the last name as it stands
-  const auto changed = Extract(image);
-  const auto& players = changed[3].record.players;
-  EXPECT_EQ(players[5].firstName, "");
-  EXPECT_EQ(players[5].lastName, std::string(six - five - 1, 'q'));
-  EXPECT_EQ(players[6].firstName, "");
-  EXPECT_EQ(players[6].lastName, std::string(seven - six - 1, 'Z'));
-  EXPECT_EQ(players[7].firstName, "a");
-  EXPECT_EQ(players[7].lastName.substr(0, 2), "Bc");
-}
-
-TEST(CartridgeExtraction, TextsBecomeSafeRecordFields) {
-  auto image = Image();
-  const auto teams = Extract(image);
-  const size_t city = teams[2].cityOffset;
-  image[city + 1] = 0x01;  // would split a record line
-  image[city + 2] = '\n';
-  const size_t entry = teams[4].entryOffsets[0];
-  image[entry + 2] = 0;  // a zero ends the text as a C string would
+  const size_t five = teams[3].entryOffsets[5], six = teams[3].entryOffsets[6], seven = teams[3].entryOffsets[7];
+  std::fill(image.begin() + static_cast<long>(five + 1), image.begin() + static_cast<long>(six), 'q');
+  std::fill(image.begin() + static_cast<long>(six + 1), image.begin() + static_cast<long>(seven), 'Z');
+  SetText(image, seven + 1, "aBc");  // split at the first capital; the rest is the last name as it stands
+  SetText(image, teams[2].cityOffset + 1, "\x01\n");  // would split a record line
+  image[teams[4].entryOffsets[0] + 2] = 0;           // a zero ends the text as a C string would
   // Team 9's nickname pointed back before its start reads as empty, not as a huge text.
   SetWord(image, 0x1FC90 + 2 * 10, Word(image, 0x1FC90 + 2 * 9) - 3);
+  // The last nickname made to run to the end of bank 15.
+  SetWord(image, 0x1FC90 + 2 * 28, 0x2000F - 0x14010);
+  for (size_t at = Word(image, 0x1FC90 + 2 * 27) + 0x14010; at < 0x2000F; ++at) image[at] = 'W';
+
   const auto changed = Extract(image);
+  const auto& players = changed[3].record.players;
+  EXPECT_EQ(players[5].firstName + "|" + players[5].lastName, "|" + std::string(six - five - 1, 'q'));
+  EXPECT_EQ(players[6].firstName + "|" + players[6].lastName, "|" + std::string(seven - six - 1, 'Z'));
+  EXPECT_EQ(players[7].firstName, "a");
+  EXPECT_EQ(players[7].lastName.substr(0, 2), "Bc");
   EXPECT_EQ(changed[2].record.header.city.substr(1, 2), "  ");
   EXPECT_EQ(changed[4].record.players[0].firstName + changed[4].record.players[0].lastName,
             teams[4].record.players[0].firstName.substr(0, 1));
   EXPECT_EQ(changed[9].record.header.nickname, "");
-}
-
-TEST(CartridgeExtraction, LongTextsAreCutToWhatARecordHolds) {
-  auto image = Image();
-  // The last nickname made to run to the end of bank 15.
-  SetWord(image, 0x1FC90 + 2 * 28, 0x2000F - 0x14010);
-  for (size_t at = Word(image, 0x1FC90 + 2 * 27) + 0x14010; at < 0x2000F; ++at) image[at] = 'W';
-  const auto teams = Extract(image);
-  EXPECT_EQ(teams[27].record.header.nickname, std::string(63, 'W'));
+  EXPECT_EQ(changed[27].record.header.nickname, std::string(63, 'W'));
 }
 
 // Not an iNES image, another game, too short for the game check, pointers
