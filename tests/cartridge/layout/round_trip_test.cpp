@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <filesystem>
+#include <initializer_list>
 #include <map>
 #include <set>
 #include <string>
@@ -50,6 +51,10 @@ void SetText(Image& image, size_t offset, const std::string& text) {
   std::copy(text.begin(), text.end(), image.begin() + static_cast<long>(offset));
 }
 
+void SetBytes(Image& image, size_t offset, std::initializer_list<int> values) {
+  for (const int value : values) image[offset++] = static_cast<uint8_t>(value);
+}
+
 uint8_t Pair(int high, int low) { return static_cast<uint8_t>(high << 4 | low); }
 
 // What writing a team into a slot does to an image, byte for byte.
@@ -61,13 +66,12 @@ void ExpectedInjection(Image& image, const TeamRecord& record, const Slot& slot)
   SetText(image, slot.nickname, h.nickname);
   SetWord(image, 0x1FC90 + 2 * (n + 1), Word(image, 0x1FC90 + 2 * n) + h.nickname.size());
   SetText(image, 0x1FD00 + 4 * n, (h.abbreviation + "    ").substr(0, 4));
-  const std::array<int, 6> colours = {h.primaryPantsColour,   h.primarySkinColour,   h.primaryJerseyColour,
-                                      h.secondaryPantsColour, h.secondarySkinColour, h.secondaryJerseyColour};
-  for (size_t i = 0; i < 6; ++i) image[0x2C2E4 + 10 * n + i] = static_cast<uint8_t>(colours[i]);
-  const std::array<int, 4> copy = {colours[0], colours[2], colours[3], colours[5]};
-  for (size_t i = 0; i < 4; ++i) image[0x342D8 + 8 * n + i] = static_cast<uint8_t>(copy[i]);
-  const std::array<int, 4> plays = {h.runPlays12, h.runPlays34, h.passPlays12, h.passPlays34};
-  for (size_t i = 0; i < 4; ++i) image[0x1D310 + 4 * n + i] = static_cast<uint8_t>(plays[i]);
+  SetBytes(image, 0x2C2E4 + 10 * n,
+           {h.primaryPantsColour, h.primarySkinColour, h.primaryJerseyColour, h.secondaryPantsColour,
+            h.secondarySkinColour, h.secondaryJerseyColour});
+  SetBytes(image, 0x342D8 + 8 * n,
+           {h.primaryPantsColour, h.primaryJerseyColour, h.secondaryPantsColour, h.secondaryJerseyColour});
+  SetBytes(image, 0x1D310 + 4 * n, {h.runPlays12, h.runPlays34, h.passPlays12, h.passPlays34});
 
   size_t entry = slot.firstEntry;
   size_t attributes = 0x3010 + 117 * n;
