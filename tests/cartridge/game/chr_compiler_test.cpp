@@ -46,12 +46,9 @@ TEST(ChrCompiler, SheetsGoRowByRowAndTallSpritesTopThenFoot) {
   for (int i = 0; i < 7; ++i) sheet += "........\n";
   ChrCompiler c;
   ASSERT_TRUE(c.Compile(sheet, "t")) << c.Error();
-  EXPECT_EQ(Tile(c, 0)[0], 0x80);
-  EXPECT_EQ(Tile(c, 1)[0], 0x40);
-  EXPECT_EQ(Tile(c, 2)[0], 0x20);
-  EXPECT_EQ(Tile(c, 3)[0], 0x10);
-  EXPECT_EQ(Tile(c, 4)[0], 0x80);  // tall sprite: top tile
-  EXPECT_EQ(Tile(c, 5)[0], 0x01);  // then its foot
+  // The sheet's four tiles row by row, then the tall sprite's top tile and its foot.
+  const uint8_t firstRows[] = {0x80, 0x40, 0x20, 0x10, 0x80, 0x01};
+  for (size_t tile = 0; tile < 6; ++tile) EXPECT_EQ(Tile(c, tile)[0], firstRows[tile]) << "tile " << tile;
 }
 
 TEST(ChrCompiler, ShadowsFallOnPaperAcrossTileEdgesOfOneSheet) {
