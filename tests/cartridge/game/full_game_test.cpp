@@ -11,12 +11,16 @@
 #include <cstdio>
 
 #include "tests/cartridge/game/cartridge_session.h"
-#include "tests/cartridge/game/stats_block.h"
+#include "tests/support/stats_block.h"
 
 namespace qgu::cartridge::testing {
 namespace {
 
 using namespace cartmem;
+using qgu::testing::Decode;
+using qgu::testing::ExpectFiguresAgree;
+using qgu::testing::Signed16;
+using qgu::testing::TeamTotals;
 
 constexpr int kOneSecond = 60;
 constexpr int kTwoSeconds = 120;
@@ -99,22 +103,6 @@ void ExpectHolds(const Watch& w) {
   EXPECT_GE(w.finalAt - std::max(w.lastScoreChange, w.clockSince), kTwoSeconds);
 }
 
-void ExpectConsistent(const TeamTotals& side, const TeamTotals& other, int score) {
-  // Passers and receivers tell the same story.
-  EXPECT_EQ(side.completions, side.receptions);
-  EXPECT_EQ(side.passYards, side.receivingYards);
-  EXPECT_EQ(side.passTouchdowns, side.receivingTouchdowns);
-  EXPECT_LE(side.completions, side.passAttempts);
-  EXPECT_EQ(side.interceptionsThrown, other.interceptions);
-  EXPECT_LE(side.extraPointsMade, side.extraPointsTried);
-  EXPECT_LE(side.fieldGoalsMade, side.fieldGoalsTried);
-  EXPECT_LE(side.extraPointsTried, side.Touchdowns());
-  // Every point is accounted for; what is left are safeties, two points each.
-  const int accounted = 6 * side.Touchdowns() + side.extraPointsMade + 3 * side.fieldGoalsMade;
-  EXPECT_GE(score, accounted);
-  EXPECT_EQ((score - accounted) % 2, 0) << "score " << score << " accounted " << accounted;
-}
-
 // Five games; the formation pair and the frame of the first press (the seed) vary.
 TEST(FullGame, ComputerSidesPlayToTheFinalScreenWithConsistentFiguresAndHolds) {
   struct Game {
@@ -133,8 +121,8 @@ TEST(FullGame, ComputerSidesPlayToTheFinalScreenWithConsistentFiguresAndHolds) {
     const TeamTotals home = Decode(session.StatsBlock(0)), away = Decode(session.StatsBlock(1));
     EXPECT_EQ(session.Score(0), FromBcd(session.Peek(kHomeTotalScore))) << "period bytes must add up to the total";
     EXPECT_EQ(session.Score(1), FromBcd(session.Peek(kAwayTotalScore)));
-    ExpectConsistent(home, away, session.Score(0));
-    ExpectConsistent(away, home, session.Score(1));
+    ExpectFiguresAgree(home, away, session.Score(0));
+    ExpectFiguresAgree(away, home, session.Score(1));
     EXPECT_GT(home.rushAttempts + home.passAttempts + away.rushAttempts + away.passAttempts, 4);
     std::printf("game %d/%d: %d frames (boot included), %d plays, %d-%d\n", game.pair, game.firstPressDelay,
                 session.Frame(), played.plays, session.Score(0), session.Score(1));

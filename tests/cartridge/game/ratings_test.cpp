@@ -12,10 +12,13 @@
 #include "core/controller_ports.h"
 #include "league/cartridge_layout.h"
 #include "tests/cartridge/game/cartridge_session.h"
-#include "tests/cartridge/game/stats_block.h"
+#include "tests/support/stats_block.h"
 
 namespace qgu::cartridge::testing {
 namespace {
+
+using qgu::testing::Decode;
+using qgu::testing::TeamTotals;
 
 constexpr int kHomeTeam = 0;   // formation pair 22: home in team 0, away in team 25
 constexpr int kAwayTeam = 25;

@@ -1,6 +1,7 @@
 // Whole headless games on the embedded cartridge: they reach the final
-// screen, the scores are the period bytes' BCD sums, the box score holds the
-// statistics blocks' figures, and a seed replays a game byte for byte.
+// screen, the scores are the period bytes' BCD sums and are made of the
+// blocks' touchdowns, kicks and safeties, the box score holds the statistics
+// blocks' figures, and a seed replays a game byte for byte.
 
 #include <gtest/gtest.h>
 
@@ -16,6 +17,7 @@
 #include "driver/team_stats.h"
 #include "league/default_league.h"
 #include "tests/driver/preparation/test_teams.h"
+#include "tests/support/stats_block.h"
 
 namespace qgu::driver {
 namespace {
@@ -94,6 +96,9 @@ class HeadlessGameTest : public ::testing::Test {
     EXPECT_EQ(summary.awayScore, std::to_string(awayPoints));
     EXPECT_EQ(homePoints, Bcd(b.homeScores[4]));  // the periods add up to the total
     EXPECT_EQ(awayPoints, Bcd(b.awayScores[4]));
+    const qgu::testing::TeamTotals home = qgu::testing::Decode(b.homeBlock), away = qgu::testing::Decode(b.awayBlock);
+    qgu::testing::ExpectFiguresAgree(home, away, homePoints);
+    qgu::testing::ExpectFiguresAgree(away, home, awayPoints);
 
     for (const auto& [text, block] : {std::pair{summary.homeStats, b.homeBlock}, std::pair{summary.awayStats, b.awayBlock}}) {
       const TeamStats stats = ParseTeamStats(text);

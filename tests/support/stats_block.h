@@ -1,11 +1,14 @@
 #pragma once
-// The 242-byte statistics block of one side, decoded for checks.
+// The 242-byte statistics block of one side, decoded for checks, and the
+// rules a finished game's figures must keep.
+
+#include <gtest/gtest.h>
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
+#include <span>
 
-namespace qgu::cartridge::testing {
+namespace qgu::testing {
 
 struct TeamTotals {
   int passAttempts = 0, completions = 0, passTouchdowns = 0, interceptionsThrown = 0, passYards = 0;
@@ -21,11 +24,11 @@ struct TeamTotals {
   }
 };
 
-inline int Signed16(const std::vector<uint8_t>& b, size_t at) {
+inline int Signed16(std::span<const uint8_t> b, size_t at) {
   return static_cast<int16_t>(static_cast<uint16_t>(b[at] | (b[at + 1] << 8)));
 }
 
-inline TeamTotals Decode(const std::vector<uint8_t>& b) {
+inline TeamTotals Decode(std::span<const uint8_t> b) {
   TeamTotals t;
   for (size_t q = 0; q < 2; ++q) {
     const size_t at = q * 10;
@@ -61,4 +64,21 @@ inline TeamTotals Decode(const std::vector<uint8_t>& b) {
   return t;
 }
 
-}  // namespace qgu::cartridge::testing
+// One side's figures against the other's and against its final score.
+inline void ExpectFiguresAgree(const TeamTotals& side, const TeamTotals& other, int score) {
+  // Passers and receivers tell the same story.
+  EXPECT_EQ(side.completions, side.receptions);
+  EXPECT_EQ(side.passYards, side.receivingYards);
+  EXPECT_EQ(side.passTouchdowns, side.receivingTouchdowns);
+  EXPECT_LE(side.completions, side.passAttempts);
+  EXPECT_EQ(side.interceptionsThrown, other.interceptions);
+  EXPECT_LE(side.extraPointsMade, side.extraPointsTried);
+  EXPECT_LE(side.fieldGoalsMade, side.fieldGoalsTried);
+  EXPECT_LE(side.extraPointsTried, side.Touchdowns());
+  // Every point is accounted for; what is left are safeties, two points each.
+  const int accounted = 6 * side.Touchdowns() + side.extraPointsMade + 3 * side.fieldGoalsMade;
+  EXPECT_GE(score, accounted);
+  EXPECT_EQ((score - accounted) % 2, 0) << "score " << score << " accounted " << accounted;
+}
+
+}  // namespace qgu::testing
