@@ -68,40 +68,39 @@ static void leader_line(u8 side, u8 player, const char *label, u8 count, s16 yar
   text_at(2, y, row);
 }
 
+/* A player's figure: quarterbacks 0-1 keep it at qb_at of their 10-byte
+ * records, backs and receivers 2-11 at back_at of their 16-byte ones. */
+static const u8 *figure(const u8 *b, u8 p, u8 qb_at, u8 back_at) {
+  return p < 2 ? b + p * 10 + qb_at : b + 20 + (p - 2) * 16 + back_at;
+}
+
+/* The player from first to 11 with the most yards. */
+static u8 most_yards(const u8 *b, u8 first, u8 qb_at, u8 back_at) {
+  u8 p, best = first;
+  s16 most = word_at(figure(b, first, qb_at, back_at)), yards;
+  for (p = first + 1; p <= 11; ++p) {
+    yards = word_at(figure(b, p, qb_at, back_at));
+    if (yards > most) {
+      most = yards;
+      best = p;
+    }
+  }
+  return best;
+}
+
 static void leaders(u8 side, u8 y) {
   const u8 *b = block(side);
-  u8 p, best;
-  s16 most, yards;
+  u8 best;
   text_at(2, y, teams[side].nick);
   text_at(24, y, "NO YDS");
   /* Passer: the quarterback with more attempts. */
   best = b[10] > b[0] ? 1 : 0;
   leader_line(side, best, "PASS  ", b[best * 10], word_at(b + best * 10 + 4), y + 1);
-  /* Rusher and receiver: the most yards. */
-  best = 0;
-  most = word_at(b + 7);
-  for (p = 2; p <= 11; ++p) {
-    yards = word_at(b + 20 + (p - 2) * 16 + 13);
-    if (yards > most) {
-      most = yards;
-      best = p;
-    }
-  }
-  if (best < 2) {
-    leader_line(side, best, "RUSH  ", b[best * 10 + 6], most, y + 2);
-  } else {
-    leader_line(side, best, "RUSH  ", b[20 + (best - 2) * 16 + 12], most, y + 2);
-  }
-  best = 2;
-  most = word_at(b + 21);
-  for (p = 3; p <= 11; ++p) {
-    yards = word_at(b + 20 + (p - 2) * 16 + 1);
-    if (yards > most) {
-      most = yards;
-      best = p;
-    }
-  }
-  leader_line(side, best, "CATCH ", b[20 + (best - 2) * 16], most, y + 3);
+  /* Rusher (either quarterback or a back) and receiver: the most yards. */
+  best = most_yards(b, 0, 7, 13);
+  leader_line(side, best, "RUSH  ", *figure(b, best, 6, 12), word_at(figure(b, best, 7, 13)), y + 2);
+  best = most_yards(b, 2, 0, 1);
+  leader_line(side, best, "CATCH ", *figure(b, best, 0, 0), word_at(figure(b, best, 0, 1)), y + 3);
 }
 
 void final_run(void) {
