@@ -1,0 +1,66 @@
+#include "frontend/message_box.h"
+
+#include <QMessageBox>
+#include <QString>
+
+namespace qgu::frontend {
+namespace {
+
+QMessageBox::Icon QtIcon(MessageIcon icon) {
+  switch (icon) {
+    case MessageIcon::kStop: return QMessageBox::Critical;
+    case MessageIcon::kExclamation: return QMessageBox::Warning;
+    case MessageIcon::kQuestion: return QMessageBox::Question;
+    case MessageIcon::kInformation: return QMessageBox::Information;
+    case MessageIcon::kNone: break;
+  }
+  return QMessageBox::NoIcon;
+}
+
+QMessageBox::StandardButtons QtButtons(MessageButtons buttons) {
+  switch (buttons) {
+    case MessageButtons::kOkCancel: return QMessageBox::Ok | QMessageBox::Cancel;
+    case MessageButtons::kYesNo: return QMessageBox::Yes | QMessageBox::No;
+    case MessageButtons::kYesNoCancel: return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    case MessageButtons::kOk: break;
+  }
+  return QMessageBox::Ok;
+}
+
+MessageAnswer AnswerOf(int button) {
+  switch (button) {
+    case QMessageBox::Yes: return MessageAnswer::kYes;
+    case QMessageBox::No: return MessageAnswer::kNo;
+    case QMessageBox::Cancel: return MessageAnswer::kCancel;
+    default: return MessageAnswer::kOk;
+  }
+}
+
+class QtMessageBoxes : public IMessageBoxes {
+ public:
+  MessageAnswer Show(QWidget* owner, const Message& message) override {
+    QMessageBox box(QtIcon(message.icon), QString::fromStdString(message.title),
+                    QString::fromStdString(message.text), QtButtons(message.buttons), owner);
+    return AnswerOf(box.exec());
+  }
+};
+
+QtMessageBoxes realBoxes;
+IMessageBoxes* installedBoxes = &realBoxes;
+
+}  // namespace
+
+IMessageBoxes& MessageBoxes() { return *installedBoxes; }
+
+IMessageBoxes* SetMessageBoxes(IMessageBoxes* boxes) {
+  IMessageBoxes* before = installedBoxes;
+  installedBoxes = boxes != nullptr ? boxes : &realBoxes;
+  return before;
+}
+
+MessageAnswer ShowMessage(QWidget* owner, std::string title, std::string text, MessageIcon icon,
+                          MessageButtons buttons) {
+  return MessageBoxes().Show(owner, Message{std::move(title), std::move(text), icon, buttons});
+}
+
+}  // namespace qgu::frontend
