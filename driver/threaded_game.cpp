@@ -1,97 +1,225 @@
 #include "driver/threaded_game.h"
 
-#include <algorithm>
+#include <exception>
+
+#include "driver/headless_console.h"
 
 namespace qgu::driver {
-
-using Clock = std::chrono::steady_clock;
 
 class CThreadedGame::Console final : public IDriverConsole {
  public:
   explicit Console(CThreadedGame& game) : game_(game) {}
 
-  void Sleep(int milliseconds) override {
-    const auto wall = std::chrono::duration<double, std::milli>(milliseconds / game_.options_.speed);
-    if (game_.WaitStopping(Clock::now() + std::chrono::duration_cast<Clock::duration>(wall))) throw GameStopped{};
-  }
-  void PressA() override { game_.pressA_ = true; }
-  void WithMemory(const std::function<void(IConsoleMemory&)>& step) override {
-    std::lock_guard lock(game_.frameMutex_);
-    step(game_.machine_.Memory());
-  }
-  void SetDriverHoldsInput(bool holds) override { game_.driverHoldsInput_ = holds; }
+  void Sleep(int milliseconds) override { game_.SleepFrames(FramesForMilliseconds(milliseconds)); }
+  void PressA() override { game_.loop_.RequestPressA(); }
+  void WithMemory(const std::function<void(IConsoleMemory&)>& step) override { game_.loop_.BetweenFrames(step); }
+  void SetDriverHoldsInput(bool holds) override { game_.loop_.SetDriverHoldsInput(holds); }
 
  private:
   CThreadedGame& game_;
 };
 
-CThreadedGame::CThreadedGame(IGameMachine& machine, DriverGame game, IDriverUi& ui, Options options)
-    : machine_(machine),
+// The driver's user interface as the threaded game hands it on: the summary
+// and messages wait for a person, so the frames go on meanwhile and a stop
+// ends the wait; everything else passes straight through.
+class CThreadedGame::Ui final : public IDriverUi {
+ public:
+  explicit Ui(CThreadedGame& game) : game_(game) {}
+
+  void StageChanged(DriverStage stage) override { game_.ui_.StageChanged(stage); }
+  void ShowStatus(const std::string& text) override { game_.ui_.ShowStatus(text); }
+  void HideStatus() override { game_.ui_.HideStatus(); }
+  void RefreshMainWindow() override { game_.ui_.RefreshMainWindow(); }
+  void StopSound() override { game_.ui_.StopSound(); }
+  void ShowSummary(const GameSummary& summary) override {
+    Interact([ui = &game_.ui_, summary] { ui->ShowSummary(summary); });
+  }
+  void ShowMessage(std::string_view title, std::string_view text) override {
+    Interact([ui = &game_.ui_, title = std::string(title), text = std::string(text)] { ui->ShowMessage(title, text); });
+  }
+
+  // Called by Stop: the driver's wait ends and work not begun yet is dropped.
+  void Cancel() {
+    std::shared_ptr<Interaction> current;
+    {
+      std::lock_guard lock(mutex_);
+      current = current_;
+    }
+    if (current) current->Finish(true, nullptr);
+  }
+  bool Interacting() const {
+    std::lock_guard lock(mutex_);
+    return current_ != nullptr;
+  }
+
+ private:
+  // Shared with the posted work, which may run after the game is gone.
+  struct Interaction {
+    std::mutex mutex;
+    std::condition_variable finished;
+    bool done = false;
+    bool cancelled = false;
+    std::exception_ptr failure;
+
+    void Finish(bool cancel, std::exception_ptr error) {
+      {
+        std::lock_guard lock(mutex);
+        if (done) return;
+        done = true;
+        cancelled = cancel;
+        failure = std::move(error);
+      }
+      finished.notify_all();
+    }
+    bool Begun() {
+      std::lock_guard lock(mutex);
+      return !done;
+    }
+  };
+
+  void Interact(std::function<void()> work) {
+    game_.ReleaseFrames();
+    if (!game_.options_.postToUi) {
+      work();
+      return;
+    }
+    auto interaction = std::make_shared<Interaction>();
+    {
+      std::lock_guard lock(mutex_);
+      current_ = interaction;
+      if (game_.Stopping()) interaction->Finish(true, nullptr);
+    }
+    game_.options_.postToUi([interaction, work = std::move(work)] {
+      if (!interaction->Begun()) return;  // stopped before the window got to it
+      try {
+        work();
+        interaction->Finish(false, nullptr);
+      } catch (...) {
+        interaction->Finish(false, std::current_exception());
+      }
+    });
+    std::unique_lock lock(interaction->mutex);
+    interaction->finished.wait(lock, [&] { return interaction->done; });
+    {
+      std::lock_guard currentLock(mutex_);
+      current_.reset();
+    }
+    if (interaction->cancelled) throw GameStopped{};
+    if (interaction->failure) std::rethrow_exception(interaction->failure);
+  }
+
+  CThreadedGame& game_;
+  mutable std::mutex mutex_;
+  std::shared_ptr<Interaction> current_;
+};
+
+CThreadedGame::CThreadedGame(IFrameLoop& loop, DriverGame game, IDriverUi& ui, Options options)
+    : loop_(loop),
       game_(std::move(game)),
       ui_(ui),
       options_(std::move(options)),
-      console_(std::make_unique<Console>(*this)) {
-  options_.speed = std::max(options_.speed, 0.01);
-}
-
-CThreadedGame::CThreadedGame(IGameMachine& machine, DriverGame game, IDriverUi& ui)
-    : CThreadedGame(machine, std::move(game), ui, Options{}) {}
+      console_(std::make_unique<Console>(*this)),
+      uiAdapter_(std::make_unique<Ui>(*this)) {}
 
 CThreadedGame::~CThreadedGame() { Stop(); }
 
 void CThreadedGame::Start() {
-  if (emulatorThread_.joinable() || driverThread_.joinable()) return;
-  emulatorThread_ = std::thread([this] { EmulatorLoop(); });
+  if (driverThread_.joinable()) return;
+  {
+    std::lock_guard lock(mutex_);
+    if (stopping_) return;
+    driverSleeping_ = true;  // until the loop's next frame
+    wakeFrame_ = 0;
+  }
+  loop_.SetFrameObserver([this](int64_t frame) { OnFrame(frame); });
   driverThread_ = std::thread([this] { DriverMain(); });
 }
 
 void CThreadedGame::Stop() {
   {
-    std::lock_guard lock(signalMutex_);
+    std::lock_guard lock(mutex_);
     stopping_ = true;
   }
-  signal_.notify_all();
-  if (driverThread_.joinable()) driverThread_.join();
-  if (emulatorThread_.joinable()) emulatorThread_.join();
+  changed_.notify_all();
+  const bool interacting = uiAdapter_->Interacting();
+  uiAdapter_->Cancel();
+  if (interacting && options_.closeInteraction) options_.closeInteraction();
+  if (driverThread_.joinable()) {
+    driverThread_.join();
+    loop_.SetFrameObserver(nullptr);
+  }
+}
+
+bool CThreadedGame::Stopping() const {
+  std::lock_guard lock(mutex_);
+  return stopping_;
 }
 
 bool CThreadedGame::WaitForDriver(std::chrono::milliseconds timeout) {
-  std::unique_lock lock(signalMutex_);
-  return signal_.wait_for(lock, timeout, [this] { return driverEnded_.load(); });
+  std::unique_lock lock(mutex_);
+  return changed_.wait_for(lock, timeout, [this] { return driverEnded_.load(); });
 }
 
-bool CThreadedGame::WaitStopping(Clock::time_point until) {
-  std::unique_lock lock(signalMutex_);
-  return signal_.wait_until(lock, until, [this] { return stopping_; });
+int64_t CThreadedGame::FramesSeen() const {
+  std::lock_guard lock(mutex_);
+  return frames_;
 }
 
-// Frames at their own pace: a frame that falls behind by more than 20
-// periods gives up the backlog instead of racing.
-void CThreadedGame::EmulatorLoop() {
-  constexpr int kMaxBacklogFrames = 20;
-  const auto period = std::chrono::duration_cast<Clock::duration>(
-      std::chrono::duration<double, std::milli>(1000.0 / (kFramesPerSecond * options_.speed)));
-  auto next = Clock::now();
-  do {
-    {
-      std::lock_guard lock(frameMutex_);
-      if (options_.beforeFrame) options_.beforeFrame(machine_, driverHoldsInput_);
-      machine_.RunFrame(pressA_.exchange(false));
-      ++framesRun_;
-      if (options_.afterFrame) options_.afterFrame(machine_, driverHoldsInput_);
-    }
-    next += period;
-    if (Clock::now() - next > kMaxBacklogFrames * period) next = Clock::now();
-  } while (!WaitStopping(next));
+void CThreadedGame::OnFrame(int64_t frame) {
+  std::unique_lock lock(mutex_);
+  frames_ = frame;
+  if (stopping_ || !driverSleeping_ || frame < wakeFrame_) return;
+  driverSleeping_ = false;
+  driverHasFrames_ = true;
+  stepFrame_ = frame;
+  changed_.notify_all();
+  changed_.wait(lock, [this] { return !driverHasFrames_ || stopping_; });
+}
+
+void CThreadedGame::SleepFrames(int64_t frames) {
+  std::unique_lock lock(mutex_);
+  wakeFrame_ = stepFrame_ + frames;
+  driverHasFrames_ = false;
+  driverSleeping_ = true;
+  changed_.notify_all();
+  WaitForStep(lock);
+}
+
+void CThreadedGame::WaitForStep(std::unique_lock<std::mutex>& lock) {
+  changed_.wait(lock, [this] { return driverHasFrames_ || stopping_; });
+  if (stopping_) {
+    driverSleeping_ = false;
+    driverHasFrames_ = false;
+    changed_.notify_all();
+    throw GameStopped{};
+  }
+}
+
+void CThreadedGame::ReleaseFrames() {
+  {
+    std::lock_guard lock(mutex_);
+    driverHasFrames_ = false;
+    driverSleeping_ = false;
+  }
+  changed_.notify_all();
 }
 
 void CThreadedGame::DriverMain() {
-  CGameDriver(game_, *console_, ui_).Run();
+  try {
+    {
+      std::unique_lock lock(mutex_);
+      WaitForStep(lock);  // Start made the first step due at the loop's next frame
+    }
+    CGameDriver(game_, *console_, *uiAdapter_).Run();
+  } catch (const GameStopped&) {
+    uiAdapter_->StageChanged(DriverStage::kEnded);
+  }
+  ReleaseFrames();
   {
-    std::lock_guard lock(signalMutex_);
+    std::lock_guard lock(mutex_);
     driverEnded_ = true;
   }
-  signal_.notify_all();
+  changed_.notify_all();
   if (options_.driverEnded) options_.driverEnded();
 }
 

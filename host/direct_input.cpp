@@ -70,9 +70,24 @@ int CDirectInput::JoystickCount() const {
   return joystickCount_;
 }
 
+void CDirectInput::SetBindings(const std::array<AppConfig::Controller, kControllerCount>& controllers) {
+  std::lock_guard lock(mutex_);
+  bindings_ = controllers;
+}
+
+std::array<uint16_t, kControllerCount> CDirectInput::PadButtons() const {
+  std::lock_guard lock(mutex_);
+  return PadButtonsLocked(bindings_);
+}
+
 std::array<uint16_t, kControllerCount> CDirectInput::PadButtons(
     const std::array<AppConfig::Controller, kControllerCount>& controllers) const {
   std::lock_guard lock(mutex_);
+  return PadButtonsLocked(controllers);
+}
+
+std::array<uint16_t, kControllerCount> CDirectInput::PadButtonsLocked(
+    const std::array<AppConfig::Controller, kControllerCount>& controllers) const {
   std::array<uint16_t, kControllerCount> pads{};
   for (size_t pad = 0; pad < pads.size(); ++pad) {
     const auto& keys = controllers[pad].keys;

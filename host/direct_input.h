@@ -20,6 +20,7 @@
 
 #include "host/app_config.h"
 #include "host/input_codes.h"
+#include "host/runtime_devices.h"
 
 namespace qgu::host {
 
@@ -33,12 +34,12 @@ class IJoystickSource {
   virtual int Read(std::span<JoystickReading> readings) = 0;
 };
 
-class CDirectInput {
+class CDirectInput final : public IInputSource {
  public:
   using State = std::array<uint8_t, kInputStateBytes>;
 
   CDirectInput();
-  ~CDirectInput();
+  ~CDirectInput() override;
   CDirectInput(const CDirectInput&) = delete;
   CDirectInput& operator=(const CDirectInput&) = delete;
 
@@ -55,7 +56,7 @@ class CDirectInput {
   void SetJoyAxisSettings(const std::array<uint16_t, kMaxJoysticks>& masks);
 
   // Refreshes the state array from the keyboard and the joysticks.
-  void Poll();
+  void Poll() override;
   bool IsActive(int code) const;
   State Snapshot() const;
   int JoystickCount() const;
@@ -65,8 +66,14 @@ class CDirectInput {
   std::array<uint16_t, kControllerCount> PadButtons(
       const std::array<AppConfig::Controller, kControllerCount>& controllers) const;
 
+  // The bindings the emulator thread's PadButtons() use (the "Controller 1..4" keys).
+  void SetBindings(const std::array<AppConfig::Controller, kControllerCount>& controllers);
+  std::array<uint16_t, kControllerCount> PadButtons() const override;
+
  private:
   bool ActiveLocked(int code) const;
+  std::array<uint16_t, kControllerCount> PadButtonsLocked(
+      const std::array<AppConfig::Controller, kControllerCount>& controllers) const;
 
   std::array<std::atomic<uint8_t>, kKeyboardCodes> keyboard_{};
   mutable std::mutex mutex_;  // everything below
@@ -74,6 +81,7 @@ class CDirectInput {
   std::array<uint16_t, kMaxJoysticks> axisMasks_{};
   std::array<JoystickReading, kMaxJoysticks> readings_{};
   int joystickCount_ = 0;
+  std::array<AppConfig::Controller, kControllerCount> bindings_ = AppConfig::DefaultControllers();
   State state_{};
 };
 

@@ -1,0 +1,66 @@
+#pragma once
+// What the emulator thread drives besides the machine: the picture, the sound
+// stream, the input devices and the netplay link. CVideoOutput, CDirectSound,
+// CDirectInput and CNetplayLink implement these; tests use small fakes.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace qgu::host {
+
+class IVideoSink {
+ public:
+  virtual ~IVideoSink() = default;
+  // The render buffer handed to the picture unit (kRenderBufferBytes).
+  virtual uint8_t* RenderBuffer() = 0;
+  // Emphasis row ($2001 bits 5-7 as 0-7) and greyscale ($2001 bit 0) of the frame.
+  virtual void SetEmphasis(int row, bool greyscale) = 0;
+  // Converts the finished frame into the back picture.
+  virtual void RenderFrame() = 0;
+  // Shows the back picture (the window repaints from it).
+  virtual void PresentFrame() = 0;
+  // Drawn over the picture; empty for none.
+  virtual void SetInfoText(std::string_view text) = 0;
+};
+
+class ISoundStream {
+ public:
+  virtual ~ISoundStream() = default;
+  virtual void StartStream() = 0;
+  virtual void StopStream() = 0;
+  virtual void PauseStream() = 0;
+  virtual void ResumeStream() = 0;
+  // The block after the play cursor, when the cursor has moved into a new block.
+  virtual bool NextFreeBlock(size_t& offset, size_t& size) = 0;
+  // Room for size bytes at offset, to be filled and handed back with Unlock.
+  virtual uint8_t* Lock(size_t offset, size_t size) = 0;
+  virtual void Unlock() = 0;
+  // Times the play cursor had moved on more than one block since the last look.
+  virtual int64_t BlocksMissed() const = 0;
+};
+
+class IInputSource {
+ public:
+  virtual ~IInputSource() = default;
+  virtual void Poll() = 0;
+  // Host buttons of the four pads (bit n: host button n) as of the last poll.
+  virtual std::array<uint16_t, 4> PadButtons() const = 0;
+};
+
+// Controller input exchanged with another program, frame by frame.
+class IFrameInputLink {
+ public:
+  virtual ~IFrameInputLink() = default;
+  virtual bool Connected() const = 0;
+  // Hands over this program's frame input and returns the one both programs
+  // use for this frame; nothing when the link has closed (see CloseReason).
+  virtual std::optional<uint32_t> ExchangeFrameInput(uint32_t local) = 0;
+  virtual std::string CloseReason() const = 0;
+  virtual void Disconnect() = 0;
+};
+
+}  // namespace qgu::host
