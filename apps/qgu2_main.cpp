@@ -5,6 +5,7 @@
 //   qgu2 [--cartridge FILE] --headless [--home FILE --away FILE] [--quarter N]
 //        [--p1 MAN|COA|COM] [--p2 MAN|COA|COM] [--weather clear|rain|snow]
 //        [--seed N] [--json] [--quiet] [--max-frames N]
+//        [--net-host PORT | --net-join HOST:PORT]
 
 #include <algorithm>
 #include <chrono>
@@ -25,6 +26,7 @@
 #include "driver/play_calling.h"
 #include "driver/random_source.h"
 #include "driver/team_record_lines.h"
+#include "host/linked_game.h"
 #include "league/cartridge_layout.h"
 #include "league/cartridge_teams.h"
 #include "league/default_league.h"
@@ -38,6 +40,7 @@ constexpr const char* kUsage =
     "usage: qgu2 [--cartridge FILE] --headless [--home FILE --away FILE] [--quarter N]\n"
     "            [--p1 MAN|COA|COM] [--p2 MAN|COA|COM] [--weather clear|rain|snow]\n"
     "            [--seed N] [--json] [--quiet] [--max-frames N]\n"
+    "            [--net-host PORT | --net-join HOST:PORT]\n"
     "  --headless    play one game without a window and print its box score\n"
     "  --home/--away team record files (default: the first two teams of the first league)\n"
     "  --quarter N   quarter length in minutes, 1-99 (default 5)\n"
@@ -46,7 +49,10 @@ constexpr const char* kUsage =
     "  --seed N      seed of the computer play calling (default: the time); equal seeds, equal games\n"
     "  --json        the box score as JSON\n"
     "  --quiet       no progress on standard error\n"
-    "  --max-frames  give up after N frames (default: generous for the quarter length)\n";
+    "  --max-frames  give up after N frames (default: generous for the quarter length)\n"
+    "  --net-host    play linked with another qgu2 that joins on this port (the host's seed\n"
+    "                is used on both sides); prints the machine's state hash every 600 frames\n"
+    "  --net-join    join a linked game at HOST:PORT\n";
 
 constexpr int kMaxQuarterMinutes = 99;
 
@@ -63,6 +69,8 @@ struct Options {
   bool json = false;
   bool quiet = false;
   int64_t maxFrames = 0;
+  std::optional<uint16_t> netHost;  // port
+  std::optional<std::pair<std::string, uint16_t>> netJoin;
 };
 
 // A usage mistake: the message, then the usage, exit status 2.
@@ -131,6 +139,14 @@ Options ParseOptions(int argc, char** argv) {
       options.quiet = true;
     } else if (arg == "--max-frames") {
       options.maxFrames = number(1, INT64_C(1'000'000'000));
+    } else if (arg == "--net-host") {
+      options.netHost = static_cast<uint16_t>(number(1, 65535));
+    } else if (arg == "--net-join") {
+      const std::string text = value();
+      const size_t colon = text.rfind(':');
+      const auto port = colon == std::string::npos ? std::nullopt : ParseWholeNumber(text.substr(colon + 1), 1, 65535);
+      if (!port || colon == 0) throw UsageError{"--net-join takes HOST:PORT, not \"" + text + "\""};
+      options.netJoin = std::pair{text.substr(0, colon), static_cast<uint16_t>(*port)};
     } else if (arg == "--help" || arg == "-h") {
       std::fputs(kUsage, stdout);
       std::exit(0);
@@ -139,6 +155,7 @@ Options ParseOptions(int argc, char** argv) {
     }
   }
   if (options.home.has_value() != options.away.has_value()) throw UsageError{"--home and --away go together"};
+  if (options.netHost && options.netJoin) throw UsageError{"--net-host and --net-join exclude each other"};
   return options;
 }
 
@@ -235,6 +252,43 @@ std::string TeamName(const std::string& path) {
   return city + " " + nickname;
 }
 
+// The other program's link; returns the seed both sides play with (the host's).
+uint32_t OpenLink(const Options& options, uint32_t seed, qgu::host::CNetplayLink& link, const Progress& progress) {
+  link.Start();
+  if (options.netHost) {
+    progress("waiting for the other side on port " + std::to_string(*options.netHost));
+    if (auto hosted = link.Host(*options.netHost, {0, 0, seed}); !hosted) throw Failure{hosted.error()};
+  } else {
+    const auto& [host, port] = *options.netJoin;
+    progress("joining " + host + ":" + std::to_string(port));
+    if (auto joined = link.Join(host, port); !joined) throw Failure{joined.error()};
+  }
+  progress("linked; seed " + std::to_string(link.SharedSeed()));
+  return link.SharedSeed();
+}
+
+// A linked game: its state hash every 600 frames on standard output, then the
+// box score (or where it stopped).
+int PlayLinked(const Options& options, qgu::driver::CGameManager& manager, qgu::host::CNetplayLink& link,
+               const Progress& progress) {
+  qgu::host::LinkedGameOptions linked;
+  linked.maxFrames = options.maxFrames;
+  linked.progress = progress;
+  linked.stateHash = [](int64_t frame, uint64_t hash) {
+    std::printf("frame %lld state %016llx\n", static_cast<long long>(frame), static_cast<unsigned long long>(hash));
+    std::fflush(stdout);
+  };
+  const qgu::host::LinkedGameResult result = qgu::host::PlayLinkedGame(manager, link, linked);
+  if (!result.linkClosed.empty()) progress("the link closed (" + result.linkClosed + "); the game went on alone");
+  if (result.summary) {
+    std::cout << (options.json ? qgu::driver::BoxScoreJson(*result.summary) : qgu::driver::BoxScoreText(*result.summary));
+  } else {
+    std::cout << "stopped after " << result.frames << " frames\n";
+  }
+  std::cout.flush();
+  return std::cout ? 0 : 1;
+}
+
 int PlayHeadless(const Options& options) {
   const Progress progress(options.quiet);
   CheckHeadlessControls(options);
@@ -244,7 +298,9 @@ int PlayHeadless(const Options& options) {
     if (auto problem = qgu::driver::TeamFileProblem(path)) throw Failure{*problem};
   }
 
-  const uint32_t seed = options.seed.value_or(qgu::driver::TimeSeed());
+  qgu::host::CNetplayLink link;
+  uint32_t seed = options.seed.value_or(qgu::driver::TimeSeed());
+  if (options.netHost || options.netJoin) seed = OpenLink(options, seed, link, progress);
   qgu::driver::CGameManager manager(image, std::make_unique<qgu::driver::CSeededRandom>(seed));
   manager.SetHomePath(teams.home);
   manager.SetAwayPath(teams.away);
@@ -256,6 +312,7 @@ int PlayHeadless(const Options& options) {
            std::to_string(options.quarterMinutes) + "-minute quarters, " + options.weather + ", seed " +
            std::to_string(seed));
   const auto started = std::chrono::steady_clock::now();
+  if (link.Connected()) return PlayLinked(options, manager, link, progress);
   qgu::driver::HeadlessGameOptions gameOptions;
   gameOptions.frameBudget = options.maxFrames;
   gameOptions.progress = progress;

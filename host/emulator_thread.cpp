@@ -279,6 +279,7 @@ void CEmulatorThread::RunOneFrame(bool draw) {
 }
 
 void CEmulatorThread::Observe(int64_t frame) {
+  if (monitor_) monitor_(frame);
   std::lock_guard lock(observerMutex_);
   if (observer_) observer_(frame);
 }

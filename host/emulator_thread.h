@@ -91,6 +91,9 @@ class CEmulatorThread final : public driver::IFrameLoop {
   void SetDevices(const EmulatorDevices& devices) { devices_ = devices; }
   void SetSettings(const PacingSettings& settings);
   void SetNoticeHandler(std::function<void(const std::string& text)> handler) { notice_ = std::move(handler); }
+  // Called on the emulator thread after every frame, before the driver's
+  // observer (tools: state hashes, frame limits).
+  void SetFrameMonitor(std::function<void(int64_t frame)> monitor) { monitor_ = std::move(monitor); }
 
   // Stops any run, then runs console (which must outlive the run). False
   // when the thread cannot be made.
@@ -152,6 +155,7 @@ class CEmulatorThread final : public driver::IFrameLoop {
   std::mutex frameMutex_;  // held through each frame and each BetweenFrames step
   std::mutex observerMutex_;
   std::function<void(int64_t)> observer_;
+  std::function<void(int64_t)> monitor_;
 
   // The loop's own state (emulator thread only).
   double accumulatedMs_ = 0.0;
