@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/file_read.h"
 #include "core/apu/sound_unit.h"
 #include "core/cartridge.h"
 #include "core/controller_ports.h"
@@ -42,6 +43,8 @@ constexpr uint16_t kMmcVersion = 0x0100;
 constexpr int kMmcBytes = 256;
 constexpr uint16_t kCtrVersion = 0x0100;
 constexpr int kCtrBytes = 32;
+// The largest snapshot is under 100 KB; nothing near this size is one.
+constexpr size_t kMaxSnapshotFileBytes = 1 << 20;
 
 // Little-endian field access over a byte buffer.
 void Put16(uint8_t* at, uint16_t v) { at[0] = uint8_t(v); at[1] = uint8_t(v >> 8); }
@@ -345,7 +348,13 @@ void CSnapshot::Save(CMachine& machine, const std::string& path) {
 }
 
 void CSnapshot::Load(CMachine& machine, const std::string& path) {
-  File file = Open(path, "rb");
+  // Read whole and bounded first: a folder, a device, a pipe or a huge file is
+  // refused before anything is read from it.
+  base::Result<std::vector<uint8_t>> bytes = base::ReadFileBytes(path, kMaxSnapshotFileBytes);
+  if (!bytes) throw SnapshotError("cannot open snapshot file: " + bytes.error());
+  if (bytes.value().empty()) return;  // nothing to load
+  File file(fmemopen(bytes.value().data(), bytes.value().size(), "rb"));
+  if (!file) throw SnapshotError("cannot open snapshot file " + path);
   Reader in(file.get(), path);
   uint8_t header[kFileHeaderBytes] = {};
   if (in.Some(header, kOldFileHeaderBytes) != kOldFileHeaderBytes) return;  // nothing to load

@@ -1,11 +1,12 @@
 #include "driver/weather_palettes.h"
 
+#include <array>
+#include <cstddef>
+
 namespace qgu::driver {
 namespace {
 
-constexpr RgbColor Rgb(uint32_t hex) {
-  return {static_cast<uint8_t>(hex >> 16), static_cast<uint8_t>(hex >> 8), static_cast<uint8_t>(hex)};
-}
+constexpr RgbColor Rgb(uint32_t hex) { return base::RgbFromHex(hex); }
 
 // The rain palette; snow differs only in the four tinted entries.
 constexpr DisplayPalette kRain = {

@@ -2,20 +2,13 @@
 // Display palettes for the single game dialog's weather choice. They replace
 // the video output's 64-colour table; the cartridge itself is not touched.
 
-#include <array>
-#include <cstddef>
-#include <cstdint>
+#include "base/rgb_color.h"
 
 namespace qgu::driver {
 
-struct RgbColor {
-  uint8_t red;
-  uint8_t green;
-  uint8_t blue;
-  friend constexpr bool operator==(const RgbColor&, const RgbColor&) = default;
-};
-
-using DisplayPalette = std::array<RgbColor, 64>;
+using base::RgbColor;
+// A display palette: the screen colour of each console colour value.
+using DisplayPalette = base::NesPalette;
 
 // The single game dialog's weather radio indices.
 enum class Weather : int { kClear = 0, kRain = 1, kSnow = 2 };

@@ -18,8 +18,7 @@ constexpr uint32_t kDefaultRgb[kNesColorCount] = {
 constexpr NesPalette BuildPalette() {
   NesPalette palette{};
   for (int i = 0; i < kNesColorCount; ++i) {
-    const uint32_t rgb = kDefaultRgb[i];
-    palette[i] = {static_cast<uint8_t>(rgb >> 16), static_cast<uint8_t>(rgb >> 8), static_cast<uint8_t>(rgb)};
+    palette[i] = base::RgbFromHex(kDefaultRgb[i]);
   }
   return palette;
 }

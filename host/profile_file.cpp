@@ -1,30 +1,25 @@
 #include "host/profile_file.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <limits>
+
+#include "base/file_read.h"
+#include "base/file_write.h"
+#include "base/text.h"
 
 namespace qgu::host {
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+// Settings files hold a few dozen lines; anything far larger is not one.
+constexpr size_t kMaxProfileBytes = 1 << 20;
 
-std::string_view Trim(std::string_view text) {
-  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-  return text;
-}
+constexpr std::string_view kBlanks = " \t";
 
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
-}
+bool IsBlank(char c) { return kBlanks.find(c) != std::string_view::npos; }
+
+std::string_view Trim(std::string_view text) { return base::Trim(text, kBlanks); }
+
+bool SameName(std::string_view a, std::string_view b) { return base::EqualsIgnoringCase(a, b); }
 
 int HexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -218,28 +213,14 @@ void ProfileDocument::WriteStruct(std::string_view section, std::string_view key
 }
 
 ProfileDocument ProfileFile::Load() const {
-  std::ifstream in(path_, std::ios::binary);
-  if (!in) return ProfileDocument();
-  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  return ProfileDocument::Parse(text);
+  Result<std::string> text = base::ReadFileText(path_, kMaxProfileBytes);
+  if (!text) return ProfileDocument();
+  return ProfileDocument::Parse(text.value());
 }
 
 Status ProfileFile::Store(const ProfileDocument& document) const {
-  std::filesystem::path temporary = path_;
-  temporary += ".tmp";
-  const std::string text = document.Serialize();
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    out.close();
-    if (!out) {
-      std::remove(temporary.c_str());
-      return league::Fail("Unable to write the settings file " + path_.string());
-    }
-  }
-  if (std::rename(temporary.c_str(), path_.c_str()) != 0) {
-    std::remove(temporary.c_str());
-    return league::Fail("Unable to replace the settings file " + path_.string());
+  if (Status stored = base::ReplaceFile(path_, document.Serialize()); !stored) {
+    return league::Fail("Unable to write the settings file " + path_.string() + " (" + stored.error() + ")");
   }
   return {};
 }

@@ -6,8 +6,10 @@
 #include <chrono>
 #include <cstdio>
 #include <ctime>
-#include <fstream>
 #include <system_error>
+
+#include "base/file_write.h"
+#include "base/text.h"
 
 namespace qgu::host {
 namespace {
@@ -88,12 +90,7 @@ void PutPngChunk(std::vector<uint8_t>& out, const char (&type)[5], const std::ve
   PutBe32(out, Crc32(out.data() + typeStart, out.size() - typeStart));
 }
 
-bool EndsWithPng(const std::filesystem::path& path) {
-  std::string extension = path.extension().string();
-  std::transform(extension.begin(), extension.end(), extension.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return extension == ".png";
-}
+bool EndsWithPng(const std::filesystem::path& path) { return base::EndsWithIgnoringCase(path.string(), ".png"); }
 
 std::string WithForwardSlashes(std::string_view path) {
   std::string text(path);
@@ -168,21 +165,11 @@ ScreenshotResult WriteScreenshotFile(const std::filesystem::path& path, const ui
   }
   const std::vector<uint8_t> bytes = EndsWithPng(path) ? EncodePng(renderBuffer, palette)
                                                        : EncodeBmp(renderBuffer, palette);
-  {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    if (!file) {
-      result.error = "cannot create " + path.string();
-      return result;
-    }
-    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    file.close();
-    result.ok = !file.fail();
-  }
-  if (!result.ok) {
-    result.error = "cannot write " + path.string();
-    std::error_code ignored;
-    std::filesystem::remove(path, ignored);
-  }
+  // Through a temporary file: a failed write leaves whatever the path names as it was.
+  const base::Status written =
+      base::ReplaceFile(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+  result.ok = written.ok();
+  if (!result.ok) result.error = written.error();
   return result;
 }
 

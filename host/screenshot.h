@@ -34,8 +34,8 @@ struct ScreenshotResult {
   explicit operator bool() const { return ok; }
 };
 
-// Writes a PNG when the path ends in ".png" (any case), else the BMP.
-// A failed write removes the partial file.
+// Writes a PNG when the path ends in ".png" (any case), else the BMP, through
+// a temporary file: a failed write leaves whatever the path names as it was.
 ScreenshotResult WriteScreenshotFile(const std::filesystem::path& path, const uint8_t* renderBuffer,
                                      const NesPalette& palette);
 

@@ -1,11 +1,10 @@
 #include "league/cartridge_teams.h"
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 #include <set>
 #include <system_error>
 
+#include "base/file_read.h"
 #include "league/cartridge_layout.h"
 #include "league/team_record_file.h"
 #include "league/text_case.h"
@@ -198,12 +197,8 @@ fs::path MoveToLowestFreeName(const fs::path& folder, const fs::path& file, cons
 }  // namespace
 
 Result<std::vector<uint8_t>> ReadCartridgeFile(const fs::path& path) {
-  std::error_code error;
-  if (fs::is_directory(path, error)) return Fail(std::string(kRomLoadFailedMessage));
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return Fail(std::string(kRomLoadFailedMessage));
-  std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  if (in.bad()) return Fail(std::string(kRomLoadFailedMessage));
+  Result<std::vector<uint8_t>> bytes = base::ReadFileBytes(path, kMaxCartridgeFileBytes);
+  if (!bytes) return Fail(std::string(kRomLoadFailedMessage));
   return bytes;
 }
 

@@ -45,7 +45,11 @@ struct CartridgeTeam {
 
 using CartridgeTeams = std::array<CartridgeTeam, cartridge::kTeamCount>;
 
-// The whole file. A file that cannot be read gives kRomLoadFailedMessage.
+// Far larger than any cartridge image of the console.
+inline constexpr size_t kMaxCartridgeFileBytes = 16 << 20;
+
+// The whole file. A file that cannot be read (a folder, a device, a pipe, one
+// larger than kMaxCartridgeFileBytes) gives kRomLoadFailedMessage.
 Result<std::vector<uint8_t>> ReadCartridgeFile(const std::filesystem::path& path);
 
 // The load's two checks: "NES" at the start (else kRomNotNesMessage) and the

@@ -1,24 +1,18 @@
 #pragma once
-// Whole-file writes that never leave a half-written file behind.
+// Whole-file writes of the league store: the base helpers, which never leave
+// a half-written file behind.
 
-#include <filesystem>
-#include <string_view>
-
+#include "base/file_write.h"
 #include "league/result.h"
 
 namespace qgu::league {
 
-// Writes a file that must not exist yet. ok(true): written; ok(false): the
-// name is taken (nothing written); error: the write failed and whatever was
-// created is removed again.
-Result<bool> CreateNewFile(const std::filesystem::path& path, std::string_view content);
+using base::CreateNewFile;
+using base::TemporaryPathFor;
 
-// Replaces an existing file: writes "<path>.tmp", flushes it to disk and
-// closes it, and only then puts it in the old file's place. On any failure
-// the old file is left as it was and the temporary file is removed.
-Status ReplaceFileContents(const std::filesystem::path& path, std::string_view content);
-
-// "<path>.tmp", the temporary name used while replacing a file.
-std::filesystem::path TemporaryPathFor(const std::filesystem::path& path);
+// Replaces a file through a temporary one beside it (see base::ReplaceFile).
+inline Status ReplaceFileContents(const std::filesystem::path& path, std::string_view content) {
+  return base::ReplaceFile(path, content);
+}
 
 }  // namespace qgu::league

@@ -25,17 +25,6 @@ constexpr long kMaxLeagueNumber = 9999;
 // before giving up: such a failure rarely goes away with another number.
 constexpr int kMaxOtherCreateFailures = 3;
 
-bool EndsWithIgnoringCase(std::string_view text, std::string_view ending) {
-  return text.size() >= ending.size() && EqualsIgnoringCase(text.substr(text.size() - ending.size()), ending);
-}
-
-std::string_view Trim(std::string_view text) {
-  const auto blank = [](char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; };
-  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
-  return text;
-}
-
 bool IsDirectory(const fs::directory_entry& entry) {
   std::error_code error;
   return entry.is_directory(error);
@@ -152,7 +141,7 @@ Result<std::vector<std::string>> ListLeagues(const fs::path& leaguesFolder, Leag
 }
 
 Result<NewLeague> CreateLeague(const fs::path& leaguesFolder, std::string_view enteredName) {
-  const std::string_view name = Trim(enteredName);
+  const std::string_view name = base::Trim(enteredName);
   if (Status valid = CheckLeagueName(name); !valid) return Fail(valid.error());
   Result<NewLeague> league = MakeNumberedFolder(leaguesFolder, name);
   if (!league) return league;

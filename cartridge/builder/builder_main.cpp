@@ -5,15 +5,14 @@
 //
 // Any broken layout rule is printed and fails the build; nothing is written then.
 
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
-#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "base/file_read.h"
+#include "base/file_write.h"
 #include "cartridge/builder/image_builder.h"
 
 namespace {
@@ -50,29 +49,14 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
   return options;
 }
 
-std::optional<std::vector<char>> ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  return std::vector<char>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+// The team file and the program image are far smaller than this.
+constexpr size_t kMaxInputBytes = 16 << 20;
 
 int Fail(const std::vector<std::string>& errors) {
   for (const auto& error : errors) std::cerr << kTool << ": error: " << error << "\n";
   return 1;
 }
 
-// Written beside the target and renamed, so a failed write never leaves a half image.
-bool WriteImage(const std::string& path, const std::vector<uint8_t>& image) {
-  const std::string temporary = path + ".tmp";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
-    if (!out.flush()) return false;
-  }
-  std::error_code error;
-  std::filesystem::rename(temporary, path, error);
-  return !error;
-}
 
 }  // namespace
 
@@ -85,23 +69,26 @@ int main(int argc, char** argv) {
   }
   std::error_code ignored;
   std::filesystem::remove(options->output, ignored);  // never leave an image of older data behind
-  const auto teamText = ReadFile(options->teams);
-  if (!teamText) return Fail({"cannot read the team file " + options->teams});
-  const auto source = ParseTeamSource(std::string_view(teamText->data(), teamText->size()), options->teams);
+  const auto teamText = qgu::base::ReadFileText(options->teams, kMaxInputBytes);
+  if (!teamText) return Fail({"cannot read the team file: " + teamText.error()});
+  const auto source = ParseTeamSource(teamText.value(), options->teams);
   if (!source.errors.empty()) return Fail(source.errors);
 
   std::vector<uint8_t> program;
   if (options->standIn) {
     program = MakeStandInProgramImage();
   } else {
-    const auto bytes = ReadFile(options->program);
-    if (!bytes) return Fail({"cannot read the program image " + options->program});
-    program.assign(bytes->begin(), bytes->end());
+    auto bytes = qgu::base::ReadFileBytes(options->program, kMaxInputBytes);
+    if (!bytes) return Fail({"cannot read the program image: " + bytes.error()});
+    program = std::move(bytes).value();
   }
 
   const BuildResult built = BuildCartridgeImage(program, source.teams);
   if (!built.errors.empty()) return Fail(built.errors);
-  if (!WriteImage(options->output, built.image)) return Fail({"cannot write " + options->output});
+  // Written beside the target and renamed, so a failed write never leaves a half image.
+  const auto written = qgu::base::ReplaceFile(
+      options->output, std::string_view(reinterpret_cast<const char*>(built.image.data()), built.image.size()));
+  if (!written) return Fail({written.error()});
   std::cout << kTool << ": " << source.teams.size() << " teams placed into " << options->output
             << (options->standIn ? " (stand-in program)" : "") << "\n";
   return 0;

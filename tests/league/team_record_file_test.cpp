@@ -122,10 +122,11 @@ TEST(TeamFileRewrite, FailedWriteLeavesTheOldFileAsItWas) {
   EXPECT_EQ(ReadBytes(path), before);
   EXPECT_FALSE(fs::exists(TemporaryPathFor(path)));
 
-  // The temporary name cannot be created at all.
+  // Something else stands at the temporary name: another name is taken and it is left alone.
   fs::create_directory(TemporaryPathFor(path));
-  EXPECT_FALSE(RewriteTeamRecordFile(path, changed).ok());
-  EXPECT_EQ(ReadBytes(path), before);
+  EXPECT_TRUE(RewriteTeamRecordFile(path, changed).ok());
+  EXPECT_EQ(ReadTeamRecordFile(path).value(), changed);
+  EXPECT_TRUE(fs::is_directory(TemporaryPathFor(path)));
 }
 
 TEST(TeamFileRewrite, TeamLineRewriteCopiesThePlayerLines) {

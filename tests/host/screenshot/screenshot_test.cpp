@@ -207,6 +207,24 @@ TEST_F(ScreenshotFileTest, FailuresAreReportedNotHidden) {
   EXPECT_FALSE(WriteScreenshotFile(root_ / "x.bmp", nullptr, DefaultNesPalette()));
 }
 
+// A failed write leaves whatever the path names as it was: an older shot, or
+// a name for a device, which is never written through nor removed.
+TEST_F(ScreenshotFileTest, FailedWriteLeavesWhatThePathNamed) {
+  std::ofstream(root_ / "old.bmp") << "an older shot";
+  {
+    qgu::testing::FileSizeLimit limit(1000);
+    EXPECT_FALSE(WriteScreenshotFile(root_ / "old.bmp", buffer_.data(), DefaultNesPalette()));
+  }
+  EXPECT_EQ(ReadBytes(root_ / "old.bmp"), "an older shot");
+
+  fs::create_symlink("/dev/full", root_ / "device.bmp");
+  const ScreenshotResult refused = WriteScreenshotFile(root_ / "device.bmp", buffer_.data(), DefaultNesPalette());
+  EXPECT_FALSE(refused);
+  EXPECT_NE(refused.error.find("not a regular file"), std::string::npos) << refused.error;
+  EXPECT_TRUE(fs::is_symlink(root_ / "device.bmp"));
+  EXPECT_EQ(std::distance(fs::directory_iterator(root_), fs::directory_iterator()), 2) << "no temporary file left";
+}
+
 TEST_F(ScreenshotFileTest, ExtensionChoosesTheFormat) {
   ASSERT_TRUE(WriteScreenshotFile(root_ / "a.PNG", buffer_.data(), DefaultNesPalette()));
   ASSERT_TRUE(WriteScreenshotFile(root_ / "a.bmp", buffer_.data(), DefaultNesPalette()));
