@@ -1,5 +1,7 @@
 #include "host/app_config.h"
 
+#include <cstdlib>
+
 #include <algorithm>
 #include <cstdio>
 #include <span>
@@ -399,10 +401,21 @@ void LoadGameOptions(const ProfileDocument& profile, uint32_t cartridgeId, core:
   options.videoMode = profile.ReadInt(section, "VideoMode", options.videoMode);
 }
 
+std::filesystem::path ProfileLocation(const std::filesystem::path& name) {
+  if (name.has_parent_path() || name.is_absolute()) return name;
+  const char* configHome = std::getenv("XDG_CONFIG_HOME");
+  if (configHome != nullptr && std::filesystem::path(configHome).is_absolute()) {
+    return std::filesystem::path(configHome) / "qgu" / name;
+  }
+  const char* home = std::getenv("HOME");
+  if (home != nullptr && *home != '\0') return std::filesystem::path(home) / ".config" / "qgu" / name;
+  return name;  // no home: the working folder
+}
+
 core::GameOptionLoader MakeGameOptionLoader(std::filesystem::path file) {
   return [file = std::move(file)](uint32_t cartridgeId, core::GameOptions& options) {
     ProfileFile profile;
-    profile.Select(file);
+    profile.Select(ProfileLocation(file));
     LoadGameOptions(profile.Load(), cartridgeId, options);
   };
 }

@@ -174,8 +174,13 @@ std::string GameOptionSection(uint32_t cartridgeId);
 // the cartridge's section, keeping the current values where keys are missing.
 void LoadGameOptions(const ProfileDocument& profile, uint32_t cartridgeId, core::GameOptions& options);
 
+// Where a profile file named like this lives: a bare name such as
+// "GameOption.ini" in the user's configuration folder ($XDG_CONFIG_HOME/qgu,
+// else ~/.config/qgu); a name with a folder part ("./qgu.ini") as it is.
+std::filesystem::path ProfileLocation(const std::filesystem::path& name);
+
 // A loader the machine calls with the cartridge id; it reads the file anew
-// each time (a missing file changes nothing).
+// each time (a missing file changes nothing), from ProfileLocation(file).
 core::GameOptionLoader MakeGameOptionLoader(std::filesystem::path file = kGameOptionFile);
 
 }  // namespace qgu::host

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <span>
 #include <sstream>
 
@@ -302,19 +303,37 @@ TEST(GameOptions, ReadFromTheCartridgeSectionOfGameOptionIni) {
   EXPECT_EQ(options.videoMode, 1);
 }
 
-TEST(GameOptions, ReadingThemDoesNotRedirectTheSettingsSave) {
+// "GameOption.ini" is read from the user's configuration folder, "./qgu.ini"
+// is saved in the working folder, and reading the one does not redirect the other.
+TEST(GameOptions, LiveInTheConfigurationFolderAndDoNotRedirectTheSettingsSave) {
   TempFolder folder;
-  WriteBytes(folder / "GameOption.ini", "[00000000]\nRenderMethod=1\n");
+  std::filesystem::create_directories(folder / "config" / "qgu");
+  WriteBytes(folder / "config" / "qgu" / "GameOption.ini", "[00000000]\nRenderMethod=1\n");
+  WriteBytes(folder / "GameOption.ini", "[00000000]\nRenderMethod=2\n");  // not this one
+  const char* oldConfig = std::getenv("XDG_CONFIG_HOME");
+  const std::string keptConfig = oldConfig != nullptr ? oldConfig : "";
+  const std::string keptHome = std::getenv("HOME") != nullptr ? std::getenv("HOME") : "";
+  ::setenv("XDG_CONFIG_HOME", (folder / "config").c_str(), 1);
   const std::filesystem::path previous = std::filesystem::current_path();
   std::filesystem::current_path(folder.path());
   core::GameOptions options;
   MakeGameOptionLoader()(0, options);
   const Status saved = SaveAppConfigFile(AppConfig{});
   std::filesystem::current_path(previous);
+  EXPECT_EQ(ProfileLocation("GameOption.ini"), folder / "config" / "qgu" / "GameOption.ini");
+  EXPECT_EQ(ProfileLocation("./qgu.ini"), std::filesystem::path("./qgu.ini"));
+  ::setenv("XDG_CONFIG_HOME", "relative/ignored", 1);
+  ::setenv("HOME", folder.path().c_str(), 1);
+  EXPECT_EQ(ProfileLocation("GameOption.ini"), folder / ".config" / "qgu" / "GameOption.ini");
+  ::setenv("HOME", keptHome.c_str(), 1);
+  if (oldConfig != nullptr) {
+    ::setenv("XDG_CONFIG_HOME", keptConfig.c_str(), 1);
+  } else {
+    ::unsetenv("XDG_CONFIG_HOME");
+  }
   ASSERT_TRUE(saved.ok()) << saved.error();
   EXPECT_EQ(options.renderMethod, 1);
   EXPECT_TRUE(std::filesystem::exists(folder / "qgu.ini"));
-  EXPECT_EQ(ReadBytes(folder / "GameOption.ini"), "[00000000]\nRenderMethod=1\n");
 }
 
 }  // namespace
