@@ -5,7 +5,8 @@
 //
 // How the window uses it: it makes one CDirectInput for the process, calls
 // Initialize with the SDL2 joysticks (host/sdl_joysticks.h) and
-// SetJoyAxisSettings with "JoyAxisSetting", and feeds it key events through
+// SetJoyAxisSettings with "JoyAxisSetting", SetBindings with the
+// "Controller 1..4" keys (again after the controller dialog), and feeds it key events through
 // host/key_events.h (KeyDown/KeyUp may be called from any thread). The
 // emulator thread polls it once per frame; the controller dialog polls it on
 // the user-interface thread while the game is paused and names codes with

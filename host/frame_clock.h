@@ -27,4 +27,13 @@ class CSteadyFrameClock final : public IFrameClock {
   }
 };
 
+// A clock that stands still and never sleeps: every pass of the emulator
+// thread runs one frame at once (runs without pacing: linked headless games,
+// tests).
+class CUnpacedFrameClock final : public IFrameClock {
+ public:
+  uint32_t NowMs() override { return 0; }
+  void SleepMs(int) override { std::this_thread::yield(); }
+};
+
 }  // namespace qgu::host

@@ -17,13 +17,6 @@
 namespace qgu::host {
 namespace {
 
-// Never sleeps: every pass runs one frame at once.
-class UnpacedClock final : public IFrameClock {
- public:
-  uint32_t NowMs() override { return 0; }
-  void SleepMs(int) override {}
-};
-
 class SummaryUi final : public driver::IDriverUi {
  public:
   explicit SummaryUi(const std::function<void(const std::string&)>& progress) : progress_(progress) {}
@@ -70,7 +63,7 @@ uint64_t HashBytes(const std::string& bytes) {
 LinkedGameResult PlayLinkedGame(driver::CGameManager& manager, CNetplayLink& link, const LinkedGameOptions& options) {
   core::CMachine machine(manager.WorkingImage());
   CMachineConsole console(machine);
-  UnpacedClock clock;
+  CUnpacedFrameClock clock;
   CEmulatorThread thread(clock);
   thread.SetDevices({nullptr, nullptr, nullptr, &link});
   SummaryUi ui(options.progress);

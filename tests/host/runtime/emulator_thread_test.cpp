@@ -35,12 +35,6 @@ class FakeClock final : public IFrameClock {
   std::atomic<uint32_t> now{1000};
 };
 
-class StillClock final : public IFrameClock {
- public:
-  uint32_t NowMs() override { return 5000; }
-  void SleepMs(int) override { std::this_thread::yield(); }
-};
-
 class NoMemory final : public driver::IConsoleMemory {
  public:
   uint8_t Read(uint16_t) const override { return 0; }
@@ -193,7 +187,7 @@ TEST(EmulatorThread, PacingCatchesUpAShortStallAndGivesUpALongOne) {
 }
 
 TEST(EmulatorThread, AClockThatStandsStillStillRunsOneDrawnFramePerPass) {
-  StillClock clock;
+  CUnpacedFrameClock clock;
   FakeConsole console;
   CEmulatorThread thread(clock);
   FrameWaiter waiter(thread);
@@ -350,7 +344,7 @@ driver::DriverGame Game() {
 }
 
 TEST(EmulatorThreadWithDriver, PausesAndResumesWhileTheDriverBootsTheCartridge) {
-  StillClock clock;  // as fast as the machine goes
+  CUnpacedFrameClock clock;  // as fast as the machine goes
   driver::testing::FakeCartridge cartridge;
   CartridgeConsole console(cartridge);
   driver::testing::RecordingUi ui;
@@ -373,7 +367,7 @@ TEST(EmulatorThreadWithDriver, PausesAndResumesWhileTheDriverBootsTheCartridge) 
 }
 
 TEST(EmulatorThreadWithDriver, StopsDuringADriverWaitAndAThousandStartStopCycles) {
-  StillClock clock;
+  CUnpacedFrameClock clock;
   driver::testing::FakeCartridge cartridge;
   cartridge.screenDelays[0] = 1'000'000;
   CartridgeConsole console(cartridge);
