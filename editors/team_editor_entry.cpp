@@ -1,9 +1,12 @@
 #include "editors/team_editor_entry.h"
 
+#include "editors/edit_team_dlg.h"
+
 namespace qgu::editors {
 
-// The team editor is still to come: until then the tool server's edit
-// operation ends after the league is chosen.
-void RunTeamEditor(QWidget* /*owner*/, const std::filesystem::path& /*leagueFolder*/) {}
+void RunTeamEditor(QWidget* owner, const std::filesystem::path& leagueFolder) {
+  CEditTeamDlg dialog(leagueFolder, owner);
+  dialog.exec();
+}
 
 }  // namespace qgu::editors
