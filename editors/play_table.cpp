@@ -33,7 +33,7 @@ constexpr Table kRunPlays = {{
     {"Oneback Sweep Right", 325, {kOneBack, kPitch, kHB, {{{kHB, kSweep, R}}}}},
     {"Weakside Open", 326, {kProSet, kPitch, kHB, {{{kHB, kSweep, L}, {kFB, kLead, L}}}}},
     {"T Offtackle Right", 327, {kT, kHandoff, kHB, {{{kHB, kOffTackle, R}, {kFB, kLead, R}}}}},
-    {"T Sweep Strong", 328, {kT, kPitch, kHB, {{{kHB, kSweep, R}, {kFB, kLead, R}, {kLeftHB, kLead, R}}}}},
+    {"T Sweep Strong", 328, {kT, kPitch, kHB, {{{kHB, kSweep, R}, {kFB, kLead, R}, {kY, kFake, L}}}}},
     // slot 3
     {"Shotgun Draw", 329, {kShotgun, kDrawHandoff, kHB, {{{kHB, kDraw, N}, {kX, kFly}, {kZ, kFly}}}}},
     {"Run and Shoot Sweep Right", 330, {kRunShoot, kPitch, kHB, {{{kHB, kSweep, R}}}}},
@@ -74,7 +74,7 @@ constexpr Table kPassPlays = {{
     {"Oneback Z Cross", 295, {kOneBack, kDropBack, kZ, {{{kZ, kDrive}, {kX, kFly}, {kY, kCurl}}}}},
     {"Oneback Flare A", 296, {kOneBack, kDropBack, kHB, {{{kHB, kFlare, L}, {kX, kFly}, {kZ, kFly}}}}},
     // slot 3
-    {"T Flea-Flicker", 297, {kT, kFleaFlicker, kZ, {{{kZ, kPost}, {kHB, kFake, R}, {kY, kFly}}}}},
+    {"T Flea-Flicker", 297, {kT, kFleaFlicker, kX, {{{kX, kPost}, {kHB, kFake, R}, {kY, kFly}}}}},
     {"Power Fake X Fly", 298, {kIFormation, kPlayAction, kX, {{{kX, kFly}, {kFB, kFake, L}, {kZ, kCurl}}}}},
     {"Shotgun X Drive", 299, {kShotgun, kDropBack, kX, {{{kX, kDrive}, {kZ, kFly}, {kY, kCurl}}}}},
     {"Run and Shoot 3-Wing", 300, {kRunShoot, kDropBack, kSlotRight, {{{kSlotRight, kFly}, {kZ, kOut}, {kX, kCurl}}}}},
