@@ -8,6 +8,11 @@
 #include <QVBoxLayout>
 
 namespace qgu::editors {
+namespace {
+
+constexpr toolserver::WindowsColour kChosenFrame = 0x00C8FF;  // red FF, green C8, blue 00
+
+}  // namespace
 
 CChangePlayDlg::CChangePlayDlg(int slot, PlayKind kind, int choice, QWidget* parent)
     : QDialog(parent), slot_(slot), kind_(kind), choice_(choice), name_(new QLabel(this)) {
@@ -17,6 +22,8 @@ CChangePlayDlg::CChangePlayDlg(int slot, PlayKind kind, int choice, QWidget* par
   auto* grid = new QGridLayout(group);
   for (int k = 0; k < kPlayChoiceCount; ++k) {
     PictureButton* button = MakePictureButton(kChoiceIds[static_cast<size_t>(k)], group);
+    button->SetCheckBoxMode(true);  // the chosen play stays pressed, framed in gold
+    button->SetColour(toolserver::kLitBackground, kChosenFrame);
     if (const std::optional<PlayEntry> play = LookupPlay(slot_, k, kind_)) {
       ShowPlay(button, play->pictureId);
       button->setToolTip(QString::fromUtf8(play->name.data(), static_cast<qsizetype>(play->name.size())));
@@ -48,6 +55,9 @@ void CChangePlayDlg::Choose(int choice) {
   const std::optional<PlayEntry> play = LookupPlay(slot_, choice, kind_);
   if (!play) return;
   choice_ = choice;
+  for (int k = 0; k < kPlayChoiceCount; ++k) {
+    findChild<PictureButton*>(QString::number(kChoiceIds[static_cast<size_t>(k)]))->SetChecked(k == choice);
+  }
   name_->setText(QString::fromUtf8(play->name.data(), static_cast<qsizetype>(play->name.size())));
 }
 

@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QImage>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -11,9 +12,11 @@
 
 #include "editors/edit_player_dlg.h"
 #include "editors/editor_texts.h"
+#include "editors/nes_colors.h"
 #include "editors/new_team_dlg.h"
 #include "editors/save_guard.h"
 #include "editors/team_header_panel.h"
+#include "frontend/helmet_picture.h"
 #include "frontend/message_box.h"
 #include "league/league_folders.h"
 #include "league/team_record_format.h"
@@ -40,6 +43,17 @@ std::map<fs::path, FileStamp> StampsIn(const fs::path& folder) {
     if (std::optional<FileStamp> stamp = StampOf(entry.path())) stamps.emplace(entry.path(), *stamp);
   }
   return stamps;
+}
+
+// A helmet picture that the program drew from the old colours is drawn anew
+// from the saved ones; a picture from anywhere else is the user's and stays.
+void RefreshHelmet(const fs::path& record, const league::TeamHeader& before, const league::TeamHeader& after) {
+  const fs::path helmet = frontend::HelmetPicturePath(record);
+  const QImage existing(QString::fromStdString(helmet.string()));
+  if (existing.isNull()) return;
+  const QImage ours = frontend::DrawHelmetPicture(before, NesColorToRgb);
+  if (existing.convertToFormat(QImage::Format_RGB32) != ours.convertToFormat(QImage::Format_RGB32)) return;
+  (void)frontend::WriteHelmetPicture(record, after, NesColorToRgb);
 }
 
 QString ListText(const league::TeamHeader& header) {
@@ -212,6 +226,7 @@ void CEditTeamDlg::Save() {
     frontend::ShowMessage(this, kEditorTitle, kSaveFailedMessage);
     return;
   }
+  RefreshHelmet(team->path, team->header, header);
   const fs::path path = team->path;
   const int index = teamList_->currentIndex();
   LoadTeams(false);

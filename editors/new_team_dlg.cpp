@@ -9,9 +9,11 @@
 #include <algorithm>
 
 #include "editors/editor_texts.h"
+#include "editors/nes_colors.h"
 #include "editors/player_panel.h"
 #include "editors/player_steps.h"
 #include "editors/team_header_panel.h"
+#include "frontend/helmet_picture.h"
 #include "frontend/message_box.h"
 #include "league/roster.h"
 #include "league/team_record_file.h"
@@ -132,6 +134,8 @@ bool CNewTeamDlg::WriteTeam() {
   league::Result<std::filesystem::path> written = league::CreateTeamRecordFile(folder_, record);
   if (!written) return Refuse(kSaveFailedMessage);
   created_ = written.value();
+  // The game window shows the helmet beside the record; the team is whole without it.
+  (void)frontend::WriteHelmetPicture(created_, record.header, NesColorToRgb);
   return true;
 }
 

@@ -4,29 +4,27 @@
 // uniform previews. One place decides how each kind is set up.
 
 #include <QImage>
-#include <QPushButton>
 #include <QRgb>
+
+#include "toolserver/picture_button/picture_button.h"
 
 namespace qgu::editors {
 
-using PictureButton = QPushButton;
+using PictureButton = toolserver::CPictureButton;
 
 PictureButton* MakePictureButton(int id, QWidget* parent);
 
-// The picture, with every pixel of keyColour transparent.
+// The picture, with every pixel of keyColour (a screen colour, 0xRRGGBB) transparent.
 void ShowPicture(PictureButton* button, const QImage& picture, QRgb keyColour);
 
-// A play slot or choice: the play's picture and the slots' text colours.
+// A play slot or choice: the play's picture (magenta transparent) with the
+// slots' text colours; a null picture id leaves the slot empty.
 void ShowPlay(PictureButton* button, int pictureId);
 
-// A colour swatch: the button's background in every state is the colour.
+// A colour swatch: the button's background in every state is the colour (0xRRGGBB).
 void ShowSwatch(PictureButton* button, QRgb colour);
 
-// How far a play slot's picture moves while pressed: 1 in edit mode (it can
-// be clicked), 2 in browse mode (it stays put).
-void SetPressedStyle(PictureButton* button, int style);
-
-// The colour a swatch shows (tests).
+// The colour a swatch shows, 0xRRGGBB.
 QRgb SwatchColour(const PictureButton* button);
 
 }  // namespace qgu::editors

@@ -1,6 +1,5 @@
 #include "editors/play_pictures.h"
 
-#include <QHash>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPointF>
@@ -9,6 +8,9 @@
 #include <cmath>
 #include <optional>
 #include <span>
+
+#include "editors/uniform_preview.h"
+#include "toolserver/picture_button/picture_resources.h"
 
 namespace qgu::editors {
 namespace {
@@ -255,14 +257,23 @@ QImage DrawPlayPicture(const PlaySketch& sketch) {
   return image;
 }
 
+void RegisterEditorPictures() {
+  static const bool registered = [] {
+    for (PlayKind kind : {PlayKind::kRun, PlayKind::kPass}) {
+      for (const PlayEntry& play : PlayTable(kind)) {
+        toolserver::RegisterPicture(play.pictureId, [sketch = play.sketch] { return DrawPlayPicture(sketch); });
+      }
+    }
+    toolserver::RegisterPicture(kPlayerFigureId, PlayerFigure);
+    return true;
+  }();
+  (void)registered;
+}
+
 QImage PlayPicture(int pictureId) {
-  static QHash<int, QImage> drawn;
-  if (auto found = drawn.constFind(pictureId); found != drawn.cend()) return *found;
-  const std::optional<PlayEntry> play = PlayByPictureId(pictureId);
-  if (!play) return {};
-  QImage image = DrawPlayPicture(play->sketch);
-  drawn.insert(pictureId, image);
-  return image;
+  if (!PlayByPictureId(pictureId)) return {};
+  RegisterEditorPictures();
+  return toolserver::PictureById(pictureId);
 }
 
 }  // namespace qgu::editors

@@ -15,8 +15,12 @@ inline constexpr QRgb kPlayPictureKeyColour = 0xFF00FF;
 // Draws one play's picture.
 QImage DrawPlayPicture(const PlaySketch& sketch);
 
-// The picture kept under a play's resource id (281..344), drawn once and kept
-// for the process; a null image for any other id.
+// Registers the editors' pictures under their resource ids (the 64 plays,
+// 281..344, and the player figure, 347) with the picture buttons' pictures;
+// each is drawn once, on first use.
+void RegisterEditorPictures();
+
+// The picture of a play's resource id; a null image for any other id.
 QImage PlayPicture(int pictureId);
 
 }  // namespace qgu::editors

@@ -52,9 +52,6 @@ constexpr std::array<int TeamHeader::*, 6> kColourFields = {
 constexpr std::array<int TeamHeader::*, 4> kPlaybookFields = {&TeamHeader::runPlays12, &TeamHeader::runPlays34,
                                                               &TeamHeader::passPlays12, &TeamHeader::passPlays34};
 
-constexpr QRgb kSlotTextLit = 0x00FFFF;
-constexpr QRgb kSlotText = 0xFFFFFF;
-
 }  // namespace
 
 CTeamHeaderPanel::CTeamHeaderPanel(QWidget* parent) : QWidget(parent) {
@@ -105,6 +102,7 @@ QGroupBox* CTeamHeaderPanel::BuildColours() {
   for (size_t slot = 0; slot < swatches_.size(); ++slot) {
     PictureButton* swatch = MakePictureButton(kSwatchIds[slot], colourGroup_);
     swatch->setFixedSize(44, 24);
+    swatch->SetFlat(false);
     swatches_[slot] = swatch;
     grid->addWidget(swatch, kCells[slot].first, kCells[slot].second, Qt::AlignCenter);
   }
@@ -197,8 +195,8 @@ void CTeamHeaderPanel::Clear() {
   for (CUpperCaseEdit* edit : {city_, name_, abbreviation_}) edit->SetText({});
   formation_->setCurrentIndex(-1);
   enabled_->setChecked(false);
-  for (PictureButton* swatch : swatches_) swatch->setStyleSheet({});
-  for (PictureButton* slot : slots_) slot->setIcon({});
+  for (PictureButton* swatch : swatches_) swatch->SetDefaultColours();
+  for (PictureButton* slot : slots_) editors::ShowPlay(slot, 0);
   for (CColorLabel* box : boxes_) box->clear();
 }
 
@@ -229,7 +227,7 @@ void CTeamHeaderPanel::SetEditable(bool editable) {
   formation_->setEnabled(editable);
   enabled_->setEnabled(editable);
   for (PictureButton* swatch : swatches_) swatch->setEnabled(editable);
-  for (PictureButton* slot : slots_) SetPressedStyle(slot, editable ? 1 : 2);
+  for (PictureButton* slot : slots_) slot->SetPressedStyle(editable ? toolserver::kPressedDown : toolserver::kPressedStill);
   playbook_->setTitle(editable ? "Playbook - click play to change" : "Playbook");
   colourGroup_->setTitle(editable ? "Colors - click color to change" : "Colors");
   UpdatePercentControls();
@@ -244,7 +242,7 @@ void CTeamHeaderPanel::ShowPlay(int slot) {
   PictureButton* button = slots_[static_cast<size_t>(slot)];
   const std::optional<PlayEntry> play = LookupPlay(slot % kPlaySlotCount, plays_[static_cast<size_t>(slot)], kind);
   if (!play) {
-    button->setIcon({});
+    editors::ShowPlay(button, 0);
     button->setToolTip({});
     return;
   }

@@ -3,7 +3,8 @@
 // 347) painted in a uniform's colours by surface flood fills.
 //
 // The figure marks its areas by colour: black is skin, silver (0xC0C0C0)
-// pants and helmet, white the jersey; 0xFEFFFF around it is transparent.
+// pants and helmet, white the jersey; around it the near-white key colour
+// (the Windows colour value 0xFEFFFF) is transparent.
 
 #include <QImage>
 #include <QPoint>
@@ -14,7 +15,7 @@ namespace qgu::editors {
 inline constexpr int kPlayerFigureId = 347;
 inline constexpr int kPlayerFigureWidth = 31;
 inline constexpr int kPlayerFigureHeight = 48;
-inline constexpr QRgb kFigureKeyColour = 0xFEFFFF;
+inline constexpr QRgb kFigureKeyColour = 0xFFFFFE;  // red FF, green FF, blue FE
 inline constexpr QRgb kFigureSkin = 0x000000;
 inline constexpr QRgb kFigurePants = 0xC0C0C0;
 inline constexpr QRgb kFigureJersey = 0xFFFFFF;

@@ -62,6 +62,7 @@ TEST(NewTeamDlg, ChecksInOrderThenWritesUnderTheNamingRule) {
   EXPECT_TRUE(messages.Shown().empty());
   EXPECT_EQ(dialog.result(), QDialog::Accepted);
   EXPECT_EQ(dialog.CreatedFile(), league.path() / "NY1.dat");
+  EXPECT_TRUE(std::filesystem::exists(league.path() / "NY1.bmp"));  // its helmet
 
   const league::TeamRecord team = league::ReadTeamRecordFile(dialog.CreatedFile()).value();
   const league::TeamHeader& h = team.header;

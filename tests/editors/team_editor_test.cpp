@@ -11,6 +11,7 @@
 #include "editors/nes_colors.h"
 #include "editors/picture_slots.h"
 #include "editors/up_down.h"
+#include "frontend/helmet_picture.h"
 #include "league/file_io.h"
 #include "league/team_record_file.h"
 #include "tests/editors/editor_test_support.h"
@@ -148,11 +149,20 @@ TEST_F(TeamEditorTest, SaveAsksBeforeReplacingAndKeepsOldFileOnFailure) {
 }
 
 // The skins take the tone chosen for them; the player editor's returners come
-// back, and its own save is no change by another program.
+// back, and its own save is no change by another program. A helmet picture
+// the program drew is drawn anew in the saved colours; the user's own stays.
 TEST_F(TeamEditorTest, ColourAndPlayerEditorsFeedTheSave) {
   const fs::path path = testing::WriteTeam(league_.path(), "MPD0.dat", testing::SampleTeam());
+  ASSERT_TRUE(frontend::WriteHelmetPicture(path, testing::SampleTeam().header, NesColorToRgb));
   auto dialog = Open();
   Click(dialog.get(), kEdit);
+  testing::OnNextModal([](QWidget* colours) {
+    auto* primaryJersey = Control<QWidget>(colours, 263);
+    primaryJersey->setFocus();
+    QTest::keyClick(primaryJersey, Qt::Key_Down);
+    Click(colours, 1);
+  });
+  Click(dialog.get(), 262);
   for (auto [radio, tone] : {std::pair{222, 0x16}, {224, 0x06}, {223, 0x0F}}) {
     testing::OnNextModal([radio](QWidget* colours) {
       Click(colours, radio);
@@ -174,8 +184,26 @@ TEST_F(TeamEditorTest, ColourAndPlayerEditorsFeedTheSave) {
   const league::TeamHeader saved = league::ReadTeamLineFile(path).value();
   EXPECT_EQ(saved.secondarySkinColour, 0x0F);
   EXPECT_EQ(saved.primarySkinColour, testing::SampleTeam().header.primarySkinColour);
+  EXPECT_EQ(saved.primaryJerseyColour, testing::SampleTeam().header.primaryJerseyColour + 1);
   EXPECT_EQ(saved.kickReturner, 7);
   EXPECT_EQ(saved.puntReturner, testing::SampleTeam().header.puntReturner);
+  const QString helmet = QString::fromStdString(frontend::HelmetPicturePath(path).string());
+  EXPECT_EQ(QImage(helmet).convertToFormat(QImage::Format_RGB32),
+            frontend::DrawHelmetPicture(saved, NesColorToRgb).convertToFormat(QImage::Format_RGB32));
+
+  QImage own(16, 16, QImage::Format_RGB32);
+  own.fill(Qt::red);
+  own.save(helmet, "BMP");
+  const std::string ownBytes = testing::ReadBytes(helmet.toStdString());
+  Click(dialog.get(), kEdit);
+  testing::OnNextModal([](QWidget* colours) {
+    Click(colours, 222);
+    Click(colours, 1);
+  });
+  Click(dialog.get(), 266);
+  Click(dialog.get(), kEdit);
+  EXPECT_EQ(league::ReadTeamLineFile(path).value().secondarySkinColour, 0x16);
+  EXPECT_EQ(testing::ReadBytes(helmet.toStdString()), ownBytes);
 }
 
 // After a save the saved team stays shown, not the next one of the same name.
