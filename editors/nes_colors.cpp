@@ -5,6 +5,7 @@
 #include <string>
 #include <system_error>
 
+#include "base/text.h"
 #include "frontend/message_box.h"
 
 namespace qgu::editors {
@@ -12,7 +13,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr NesColorTable kBuiltIn = {
+constexpr std::array<uint32_t, base::kNesColorCount> kBuiltInHex = {
     0x7F7F7F, 0x0000FF, 0x0000BF, 0x472BBF, 0x970087, 0xAB0023, 0xAB1300, 0x8B1700,
     0x533000, 0x007800, 0x006B00, 0x005B00, 0x004358, 0x000000, 0x000000, 0x000000,
     0xBFBFBF, 0x0078F8, 0x0058F8, 0x6B47FF, 0xDB00CD, 0xE7005B, 0xF83800, 0xE75F13,
@@ -23,13 +24,13 @@ constexpr NesColorTable kBuiltIn = {
     0xFBDB7B, 0xD8F878, 0xB8F8B8, 0xB8F8D8, 0x00FFFF, 0xF8D8F8, 0x000000, 0x000000,
 };
 
-constexpr size_t kFileNameColumn = 12;  // the name starts at the 13th character
+constexpr NesColorTable kBuiltIn = [] {
+  NesColorTable table{};
+  for (size_t i = 0; i < table.size(); ++i) table[i] = base::RgbFromHex(kBuiltInHex[i]);
+  return table;
+}();
 
-std::string TrimBlanks(const std::string& text) {
-  const size_t first = text.find_first_not_of(" \t");
-  if (first == std::string::npos) return {};
-  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
+constexpr size_t kFileNameColumn = 12;  // the name starts at the 13th character
 
 enum class Opened { kMissing, kOpen, kFailed };
 
@@ -51,26 +52,24 @@ std::optional<std::string> PaletteFileName(std::ifstream& ini, bool& failed) {
     if (line == "PaletteUse=1") {
       inUse = true;
     } else if (inUse && line.starts_with("PaletteFile")) {
-      return TrimBlanks(line.size() > kFileNameColumn ? line.substr(kFileNameColumn) : std::string());
+      return std::string(base::Trim(line.size() > kFileNameColumn ? std::string_view(line).substr(kFileNameColumn) : "", " \t"));
     }
   }
   failed = ini.bad();
   return std::nullopt;
 }
 
+// One byte at a time over the table: a short file leaves the rest as it was.
 void ReadPaletteBytes(std::ifstream& file, NesColorTable& colours, bool& failed) {
-  for (QRgb& colour : colours) {
-    int rgb[3] = {qRed(colour), qGreen(colour), qBlue(colour)};
-    for (int& component : rgb) {
+  for (base::RgbColor& colour : colours) {
+    for (uint8_t* component : {&colour.red, &colour.green, &colour.blue}) {
       const int byte = file.get();
       if (byte == std::char_traits<char>::eof()) {
         failed = file.bad();
-        colour = qRgb(rgb[0], rgb[1], rgb[2]);
         return;
       }
-      component = byte;
+      *component = static_cast<uint8_t>(byte);
     }
-    colour = qRgb(rgb[0], rgb[1], rgb[2]);
   }
 }
 
@@ -105,7 +104,8 @@ QRgb NesColorToRgb(int index) {
     if (loaded.readError) frontend::ShowMessage(nullptr, kPaletteErrorTitle, kPaletteErrorMessage);
     return loaded.colours;
   }();
-  return table[static_cast<size_t>(index & (kNesColorCount - 1))];
+  const base::RgbColor colour = base::NesColor(table, static_cast<uint8_t>(index));
+  return qRgb(colour.red, colour.green, colour.blue);
 }
 
 }  // namespace qgu::editors

@@ -8,13 +8,13 @@
 // a file shorter than 192 bytes leaves the rest of the table as it was.
 
 #include <QRgb>
-#include <array>
 #include <filesystem>
+
+#include "base/rgb_color.h"
 
 namespace qgu::editors {
 
-inline constexpr int kNesColorCount = 64;
-using NesColorTable = std::array<QRgb, kNesColorCount>;
+using NesColorTable = base::NesPalette;
 
 inline constexpr const char* kPaletteIniName = "ParvaLune.ini";
 inline constexpr const char* kPaletteErrorTitle = "qgultra";

@@ -45,13 +45,13 @@ class SwatchDelegate : public QStyledItemDelegate {
 
 CPaletteCombo::CPaletteCombo(int id, QWidget* parent) : QComboBox(parent) {
   setObjectName(QString::number(id));
-  for (int index = 0; index < kNesColorCount; ++index) addItem(QString::asprintf("%02d", index));
+  for (int index = 0; index < base::kNesColorCount; ++index) addItem(QString::asprintf("%02d", index));
   setItemDelegate(new SwatchDelegate(this));
   setMaxVisibleItems(16);
   setMinimumWidth(90);
 }
 
-void CPaletteCombo::SelectColour(int index) { setCurrentIndex(index & (kNesColorCount - 1)); }
+void CPaletteCombo::SelectColour(int index) { setCurrentIndex(index & (base::kNesColorCount - 1)); }
 
 void CPaletteCombo::paintEvent(QPaintEvent* /*event*/) {
   QStylePainter painter(this);

@@ -1,12 +1,11 @@
 #include "editors/record_saves.h"
 
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <string_view>
 #include <system_error>
 #include <vector>
 
+#include "base/file_read.h"
 #include "league/field_splitter.h"
 #include "league/file_io.h"
 #include "league/team_record_format.h"
@@ -24,23 +23,14 @@ using league::TeamHeader;
 
 // A team record file is 31 lines of at most 1023 characters; anything far
 // larger is not one.
-constexpr std::uintmax_t kMaxRecordFileSize = 1 << 20;
+constexpr size_t kMaxRecordFileSize = 1 << 20;
 
 struct Line {
   std::string body;  // without its line end
   std::string end;   // the CRs and LF that ended it (empty on an unended last line)
 };
 
-Result<std::string> ReadWhole(const fs::path& path) {
-  std::error_code error;
-  if (!fs::is_regular_file(path, error)) return Fail("Unable to open " + path.string());
-  const std::uintmax_t size = fs::file_size(path, error);
-  if (error || size > kMaxRecordFileSize) return Fail(path.string() + ": not a team record file");
-  std::ifstream in(path, std::ios::binary);
-  std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) return Fail("Unable to read " + path.string());
-  return content;
-}
+Result<std::string> ReadWhole(const fs::path& path) { return base::ReadFileText(path, kMaxRecordFileSize); }
 
 std::vector<Line> SplitLines(std::string_view content) {
   std::vector<Line> lines;

@@ -25,12 +25,14 @@ TEST(NesColors, PaletteFileReplacesTheBuiltInTable) {
     const char* what;
     std::string ini;       // empty: no ini file
     std::string palette;   // written as "pal.bin"
-    QRgb entry0;
-    QRgb entry1;
-    QRgb entry63;
+    uint32_t entry0;  // 0xRRGGBB
+    uint32_t entry1;
+    uint32_t entry63;
     bool readError;
   };
-  const QRgb builtIn0 = BuiltInNesColors()[0], builtIn1 = BuiltInNesColors()[1], builtIn63 = BuiltInNesColors()[63];
+  const auto hex = [](base::RgbColor c) { return uint32_t{c.red} << 16 | uint32_t{c.green} << 8 | c.blue; };
+  const uint32_t builtIn0 = hex(BuiltInNesColors()[0]), builtIn1 = hex(BuiltInNesColors()[1]),
+                 builtIn63 = hex(BuiltInNesColors()[63]);
   const Case cases[] = {
       {"no ini", "", palette192, builtIn0, builtIn1, builtIn63, false},
       {"in use", "[x]\r\nPaletteUse=1\r\nPaletteFile= pal.bin  \r\n", palette192, 0x000102, 0x030405, 0xBDBEBF, false},
@@ -47,9 +49,9 @@ TEST(NesColors, PaletteFileReplacesTheBuiltInTable) {
     if (!c.ini.empty()) testing::WriteBytes(folder / kPaletteIniName, c.ini);
     testing::WriteBytes(folder / "pal.bin", c.palette);
     const LoadedNesColors loaded = LoadNesColors(folder.path());
-    EXPECT_EQ(loaded.colours[0] & 0xFFFFFF, c.entry0) << c.what;
-    EXPECT_EQ(loaded.colours[1] & 0xFFFFFF, c.entry1) << c.what;
-    EXPECT_EQ(loaded.colours[63] & 0xFFFFFF, c.entry63) << c.what;
+    EXPECT_EQ(hex(loaded.colours[0]), c.entry0) << c.what;
+    EXPECT_EQ(hex(loaded.colours[1]), c.entry1) << c.what;
+    EXPECT_EQ(hex(loaded.colours[63]), c.entry63) << c.what;
     EXPECT_EQ(loaded.readError, c.readError) << c.what;
   }
 }

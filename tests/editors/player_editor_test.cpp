@@ -8,7 +8,6 @@
 
 #include "editors/edit_player_dlg.h"
 #include "league/field_splitter.h"
-#include "league/file_io.h"
 #include "league/team_record_file.h"
 #include "tests/editors/editor_test_support.h"
 #include "tests/league/sample_team.h"
@@ -120,11 +119,13 @@ TEST_F(PlayerEditorTest, ReturnersNamesAndSkin) {
 
 TEST_F(PlayerEditorTest, FailedWriteKeepsTheOldFileAndTheEdits) {
   const std::string before = testing::ReadBytes(path_);
-  fs::create_directory(league::TemporaryPathFor(path_));
   Choose(3);
   Click(Dialog(), kEdit);
   Click(Dialog(), 281);
-  Click(Dialog(), kEdit);
+  {
+    testing::FileSizeLimit diskFull(64);  // the new file cannot be written
+    Click(Dialog(), kEdit);
+  }
   ASSERT_EQ(messages_.Shown().size(), 1u);
   EXPECT_EQ(messages_.Shown()[0].text, "Error Saving data");
   EXPECT_EQ(messages_.Shown()[0].title, "QgUltra");

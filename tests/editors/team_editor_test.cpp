@@ -12,7 +12,6 @@
 #include "editors/picture_slots.h"
 #include "editors/up_down.h"
 #include "frontend/helmet_picture.h"
-#include "league/file_io.h"
 #include "league/team_record_file.h"
 #include "tests/editors/editor_test_support.h"
 #include "tests/league/sample_team.h"
@@ -133,15 +132,16 @@ TEST_F(TeamEditorTest, SaveAsksBeforeReplacingAndKeepsOldFileOnFailure) {
   EXPECT_EQ(testing::ReadBytes(path), theirs);
   EXPECT_EQ(Shown(dialog.get(), kEdit), "SAVE");
 
-  fs::create_directory(league::TemporaryPathFor(path));  // the temporary file cannot be made
-  messages_.Answer(MessageAnswer::kYes);
-  Click(dialog.get(), kEdit);
+  {
+    testing::FileSizeLimit diskFull(64);  // the new file cannot be written
+    messages_.Answer(MessageAnswer::kYes);
+    Click(dialog.get(), kEdit);
+  }
   EXPECT_EQ(messages_.Shown().back().text, "Error Saving data");
   EXPECT_EQ(testing::ReadBytes(path), theirs);
   EXPECT_TRUE(dialog->Editing());
   EXPECT_EQ(Shown(dialog.get(), 368), "41");
 
-  fs::remove(league::TemporaryPathFor(path));
   messages_.Answer(MessageAnswer::kYes);
   Click(dialog.get(), kEdit);
   EXPECT_FALSE(dialog->Editing());
