@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "editors/command_button.h"
 #include "editors/editor_texts.h"
 #include "editors/player_panel.h"
 #include "editors/player_steps.h"
@@ -16,13 +17,6 @@
 
 namespace qgu::editors {
 namespace {
-
-QPushButton* Button(int id, const char* caption, QWidget* parent) {
-  auto* button = new QPushButton(caption, parent);
-  button->setObjectName(QString::number(id));
-  button->setAutoDefault(false);
-  return button;
-}
 
 }  // namespace
 
@@ -54,9 +48,9 @@ void CEditPlayerDlg::BuildUi() {
   positionList_->setMaximumWidth(70);
   playerList_->setMinimumWidth(170);
   panel_ = new CPlayerPanel(this);
-  edit_ = Button(kEditId, "EDIT", this);
-  cancel_ = Button(kCancelId, "Cancel", this);
-  exit_ = Button(kExitId, "Exit", this);
+  edit_ = CommandButton(kEditId, "EDIT", this);
+  cancel_ = CommandButton(kCancelId, "Cancel", this);
+  exit_ = CommandButton(kExitId, "Exit", this);
 
   auto* lists = new QHBoxLayout;
   lists->addWidget(positionList_);
@@ -175,17 +169,18 @@ void CEditPlayerDlg::Save() {
   wrote_ = true;
   savedKick_ = kick_;
   savedPunt_ = punt_;
-  if (!Load()) frontend::ShowMessage(this, kEditorTitle, loadError_);
-  FillLists();
-  SetEditMode(false);
-  Select(shown);
+  ReloadAndBrowse(shown);
 }
 
 void CEditPlayerDlg::CancelEdit() {
-  const int shown = panel_->ShownIndex();
   kick_ = savedKick_;
   punt_ = savedPunt_;
   players_ = playersBeforeEdit_;
+  ReloadAndBrowse(panel_->ShownIndex());
+}
+
+// The file as it is now, browse mode, the same player shown.
+void CEditPlayerDlg::ReloadAndBrowse(int shown) {
   if (!Load()) frontend::ShowMessage(this, kEditorTitle, loadError_);
   FillLists();
   SetEditMode(false);

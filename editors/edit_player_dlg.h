@@ -50,6 +50,7 @@ class CEditPlayerDlg : public QDialog {
   void EditOrSave();
   void Save();
   void CancelEdit();
+  void ReloadAndBrowse(int shown);
 
   std::filesystem::path path_;
   std::optional<FileStamp> stamp_;

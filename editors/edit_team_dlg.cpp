@@ -11,6 +11,7 @@
 #include <map>
 
 #include "editors/edit_player_dlg.h"
+#include "editors/command_button.h"
 #include "editors/editor_texts.h"
 #include "editors/nes_colors.h"
 #include "editors/new_team_dlg.h"
@@ -25,13 +26,6 @@ namespace qgu::editors {
 namespace {
 
 namespace fs = std::filesystem;
-
-QPushButton* Button(int id, const char* caption, QWidget* parent) {
-  auto* button = new QPushButton(caption, parent);
-  button->setObjectName(QString::number(id));
-  button->setAutoDefault(false);
-  return button;
-}
 
 // Stamps are taken before the files are read, so a change made while the
 // list is read shows as a change (a needless question at worst, never a
@@ -92,11 +86,11 @@ void CEditTeamDlg::BuildUi() {
   teamList_->setMinimumWidth(260);
   teamList_->setMaxVisibleItems(20);
   header_ = new CTeamHeaderPanel(this);
-  edit_ = Button(kEditId, "EDIT", this);
-  editPlayers_ = Button(kEditPlayersId, "Edit Players", this);
-  newTeam_ = Button(kNewTeamId, "NEW TEAM", this);
-  cancel_ = Button(kCancelId, "Cancel", this);
-  exit_ = Button(kExitId, "Exit", this);
+  edit_ = CommandButton(kEditId, "EDIT", this);
+  editPlayers_ = CommandButton(kEditPlayersId, "Edit Players", this);
+  newTeam_ = CommandButton(kNewTeamId, "NEW TEAM", this);
+  cancel_ = CommandButton(kCancelId, "Cancel", this);
+  exit_ = CommandButton(kExitId, "Exit", this);
 
   auto* top = new QHBoxLayout;
   top->addWidget(new QLabel("Team:", this));
