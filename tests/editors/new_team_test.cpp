@@ -34,12 +34,17 @@ TEST(NewTeamDlg, ChecksInOrderThenWritesUnderTheNamingRule) {
   Click(&dialog, 1);
   EXPECT_EQ(lastMessage(), "City, Nickname, Abbreviation, and formation are required.");
   Control<QComboBox>(&dialog, 260)->setCurrentIndex(2);
+  testing::Type(&dialog, 234, "..");  // nothing left once the dots go
+  Click(&dialog, 1);
+  EXPECT_EQ(lastMessage(), "City, Nickname, Abbreviation, and formation are required.");
+  testing::Type(&dialog, 234, "N.Y.");
   Click(&dialog, 1);
   EXPECT_EQ(lastMessage(), "You have not set a starting kick returner");
   auto* positions = Control<QListWidget>(&dialog, 277);
   positions->setCurrentRow(12);  // C: cannot return kicks
   EXPECT_FALSE(Control<QWidget>(&dialog, 309)->isEnabled());
   positions->setCurrentRow(4);
+  EXPECT_TRUE(Control<QAbstractButton>(&dialog, 400)->isChecked());  // shown Black, as it is written
   Click(&dialog, 309);
   Click(&dialog, 1);
   EXPECT_EQ(lastMessage(), "You have not set a starting punt returner");

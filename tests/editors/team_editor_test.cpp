@@ -9,6 +9,7 @@
 
 #include "editors/edit_team_dlg.h"
 #include "editors/nes_colors.h"
+#include "editors/percent_steps.h"
 #include "editors/picture_slots.h"
 #include "editors/up_down.h"
 #include "frontend/helmet_picture.h"
@@ -67,7 +68,8 @@ TEST_F(TeamEditorTest, LinkedStepsStopAtTheirEnds) {
   league::TeamRecord team = testing::SampleTeam();
   team.header.quoziDefence = 100, team.header.adaptiveDefence = 0, team.header.jailbreakDefence = 0;
   team.header.runPercent = 98, team.header.passPercent = 2;
-  testing::WriteTeam(league_.path(), "MPD0.dat", team);
+  team.header.formation = 7;  // none of the three: no formation shown, and the value stays
+  const fs::path path = testing::WriteTeam(league_.path(), "MPD0.dat", team);
   auto dialog = Open();
   Step(dialog.get(), 372, 1);  // browse mode: the up-downs do nothing
   EXPECT_EQ(Shown(dialog.get(), kEdit), "EDIT");
@@ -83,6 +85,23 @@ TEST_F(TeamEditorTest, LinkedStepsStopAtTheirEnds) {
   Step(dialog.get(), 360, -1);  // J down at 0: nothing
   EXPECT_EQ(Shown(dialog.get(), 367), "0");
   EXPECT_EQ(Shown(dialog.get(), kEdit), "SAVE");
+  Click(dialog.get(), kEdit);
+  const league::TeamHeader saved = league::ReadTeamLineFile(path).value();
+  EXPECT_EQ(saved.formation, 7);
+  EXPECT_EQ(saved.runPercent, 100);
+  EXPECT_EQ(saved.adaptiveDefence, 1);
+}
+
+// Three linked values that do not add up to 100 (a file written elsewhere)
+// never step a partner below 0 or above 100.
+TEST(PercentSteps, PartnersStayWithinTheirRange) {
+  TeamPercentages values;
+  values.quozi = 50, values.adaptive = 0, values.jailbreak = 0;
+  StepPercentage(values, PercentBox::kQuozi, 1);
+  EXPECT_EQ(std::tuple(values.quozi, values.adaptive, values.jailbreak), std::tuple(51, 0, 0));
+  values.quozi = 100, values.adaptive = 100, values.jailbreak = 100;
+  StepPercentage(values, PercentBox::kJailbreak, -1);
+  EXPECT_EQ(std::tuple(values.quozi, values.adaptive, values.jailbreak), std::tuple(100, 100, 99));
 }
 
 // Odd but readable bytes (a number written "007", LF line ends, fields past
