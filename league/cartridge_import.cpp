@@ -1,0 +1,104 @@
+#include "league/cartridge_import.h"
+
+#include <algorithm>
+#include <charconv>
+#include <system_error>
+
+#include "league/league_folders.h"
+#include "league/team_record_file.h"
+
+namespace qgu::league {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string JoinLines(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += (text.empty() ? "" : "\n") + line;
+  return text;
+}
+
+// The league's folder, made (with its config.lge) when there is none yet.
+Result<std::pair<fs::path, bool>> FindOrCreateLeague(const fs::path& base, const std::string& name) {
+  Result<fs::path> leagues = FindOrCreateLeaguesFolder(base);
+  if (!leagues) return Fail(leagues.error());
+  Result<std::vector<std::string>> marked = ListLeagues(leagues.value(), LeagueFilter::kMarkedOnly);
+  if (!marked) return Fail(marked.error());
+  if (std::find(marked.value().begin(), marked.value().end(), name) != marked.value().end()) {
+    return std::pair{leagues.value() / name, false};
+  }
+  std::error_code error;
+  if (fs::exists(leagues.value() / name, error)) {
+    return Fail((leagues.value() / name).string() + " is not a league (it holds no " + std::string(kLeagueMarkerName) +
+                ")");
+  }
+  Result<NewLeague> created = CreateLeague(leagues.value(), name);
+  if (!created) return Fail(created.error());
+  return std::pair{created.value().folder, true};
+}
+
+}  // namespace
+
+LoadedCartridge LoadCartridgeForImport(const fs::path& image) {
+  LoadedCartridge loaded;
+  Result<std::vector<uint8_t>> bytes = ReadCartridgeFile(image);
+  if (bytes) {
+    Result<CartridgeTeams> teams = ExtractCartridgeTeams(bytes.value());
+    if (teams) {
+      loaded.teams = std::move(teams).value();
+      return loaded;
+    }
+    loaded.messages.push_back(teams.error());
+  }
+  loaded.messages.emplace_back(kRomLoadFailedMessage);
+  return loaded;
+}
+
+Result<ScriptedImportOutcome> RunScriptedImport(const ScriptedImport& request) {
+  for (const int team : request.teams) {
+    if (team < 0 || team >= cartridge::kTeamCount) {
+      return Fail("There is no cartridge team " + std::to_string(team) + " (teams are 0 to 27)");
+    }
+  }
+  // Nothing is written before the image is known to be good.
+  LoadedCartridge loaded = LoadCartridgeForImport(request.image);
+  if (!loaded.teams) return Fail(JoinLines(loaded.messages));
+
+  Result<std::pair<fs::path, bool>> league = FindOrCreateLeague(request.base, request.league);
+  if (!league) return Fail(league.error());
+  std::vector<int> selection = request.teams;
+  if (selection.empty()) {
+    for (int t = 0; t < cartridge::kTeamCount; ++t) selection.push_back(t);
+  }
+  const bool replace = request.duplicates == DuplicatePolicy::kReplace;
+  Result<ImportReport> report =
+      WriteCartridgeTeams(league.value().first, *loaded.teams, selection,
+                          [replace](const TeamHeader&, const TeamListEntry&) { return replace; });
+  if (!report) return Fail(report.error());
+  AnnounceWrittenTeams(report.value(), request.written);
+  return ScriptedImportOutcome{league.value().first, league.value().second, std::move(report).value()};
+}
+
+void AnnounceWrittenTeams(const ImportReport& report, const TeamWritten& written) {
+  if (!written) return;
+  for (const fs::path& file : report.written) {
+    if (Result<TeamHeader> header = ReadTeamLineFile(file)) written(file, header.value());
+  }
+}
+
+std::optional<std::vector<int>> ParseTeamSelection(std::string_view text) {
+  if (text == "all") return std::vector<int>{};
+  std::vector<int> teams;
+  while (true) {
+    const size_t comma = text.find(',');
+    const std::string_view item = text.substr(0, comma);
+    int value = 0;
+    const auto [end, error] = std::from_chars(item.data(), item.data() + item.size(), value);
+    if (item.empty() || error != std::errc() || end != item.data() + item.size()) return std::nullopt;
+    teams.push_back(value);
+    if (comma == std::string_view::npos) return teams;
+    text.remove_prefix(comma + 1);
+  }
+}
+
+}  // namespace qgu::league
