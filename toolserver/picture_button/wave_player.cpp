@@ -75,6 +75,8 @@ class SdlWavePlayer : public IWavePlayer {
  private:
   bool StartAudio() {
     if (!audioStarted_ && !audioFailed_) {
+      // The host program decides what its signals do, not the sound library.
+      SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
       audioStarted_ = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
       audioFailed_ = !audioStarted_;
     }

@@ -1,0 +1,143 @@
+#include "toolserver/com/registry_file.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <system_error>
+
+#include "league/file_io.h"
+#include "league/text_case.h"
+
+namespace qgu::com {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::optional<std::string> SectionName(std::string_view line) {
+  if (line.size() < 2 || line.front() != '[' || line.back() != ']') return std::nullopt;
+  return std::string(line.substr(1, line.size() - 2));
+}
+
+bool IsBelow(std::string_view key, std::string_view parent) {
+  return key.size() > parent.size() && key[parent.size()] == '\\' &&
+         league::EqualsIgnoringCase(key.substr(0, parent.size()), parent);
+}
+
+// "name=value" -> name, or nothing for other lines.
+std::optional<std::string_view> ValueName(std::string_view line) {
+  const size_t equals = line.find('=');
+  if (equals == std::string_view::npos) return std::nullopt;
+  return line.substr(0, equals);
+}
+
+}  // namespace
+
+fs::path RegistryFile::DefaultPath() {
+  const char* config = std::getenv("XDG_CONFIG_HOME");
+  if (config != nullptr && *config == '/') return fs::path(config) / "qgu" / "registry.ini";
+  const char* home = std::getenv("HOME");
+  return fs::path(home != nullptr ? home : ".") / ".config" / "qgu" / "registry.ini";
+}
+
+Result<RegistryFile> RegistryFile::Load(const fs::path& path) {
+  std::error_code error;
+  if (!fs::exists(path, error)) return RegistryFile{};
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return league::Fail("Unable to read the registry file " + path.string());
+  const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  if (in.bad()) return league::Fail("Unable to read the registry file " + path.string());
+  return Parse(text);
+}
+
+RegistryFile RegistryFile::Parse(std::string_view text) {
+  RegistryFile file;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string_view::npos) end = text.size();
+    const std::string line(text.substr(start, end - start));
+    start = end + 1;
+    if (std::optional<std::string> key = SectionName(line)) {
+      file.sections_.push_back(Section{*key, {line}});
+    } else if (file.sections_.empty()) {
+      file.leading_.push_back(line);
+    } else {
+      file.sections_.back().lines.push_back(line);
+    }
+  }
+  return file;
+}
+
+std::string RegistryFile::Serialize() const {
+  std::string text;
+  for (const std::string& line : leading_) text += line + "\n";
+  for (const Section& section : sections_) {
+    for (const std::string& line : section.lines) text += line + "\n";
+  }
+  return text;
+}
+
+Status RegistryFile::Save(const fs::path& path) const {
+  std::error_code error;
+  if (Empty()) {
+    fs::remove(path, error);
+    if (error) return league::Fail("Unable to remove the registry file " + path.string() + ": " + error.message());
+    return {};
+  }
+  fs::create_directories(path.parent_path(), error);
+  if (error) return league::Fail("Unable to create " + path.parent_path().string() + ": " + error.message());
+  return league::ReplaceFileContents(path, Serialize());
+}
+
+RegistryFile::Section* RegistryFile::Find(std::string_view key) {
+  for (Section& section : sections_) {
+    if (league::EqualsIgnoringCase(section.key, key)) return &section;
+  }
+  return nullptr;
+}
+
+const RegistryFile::Section* RegistryFile::Find(std::string_view key) const {
+  return const_cast<RegistryFile*>(this)->Find(key);
+}
+
+bool RegistryFile::HasKey(std::string_view key) const { return Find(key) != nullptr; }
+
+std::optional<std::string> RegistryFile::Value(std::string_view key, std::string_view name) const {
+  const Section* section = Find(key);
+  if (section == nullptr) return std::nullopt;
+  for (size_t i = 1; i < section->lines.size(); ++i) {
+    const std::string_view line = section->lines[i];
+    const std::optional<std::string_view> lineName = ValueName(line);
+    if (lineName && league::EqualsIgnoringCase(*lineName, name)) return std::string(line.substr(lineName->size() + 1));
+  }
+  return std::nullopt;
+}
+
+void RegistryFile::CreateKey(std::string_view key) {
+  if (Find(key) != nullptr) return;
+  sections_.push_back(Section{std::string(key), {"[" + std::string(key) + "]"}});
+}
+
+void RegistryFile::SetValue(std::string_view key, std::string_view name, std::string_view value) {
+  CreateKey(key);
+  Section& section = *Find(key);
+  const std::string line = std::string(name) + "=" + std::string(value);
+  for (size_t i = 1; i < section.lines.size(); ++i) {
+    const std::optional<std::string_view> lineName = ValueName(section.lines[i]);
+    if (lineName && league::EqualsIgnoringCase(*lineName, name)) {
+      section.lines[i] = line;
+      return;
+    }
+  }
+  section.lines.push_back(line);
+}
+
+void RegistryFile::RemoveKey(std::string_view key) {
+  std::erase_if(sections_, [&](const Section& section) {
+    return league::EqualsIgnoringCase(section.key, key) || IsBelow(section.key, key);
+  });
+}
+
+std::string ClassesRootKey(std::string_view path) { return std::string(kClassesRoot) + "\\" + std::string(path); }
+
+}  // namespace qgu::com
