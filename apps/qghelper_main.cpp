@@ -59,9 +59,13 @@ fs::path OwnFolder() {
 
 // ---- the module and its object ----
 
+// Beside the host in the build tree, in ../lib once installed; QGHELPER_MODULE names another.
 fs::path ModuleFile() {
   if (const char* module = std::getenv("QGHELPER_MODULE"); module != nullptr && *module != '\0') return module;
-  return OwnFolder() / "libqghelper.so";
+  const fs::path beside = OwnFolder() / "libqghelper.so";
+  const fs::path installed = OwnFolder().parent_path() / "lib" / "libqghelper.so";
+  std::error_code error;
+  return fs::exists(beside, error) || !fs::exists(installed, error) ? beside : installed;
 }
 
 int ChangeRegistration(bool add) {

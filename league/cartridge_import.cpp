@@ -20,6 +20,9 @@ std::string JoinLines(const std::vector<std::string>& lines) {
 
 // The league's folder, made (with its config.lge) when there is none yet.
 Result<std::pair<fs::path, bool>> FindOrCreateLeague(const fs::path& base, const std::string& name) {
+  std::error_code error;
+  fs::create_directories(base, error);
+  if (error) return Fail("Unable to create the folder " + base.string() + ": " + error.message());
   Result<fs::path> leagues = FindOrCreateLeaguesFolder(base);
   if (!leagues) return Fail(leagues.error());
   Result<std::vector<std::string>> marked = ListLeagues(leagues.value(), LeagueFilter::kMarkedOnly);
@@ -27,7 +30,6 @@ Result<std::pair<fs::path, bool>> FindOrCreateLeague(const fs::path& base, const
   if (std::find(marked.value().begin(), marked.value().end(), name) != marked.value().end()) {
     return std::pair{leagues.value() / name, false};
   }
-  std::error_code error;
   if (fs::exists(leagues.value() / name, error)) {
     return Fail((leagues.value() / name).string() + " is not a league (it holds no " + std::string(kLeagueMarkerName) +
                 ")");

@@ -34,7 +34,7 @@ using TeamWritten = std::function<void(const std::filesystem::path& teamFile, co
 void AnnounceWrittenTeams(const ImportReport& report, const TeamWritten& written);
 
 struct ScriptedImport {
-  std::filesystem::path base;   // holds (or will hold) qgu_lge
+  std::filesystem::path base;   // holds (or will hold) qgu_lge; made when missing
   std::filesystem::path image;
   std::string league;           // created when no league of that name exists
   std::vector<int> teams;       // cartridge indices 0..27; empty: all 28

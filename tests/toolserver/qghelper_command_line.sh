@@ -1,0 +1,78 @@
+#!/bin/sh
+# The qghelper host from a script: the import without dialogs (its output,
+# files, duplicates and refusals), registration, and commands that need a
+# display refusing cleanly without one.
+# usage: qghelper_command_line.sh QGHELPER CARTRIDGE_IMAGE
+qghelper=$1
+image=$2
+scratch=$(mktemp -d) || exit 1
+trap 'rm -rf "$scratch"' EXIT
+cd "$scratch" || exit 1
+export XDG_CONFIG_HOME="$scratch/config"
+failures=0
+
+fail() {
+  echo "FAIL: $*"
+  failures=$((failures + 1))
+}
+
+# expect STATUS ARGS...: runs qghelper ARGS; wants the exit status STATUS.
+expect() {
+  status=$1
+  shift
+  "$qghelper" "$@" >out.txt 2>err.txt
+  got=$?
+  [ "$got" -eq "$status" ] || fail "qghelper $* exited $got, wanted $status: $(cat err.txt)"
+}
+
+contains() { grep -qF -- "$2" "$1" || fail "$1 lacks \"$2\": $(cat "$1")"; }
+
+league="$scratch/base/qgu_lge/Script League"
+
+# Teams 3 and 1 into a new league: team 1 is written first, each with its helmet.
+expect 0 import-rom base --image "$image" --league "Script League" --teams 3,1
+contains out.txt "created league base/qgu_lge/Script League"
+[ "$(grep -c '^wrote ' out.txt)" -eq 2 ] || fail "two teams written: $(cat out.txt)"
+first=$(sed -n 's/^wrote //p' out.txt | head -1)
+expect 0 import-rom base --image "$image" --league "Other" --teams 1
+[ "$(basename "$first")" = "$(sed -n 's/^wrote .*\///p' out.txt)" ] || fail "team 1 was not written first"
+for team in "$league"/*.dat; do
+  [ -f "${team%.dat}.bmp" ] || fail "no helmet beside $team"
+done
+[ "$(head -c 3 "$league/config.lge")" = "Scr" ] || fail "config.lge missing"
+
+# Duplicates kept, then replaced under the same names.
+before=$(ls "$league")
+expect 0 import-rom base --image "$image" --league "Script League" --teams 1,3 --duplicates keep
+contains out.txt "kept the league's own team for cartridge team 1"
+contains out.txt "kept the league's own team for cartridge team 3"
+[ "$(ls "$league")" = "$before" ] || fail "keeping duplicates changed the league"
+expect 0 import-rom base --image "$image" --league "Script League" --teams all
+[ "$(grep -c '^wrote ' out.txt)" -eq 28 ] || fail "all 28 teams written: $(cat out.txt)"
+[ "$(grep -c '^replaced ' out.txt)" -eq 2 ] || fail "two teams replaced: $(cat out.txt)"
+[ "$(ls "$league"/*.dat | wc -l)" -eq 28 ] || fail "28 team files after replacing"
+
+# Refusals: the described messages on standard error, nothing on standard output.
+printf 'not a cartridge' >plain.nes
+expect 1 import-rom base --image plain.nes --league "Script League"
+contains err.txt "Rom is not valid NES Rom!"
+contains err.txt "Unable to load rom. Make sure it is not opened by another program"
+[ -s out.txt ] && fail "a refused image printed: $(cat out.txt)"
+expect 1 import-rom fresh --image plain.nes --league "New"
+[ -e fresh/qgu_lge ] && fail "a refused image left a leagues folder"
+expect 1 import-rom base --image "$image" --league "Script League" --teams 30
+contains err.txt "There is no cartridge team 30"
+expect 2 import-rom base --image "$image" --league "Script League" --teams 1,x
+expect 2 import-rom base --image "$image"
+expect 2 import-rom base --image "$image" --league L --duplicates sometimes
+expect 2 frobnicate
+
+# Registration, and no window without a display.
+expect 0 register
+[ -f "$XDG_CONFIG_HOME/qgu/registry.ini" ] || fail "register wrote no registry file"
+env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$qghelper" about >out.txt 2>err.txt && fail "about ran without a display"
+contains err.txt "there is no display"
+expect 0 unregister
+[ -e "$XDG_CONFIG_HOME/qgu/registry.ini" ] && fail "unregister left the registry file"
+
+[ "$failures" -eq 0 ]
