@@ -13,39 +13,40 @@ typedef signed int s16;
 typedef signed long s32;
 
 /* Console bytes with fixed meanings for the league program. */
-#define MARK_TITLE      (*(volatile u8 *)0x0000) /* $16: first title screen takes A */
-#define MARK_TEAMS      (*(volatile u8 *)0x0050) /* $14: team select takes A */
-#define CLOCK_SEC       (*(volatile u8 *)0x006A) /* BCD */
-#define CLOCK_MIN       (*(volatile u8 *)0x006B) /* BCD */
-#define CONTROL_BYTE    (*(volatile u8 *)0x0075) /* home mode << 4 | away mode */
-#define PERIOD          (*(volatile u8 *)0x0076) /* 0-3, above 3 overtime */
-#define PLAY_BYTES      ((volatile u8 *)0x0078)  /* [side]: $80 choosing, 0-7 */
-#define STATE_BYTES     ((volatile u8 *)0x0088)  /* [side]: see STATE_* */
-#define CURSOR_X        (*(volatile u8 *)0x00E1)
-#define CURSOR_Y        (*(volatile u8 *)0x00E2)
-#define MARK_CONTROL    (*(volatile u8 *)0x0350) /* $27: control-mode screen takes A */
-#define MARK_MENU       (*(volatile u8 *)0x035F) /* $50: main menu takes A */
-#define MARK_TITLE2     (*(volatile u8 *)0x0365) /* $31: second title screen takes A */
-#define FINAL_A         (*(volatile u8 *)0x0393) /* $17 and ... */
-#define FINAL_B         (*(volatile u8 *)0x0394) /* ... $07 on the final screen */
-#define SCORE_BYTES     ((volatile u8 *)0x0395)  /* side * 5: four periods, total (BCD) */
-#define STATS_HOME      ((u8 *)0x6406)
-#define STATS_AWAY      ((u8 *)0x650B)
+#include "console_memory.h"
+#define MARK_TITLE      (*(volatile u8 *)QGU_TITLE_MARKER)
+#define MARK_TEAMS      (*(volatile u8 *)QGU_TEAM_SELECT_MARKER)
+#define CLOCK_SEC       (*(volatile u8 *)QGU_CLOCK_SECONDS) /* BCD */
+#define CLOCK_MIN       (*(volatile u8 *)QGU_CLOCK_MINUTES) /* BCD */
+#define CONTROL_BYTE    (*(volatile u8 *)QGU_CONTROL_BYTE)
+#define PERIOD          (*(volatile u8 *)QGU_PERIOD)
+#define PLAY_BYTES      ((volatile u8 *)QGU_HOME_PLAY)    /* [side] */
+#define STATE_BYTES     ((volatile u8 *)QGU_HOME_STATE)   /* [side]: see STATE_* */
+#define CURSOR_X        (*(volatile u8 *)QGU_CURSOR_X)
+#define CURSOR_Y        (*(volatile u8 *)QGU_CURSOR_Y)
+#define MARK_CONTROL    (*(volatile u8 *)QGU_CONTROL_SCREEN_MARKER)
+#define MARK_MENU       (*(volatile u8 *)QGU_MAIN_MENU_MARKER)
+#define MARK_TITLE2     (*(volatile u8 *)QGU_SECOND_TITLE_MARKER_A)
+#define FINAL_A         (*(volatile u8 *)QGU_GAME_PHASE_A)
+#define FINAL_B         (*(volatile u8 *)QGU_GAME_PHASE_B)
+#define SCORE_BYTES     ((volatile u8 *)QGU_HOME_PERIOD_SCORES) /* side * 5: four periods, total (BCD) */
+#define STATS_HOME      ((u8 *)QGU_HOME_STATS_BLOCK)
+#define STATS_AWAY      ((u8 *)QGU_AWAY_STATS_BLOCK)
 
-#define MARK_TITLE_READY   0x16
-#define MARK_TITLE2_READY  0x31
-#define MARK_MENU_READY    0x50
-#define MARK_CONTROL_READY 0x27
-#define MARK_TEAMS_READY   0x14
-#define FINAL_A_VALUE      0x17
-#define FINAL_B_VALUE      0x07
+#define MARK_TITLE_READY   QGU_TITLE_READY
+#define MARK_TITLE2_READY  QGU_SECOND_TITLE_READY_A
+#define MARK_MENU_READY    QGU_MAIN_MENU_READY
+#define MARK_CONTROL_READY QGU_CONTROL_SCREEN_READY
+#define MARK_TEAMS_READY   QGU_TEAM_SELECT_READY
+#define FINAL_A_VALUE      QGU_FINAL_SCREEN_A
+#define FINAL_B_VALUE      QGU_FINAL_SCREEN_B
 
-#define PLAY_CHOOSING   0x80
-#define STATE_OFF_CHOOSE 0x80
-#define STATE_DEF_CHOOSE 0x16
-#define STATE_OFF_RUN    0x19
-#define STATE_DEF_RUN    0x17
-#define STATE_KICKING    0x0B
+#define PLAY_CHOOSING    QGU_NO_PLAY_CHOSEN
+#define STATE_OFF_CHOOSE QGU_STATE_OFFENSE_CHOOSING
+#define STATE_DEF_CHOOSE QGU_STATE_DEFENSE_CHOOSING
+#define STATE_OFF_RUN    QGU_STATE_OFFENSE_RUNNING
+#define STATE_DEF_RUN    QGU_STATE_DEFENSE_RUNNING
+#define STATE_KICKING    QGU_STATE_KICKING
 
 /* Controller bits as read by the machine layer. */
 #define PAD_A      0x80
