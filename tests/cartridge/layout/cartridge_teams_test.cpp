@@ -12,6 +12,7 @@
 #include "cartridge/builder/team_source.h"
 #include "league/cartridge_teams.h"
 #include "league/roster.h"
+#include "tests/support/cartridge_bytes.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -43,23 +44,10 @@ std::string Refusal(const std::vector<uint8_t>& image) {
   return teams.ok() ? "accepted" : teams.error();
 }
 
-size_t Word(const std::vector<uint8_t>& image, size_t offset) { return image[offset] | image[offset + 1] << 8; }
-void SetWord(std::vector<uint8_t>& image, size_t offset, size_t value) {
-  image[offset] = static_cast<uint8_t>(value);
-  image[offset + 1] = static_cast<uint8_t>(value >> 8);
-}
-void SetText(std::vector<uint8_t>& image, size_t offset, std::string_view text) {
-  std::copy(text.begin(), text.end(), image.begin() + static_cast<long>(offset));
-}
-
-// Where the fixed starts put a team's first player entry, city and nickname.
-struct FixedStart {
-  int team;
-  size_t entry, city, nickname;
-};
-constexpr FixedStart kFixedStarts[] = {{0, 0x6DA, 0x1FD7C, 0x1FE77},    {7, 0x1086, 0x1FDBA, 0x1FEA2},
-                                       {14, 0x1A70, 0x1FDF7, 0x1FED4},  {17, 0x1EB1, 0x1FE15, 0x1FEE8},
-                                       {20, 0x22EB, 0x1FE29, 0x1FEFD},  {25, 0x29F1, 0x1FE58, 0x1FF1F}};
+using qgu::testing::kFixedStarts;
+using qgu::testing::SetText;
+using qgu::testing::SetWord;
+using qgu::testing::Word;
 
 // The player's ratings in record fields 3..17 as the team file lists them.
 std::vector<int> SourceRatings(const SourcePlayer& p, int index) {
@@ -108,7 +96,7 @@ TEST(CartridgeExtraction, GivesEveryTeamOfTheTeamFileWithAllImportedFields) {
     EXPECT_EQ(teams[t].abbreviationOffset, 0x1FD00 + 4 * t);
     for (const auto& start : kFixedStarts) {
       if (start.team != static_cast<int>(t)) continue;
-      EXPECT_EQ(teams[t].entryOffsets[0], start.entry);
+      EXPECT_EQ(teams[t].entryOffsets[0], start.firstEntry);
       EXPECT_EQ(teams[t].cityOffset, start.city);
       EXPECT_EQ(teams[t].nicknameOffset, start.nickname);
     }

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/cartridge_bytes.h"
 #include "cartridge/builder/embedded_image.h"
 
 namespace {
@@ -22,20 +23,8 @@ constexpr int kPlayers = 30;
 constexpr size_t kPlayerBias = 0x7FF0;
 constexpr size_t kTextBias = 0x14010;
 
-struct FixedStart {
-  int team;
-  size_t city;
-  size_t nickname;
-  size_t firstEntry;
-};
-constexpr std::array<FixedStart, 6> kFixedStarts = {{
-    {0, 0x1FD7C, 0x1FE77, 0x06DA},
-    {7, 0x1FDBA, 0x1FEA2, 0x1086},
-    {14, 0x1FDF7, 0x1FED4, 0x1A70},
-    {17, 0x1FE15, 0x1FEE8, 0x1EB1},
-    {20, 0x1FE29, 0x1FEFD, 0x22EB},
-    {25, 0x1FE58, 0x1FF1F, 0x29F1},
-}};
+using qgu::testing::FixedStart;
+using qgu::testing::kFixedStarts;
 
 const std::vector<uint8_t>& Image() {
   static const std::vector<uint8_t> image = [] {
@@ -45,7 +34,7 @@ const std::vector<uint8_t>& Image() {
   return image;
 }
 
-size_t Word(size_t offset) { return Image()[offset] | (Image()[offset + 1] << 8); }
+size_t Word(size_t offset) { return qgu::testing::Word(Image(), offset); }
 size_t At(size_t base, size_t stride, int team) { return base + stride * static_cast<size_t>(team); }
 // Name entry of player p of team n; team 28's first is the end pointer at 0x6D8.
 size_t Entry(int team, int player) {

@@ -19,6 +19,7 @@
 #include "driver/game_manager.h"
 #include "league/cartridge_teams.h"
 #include "league/team_record_file.h"
+#include "tests/support/cartridge_bytes.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -28,27 +29,17 @@ using namespace qgu::league;
 
 using Image = std::vector<uint8_t>;
 
-// The replaceable teams and where their texts start.
-struct Slot {
-  int team;
-  size_t city;
-  size_t nickname;
-  size_t firstEntry;
-};
-constexpr std::array<std::array<Slot, 2>, 3> kSlots = {{
-    {{{0, 0x1FD7C, 0x1FE77, 0x06DA}, {25, 0x1FE58, 0x1FF1F, 0x29F1}}},
-    {{{14, 0x1FDF7, 0x1FED4, 0x1A70}, {17, 0x1FE15, 0x1FEE8, 0x1EB1}}},
-    {{{7, 0x1FDBA, 0x1FEA2, 0x1086}, {20, 0x1FE29, 0x1FEFD, 0x22EB}}},
-}};
-const Slot& SlotOf(int formation, bool second) { return kSlots[static_cast<size_t>(formation - 2)][second ? 1 : 0]; }
+using qgu::testing::FixedStart;
+using qgu::testing::SetText;
+using qgu::testing::SetWord;
+using qgu::testing::Word;
+using Slot = FixedStart;
 
-size_t Word(const Image& image, size_t offset) { return image[offset] | image[offset + 1] << 8; }
-void SetWord(Image& image, size_t offset, size_t value) {
-  image[offset] = static_cast<uint8_t>(value & 0xFF);
-  image[offset + 1] = static_cast<uint8_t>(value >> 8 & 0xFF);
-}
-void SetText(Image& image, size_t offset, const std::string& text) {
-  std::copy(text.begin(), text.end(), image.begin() + static_cast<long>(offset));
+// The replaceable teams are the fixed starts' teams: first and second slot of
+// formations 2 (teams 0, 25), 3 (14, 17) and 4 (7, 20).
+const Slot& SlotOf(int formation, bool second) {
+  constexpr std::array<std::array<size_t, 2>, 3> kStartOfSlot = {{{0, 5}, {2, 3}, {1, 4}}};
+  return qgu::testing::kFixedStarts[kStartOfSlot[static_cast<size_t>(formation - 2)][second ? 1 : 0]];
 }
 
 void SetBytes(Image& image, size_t offset, std::initializer_list<int> values) {

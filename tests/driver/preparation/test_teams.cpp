@@ -1,8 +1,11 @@
 #include "test_teams.h"
 
 #include <span>
+#include <stdexcept>
 
 #include "driver/team_slots.h"
+#include "league/team_record_file.h"
+#include "tests/support/cartridge_bytes.h"
 
 namespace qgu::driver::testing {
 
@@ -37,19 +40,17 @@ std::string WriteTeamFile(const std::filesystem::path& path, const TestTeam& tea
   return path.string();
 }
 
-namespace {
-
-void SetWord(std::vector<uint8_t>& image, size_t offset, uint16_t value) {
-  image[offset] = static_cast<uint8_t>(value & 0xFF);
-  image[offset + 1] = static_cast<uint8_t>(value >> 8);
+league::TeamRecord TeamRecordOf(const std::filesystem::path& folder, const TestTeam& team) {
+  const league::Result<league::TeamRecord> record = league::ReadTeamRecordFile(WriteTeamFile(folder / "team.dat", team));
+  if (!record) throw std::runtime_error(record.error());
+  return record.value();
 }
-
-}  // namespace
 
 std::vector<uint8_t> MakeSyntheticImage() {
   std::vector<uint8_t> image(cartridge::kImageBytes);
   for (size_t i = 0; i < image.size(); ++i) image[i] = static_cast<uint8_t>(i * 7 + 3);
   std::copy(cartridge::kHeader.begin(), cartridge::kHeader.end(), image.begin());
+  using qgu::testing::SetWord;
   for (const auto& formation : kTeamSlots) {
     for (const TeamSlot& slot : formation) {
       // Texts in the data bank, which the cartridge maps at $A000.
@@ -63,7 +64,7 @@ std::vector<uint8_t> MakeSyntheticImage() {
 }
 
 uint16_t WordAt(std::span<const uint8_t> image, size_t offset) {
-  return static_cast<uint16_t>(image[offset] | image[offset + 1] << 8);
+  return static_cast<uint16_t>(qgu::testing::Word(image, offset));
 }
 
 uint32_t ScriptedRandom::Next() {

@@ -13,6 +13,7 @@
 
 #include "driver/console_memory.h"
 #include "driver/random_source.h"
+#include "league/team_record.h"
 #include "tests/support/temp_folder.h"
 
 namespace qgu::driver::testing {
@@ -32,6 +33,8 @@ TestTeam MakeTeam(const std::string& city, const std::string& nickname, const st
 
 // Each line's fields followed by 0x01, then CR CR LF. Returns the path.
 std::string WriteTeamFile(const std::filesystem::path& path, const TestTeam& team);
+// The team as the league's reader reads it from such a file.
+league::TeamRecord TeamRecordOf(const std::filesystem::path& folder, const TestTeam& team);
 
 // Header and size of the football image, a recognisable filler, and the six
 // slots' pointers where the cartridge keeps them (city/nickname pointers of
