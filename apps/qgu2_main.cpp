@@ -8,9 +8,11 @@
 //        [--net-host PORT | --net-join HOST:PORT]
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -18,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "base/file_read.h"
 #include "cartridge/builder/embedded_image.h"
 #include "driver/box_score.h"
 #include "driver/game_manager.h"
@@ -25,16 +28,17 @@
 #include "driver/headless_game.h"
 #include "driver/play_calling.h"
 #include "driver/random_source.h"
-#include "driver/team_record_lines.h"
 #include "host/linked_game.h"
 #include "league/cartridge_layout.h"
 #include "league/cartridge_teams.h"
 #include "league/default_league.h"
 #include "league/league_folders.h"
+#include "league/team_record.h"
 
 namespace {
 
 using qgu::driver::kControlCom;
+using qgu::league::TeamDisplayName;
 
 constexpr const char* kUsage =
     "usage: qgu2 [--cartridge FILE] --headless [--home FILE --away FILE] [--quarter N]\n"
@@ -189,8 +193,8 @@ std::string CheckPlayableImage(const std::string& path, std::span<const uint8_t>
 std::vector<uint8_t> LoadImage(const Options& options) {
   const std::span<const uint8_t> embedded = qgu::cartridge::EmbeddedCartridgeImage();
   if (!options.cartridge) return {embedded.begin(), embedded.end()};
-  auto file = qgu::league::ReadCartridgeFile(*options.cartridge);
-  if (!file) throw Failure{"unable to read " + *options.cartridge};
+  auto file = qgu::base::ReadFileBytes(*options.cartridge, qgu::league::kMaxCartridgeFileBytes);
+  if (!file) throw Failure{"unable to read the cartridge image: " + file.error()};
   if (const std::string problem = CheckPlayableImage(*options.cartridge, file.value()); !problem.empty()) {
     throw Failure{problem};
   }
@@ -230,7 +234,12 @@ Teams DefaultTeams(std::span<const uint8_t> image, const Progress& progress) {
   if (!listing) throw Failure{listing.error()};
   const auto& teams = listing.value().teams;
   if (teams.size() < 2) {
-    throw Failure{"the league " + league.string() + " holds fewer than two teams; name them with --home and --away"};
+    const auto& skipped = listing.value().skipped;
+    std::string why = "the league " + league.string() + " holds " + std::to_string(teams.size()) +
+                      " readable team" + (teams.size() == 1 ? "" : "s") + ", fewer than the two a game needs";
+    if (!skipped.empty()) why += "; " + std::to_string(skipped.size()) + " team files were skipped:";
+    for (const std::string& reason : skipped) why += "\n  " + reason;
+    throw Failure{why + "\nname two teams with --home and --away"};
   }
   return {teams[0].path.string(), teams[1].path.string()};
 }
@@ -244,12 +253,14 @@ void CheckHeadlessControls(const Options& options) {
   }
 }
 
-std::string TeamName(const std::string& path) {
-  const auto header = qgu::driver::ReadTeamHeader(path);
-  if (!header) return path;
-  const std::string city(qgu::driver::FieldAt(*header, 0));
-  const std::string nickname(qgu::driver::FieldAt(*header, 1));
-  return city + " " + nickname;
+// Everything or an error: a full disk or a closed pipe is reported, not ignored.
+void WriteStandardOutput(const std::string& text) {
+  errno = 0;
+  const bool written = std::fwrite(text.data(), 1, text.size(), stdout) == text.size();
+  if (!written || std::fflush(stdout) != 0 || std::ferror(stdout)) {
+    throw Failure{std::string("cannot write the box score to standard output: ") +
+                  (errno != 0 ? std::strerror(errno) : "write error")};
+  }
 }
 
 // The other program's link; returns the seed both sides play with (the host's).
@@ -281,12 +292,12 @@ int PlayLinked(const Options& options, qgu::driver::CGameManager& manager, qgu::
   const qgu::host::LinkedGameResult result = qgu::host::PlayLinkedGame(manager, link, linked);
   if (!result.linkClosed.empty()) progress("the link closed (" + result.linkClosed + "); the game went on alone");
   if (result.summary) {
-    std::cout << (options.json ? qgu::driver::BoxScoreJson(*result.summary) : qgu::driver::BoxScoreText(*result.summary));
+    WriteStandardOutput(options.json ? qgu::driver::BoxScoreJson(*result.summary)
+                                     : qgu::driver::BoxScoreText(*result.summary));
   } else {
-    std::cout << "stopped after " << result.frames << " frames\n";
+    WriteStandardOutput("stopped after " + std::to_string(result.frames) + " frames\n");
   }
-  std::cout.flush();
-  return std::cout ? 0 : 1;
+  return 0;
 }
 
 int PlayHeadless(const Options& options) {
@@ -294,9 +305,6 @@ int PlayHeadless(const Options& options) {
   CheckHeadlessControls(options);
   const std::vector<uint8_t> image = LoadImage(options);
   const Teams teams = options.home ? Teams{*options.home, *options.away} : DefaultTeams(image, progress);
-  for (const std::string& path : {teams.home, teams.away}) {
-    if (auto problem = qgu::driver::TeamFileProblem(path)) throw Failure{*problem};
-  }
 
   qgu::host::CNetplayLink link;
   uint32_t seed = options.seed.value_or(qgu::driver::TimeSeed());
@@ -306,9 +314,10 @@ int PlayHeadless(const Options& options) {
   manager.SetAwayPath(teams.away);
   manager.SetQuarterLength(options.quarterMinutes);
   manager.SetControls(options.p1, options.p2);
-  if (!manager.PrepareGame()) throw Failure{"the two teams could not be written into the cartridge image"};
+  if (!manager.PrepareGame()) throw Failure{manager.PrepareError()};
 
-  progress(TeamName(teams.home) + " (home) against " + TeamName(teams.away) + " (away), " +
+  progress(TeamDisplayName(manager.HomeTeam().header) + " (home) against " +
+           TeamDisplayName(manager.AwayTeam().header) + " (away), " +
            std::to_string(options.quarterMinutes) + "-minute quarters, " + options.weather + ", seed " +
            std::to_string(seed));
   const auto started = std::chrono::steady_clock::now();
@@ -325,9 +334,8 @@ int PlayHeadless(const Options& options) {
                 static_cast<long long>(result.frames), seconds, seconds > 0 ? result.frames / seconds : 0.0);
   progress(timing);
   const qgu::driver::GameSummary& summary = *result.summary;
-  std::cout << (options.json ? qgu::driver::BoxScoreJson(summary) : qgu::driver::BoxScoreText(summary));
-  std::cout.flush();
-  return std::cout ? 0 : 1;
+  WriteStandardOutput(options.json ? qgu::driver::BoxScoreJson(summary) : qgu::driver::BoxScoreText(summary));
+  return 0;
 }
 
 int Fail(const std::string& message) {

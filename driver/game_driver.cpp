@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdio>
+#include <exception>
 #include <optional>
 
 #include "driver/cartridge_memory.h"
@@ -61,8 +62,8 @@ DriverGame DriverGameFrom(CGameManager& manager) {
   game.quarterMinutes = manager.QuarterLength();
   game.formationPairValue = manager.FormationPairValue();
   game.controlByte = manager.ControlByte();
-  game.homePath = manager.HomePath();
-  game.awayPath = manager.AwayPath();
+  game.homeTeam = manager.HomeTeam();
+  game.awayTeam = manager.AwayTeam();
   game.callPlays = [&manager](int side, IConsoleMemory& memory) { manager.CallPlays(side, memory); };
   return game;
 }
@@ -82,8 +83,12 @@ int CGameDriver::Run() {
     MonitorUntilGameOver();
     WaitForFinalScreen();
     CaptureAndShowStatistics();
+  } catch (const GameStopped&) {
+    // Stopped from outside: nothing to tell.
+  } catch (const std::exception& error) {
+    ui_.ShowMessage(kStatsMessageTitle, std::string(kDriverStoppedMessage) + error.what());
   } catch (...) {
-    // Stopped from outside, or a failure with nothing to tell the user.
+    ui_.ShowMessage(kStatsMessageTitle, std::string(kDriverStoppedMessage) + "an unknown failure");
   }
   EnterStage(DriverStage::kEnded);
   return 0;
@@ -178,7 +183,7 @@ void CGameDriver::WaitForFinalScreen() {
 
 void CGameDriver::CaptureAndShowStatistics() {
   EnterStage(DriverStage::kCapturingStatistics);
-  CaptureStatistics(console_, ui_, game_.homePath, game_.awayPath);
+  CaptureStatistics(console_, ui_, game_.homeTeam, game_.awayTeam);
 }
 
 void CGameDriver::WaitForCondition(DriverStage stage, const char* statusFormat,

@@ -11,6 +11,7 @@
 
 #include "driver/driver_host.h"
 #include "driver/game_monitor.h"
+#include "league/team_record.h"
 
 namespace qgu::driver {
 
@@ -21,8 +22,8 @@ struct DriverGame {
   int quarterMinutes = 5;
   int formationPairValue = -1;  // 10 x home formation + away formation
   uint8_t controlByte = 0;      // P1 mode << 4 | P2 mode
-  std::string homePath;
-  std::string awayPath;
+  league::TeamRecord homeTeam;  // the statistics take the names from these
+  league::TeamRecord awayTeam;
   PlayCaller callPlays;
 };
 
@@ -38,6 +39,9 @@ inline constexpr const char* kControlScreenStatus = "SETTING QUOZI GRIDCROWN ULT
 inline constexpr const char* kTeamSelectStatus = "SETTING QUOZI GRIDCROWN ULTRA TEAMS  [%ld]";
 inline constexpr const char* kKickoffStatus = "STARTING QUOZI GRIDCROWN ULTRA  [%ld]";
 
+// Followed by what went wrong when the drive fails.
+inline constexpr const char* kDriverStoppedMessage = "The game driver stopped: ";
+
 // Waits and poll periods, in milliseconds.
 inline constexpr int kBootPollMs = 50;
 inline constexpr int kBeforeTitlePressMs = 375;
@@ -52,8 +56,9 @@ class CGameDriver {
  public:
   CGameDriver(DriverGame game, IDriverConsole& console, IDriverUi& ui);
 
-  // The whole drive; returns 0 in every case. Stopping (GameStopped) and any
-  // unexpected failure end it quietly.
+  // The whole drive; returns 0 in every case. Stopping (GameStopped) ends it
+  // quietly; any other failure ends it with kDriverStoppedMessage and what
+  // went wrong, in a message box titled "Quozi Gridcrown ULTRA".
   int Run();
 
   // The stages, in order; each returns when its condition holds.

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "driver/team_injection.h"
+#include "league/team_record_file.h"
 
 namespace qgu::driver {
 
@@ -15,31 +16,38 @@ CGameManager::CGameManager(std::span<const uint8_t> embeddedImage, std::unique_p
 
 CGameManager::~CGameManager() = default;
 
-bool CGameManager::InjectTeam(const std::string& path, const TeamSlot& slot) {
-  return driver::InjectTeam(workingImage_, path, slot, profiles_[static_cast<size_t>(profileIndex_)]) ==
-         InjectResult::kDone;
+namespace {
+
+// The team record file, read once, with its formation checked.
+league::Result<league::TeamRecord> ReadPlayableTeam(const std::string& path) {
+  if (path.empty()) return league::Fail("no team record file was chosen");
+  league::Result<league::TeamRecord> team = league::ReadTeamRecordFile(path);
+  if (team && !IsFormation(team.value().header.formation)) {
+    return league::Fail(path + " has formation " + std::to_string(team.value().header.formation) +
+                        "; a team plays 2 (PRO SET), 3 (SINGLE BACK SET) or 4 (4 WR SET)");
+  }
+  return team;
 }
+
+}  // namespace
 
 bool CGameManager::PrepareGame() {
   std::copy(embeddedImage_.begin(), embeddedImage_.end(), workingImage_.begin());
-
-  int homeFormation = 0;
-  int awayFormation = 0;
-  if (!homePath_.empty() && !awayPath_.empty()) {
-    homeFormation = ReadFormation(homePath_);
-    awayFormation = ReadFormation(awayPath_);
+  profiles_ = {};
+  prepareError_.clear();
+  for (auto [path, team] : {std::pair{&homePath_, &homeTeam_}, std::pair{&awayPath_, &awayTeam_}}) {
+    league::Result<league::TeamRecord> read = ReadPlayableTeam(*path);
+    if (!read) {
+      prepareError_ = read.error();
+      return false;
+    }
+    *team = std::move(read).value();
   }
 
-  profiles_ = {};
-  profileIndex_ = kHomeProfile;
-  if (!IsFormation(homeFormation)) return false;
-  const bool homeInjected = InjectTeam(homePath_, SlotFor(homeFormation, false));
-  profileIndex_ = kAwayProfile;
-  if (!homeInjected) return false;
-
-  if (!IsFormation(awayFormation)) return false;
-  if (!InjectTeam(awayPath_, SlotFor(awayFormation, awayFormation == homeFormation))) return false;
-
+  const int homeFormation = homeTeam_.header.formation;
+  const int awayFormation = awayTeam_.header.formation;
+  InjectTeam(workingImage_, homeTeam_, SlotFor(homeFormation, false), profiles_[kHomeProfile]);
+  InjectTeam(workingImage_, awayTeam_, SlotFor(awayFormation, awayFormation == homeFormation), profiles_[kAwayProfile]);
   formationPairValue_ = static_cast<int16_t>(10 * homeFormation + awayFormation);
   if (helmetPresenter_) helmetPresenter_(HelmetPathFor(homePath_), HelmetPathFor(awayPath_));
   return true;

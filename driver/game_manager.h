@@ -16,6 +16,7 @@
 #include "driver/play_calling.h"
 #include "driver/random_source.h"
 #include "driver/team_slots.h"
+#include "league/team_record.h"
 
 namespace qgu::driver {
 
@@ -55,16 +56,16 @@ class CGameManager {
   // 10 x home formation + away formation of the last prepared game; -1 before.
   int16_t FormationPairValue() const { return formationPairValue_; }
 
-  // Refills the working image, writes both teams into their formation's slots
-  // and loads their profiles. False (nothing to start) for an empty path, an
-  // unreadable or incomplete team record, or a formation other than 2, 3 or 4.
+  // Refills the working image, reads each team record file once, writes both
+  // teams into their formation's slots and loads their profiles. False
+  // (nothing to start) for an empty path, a file that is not a whole team
+  // record, or a formation other than 2, 3 or 4; PrepareError() says which.
   bool PrepareGame();
+  const std::string& PrepareError() const { return prepareError_; }
 
-  // Writes one team into one slot of the working image and fills the profile
-  // the profile index selects. False when the file cannot be opened or lacks
-  // its 30 player lines (the image is then left as it was).
-  bool InjectTeam(const std::string& path, const TeamSlot& slot);
-  void SetProfileIndex(int index) { profileIndex_ = index == kAwayProfile ? kAwayProfile : kHomeProfile; }
+  // The two teams as PrepareGame read them; the statistics take their names.
+  const league::TeamRecord& HomeTeam() const { return homeTeam_; }
+  const league::TeamRecord& AwayTeam() const { return awayTeam_; }
 
   // The play calling for one play, on the running machine's memory.
   void CallPlays(int possessionSide, IConsoleMemory& memory);
@@ -82,12 +83,14 @@ class CGameManager {
   std::vector<uint8_t> workingImage_;
   std::string homePath_;
   std::string awayPath_;
+  league::TeamRecord homeTeam_;
+  league::TeamRecord awayTeam_;
+  std::string prepareError_;
   int quarterLength_ = 5;
   int p1Control_ = kControlMan;
   int p2Control_ = kControlCoa;
   int16_t formationPairValue_ = -1;
   std::array<PlayCallingProfile, 2> profiles_{};
-  int profileIndex_ = kHomeProfile;
   std::unique_ptr<IRandomSource> random_;
   HelmetPresenter helmetPresenter_;
 };

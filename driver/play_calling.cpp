@@ -1,20 +1,25 @@
 #include "driver/play_calling.h"
 
+#include <utility>
+
 #include "driver/cartridge_memory.h"
 
 namespace qgu::driver {
 
-void PlayCallingProfile::SetFromHeaderField(int field, int16_t value) {
-  switch (field - kFirstHeaderField) {
-    case 0: adaptive = value; break;
-    case 1: jailbreak = value; break;
-    case 2: jailbreakPass = value; break;
-    case 3: jailbreakRun = value; break;
-    case 4: plainDefence = value; break;
-    case 5: offenseEnabled = value; break;
-    case 6: pass = value; break;
-    case 7: run = value; break;
-    default: break;
+void PlayCallingProfile::SetFromHeader(const league::TeamHeader& header) {
+  using namespace league;
+  const std::pair<TeamField, int16_t PlayCallingProfile::*> fields[] = {
+      {kAdaptiveDefenceField, &PlayCallingProfile::adaptive},
+      {kJailbreakDefenceField, &PlayCallingProfile::jailbreak},
+      {kJailbreakPassDefenceField, &PlayCallingProfile::jailbreakPass},
+      {kJailbreakRunDefenceField, &PlayCallingProfile::jailbreakRun},
+      {kQuoziDefenceField, &PlayCallingProfile::plainDefence},
+      {kRatioEnabledField, &PlayCallingProfile::offenseEnabled},
+      {kPassPercentField, &PlayCallingProfile::pass},
+      {kRunPercentField, &PlayCallingProfile::run},
+  };
+  for (const auto& [field, member] : fields) {
+    if (header.Has(field)) this->*member = static_cast<int16_t>(header.*TeamNumberFields[static_cast<size_t>(field)]);
   }
 }
 

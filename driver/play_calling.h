@@ -8,6 +8,7 @@
 
 #include "driver/console_memory.h"
 #include "driver/random_source.h"
+#include "league/team_record.h"
 
 namespace qgu::driver {
 
@@ -35,10 +36,9 @@ struct PlayCallingProfile {
   std::array<int32_t, 8> playCounts{};
   int32_t playTotal = 0;
 
-  // Header fields 16-23 in their file order.
-  static constexpr int kFirstHeaderField = 16;
-  static constexpr int kHeaderFieldCount = 8;
-  void SetFromHeaderField(int field, int16_t value);
+  // The team's percentages (team line fields 16-23); fields the line lacked
+  // keep the values the profile has.
+  void SetFromHeader(const league::TeamHeader& header);
 };
 
 // What one call needs: index 0 is the home side (P1, byte $0078), index 1 the

@@ -29,8 +29,8 @@ RawBlocks ReadRawBlocks(IDriverConsole& console, IDriverUi& ui) {
 
 }  // namespace
 
-void CaptureStatistics(IDriverConsole& console, IDriverUi& ui, const std::string& homePath,
-                       const std::string& awayPath) {
+void CaptureStatistics(IDriverConsole& console, IDriverUi& ui, const league::TeamRecord& homeTeam,
+                       const league::TeamRecord& awayTeam) {
   const RawBlocks raw = ReadRawBlocks(console, ui);
   if (raw.home.empty() || raw.away.empty()) return;
 
@@ -44,8 +44,8 @@ void CaptureStatistics(IDriverConsole& console, IDriverUi& ui, const std::string
       summary.homeScore = ReadFinalScoreText(memory, cartmem::kHomePeriodScores);
       summary.awayScore = ReadFinalScoreText(memory, cartmem::kAwayPeriodScores);
     });
-    summary.homeStats = DecodeTeamStats(homePath, raw.home);
-    summary.awayStats = DecodeTeamStats(awayPath, raw.away);
+    summary.homeStats = DecodeTeamStats(homeTeam, raw.home);
+    summary.awayStats = DecodeTeamStats(awayTeam, raw.away);
     ui.StageChanged(DriverStage::kShowingSummary);
     ui.ShowSummary(summary);
   } catch (const GameStopped&) {

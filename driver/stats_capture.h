@@ -8,6 +8,7 @@
 
 #include "driver/driver_host.h"
 #include "driver/game_summary.h"
+#include "league/team_record.h"
 
 namespace qgu::driver {
 
@@ -19,7 +20,7 @@ inline constexpr std::string_view kProcessStatsFailedMessage = "Exception while 
 // kCompileStatsFailedMessage and ends without a summary), takes the input
 // back, repaints, stops the sound, decodes and shows the summary (a failure
 // there shows kProcessStatsFailedMessage). GameStopped passes through.
-void CaptureStatistics(IDriverConsole& console, IDriverUi& ui, const std::string& homePath,
-                       const std::string& awayPath);
+void CaptureStatistics(IDriverConsole& console, IDriverUi& ui, const league::TeamRecord& homeTeam,
+                       const league::TeamRecord& awayTeam);
 
 }  // namespace qgu::driver

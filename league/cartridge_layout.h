@@ -119,17 +119,18 @@ struct AttributeRecord {
 // skin; then the pairs of his roster group.
 constexpr AttributeRecord AttributeRecordOf(league::PositionGroup group) {
   using enum league::PositionGroup;
-  constexpr AttributeByte kSpeed{3, 4}, kPower{5, 6}, kSkin{7, kWholeByte};
+  using namespace league;
+  constexpr AttributeByte kSpeed{kRunningSpeedField, kRushingPowerField};
+  constexpr AttributeByte kPower{kMaximumPowerField, kHittingPowerField};
+  constexpr AttributeByte kSkin{kSkinField, kWholeByte};
   switch (group) {
-    // passing speed/pass control, accuracy/avoid pass block
-    case Quarterback: return {{{kSpeed, kPower, kSkin, {8, 9}, {10, 17}}}, 5};
-    // ball control/receptions
-    case BackOrReceiver: return {{{kSpeed, kPower, kSkin, {11, 12}}}, 4};
+    case Quarterback:
+      return {{{kSpeed, kPower, kSkin, {kPassingSpeedField, kPassControlField}, {kAccuracyField, kAvoidPassBlockField}}},
+              5};
+    case BackOrReceiver: return {{{kSpeed, kPower, kSkin, {kBallControlField, kReceptionsField}}}, 4};
     case OffensiveLine: return {{{kSpeed, kPower, kSkin}}, 3};
-    // pass interception/quickness
-    case Defence: return {{{kSpeed, kPower, kSkin, {13, 14}}}, 4};
-    // kicking ability/avoid kick block
-    case Kicking: return {{{kSpeed, kPower, kSkin, {15, 16}}}, 4};
+    case Defence: return {{{kSpeed, kPower, kSkin, {kPassInterceptionField, kQuicknessField}}}, 4};
+    case Kicking: return {{{kSpeed, kPower, kSkin, {kKickingAbilityField, kAvoidKickBlockField}}}, 4};
   }
   return {{{kSpeed, kPower, kSkin}}, 3};
 }

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "base/file_read.h"
+#include "league/cartridge_encoding.h"
 #include "league/cartridge_layout.h"
 #include "league/team_record_file.h"
 #include "league/text_case.h"
@@ -20,63 +21,22 @@ using cartridge::TeamTable;
 constexpr size_t kNesMagicBytes = 3;
 constexpr int kImportReturner = 4;  // "RB 3"
 
-// Reads bytes of the image; any read outside it marks the image as not ours.
-class ImageReader {
+// The image with a search for the 0xFF after the last player entry; any read
+// outside it marks the image as not ours.
+class ImageReader : public cartridge::ImageView {
  public:
-  explicit ImageReader(std::span<const uint8_t> image) : image_(image) {}
+  using ImageView::ImageView;
 
-  bool ok() const { return ok_; }
-  size_t size() const { return image_.size(); }
-
-  uint8_t Byte(size_t offset) {
-    if (offset >= image_.size()) {
-      ok_ = false;
-      return 0;
-    }
-    return image_[offset];
-  }
-
-  size_t Word(size_t offset) { return Byte(offset) | static_cast<size_t>(Byte(offset + 1)) << 8; }
-
-  // File offset of a player name pointer (CPU address in the first bank).
-  size_t PlayerPointer(size_t offset) {
-    const size_t word = Word(offset);
-    if (word < cartridge::kPlayerPointerBias || word - cartridge::kPlayerPointerBias >= image_.size()) {
-      ok_ = false;
-      return 0;
-    }
-    return word - cartridge::kPlayerPointerBias;
-  }
-
-  size_t TextPointer(size_t offset) {
-    const size_t target = Word(offset) + cartridge::kTextPointerBias;
-    if (target > image_.size()) ok_ = false;
-    return std::min(target, image_.size());
-  }
-
-  // Bytes [begin, end); an end before the begin gives nothing.
-  std::string Bytes(size_t begin, size_t end) {
-    if (end <= begin) return {};
-    if (end > image_.size()) {
-      ok_ = false;
-      return {};
-    }
-    return std::string(image_.begin() + static_cast<std::ptrdiff_t>(begin),
-                       image_.begin() + static_cast<std::ptrdiff_t>(end));
-  }
+  std::string Bytes(size_t begin, size_t end) const { return Text(begin, end); }
 
   // Offset of the first 0xFF at or after `from`.
-  size_t FindEntriesEnd(size_t from) {
-    for (size_t at = from; at < image_.size(); ++at) {
-      if (image_[at] == cartridge::kEntriesEnd) return at;
+  size_t FindEntriesEnd(size_t from) const {
+    for (size_t at = from; at < size(); ++at) {
+      if (Byte(at) == cartridge::kEntriesEnd) return at;
     }
-    ok_ = false;
+    Failed();
     return from;
   }
-
- private:
-  std::span<const uint8_t> image_;
-  bool ok_ = true;
 };
 
 // A cartridge text as a record field: it ends at a zero byte (the import keeps
@@ -107,7 +67,7 @@ void SplitName(std::string name, PlayerRecord& player) {
   player.lastName = RecordText(std::string(upper, name.end()));
 }
 
-void ReadTexts(ImageReader& reader, int t, CartridgeTeam& team) {
+void ReadTexts(const ImageReader& reader, int t, CartridgeTeam& team) {
   const auto text = [&](const TeamTable& pointers, size_t& offset) {
     offset = reader.TextPointer(pointers.Of(t));
     const size_t end = reader.TextPointer(pointers.Of(t + 1));
@@ -119,24 +79,15 @@ void ReadTexts(ImageReader& reader, int t, CartridgeTeam& team) {
   header.nickname = text(cartridge::kNicknamePointers, team.nicknameOffset);
 }
 
-void ReadColoursAndPlaybook(ImageReader& reader, int t, TeamHeader& header) {
-  const size_t colours = cartridge::kUniformColours.Of(t);
-  header.primaryPantsColour = reader.Byte(colours + 0);
-  header.primarySkinColour = reader.Byte(colours + 1);
-  header.primaryJerseyColour = reader.Byte(colours + 2);
-  header.secondaryPantsColour = reader.Byte(colours + 3);
-  header.secondarySkinColour = reader.Byte(colours + 4);
-  header.secondaryJerseyColour = reader.Byte(colours + 5);
-  const size_t playbook = cartridge::kPlaybooks.Of(t);
-  header.runPlays12 = reader.Byte(playbook + 0);
-  header.runPlays34 = reader.Byte(playbook + 1);
-  header.passPlays12 = reader.Byte(playbook + 2);
-  header.passPlays34 = reader.Byte(playbook + 3);
+void ReadColoursAndPlaybook(const ImageReader& reader, int t, TeamHeader& header) {
+  for (const cartridge::TeamByteField& f : cartridge::kTeamByteFields) {
+    if (!f.copy) header.*TeamNumberFields[static_cast<size_t>(f.field)] = reader.Byte(f.table.Of(t) + f.byte);
+  }
 }
 
 // Entry p runs to entry p + 1, the last of a team to the next team's first,
 // and the very last to the closing 0xFF.
-void ReadNames(ImageReader& reader, CartridgeTeams& teams) {
+void ReadNames(const ImageReader& reader, CartridgeTeams& teams) {
   for (size_t t = 0; t < teams.size(); ++t) {
     CartridgeTeam& team = teams[t];
     for (size_t p = 0; p < kPlayerCount; ++p) {
@@ -156,24 +107,11 @@ void ReadNames(ImageReader& reader, CartridgeTeams& teams) {
   }
 }
 
-int& PlayerField(PlayerRecord& player, int field) { return player.*PlayerNumberFields[static_cast<size_t>(field)]; }
-
-void ReadRatings(ImageReader& reader, CartridgeTeams& teams) {
+void ReadRatings(const ImageReader& reader, CartridgeTeams& teams) {
   size_t at = cartridge::kAttributes.base;
   for (CartridgeTeam& team : teams) {
     for (int p = 0; p < kPlayerCount; ++p) {
-      PlayerRecord& player = team.record.players[static_cast<size_t>(p)];
-      const cartridge::AttributeRecord record = cartridge::AttributeRecordOf(GroupOfPosition(p));
-      for (size_t b = 0; b < record.count; ++b) {
-        const cartridge::AttributeByte& attribute = record.bytes[b];
-        const uint8_t byte = reader.Byte(at++);
-        if (attribute.lowField == cartridge::kWholeByte) {
-          PlayerField(player, attribute.highField) = byte;
-        } else {
-          PlayerField(player, attribute.highField) = byte >> 4;
-          PlayerField(player, attribute.lowField) = byte & 0x0F;
-        }
-      }
+      at += cartridge::DecodeAttributes(reader, at, p, team.record.players[static_cast<size_t>(p)]);
     }
   }
 }
@@ -237,6 +175,25 @@ Result<CartridgeTeams> ExtractCartridgeTeams(std::span<const uint8_t> image) {
   if (reader.ok()) ReadRatings(reader, teams);
   if (!reader.ok()) return Fail(std::string(kRomNotRecognisedMessage));
   return teams;
+}
+
+Status CheckTeamsWhole(const CartridgeTeams& teams) {
+  for (size_t t = 0; t < teams.size(); ++t) {
+    const TeamRecord& team = teams[t].record;
+    const std::string name = "cartridge team " + std::to_string(t);
+    const std::pair<const std::string*, const char*> texts[] = {
+        {&team.header.city, "city"}, {&team.header.nickname, "nickname"}, {&team.header.abbreviation, "abbreviation"}};
+    for (const auto& [text, what] : texts) {
+      if (text->empty()) return Fail(name + " has no " + what);
+    }
+    for (size_t p = 0; p < team.players.size(); ++p) {
+      if (team.players[p].lastName.empty()) {
+        return Fail(name + " (" + TeamDisplayName(team.header) + ") has no name for its player " +
+                    std::string(PositionNames[p]));
+      }
+    }
+  }
+  return {};
 }
 
 Result<ImportReport> WriteCartridgeTeams(const fs::path& leagueFolder, const CartridgeTeams& teams,

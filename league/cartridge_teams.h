@@ -64,6 +64,11 @@ Status CheckCartridgeImage(std::span<const uint8_t> image);
 // break a record line (0x01, CR, LF).
 Result<CartridgeTeams> ExtractCartridgeTeams(std::span<const uint8_t> image);
 
+// Whether extracted teams can make a league: every team has its city,
+// nickname and abbreviation, and every player a name. The error names the
+// first team (and player) that has not.
+Status CheckTeamsWhole(const CartridgeTeams& teams);
+
 // Asked once for every existing team that an incoming team duplicates (same
 // city, nickname and abbreviation); true is "Yes, overwrite".
 using OverwriteQuestion = std::function<bool(const TeamHeader& incoming, const TeamListEntry& existing)>;

@@ -2,6 +2,12 @@
 // The league a first start gets: when the working folder has no leagues
 // folder, or one without any league, "qgu_lge/Quozi League" is made with its
 // config.lge and the 28 teams of the cartridge image the program carries.
+//
+// The league is built in a folder of its own beside its final place and
+// renamed into place only when every file is whole and on disk, so a start
+// that is killed, loses power or fills the disk leaves no half-built league;
+// the next start removes what it left and builds anew. Starts at the same
+// time take turns, so they end with one whole league.
 
 #include <cstdint>
 #include <filesystem>
@@ -23,8 +29,9 @@ struct DefaultLeagueOutcome {
 };
 
 // Makes the default league from the cartridge image if base has no league.
-// A league that cannot be completed is removed again, so the next start
-// tries anew; the error then says why.
+// Fails, saying why and leaving no league, when the leagues folder cannot be
+// listed or made, when the image's teams are not whole (see CheckTeamsWhole)
+// or when a file cannot be written.
 Result<DefaultLeagueOutcome> EnsureDefaultLeague(const std::filesystem::path& base,
                                                  std::span<const uint8_t> cartridgeImage);
 

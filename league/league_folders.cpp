@@ -101,23 +101,30 @@ Result<NewLeague> MakeNumberedFolder(const fs::path& leaguesFolder, std::string_
   return Fail(std::string(kCreateLeagueFailedMessage) + "\n" + lastError);
 }
 
-}  // namespace
-
-std::optional<fs::path> FindLeaguesFolder(const fs::path& base) {
+Result<std::optional<fs::path>> LocateLeaguesFolder(const fs::path& base) {
   Result<std::vector<fs::directory_entry>> entries = SortedEntries(base);
-  if (!entries) return std::nullopt;
+  if (!entries) return Fail(entries.error());
   std::optional<fs::path> found;
   for (const fs::directory_entry& entry : entries.value()) {
     const std::string name = entry.path().filename().string();
     if (!EqualsIgnoringCase(name, kLeaguesFolderName) || !IsDirectory(entry)) continue;
-    if (name == kLeaguesFolderName) return entry.path();
+    if (name == kLeaguesFolderName) return std::optional<fs::path>(entry.path());
     if (!found) found = entry.path();
   }
   return found;
 }
 
+}  // namespace
+
+std::optional<fs::path> FindLeaguesFolder(const fs::path& base) {
+  Result<std::optional<fs::path>> found = LocateLeaguesFolder(base);
+  return found ? found.value() : std::nullopt;
+}
+
 Result<fs::path> FindOrCreateLeaguesFolder(const fs::path& base) {
-  if (std::optional<fs::path> found = FindLeaguesFolder(base)) return *found;
+  Result<std::optional<fs::path>> found = LocateLeaguesFolder(base);
+  if (!found) return Fail(found.error());
+  if (found.value()) return *found.value();
   const fs::path folder = base / kLeaguesFolderName;
   std::error_code error;
   fs::create_directory(folder, error);
@@ -133,7 +140,7 @@ Result<std::vector<std::string>> ListLeagues(const fs::path& leaguesFolder, Leag
   if (!entries) return Fail(entries.error());
   std::vector<std::string> leagues;
   for (const fs::directory_entry& entry : entries.value()) {
-    if (!IsDirectory(entry)) continue;
+    if (!IsDirectory(entry) || entry.path().filename().string().starts_with(kLeagueBuildPrefix)) continue;
     if (filter == LeagueFilter::kMarkedOnly && !HoldsLeagueMarker(entry.path())) continue;
     leagues.push_back(entry.path().filename().string());
   }

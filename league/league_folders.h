@@ -22,11 +22,16 @@ inline constexpr std::string_view kTeamFileExtension = ".dat";
 // Messages shown by the league tools.
 inline constexpr std::string_view kCreateLeagueFailedMessage = "Error ! unable to create league folder";
 
+// Folders "<leagues folder>/.qgu-building-*" hold a league being built (or
+// whose building was cut short); no listing shows them.
+inline constexpr std::string_view kLeagueBuildPrefix = ".qgu-building-";
+
 // The leagues folder under base, found without regard to case ("qgu_lge"
 // itself preferred when several spellings exist), or nothing.
 std::optional<std::filesystem::path> FindLeaguesFolder(const std::filesystem::path& base);
 
-// As above, creating base/qgu_lge when none exists.
+// As above, creating base/qgu_lge when none exists. A base folder that
+// cannot be listed is an error, never a reason to make another leagues folder.
 Result<std::filesystem::path> FindOrCreateLeaguesFolder(const std::filesystem::path& base);
 
 enum class LeagueFilter {
@@ -34,7 +39,7 @@ enum class LeagueFilter {
   kMarkedOnly,  // the import and the team editor: folders holding config.lge
 };
 
-// Names of the leagues in a leagues folder.
+// Names of the leagues in a leagues folder (build folders left out).
 Result<std::vector<std::string>> ListLeagues(const std::filesystem::path& leaguesFolder,
                                             LeagueFilter filter);
 

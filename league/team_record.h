@@ -18,15 +18,67 @@
 
 namespace qgu::league {
 
-inline constexpr int kTeamFieldCount = 24;
-inline constexpr int kImportTeamFieldCount = 16;
-inline constexpr int kPlayerFieldCount = 18;
-inline constexpr int kTeamTextFieldCount = 3;  // city, nickname, abbreviation
+// Team line fields by number.
+enum TeamField : int {
+  kCityField,
+  kNicknameField,
+  kAbbreviationField,
+  kPrimaryPantsColourField,
+  kPrimarySkinColourField,
+  kPrimaryJerseyColourField,
+  kSecondaryPantsColourField,
+  kSecondarySkinColourField,
+  kSecondaryJerseyColourField,
+  kRunPlays12Field,
+  kRunPlays34Field,
+  kPassPlays12Field,
+  kPassPlays34Field,
+  kFormationField,
+  kKickReturnerField,
+  kPuntReturnerField,
+  kAdaptiveDefenceField,
+  kJailbreakDefenceField,
+  kJailbreakPassDefenceField,
+  kJailbreakRunDefenceField,
+  kQuoziDefenceField,
+  kRatioEnabledField,
+  kPassPercentField,
+  kRunPercentField,
+  kTeamFieldCount
+};
+
+// Player line fields by number.
+enum PlayerField : int {
+  kJerseyField,
+  kFirstNameField,
+  kLastNameField,
+  kRunningSpeedField,
+  kRushingPowerField,
+  kMaximumPowerField,
+  kHittingPowerField,
+  kSkinField,
+  kPassingSpeedField,
+  kPassControlField,
+  kAccuracyField,
+  kBallControlField,
+  kReceptionsField,
+  kPassInterceptionField,
+  kQuicknessField,
+  kKickingAbilityField,
+  kAvoidKickBlockField,
+  kAvoidPassBlockField,
+  kPlayerFieldCount
+};
+
+inline constexpr int kImportTeamFieldCount = kPuntReturnerField + 1;  // 16
+inline constexpr int kTeamTextFieldCount = kAbbreviationField + 1;     // city, nickname, abbreviation
 
 // The in-memory text buffers of both programs hold 63 characters and a zero.
 inline constexpr size_t kMaxTextFieldLength = 63;
 // Lines are read into 1024-byte buffers.
 inline constexpr size_t kMaxLineLength = 1023;
+// What the editors let a city, nickname or player name grow to.
+inline constexpr size_t kMaxNameLength = 16;
 
 inline constexpr int kProSet = 2;
 inline constexpr int kSingleBackSet = 3;
@@ -64,6 +116,8 @@ struct TeamHeader {
   // How many team fields the file's line held (at most 24); records built in
   // memory count as complete.
   int fieldCount = kTeamFieldCount;
+  // Whether the file's line held this field (else it has its default).
+  bool Has(TeamField field) const { return field < fieldCount; }
 
   bool operator==(const TeamHeader&) const = default;
 };
@@ -150,9 +204,6 @@ inline constexpr std::array<int PlayerRecord::*, kPlayerFieldCount> PlayerNumber
     &PlayerRecord::avoidKickBlock,
     &PlayerRecord::avoidPassBlock,
 };
-
-inline constexpr int kFirstNameField = 1;
-inline constexpr int kLastNameField = 2;
 
 inline constexpr int kDarkSkinThreshold = 0x80;
 

@@ -2,10 +2,11 @@
 
 #include <algorithm>
 #include <cctype>
-#include <fstream>
+#include <sstream>
 #include <set>
 #include <system_error>
 
+#include "base/file_read.h"
 #include "league/file_io.h"
 #include "league/text_case.h"
 #include "league/text_lines.h"
@@ -35,17 +36,15 @@ Result<T> PrefixPath(const fs::path& path, Result<T> result) {
   return Fail(path.string() + ": " + result.error());
 }
 
-Result<std::ifstream> OpenForReading(const fs::path& path) {
-  std::error_code error;
-  if (fs::is_directory(path, error)) return Fail("Unable to open " + path.string() + ": it is a folder");
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return Fail("Unable to open " + path.string());
-  return in;
+Result<std::istringstream> OpenForReading(const fs::path& path) {
+  Result<std::string> text = base::ReadFileText(path, kMaxTeamRecordFileBytes);
+  if (!text) return Fail(text.error());
+  return std::istringstream(std::move(text).value());
 }
 
 // Player lines of an existing file after its team line, each re-ended with CR CR LF.
 Result<std::string> PlayerLinesOf(const fs::path& path) {
-  Result<std::ifstream> in = OpenForReading(path);
+  Result<std::istringstream> in = OpenForReading(path);
   if (!in) return Fail(in.error());
   std::string line;
   std::string lines;
@@ -69,13 +68,13 @@ Result<std::string> PlayerLinesOf(const fs::path& path) {
 }  // namespace
 
 Result<TeamRecord> ReadTeamRecordFile(const fs::path& path) {
-  Result<std::ifstream> in = OpenForReading(path);
+  Result<std::istringstream> in = OpenForReading(path);
   if (!in) return Fail(in.error());
   return PrefixPath(path, ParseTeamRecord(in.value()));
 }
 
 Result<TeamHeader> ReadTeamLineFile(const fs::path& path) {
-  Result<std::ifstream> in = OpenForReading(path);
+  Result<std::istringstream> in = OpenForReading(path);
   if (!in) return Fail(in.error());
   return PrefixPath(path, ParseFirstTeamLine(in.value()));
 }

@@ -18,7 +18,11 @@
 
 namespace qgu::league {
 
-// The whole file: team line and 30 players. Errors start with the file's path.
+// No team record file comes near this size (31 lines of at most 1024 bytes).
+inline constexpr size_t kMaxTeamRecordFileBytes = 1 << 20;
+
+// The whole file: team line and 30 players. Errors start with the file's
+// path. Only a regular file of at most kMaxTeamRecordFileBytes is read.
 Result<TeamRecord> ReadTeamRecordFile(const std::filesystem::path& path);
 
 // Only the team line, as the team lists read it.

@@ -1,8 +1,10 @@
 #include "league/team_record_format.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <limits>
+#include <sstream>
 
 #include "league/field_splitter.h"
 #include "league/text_lines.h"
@@ -39,6 +41,11 @@ void AppendField(std::string& line, std::string_view field) {
 }
 
 void AppendNumber(std::string& line, int value) { AppendField(line, std::to_string(value)); }
+
+// Complete fields: text after the last separator is none.
+size_t FieldCount(std::string_view line) {
+  return static_cast<size_t>(std::count(line.begin(), line.end(), kRecordSeparator));
+}
 
 std::string LineError(int lineNumber, const std::string& message) {
   return "line " + std::to_string(lineNumber) + ": " + message;
@@ -125,6 +132,10 @@ Result<TeamHeader> ParseFirstTeamLine(std::istream& in) {
   if (!line) return Fail(line.error());
   Result<TeamHeader> header = ParseTeamLine(line.value());
   if (!header) return Fail(LineError(1, header.error()));
+  if (header.value().fieldCount < kTeamTextFieldCount) {
+    return Fail(LineError(1, "not a team line: it holds " + std::to_string(header.value().fieldCount) +
+                                 " fields, not the city, nickname and abbreviation a team line starts with"));
+  }
   return header;
 }
 
@@ -139,11 +150,20 @@ Result<TeamRecord> ParseTeamRecord(std::istream& in) {
                                 std::to_string(kPlayerCount) + " player lines are present";
     Result<std::string> line = NextRecordLine(in, lineNumber, missing.c_str());
     if (!line) return Fail(line.error());
+    if (const size_t fields = FieldCount(line.value()); fields < kPlayerFieldCount) {
+      return Fail(LineError(lineNumber, "not a player line: it holds " + std::to_string(fields) + " of the " +
+                                            std::to_string(kPlayerFieldCount) + " fields"));
+    }
     Result<PlayerRecord> player = ParsePlayerLine(line.value());
     if (!player) return Fail(LineError(lineNumber, player.error()));
     record.players[static_cast<size_t>(index)] = std::move(player).value();
   }
   return record;
+}
+
+Result<TeamRecord> ParseTeamRecordText(std::string_view text) {
+  std::istringstream in{std::string(text)};
+  return ParseTeamRecord(in);
 }
 
 Result<std::string> FormatTeamLine(const TeamHeader& header, TeamLineForm form) {

@@ -30,11 +30,15 @@ Result<TeamHeader> ParseTeamLine(std::string_view line);
 Result<PlayerRecord> ParsePlayerLine(std::string_view line);
 
 // A whole file: the team line, then 30 player lines (later lines ignored).
-// Fails on a line longer than 1023 characters, an overlong text field, an
-// empty input or fewer than 30 player lines; the message names the line.
+// Fails, with a message naming the line, on what is not a team record: an
+// empty input, a line longer than 1023 characters, an overlong text field, a
+// team line without its three names (city, nickname, abbreviation), a player
+// line with fewer than its 18 fields (a line break inside a field splits a
+// line in two), or fewer than 30 player lines.
 Result<TeamRecord> ParseTeamRecord(std::istream& in);
+Result<TeamRecord> ParseTeamRecordText(std::string_view text);
 
-// Reads only the first line, as the team lists do.
+// Reads only the first line, as the team lists do; the same refusals.
 Result<TeamHeader> ParseFirstTeamLine(std::istream& in);
 
 // Each field followed by 0x01, the line ended with CR CR LF. Fails when a text

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <functional>
 
+#include "league/cartridge_encoding.h"
+
 namespace qgu::cartridge {
 namespace {
 
@@ -17,18 +19,7 @@ std::string TeamRange(const TeamGroup& group) {
   return "teams " + std::to_string(group.firstTeam) + "-" + std::to_string(group.lastTeam);
 }
 
-uint16_t ReadWord(std::span<const uint8_t> image, size_t offset) {
-  return static_cast<uint16_t>(image[offset] | (image[offset + 1] << 8));
-}
-
-void WriteWord(std::span<uint8_t> image, size_t offset, size_t value) {
-  image[offset] = static_cast<uint8_t>(value & 0xFF);
-  image[offset + 1] = static_cast<uint8_t>((value >> 8) & 0xFF);
-}
-
-void WriteBytes(std::span<uint8_t> image, size_t offset, const std::vector<uint8_t>& bytes) {
-  std::copy(bytes.begin(), bytes.end(), image.begin() + static_cast<std::ptrdiff_t>(offset));
-}
+uint16_t ReadWord(std::span<const uint8_t> image, size_t offset) { return ImageView(image).Word(offset); }
 
 bool BytesAt(std::span<const uint8_t> image, size_t offset, const std::vector<uint8_t>& bytes) {
   return offset + bytes.size() <= image.size() &&
@@ -40,42 +31,32 @@ bool InTeamDataArea(size_t offset) {
                      [offset](const Area& area) { return offset >= area.first && offset <= area.last; });
 }
 
-// ---- encodings shared by placing and verifying ----
+// ---- the cartridge's encoding, as placing and verifying both see it ----
 
-std::vector<uint8_t> EncodeEntry(const SourcePlayer& player) {
-  std::vector<uint8_t> bytes{static_cast<uint8_t>(league::PackJersey(player.jersey))};
-  bytes.insert(bytes.end(), player.firstName.begin(), player.firstName.end());
-  bytes.insert(bytes.end(), player.lastName.begin(), player.lastName.end());
-  return bytes;
-}
+std::vector<uint8_t> EncodeEntry(const SourcePlayer& player) { return NameEntry(RecordOf(player, 0)); }
 
 std::vector<uint8_t> EncodeAttributes(const SourceTeam& team) {
   std::vector<uint8_t> bytes;
-  for (const SourcePlayer& player : team.players) {
-    bytes.push_back(static_cast<uint8_t>(player.common[0] << 4 | player.common[1]));
-    bytes.push_back(static_cast<uint8_t>(player.common[2] << 4 | player.common[3]));
-    bytes.push_back(player.skin);
-    for (size_t i = 0; i + 1 < player.extra.size(); i += 2) {
-      bytes.push_back(static_cast<uint8_t>(player.extra[i] << 4 | player.extra[i + 1]));
-    }
+  for (int p = 0; p < league::kPlayerCount; ++p) {
+    const std::vector<uint8_t> record = cartridge::EncodeAttributes(RecordOf(team.players[static_cast<size_t>(p)], p), p);
+    bytes.insert(bytes.end(), record.begin(), record.end());
   }
   return bytes;
 }
 
-std::vector<uint8_t> EncodePlaybook(const SourceTeam& team) {
-  return {static_cast<uint8_t>(team.runs[0] << 4 | team.runs[1]), static_cast<uint8_t>(team.runs[2] << 4 | team.runs[3]),
-          static_cast<uint8_t>(team.passes[0] << 4 | team.passes[1]),
-          static_cast<uint8_t>(team.passes[2] << 4 | team.passes[3])};
+// The team's bytes in one of the tables of header byte fields (colours, colour copy, playbook).
+std::vector<uint8_t> TableBytes(const SourceTeam& team, const TeamTable& table) {
+  const league::TeamHeader header = RecordOf(team).header;
+  std::vector<uint8_t> bytes;
+  for (const TeamByteField& f : kTeamByteFields) {
+    if (f.table.base == table.base) bytes.push_back(TeamByte(header, f));
+  }
+  return bytes;
 }
 
-std::vector<uint8_t> EncodeColours(const SourceTeam& team) {
-  return {team.colours.begin(), team.colours.end()};
-}
-
-// Primary pants/helmet, primary jersey, secondary pants/helmet, secondary jersey.
-std::vector<uint8_t> EncodeColourCopy(const SourceTeam& team) {
-  return {team.colours[0], team.colours[2], team.colours[3], team.colours[5]};
-}
+std::vector<uint8_t> EncodePlaybook(const SourceTeam& team) { return TableBytes(team, kPlaybooks); }
+std::vector<uint8_t> EncodeColours(const SourceTeam& team) { return TableBytes(team, kUniformColours); }
+std::vector<uint8_t> EncodeColourCopy(const SourceTeam& team) { return TableBytes(team, kColourCopies); }
 
 std::vector<uint8_t> Text(const std::string& text) { return {text.begin(), text.end()}; }
 
@@ -133,47 +114,26 @@ void CheckBudget(const TextKind& kind, size_t g, const std::vector<SourceTeam>& 
 
 // ---- placing ----
 
-void PlacePlayers(std::span<uint8_t> image, const std::vector<SourceTeam>& teams) {
-  size_t cursor = kFirstEntry;
+// The teams are written end to end as game preparation writes one team into
+// its slot: each team's entries and texts continue the pointer chains.
+void PlaceTeams(std::span<uint8_t> bytes, const std::vector<SourceTeam>& teams) {
+  ImageWriter image(bytes);
+  image.SetPlayerPointer(kPlayerPointers.Of(0), kFirstEntry);
+  image.SetTextPointer(kCityPointers.Of(0), kCityTextsStart);
+  image.SetTextPointer(kNicknamePointers.Of(0), kNicknameTextsStart);
   for (const SourceTeam& team : teams) {
-    const size_t table = kPlayerPointers.Of(team.number);
-    WriteWord(image, kPlayerTablePointers.Of(team.number), table + kPlayerPointerBias);
-    for (size_t p = 0; p < team.players.size(); ++p) {
-      WriteWord(image, table + 2 * p, cursor + kPlayerPointerBias);
-      const auto entry = EncodeEntry(team.players[p]);
-      WriteBytes(image, cursor, entry);
-      cursor += entry.size();
-    }
-    WriteBytes(image, kAttributes.Of(team.number), EncodeAttributes(team));
+    const league::TeamRecord record = RecordOf(team);
+    const int n = team.number;
+    image.SetPlayerPointer(kPlayerTablePointers.Of(n), kPlayerPointers.Of(n));
+    WriteRoster(image, n, image.PlayerPointer(kPlayerPointers.Of(n)), record.players);
+    WriteChainedText(image, kCityPointers, n, image.TextPointer(kCityPointers.Of(n)), record.header.city);
+    WriteChainedText(image, kNicknamePointers, n, image.TextPointer(kNicknamePointers.Of(n)), record.header.nickname);
+    image.SetTextPointer(kAbbreviationPointers.Of(n), kAbbreviationTexts.Of(n));
+    image.SetText(kAbbreviationTexts.Of(n), AbbreviationText(record.header.abbreviation));
+    WriteTeamBytes(image, n, record.header);
   }
-  WriteWord(image, kEndOfEntriesPointer, cursor + kPlayerPointerBias);
-  image[cursor] = kEntriesEnd;
-}
-
-void PlaceTexts(std::span<uint8_t> image, const TeamTable& pointers, size_t start, const std::vector<SourceTeam>& teams,
-                const std::function<const std::string&(const SourceTeam&)>& text) {
-  size_t cursor = start;
-  for (const SourceTeam& team : teams) {
-    WriteWord(image, pointers.Of(team.number), cursor - kTextPointerBias);
-    WriteBytes(image, cursor, Text(text(team)));
-    cursor += text(team).size();
-  }
-  WriteWord(image, pointers.Of(kTeamCount), cursor - kTextPointerBias);
-}
-
-void PlaceTeams(std::span<uint8_t> image, const std::vector<SourceTeam>& teams) {
-  PlacePlayers(image, teams);
-  for (const SourceTeam& team : teams) {
-    WriteBytes(image, kPlaybooks.Of(team.number), EncodePlaybook(team));
-    WriteBytes(image, kUniformColours.Of(team.number), EncodeColours(team));
-    WriteBytes(image, kColourCopies.Of(team.number), EncodeColourCopy(team));
-    WriteWord(image, kAbbreviationPointers.Of(team.number), kAbbreviationTexts.Of(team.number) - kTextPointerBias);
-    WriteBytes(image, kAbbreviationTexts.Of(team.number), Text(team.abbreviation));
-  }
-  WriteWord(image, kAbbreviationPointers.Of(kTeamCount), kAbbreviationTexts.Of(kTeamCount) - kTextPointerBias);
-  PlaceTexts(image, kCityPointers, kCityTextsStart, teams, [](const SourceTeam& t) -> const std::string& { return t.city; });
-  PlaceTexts(image, kNicknamePointers, kNicknameTextsStart, teams,
-             [](const SourceTeam& t) -> const std::string& { return t.nickname; });
+  image.SetTextPointer(kAbbreviationPointers.Of(kTeamCount), kAbbreviationTexts.Of(kTeamCount));
+  image.SetByte(image.PlayerPointer(kEndOfEntriesPointer), kEntriesEnd);
 }
 
 // ---- verifying ----

@@ -5,6 +5,8 @@
 #include <optional>
 #include <sstream>
 
+#include "base/text.h"
+
 namespace qgu::cartridge {
 namespace {
 
@@ -13,12 +15,7 @@ constexpr int kMaxRating = 15;
 constexpr int kMaxPlay = 7;
 constexpr int kMaxPaletteIndex = 0x3F;
 
-std::string_view Trim(std::string_view text) {
-  const auto first = text.find_first_not_of(" \t\r");
-  if (first == std::string_view::npos) return {};
-  const auto last = text.find_last_not_of(" \t\r");
-  return text.substr(first, last - first + 1);
-}
+std::string_view Trim(std::string_view text) { return base::Trim(text, " \t\r"); }
 
 std::vector<std::string_view> Tokens(std::string_view text) {
   std::vector<std::string_view> tokens;
@@ -275,6 +272,45 @@ class Parser {
 
 TeamSourceResult ParseTeamSource(std::string_view text, std::string_view sourceName) {
   return Parser(sourceName).Run(text);
+}
+
+league::PlayerRecord RecordOf(const SourcePlayer& source, int rosterIndex) {
+  league::PlayerRecord player;
+  player.jersey = league::PackJersey(source.jersey);
+  player.firstName = source.firstName;
+  player.lastName = source.lastName;
+  player.runningSpeed = source.common[0];
+  player.rushingPower = source.common[1];
+  player.maximumPower = source.common[2];
+  player.hittingPower = source.common[3];
+  player.skin = source.skin;
+  // The group's ratings come in the order of its attribute record's pairs.
+  const AttributeRecord record = AttributeRecordOf(league::GroupOfPosition(rosterIndex));
+  for (size_t i = 0; i < source.extra.size() && 3 + i / 2 < record.count; ++i) {
+    const AttributeByte pair = record.bytes[3 + i / 2];
+    player.*league::PlayerNumberFields[static_cast<size_t>(i % 2 == 0 ? pair.highField : pair.lowField)] = source.extra[i];
+  }
+  return player;
+}
+
+league::TeamRecord RecordOf(const SourceTeam& source) {
+  league::TeamRecord team;
+  league::TeamHeader& h = team.header;
+  h.city = source.city;
+  h.nickname = source.nickname;
+  h.abbreviation = source.abbreviation;
+  for (size_t i = 0; i < source.colours.size(); ++i) {
+    h.*league::TeamNumberFields[league::kPrimaryPantsColourField + i] = source.colours[i];
+  }
+  h.runPlays12 = source.runs[0] << 4 | source.runs[1];
+  h.runPlays34 = source.runs[2] << 4 | source.runs[3];
+  h.passPlays12 = source.passes[0] << 4 | source.passes[1];
+  h.passPlays34 = source.passes[2] << 4 | source.passes[3];
+  h.formation = source.formation;
+  for (int p = 0; p < league::kPlayerCount; ++p) {
+    team.players[static_cast<size_t>(p)] = RecordOf(source.players[static_cast<size_t>(p)], p);
+  }
+  return team;
 }
 
 }  // namespace qgu::cartridge

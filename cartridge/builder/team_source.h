@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "league/cartridge_layout.h"
+#include "league/team_record.h"
 
 namespace qgu::cartridge {
 
@@ -50,6 +51,10 @@ struct TeamSourceResult {
 
 // Parses the team file text; sourceName prefixes every error.
 TeamSourceResult ParseTeamSource(std::string_view text, std::string_view sourceName);
+
+// As team records, which is how the cartridge's encoding takes them.
+league::PlayerRecord RecordOf(const SourcePlayer& player, int rosterIndex);
+league::TeamRecord RecordOf(const SourceTeam& team);
 
 // Bytes of a player's name entry: jersey byte, first name, last name.
 inline size_t EntryLength(const SourcePlayer& player) {

@@ -109,10 +109,10 @@ TEST(TeamRecordText, LfCrLfAndCrCrLfLineEndsReadTheSame) {
   EXPECT_EQ(ParseText(windows + "junk\x01more\x01\r\r\n").value(), SampleTeam());
 }
 
-TEST(TeamRecordText, PlayerLinesKeepNamesAndJerseysAndDefaultMissingFields) {
-  const std::string text = FormatTeamLine(SampleTeam().header).value() +
-                           "18\x01" "ivo\x01TRASKEL\x01" "15\x01" "3\r\n" +  // "3" lacks its separator
-                           std::string(29, '\n');
+TEST(TeamRecordText, PlayerLinesKeepNamesAndJerseysAndEmptyNumbersReadAsZero) {
+  const std::string blanks(kPlayerFieldCount - 4, '\x01');
+  const std::string text = FormatTeamLine(SampleTeam().header).value() + "18\x01" "ivo\x01TRASKEL\x01" "15\x01" +
+                           blanks + "\r\n" + FormatTeamRecord(SampleTeam()).value().substr(FormatTeamLine(SampleTeam().header).value().size());
   const Result<TeamRecord> read = ParseText(text);
   ASSERT_TRUE(read.ok()) << read.error();
   PlayerRecord qb;
@@ -121,7 +121,27 @@ TEST(TeamRecordText, PlayerLinesKeepNamesAndJerseysAndDefaultMissingFields) {
   qb.lastName = "TRASKEL";
   qb.runningSpeed = 15;
   EXPECT_EQ(read.value().players[0], qb);
-  EXPECT_EQ(read.value().players[29], PlayerRecord{});
+  EXPECT_EQ(read.value().players[1], SampleTeam().players[0]);
+}
+
+// Garbage, or a line feed inside a field, would otherwise shift the roster
+// or play as a nameless team: such a file is refused at the line.
+TEST(TeamRecordText, RefusesWhatIsNotATeamRecordNamingTheLine) {
+  const std::string team = FormatTeamRecord(SampleTeam()).value();
+  const std::string garbage = ReplaceAll(std::string(31, '#'), "#", "some words\r\n");
+  std::string split = team;
+  split.insert(split.find(SampleTeam().players[2].firstName), "\n");
+  const std::pair<std::string, std::string> cases[] = {
+      {garbage, "line 1: not a team line: it holds 0 fields, not the city, nickname and abbreviation a team line starts with"},
+      {"CITY\x01NICK\x01\r\n", "line 1: not a team line: it holds 2 fields, not the city, nickname and abbreviation a team line starts with"},
+      {split, "line 4: not a player line: it holds 1 of the 18 fields"},
+      {FormatTeamLine(SampleTeam().header).value() + garbage, "line 2: not a player line: it holds 0 of the 18 fields"},
+  };
+  for (const auto& [text, message] : cases) {
+    const Result<TeamRecord> read = ParseText(text);
+    ASSERT_FALSE(read.ok()) << message;
+    EXPECT_EQ(read.error(), message);
+  }
 }
 
 TEST(TeamRecordText, RefusesOverlongFieldsWithoutCuttingThem) {

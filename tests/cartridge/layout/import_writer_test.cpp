@@ -4,8 +4,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 #include <algorithm>
 #include <filesystem>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -193,6 +196,58 @@ TEST(DefaultLeague, GoesOnlyIntoAnEmptyLeaguesFolderOfAnyCase) {
   }
 }
 
+// What an interrupted start left (a build folder, half full) is removed and
+// never shown as a league; two starts at once end with one whole league.
+TEST(DefaultLeague, LeftoversAreClearedAndStartsAtOnceMakeOneLeague) {
+  TempFolder base;
+  const fs::path leftover = base / "qgu_lge" / ".qgu-building-a1b2c3";
+  fs::create_directories(leftover);
+  qgu::testing::WriteBytes(leftover / "config.lge", "Quozi League\r\r\n");
+  qgu::testing::WriteBytes(leftover / "MAP0.dat", "half a team");
+  EXPECT_TRUE(ListLeagues(base / "qgu_lge", LeagueFilter::kMarkedOnly).value().empty());
+
+  std::vector<Result<DefaultLeagueOutcome>> outcomes(4, Fail("not run"));
+  std::vector<std::thread> starts;
+  for (auto& outcome : outcomes) {
+    starts.emplace_back([&] { outcome = EnsureDefaultLeague(base.path(), qgu::cartridge::EmbeddedCartridgeImage()); });
+  }
+  for (std::thread& start : starts) start.join();
+  int created = 0;
+  for (const auto& outcome : outcomes) {
+    ASSERT_TRUE(outcome.ok()) << outcome.error();
+    created += outcome.value().created ? 1 : 0;
+  }
+  EXPECT_EQ(created, 1);
+  EXPECT_THAT(FileNames(base / "qgu_lge"), ElementsAre("Quozi League"));
+  EXPECT_EQ(ListTeams(base / "qgu_lge" / "Quozi League").value().teams.size(), 28u);
+}
+
+// A cartridge whose teams are not whole makes no league; neither does a
+// folder that cannot be listed (it must not look like a folder without leagues).
+TEST(DefaultLeague, NoLeagueFromBrokenTeamsOrAnUnlistableFolder) {
+  TempFolder base;
+  std::vector<uint8_t> nameless(qgu::cartridge::EmbeddedCartridgeImage().begin(),
+                                qgu::cartridge::EmbeddedCartridgeImage().end());
+  // Team 5's nickname ends where it starts.
+  nameless[qgu::cartridge::kNicknamePointers.Of(6)] = nameless[qgu::cartridge::kNicknamePointers.Of(5)];
+  nameless[qgu::cartridge::kNicknamePointers.Of(6) + 1] = nameless[qgu::cartridge::kNicknamePointers.Of(5) + 1];
+  auto refused = EnsureDefaultLeague(base.path(), nameless);
+  ASSERT_FALSE(refused.ok());
+  EXPECT_THAT(refused.error(), HasSubstr("cartridge team 5 has no nickname"));
+  EXPECT_THAT(FileNames(base / "qgu_lge"), ElementsAre());
+
+  rlimit saved{};
+  ::getrlimit(RLIMIT_NOFILE, &saved);
+  rlimit none = saved;
+  none.rlim_cur = 0;  // no file or folder can be opened, so none can be listed
+  ::setrlimit(RLIMIT_NOFILE, &none);
+  auto unlisted = EnsureDefaultLeague(base.path(), qgu::cartridge::EmbeddedCartridgeImage());
+  ::setrlimit(RLIMIT_NOFILE, &saved);
+  ASSERT_FALSE(unlisted.ok());
+  EXPECT_THAT(unlisted.error(), HasSubstr("Too many open files"));
+  EXPECT_THAT(FileNames(base / "qgu_lge"), ElementsAre());
+}
+
 TEST(DefaultLeague, AFailedLeagueIsRemovedSoTheNextStartTriesAgain) {
   TempFolder base;
   std::vector<uint8_t> notOurs(qgu::cartridge::EmbeddedCartridgeImage().begin(),
@@ -208,7 +263,7 @@ TEST(DefaultLeague, AFailedLeagueIsRemovedSoTheNextStartTriesAgain) {
     auto partial = EnsureDefaultLeague(base.path(), qgu::cartridge::EmbeddedCartridgeImage());
     EXPECT_FALSE(partial.ok());
   }
-  EXPECT_FALSE(fs::exists(base / "qgu_lge" / "Quozi League"));
+  EXPECT_THAT(FileNames(base / "qgu_lge"), ElementsAre()) << "nothing half-built is left";
 
   auto made = EnsureDefaultLeague(base.path(), qgu::cartridge::EmbeddedCartridgeImage());
   ASSERT_TRUE(made.ok()) << made.error();

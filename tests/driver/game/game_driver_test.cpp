@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <stdexcept>
 
 #include "driver/cartridge_memory.h"
 #include "driver/game_driver.h"
@@ -181,8 +182,8 @@ TEST_F(GameDriverTest, HandsTheControlsOverAtKickoffAndTakesThemBackAtTheEnd) {
 TEST_F(GameDriverTest, TheSummaryCarriesScoresAndStatisticsOfTheFinalScreen) {
   testing::TempFolder folder;
   DriverGame game = Game();
-  game.homePath = testing::WriteTeamFile(folder / "home.dat", testing::MakeTeam("PELLMARSH", "GRIFFINS", "PEL", 2));
-  game.awayPath = folder.File("missing.dat");
+  game.homeTeam = testing::TeamRecordOf(folder.path(), testing::MakeTeam("PELLMARSH", "GRIFFINS", "PEL", 2));
+  game.awayTeam = testing::TeamRecordOf(folder.path(), testing::MakeTeam("OSTRAVEN", "LANTERNS", "OST", 4));
   cartridge.game = [](FakeConsoleMemory& m, int frame) {
     ShortGame(m, frame);
     if (frame == 200) {
@@ -200,9 +201,25 @@ TEST_F(GameDriverTest, TheSummaryCarriesScoresAndStatisticsOfTheFinalScreen) {
   const TeamStats home = ParseTeamStats(ui.summary->homeStats);
   EXPECT_EQ(home.teamName, "GRIFFINS");
   EXPECT_EQ(home.lines[0].counters[kStatPassAttempts], 9);
-  // An unreadable team file gives 25 records without names or figures.
-  EXPECT_EQ(ui.summary->awayStats, FormatTeamStats(TeamStatLines{}));
+  const TeamStats away = ParseTeamStats(ui.summary->awayStats);
+  EXPECT_EQ(away.teamName, "LANTERNS");
+  EXPECT_EQ(away.lines[kPunterRecord].counters[kStatPunts], 4);
   EXPECT_TRUE(ui.messages.empty());
+}
+
+// A failure inside the drive ends it with its message instead of silently.
+TEST_F(GameDriverTest, AFailureEndsTheDriveWithItsMessage) {
+  DriverGame game = Game();
+  game.callPlays = [](int, IConsoleMemory&) { throw std::runtime_error("the play table is gone"); };
+  cartridge.game = [](FakeConsoleMemory& m, int frame) {
+    if (frame == 1) m.bytes[kHomePlay] = kNoPlayChosen;
+    if (frame == 60) m.bytes[kHomePlay] = 1;  // both sides have chosen: the play calling runs
+  };
+  Drive(std::move(game));
+  using Messages = std::vector<std::pair<std::string, std::string>>;
+  EXPECT_EQ(ui.messages, (Messages{{"Quozi Gridcrown ULTRA", "The game driver stopped: the play table is gone"}}));
+  EXPECT_FALSE(ui.summary);
+  EXPECT_EQ(ui.stages.back(), DriverStage::kEnded);
 }
 
 TEST_F(GameDriverTest, LevelScoresAtTheEndOfTheFourthQuarterPlayOn) {

@@ -1,12 +1,11 @@
-// What a headless game says when it cannot be played: unfit team files, an
-// image the machine refuses, and a game that runs out of frames.
+// What a game says when it cannot be played: unfit team files, an image the
+// machine refuses, and a headless game that runs out of frames.
 
 #include <gtest/gtest.h>
 
 #include <memory>
 
 #include "driver/game_manager.h"
-#include "driver/game_setup.h"
 #include "driver/headless_game.h"
 #include "tests/driver/preparation/test_teams.h"
 
@@ -46,20 +45,39 @@ TEST_F(HeadlessErrorsTest, AGameOutOfFramesSaysWhereItStopped) {
       << result.error;
 }
 
-TEST(TeamFileProblem, NamesWhatIsWrong) {
+// The game path reads each team file once, through the league's reader: what
+// is not a whole team record is refused with a message naming the file and,
+// where it applies, the line; nothing is cut or guessed.
+TEST(PrepareGameErrors, NameTheFileAndWhatIsWrong) {
   testing::TempFolder folder;
   const std::string good = testing::WriteTeamFile(folder / "good.dat", testing::MakeTeam("PELLMARSH", "GRIFFINS", "PEL", 4));
-  EXPECT_FALSE(TeamFileProblem(good));
-  EXPECT_NE(TeamFileProblem(folder.File("none.dat")).value_or("").find("cannot read"), std::string::npos);
-
-  const testing::TestTeam fivePlay = testing::MakeTeam("OSTRAVEN", "LANTERNS", "OST", 5);
-  EXPECT_NE(TeamFileProblem(testing::WriteTeamFile(folder / "five.dat", fivePlay)).value_or("").find("formation 5"),
-            std::string::npos);
-
   testing::TestTeam shortRoster = testing::MakeTeam("OSTRAVEN", "LANTERNS", "OST", 2);
   shortRoster.players.resize(12);
-  EXPECT_NE(TeamFileProblem(testing::WriteTeamFile(folder / "short.dat", shortRoster)).value_or("").find("12 player lines"),
-            std::string::npos);
+  testing::TestTeam splitName = testing::MakeTeam("OSTRAVEN", "LANTERNS", "OST", 2);
+  splitName.players[4][1] = "jo\nhn";  // a line feed inside a field
+  qgu::testing::WriteBytes(folder / "garbage.dat", std::string(31 * 20, 'g') + "\n");
+  std::filesystem::create_directory(folder / "folder.dat");
+
+  const std::pair<std::string, std::string> cases[] = {
+      {folder.File("none.dat"), folder.File("none.dat") + ": No such file or directory"},
+      {folder.File("folder.dat"), folder.File("folder.dat") + " is a folder, not a file"},
+      {testing::WriteTeamFile(folder / "five.dat", testing::MakeTeam("OSTRAVEN", "LANTERNS", "OST", 5)),
+       "formation 5; a team plays 2 (PRO SET), 3 (SINGLE BACK SET) or 4 (4 WR SET)"},
+      {testing::WriteTeamFile(folder / "short.dat", shortRoster),
+       folder.File("short.dat") + ": only 12 of the 30 player lines are present"},
+      {testing::WriteTeamFile(folder / "split.dat", splitName),
+       folder.File("split.dat") + ": line 6: not a player line: it holds 1 of the 18 fields"},
+      {folder.File("garbage.dat"), folder.File("garbage.dat") +
+                                       ": line 1: not a team line: it holds 0 fields, not the city, nickname and "
+                                       "abbreviation a team line starts with"},
+  };
+  for (const auto& [path, message] : cases) {
+    CGameManager manager(testing::MakeSyntheticImage(), std::make_unique<CSeededRandom>(1));
+    manager.SetHomePath(good);
+    manager.SetAwayPath(path);
+    EXPECT_FALSE(manager.PrepareGame()) << path;
+    EXPECT_NE(manager.PrepareError().find(message), std::string::npos) << manager.PrepareError();
+  }
 }
 
 }  // namespace

@@ -50,8 +50,8 @@ class MemoryConsole final : public IDriverConsole {
 class StatsCaptureTest : public ::testing::Test {
  protected:
   StatsCaptureTest() {
-    homePath = testing::WriteTeamFile(folder / "home.dat", testing::MakeTeam("PELLMARSH", "GRIFFINS", "PEL", 2));
-    awayPath = testing::WriteTeamFile(folder / "away.dat", testing::MakeTeam("OSTRAVEN", "LANTERNS", "OST", 4));
+    home = testing::TeamRecordOf(folder.path(), testing::MakeTeam("PELLMARSH", "GRIFFINS", "PEL", 2));
+    away = testing::TeamRecordOf(folder.path(), testing::MakeTeam("OSTRAVEN", "LANTERNS", "OST", 4));
     auto& b = memory.bytes;
     // Period bytes $07, $14, $00, $03 make 24; the totals are not used.
     b[kHomePeriodScores] = 0x07;
@@ -66,13 +66,13 @@ class StatsCaptureTest : public ::testing::Test {
   }
   void Capture(IConsoleMemory& from) {
     MemoryConsole console(from);
-    CaptureStatistics(console, ui, homePath, awayPath);
+    CaptureStatistics(console, ui, home, away);
     holdsInput = console.holdsInput;
   }
 
   testing::TempFolder folder;
-  std::string homePath;
-  std::string awayPath;
+  league::TeamRecord home;
+  league::TeamRecord away;
   FakeConsoleMemory memory;
   RecordingUi ui;
   bool holdsInput = false;
@@ -83,8 +83,8 @@ TEST_F(StatsCaptureTest, ShowsScoresAndDecodedStatisticsOnce) {
   ASSERT_EQ(ui.summaries, 1);
   EXPECT_EQ(ui.summary->homeScore, "24");
   EXPECT_EQ(ui.summary->awayScore, "10");
-  EXPECT_EQ(ui.summary->homeStats, DecodeTeamStats(homePath, ReadRawStats(memory, kHomeStatsBlock)));
-  EXPECT_EQ(ui.summary->awayStats, DecodeTeamStats(awayPath, ReadRawStats(memory, kAwayStatsBlock)));
+  EXPECT_EQ(ui.summary->homeStats, DecodeTeamStats(home, ReadRawStats(memory, kHomeStatsBlock)));
+  EXPECT_EQ(ui.summary->awayStats, DecodeTeamStats(away, ReadRawStats(memory, kAwayStatsBlock)));
   EXPECT_TRUE(holdsInput);
   EXPECT_EQ(ui.refreshed, 1);
   EXPECT_EQ(ui.soundStopped, 1);
@@ -112,7 +112,7 @@ TEST_F(StatsCaptureTest, AFailureAfterTheBlocksSaysExceptionWhileProcessing) {
   RecordingUi failingSummary;
   failingSummary.failSummary = true;
   MemoryConsole console(memory);
-  CaptureStatistics(console, failingSummary, homePath, awayPath);
+  CaptureStatistics(console, failingSummary, home, away);
   EXPECT_EQ(failingSummary.messages, (Messages{{"Quozi Gridcrown ULTRA", "Exception while processing game stats !"}}));
 }
 
