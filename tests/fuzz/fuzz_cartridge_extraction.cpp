@@ -6,6 +6,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
+#include <utility>
 #include <vector>
 
 #include "league/cartridge_teams.h"
@@ -23,15 +25,18 @@ void Check(bool condition) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  std::vector<uint8_t> image = qgu::fuzz::CartridgeBaseImage();
-  // The first byte may cut the image short, so truncated images are tried too.
-  if (size % 4 == 1) image.resize(image.size() * data[0] / 255);
+  // One image for every input: patched, extracted, then put back as it was.
+  static std::vector<uint8_t> image = qgu::fuzz::CartridgeBaseImage();
+  std::vector<std::pair<size_t, uint8_t>> undo;
   for (size_t at = size % 4; at + 4 <= size; at += 4) {
     const size_t offset = (data[at] | data[at + 1] << 8 | data[at + 2] << 16) % qgu::cartridge::kImageBytes;
-    if (offset < image.size()) image[offset] = data[at + 3];
+    undo.emplace_back(offset, image[offset]);
+    image[offset] = data[at + 3];
   }
-
-  const Result<CartridgeTeams> teams = ExtractCartridgeTeams(image);
+  // The first byte may cut the image short, so truncated images are tried too.
+  const size_t length = size % 4 == 1 ? image.size() * data[0] / 255 : image.size();
+  const Result<CartridgeTeams> teams = ExtractCartridgeTeams(std::span(image).first(length));
+  for (auto it = undo.rbegin(); it != undo.rend(); ++it) image[it->first] = it->second;
   if (!teams.ok()) return 0;
   for (const CartridgeTeam& team : teams.value()) {
     // Every extracted team writes as a team record and reads back the same.
