@@ -1,11 +1,16 @@
 // qgu2: the game program. Every start makes sure there is a league to choose
-// teams from; --headless then plays one whole game without a window and
-// prints its box score.
+// teams from. Without --headless it opens the game window (and with --home
+// and --away starts that game at once); --headless plays one whole game
+// without a window and prints its box score.
 //
-//   qgu2 [--cartridge FILE] --headless [--home FILE --away FILE] [--quarter N]
+//   qgu2 [--cartridge FILE] [--home FILE --away FILE] [--quarter N]
 //        [--p1 MAN|COA|COM] [--p2 MAN|COA|COM] [--weather clear|rain|snow]
+//        [--seed N] [--exit-after-game] [--frame-report FILE]
+//   qgu2 [--cartridge FILE] --headless [--home FILE --away FILE] [--quarter N]
+//        [--p1 COM] [--p2 COM] [--weather clear|rain|snow]
 //        [--seed N] [--json] [--quiet] [--max-frames N]
 //        [--net-host PORT | --net-join HOST:PORT]
+//   qgu2 --write-icon FILE.png
 
 #include <algorithm>
 #include <cerrno>
@@ -21,6 +26,9 @@
 #include <vector>
 
 #include "base/file_read.h"
+#include "frontend/window/printed_messages.h"
+#include "frontend/window/program_icon.h"
+#include "frontend/window/qgu_app.h"
 #include "cartridge/builder/embedded_image.h"
 #include "driver/box_score.h"
 #include "driver/game_manager.h"
@@ -41,14 +49,22 @@ using qgu::driver::kControlCom;
 using qgu::league::TeamDisplayName;
 
 constexpr const char* kUsage =
-    "usage: qgu2 [--cartridge FILE] --headless [--home FILE --away FILE] [--quarter N]\n"
+    "usage: qgu2 [--cartridge FILE] [--home FILE --away FILE] [--quarter N]\n"
     "            [--p1 MAN|COA|COM] [--p2 MAN|COA|COM] [--weather clear|rain|snow]\n"
-    "            [--seed N] [--json] [--quiet] [--max-frames N]\n"
+    "            [--seed N] [--exit-after-game] [--frame-report FILE]\n"
+    "       qgu2 [--cartridge FILE] --headless [--home FILE --away FILE] [--quarter N]\n"
+    "            [--weather clear|rain|snow] [--seed N] [--json] [--quiet] [--max-frames N]\n"
     "            [--net-host PORT | --net-join HOST:PORT]\n"
+    "       qgu2 --write-icon FILE.png\n"
+    "  (no --headless) the game window; with --home and --away that game starts at once\n"
+    "  --exit-after-game  end the program after the game, printing its box score\n"
+    "  --frame-report     write the emulator's frame and sound counters as JSON at exit\n"
+    "  --write-icon   write the program's icon as a PNG picture and end\n"
     "  --headless    play one game without a window and print its box score\n"
     "  --home/--away team record files (default: the first two teams of the first league)\n"
     "  --quarter N   quarter length in minutes, 1-99 (default 5)\n"
-    "  --p1/--p2     who plays the home/away side; headless games need COM (the default)\n"
+    "  --p1/--p2     who plays the home/away side (window: MAN and COM by default;\n"
+    "                headless games need COM, the default there)\n"
     "  --weather     clear (default), rain or snow; it only tints the picture\n"
     "  --seed N      seed of the computer play calling (default: the time); equal seeds, equal games\n"
     "  --json        the box score as JSON\n"
@@ -66,8 +82,8 @@ struct Options {
   std::optional<std::string> home;
   std::optional<std::string> away;
   int quarterMinutes = 5;
-  int p1 = kControlCom;
-  int p2 = kControlCom;
+  std::optional<int> p1;
+  std::optional<int> p2;
   std::string weather = "clear";
   std::optional<uint32_t> seed;
   bool json = false;
@@ -75,6 +91,9 @@ struct Options {
   int64_t maxFrames = 0;
   std::optional<uint16_t> netHost;  // port
   std::optional<std::pair<std::string, uint16_t>> netJoin;
+  bool exitAfterGame = false;
+  std::optional<std::string> frameReport;
+  std::optional<std::string> writeIcon;
 };
 
 // A usage mistake: the message, then the usage, exit status 2.
@@ -151,6 +170,12 @@ Options ParseOptions(int argc, char** argv) {
       const auto port = colon == std::string::npos ? std::nullopt : ParseWholeNumber(text.substr(colon + 1), 1, 65535);
       if (!port || colon == 0) throw UsageError{"--net-join takes HOST:PORT, not \"" + text + "\""};
       options.netJoin = std::pair{text.substr(0, colon), static_cast<uint16_t>(*port)};
+    } else if (arg == "--exit-after-game") {
+      options.exitAfterGame = true;
+    } else if (arg == "--frame-report") {
+      options.frameReport = value();
+    } else if (arg == "--write-icon") {
+      options.writeIcon = value();
     } else if (arg == "--help" || arg == "-h") {
       std::fputs(kUsage, stdout);
       std::exit(0);
@@ -160,6 +185,9 @@ Options ParseOptions(int argc, char** argv) {
   }
   if (options.home.has_value() != options.away.has_value()) throw UsageError{"--home and --away go together"};
   if (options.netHost && options.netJoin) throw UsageError{"--net-host and --net-join exclude each other"};
+  if (options.exitAfterGame && !options.home && !options.headless) {
+    throw UsageError{"--exit-after-game needs the game: --home and --away"};
+  }
   return options;
 }
 
@@ -245,7 +273,8 @@ Teams DefaultTeams(std::span<const uint8_t> image, const Progress& progress) {
 }
 
 void CheckHeadlessControls(const Options& options) {
-  for (const auto& [option, mode] : {std::pair{"--p1", options.p1}, std::pair{"--p2", options.p2}}) {
+  for (const auto& [option, mode] : {std::pair{"--p1", options.p1.value_or(kControlCom)},
+                                     std::pair{"--p2", options.p2.value_or(kControlCom)}}) {
     if (mode != kControlCom) {
       throw Failure{std::string(option) + " " + std::string(qgu::driver::ControlModeName(mode)) +
                     " needs a person at a controller; a headless game plays COM sides only"};
@@ -313,7 +342,7 @@ int PlayHeadless(const Options& options) {
   manager.SetHomePath(teams.home);
   manager.SetAwayPath(teams.away);
   manager.SetQuarterLength(options.quarterMinutes);
-  manager.SetControls(options.p1, options.p2);
+  manager.SetControls(kControlCom, kControlCom);
   if (!manager.PrepareGame()) throw Failure{manager.PrepareError()};
 
   progress(TeamDisplayName(manager.HomeTeam().header) + " (home) against " +
@@ -343,6 +372,83 @@ int Fail(const std::string& message) {
   return 1;
 }
 
+// The largest resident set of the process so far, in KiB ("VmHWM"); 0 when unknown.
+long PeakResidentKib() {
+  std::FILE* status = std::fopen("/proc/self/status", "r");
+  if (status == nullptr) return 0;
+  char line[256];
+  long kib = 0;
+  while (std::fgets(line, sizeof line, status) != nullptr) {
+    if (std::sscanf(line, "VmHWM: %ld kB", &kib) == 1) break;
+  }
+  std::fclose(status);
+  return kib;
+}
+
+std::string FrameReportJson(const qgu::host::RuntimeCounters& counters, double seconds) {
+  char json[768];
+  std::snprintf(json, sizeof json,
+                "{\"seconds\": %.2f, \"frames_emulated\": %lld, \"frames_per_second\": %.2f, "
+                "\"frames_drawn\": %lld, \"frames_skipped\": %lld, \"resyncs\": %lld, "
+                "\"sound_blocks_written\": %lld, \"sound_blocks_missed\": %lld, \"last_readout\": \"%s\", "
+                "\"peak_resident_kib\": %ld}\n",
+                seconds, static_cast<long long>(counters.framesEmulated),
+                seconds > 0 ? counters.framesEmulated / seconds : 0.0, static_cast<long long>(counters.framesDrawn),
+                static_cast<long long>(counters.framesSkipped), static_cast<long long>(counters.resyncs),
+                static_cast<long long>(counters.soundBlocksWritten), static_cast<long long>(counters.soundBlocksMissed),
+                qgu::host::FpsText(counters.fpsTenths).c_str(), PeakResidentKib());
+  return json;
+}
+
+void WriteFrameReport(const std::string& path, const std::string& json) {
+  std::FILE* file = std::fopen(path.c_str(), "w");
+  const bool written = file != nullptr && std::fwrite(json.data(), 1, json.size(), file) == json.size();
+  const bool closed = file != nullptr && std::fclose(file) == 0;
+  if (!written || !closed) std::cerr << "qgu2: cannot write the frame report " << path << ": " << std::strerror(errno) << "\n";
+}
+
+qgu::driver::Weather WeatherOf(const std::string& name) {
+  if (name == "rain") return qgu::driver::Weather::kRain;
+  if (name == "snow") return qgu::driver::Weather::kSnow;
+  return qgu::driver::Weather::kClear;
+}
+
+int PlayInWindow(const Options& options, int argc, char** argv) {
+  const std::vector<uint8_t> image = LoadImage(options);
+  qgu::frontend::CQguApp app(argc, argv);
+  qgu::frontend::CPrintedMessages printed;
+  // Scripted runs have nobody to answer a message box.
+  if (options.exitAfterGame) qgu::frontend::SetMessageBoxes(&printed);
+
+  qgu::frontend::WindowOptions window;
+  window.image = image;
+  window.seed = options.seed;
+  window.exitAfterGame = options.exitAfterGame;
+  std::function<bool(qgu::frontend::CQguDlg&)> started;
+  if (options.home) {
+    qgu::frontend::GameRequest request;
+    request.home = *options.home;
+    request.away = *options.away;
+    request.quarterMinutes = options.quarterMinutes;
+    request.p1 = options.p1.value_or(qgu::driver::kControlMan);
+    request.p2 = options.p2.value_or(qgu::driver::kControlCom);
+    request.weather = WeatherOf(options.weather);
+    started = [request, exitAfterGame = options.exitAfterGame](qgu::frontend::CQguDlg& dlg) {
+      if (dlg.StartRequestedGame(request)) return true;
+      std::cerr << "qgu2: " << dlg.StatusText().toStdString() << "\n";
+      return !exitAfterGame;
+    };
+  }
+  bool summaryShown = false;
+  auto finished = [&](qgu::frontend::CQguDlg& dlg) {
+    summaryShown = dlg.LastSummary().has_value();
+    if (options.frameReport) WriteFrameReport(*options.frameReport, FrameReportJson(dlg.TotalCounters(), dlg.TotalRunningSeconds()));
+  };
+  const int status = app.Run(std::move(window), started, finished);
+  if (status == 0 && options.exitAfterGame && !summaryShown) return Fail("the game ended without a box score");
+  return status;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -356,11 +462,14 @@ int main(int argc, char** argv) {
 
   try {
     if (options.headless) return PlayHeadless(options);
-    const std::vector<uint8_t> image = LoadImage(options);
-    auto league = qgu::league::EnsureDefaultLeague(".", image);
-    if (!league) return Fail(league.error());
-    if (league.value().created) std::cerr << "qgu2: " << league.value().message << "\n";
-    return Fail("the game window is not built yet; play a game with --headless");
+    if (options.writeIcon) {
+      qgu::frontend::CQguApp app(argc, argv);
+      if (!qgu::frontend::ProgramIcon().save(QString::fromStdString(*options.writeIcon), "PNG")) {
+        return Fail("cannot write the icon " + *options.writeIcon);
+      }
+      return 0;
+    }
+    return PlayInWindow(options, argc, argv);
   } catch (const Failure& failure) {
     return Fail(failure.message);
   } catch (const std::exception& error) {

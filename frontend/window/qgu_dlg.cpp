@@ -1,0 +1,371 @@
+#include "frontend/window/qgu_dlg.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QStackedLayout>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <cstdio>
+#include <filesystem>
+
+#include "driver/box_score.h"
+#include "driver/game_driver.h"
+#include "driver/random_source.h"
+#include "frontend/about_dlg.h"
+#include "frontend/helmet_picture.h"
+#include "frontend/message_box.h"
+#include "frontend/single_game_dlg.h"
+#include "frontend/window/boot_placeholder.h"
+#include "frontend/window/game_session.h"
+#include "frontend/window/program_icon.h"
+#include "frontend/window/summary_dlg.h"
+#include "frontend/window/window_driver_ui.h"
+#include "host/nes_palette.h"
+#include "host/video_widget.h"
+#include "league/default_league.h"
+#include "league/team_record.h"
+
+namespace qgu::frontend {
+
+namespace {
+
+// Dialog 102 is 400 x 300 dialog units.
+constexpr QSize kDefaultClientSize{600, 488};
+
+std::unique_ptr<driver::IRandomSource> PlayCallingRandom(const std::optional<uint32_t>& seed) {
+  if (!seed) return nullptr;
+  return std::make_unique<driver::CSeededRandom>(*seed);
+}
+
+QRgb ToQRgb(const base::RgbColor& colour) { return qRgb(colour.red, colour.green, colour.blue); }
+
+}  // namespace
+
+CQguDlg::CQguDlg(WindowOptions options, QWidget* parent)
+    : QDialog(parent),
+      options_(std::move(options)),
+      runtime_(options_.configFile),
+      manager_(options_.image, PlayCallingRandom(options_.seed)) {
+  setObjectName("102");
+  // No close button: only File -> Exit ends the program.
+  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                 Qt::WindowMinMaxButtonsHint);
+  setWindowIcon(QIcon(QPixmap::fromImage(ProgramIcon())));
+  driverUi_ = std::make_unique<CWindowDriverUi>(*this);
+  BuildUi();
+  InitializeRuntime();
+  setWindowTitle(kMainWindowTitle);
+  PlaceWindow();
+  EnsureLeague();
+}
+
+CQguDlg::~CQguDlg() {
+  if (session_) session_->Stop();
+  session_.reset();
+  qApp->removeEventFilter(&runtime_.KeyCapture());
+}
+
+void CQguDlg::BuildUi() {
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  menu_ = new CMainMenu(this);
+  layout->setMenuBar(menu_->Bar());
+  connect(menu_, &CMainMenu::Command, this, &CQguDlg::OnCommand);
+
+  screens_ = new QStackedLayout;
+  helmets_ = new CBootPlaceholder(this);
+  helmets_->setObjectName(QString::number(kHelmetControl));
+  picture_ = new host::CVideoWidget(runtime_.Video(), this);
+  picture_->setObjectName("picture");
+  screens_->addWidget(helmets_);
+  screens_->addWidget(picture_);
+  layout->addLayout(screens_, 1);
+  resize(kDefaultClientSize.width(), kDefaultClientSize.height() + menu_->Bar()->sizeHint().height());
+}
+
+void CQguDlg::InitializeRuntime() {
+  initialized_ = runtime_.Initialize();
+  if (!initialized_) {
+    ShowMessage(nullptr, kStartupTitle, "Error initializing QGUltra !");
+    QTimer::singleShot(0, this, [this] { Exit(); });
+    return;
+  }
+  for (const std::string& problem : runtime_.DeviceProblems()) {
+    ShowMessage(nullptr, host::kDeviceErrorTitle, problem);
+  }
+  qApp->installEventFilter(&runtime_.KeyCapture());
+}
+
+void CQguDlg::PlaceWindow() {
+  const host::SettingsRect& rect = runtime_.Config().general.windowPos;
+  const int width = rect.right - rect.left;
+  const int height = rect.bottom - rect.top;
+  if (width <= 0 || height <= 0) return;
+  setGeometry(rect.left, rect.top, width, height);
+  if (runtime_.Config().general.windowZoom != 0) setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+void CQguDlg::EnsureLeague() {
+  auto league = league::EnsureDefaultLeague(options_.base, options_.image);
+  if (!league) {
+    SetStatus(QString::fromStdString(league.error()));
+  } else if (league.value().created) {
+    SetStatus(QString::fromStdString(league.value().message));
+  }
+}
+
+void CQguDlg::SetStatus(const QString& text) {
+  statusText_ = text;
+  helmets_->SetStatusText(text);
+}
+
+bool CQguDlg::ShowingPicture() const { return screens_->currentWidget() == picture_; }
+
+void CQguDlg::OnCommand(int command) {
+  switch (command) {
+    case CMainMenu::kSingleGame:
+      if (SelectGame()) StartSingleGame();
+      break;
+    case CMainMenu::kSelectSeason:
+      ShowMessage(this, kProgramTitle, "nothing to see here for now", MessageIcon::kNone);
+      break;
+    case CMainMenu::kExit: Exit(); break;
+    case CMainMenu::kPause: Pause(); break;
+    case CMainMenu::kResume: Resume(); break;
+    case CMainMenu::kStop: Stop(); break;
+    case CMainMenu::kController: Controller(); break;
+    case CMainMenu::kAbout: About(); break;
+    default: break;
+  }
+}
+
+bool CQguDlg::SelectGame() {
+  std::error_code ignored;
+  const std::filesystem::path remembered = std::filesystem::current_path(ignored);
+  CSingleGameDlg dialog(this, kGameProgramWeatherIds, options_.base);
+  dialog.exec();
+  manager_.SetHomePath(dialog.HomeTeam());
+  manager_.SetAwayPath(dialog.AwayTeam());
+  manager_.SetQuarterLength(std::atoi(dialog.QuarterLengthText().c_str()));
+  manager_.SetControls(dialog.HomeControl(), dialog.AwayControl());
+  if (!remembered.empty()) std::filesystem::current_path(remembered, ignored);
+  if (dialog.HomeTeam().empty() || dialog.AwayTeam().empty()) return false;
+  ApplyWeather(static_cast<driver::Weather>(dialog.WeatherChoice()));
+  return true;
+}
+
+void CQguDlg::ApplyWeather(driver::Weather weather) {
+  // Clear weather puts the console's own colours back after a rainy game.
+  runtime_.Video().SetDisplayPalette(driver::WeatherPalette(weather));
+}
+
+bool CQguDlg::StartRequestedGame(const GameRequest& request) {
+  manager_.SetHomePath(request.home);
+  manager_.SetAwayPath(request.away);
+  manager_.SetQuarterLength(request.quarterMinutes);
+  manager_.SetControls(request.p1, request.p2);
+  ApplyWeather(request.weather);
+  return StartSingleGame();
+}
+
+bool CQguDlg::StartSingleGame() {
+  StopGame();
+  if (!manager_.PrepareGame()) {
+    SetStatus(QString::fromStdString(manager_.PrepareError()));
+    return false;
+  }
+  SetStatus({});
+  ShowHelmets();
+  if (!StartEmulation()) return false;
+
+  driver::CThreadedGame::Options threads;
+  threads.postToUi = [window = QPointer<CQguDlg>(this)](std::function<void()> work) {
+    QMetaObject::invokeMethod(window.data(), std::move(work), Qt::QueuedConnection);
+  };
+  threads.closeInteraction = [this] { CloseDriverInteraction(); };
+  threads.driverEnded = [window = QPointer<CQguDlg>(this)] {
+    QMetaObject::invokeMethod(
+        window.data(), [window] {
+          if (window) window->OnCommand(CMainMenu::kStop);
+        },
+        Qt::QueuedConnection);
+  };
+  session_->StartDriver(driver::DriverGameFrom(manager_), *driverUi_, std::move(threads));
+  menu_->SetState(MenuState::kPlaying);
+  return true;
+}
+
+void CQguDlg::ShowHelmets() {
+  // In the console's own colours, whatever the weather.
+  const NesColourLookup colourOf = [palette = host::DefaultNesPalette()](int index) {
+    return ToQRgb(palette[static_cast<size_t>(index & 63)]);
+  };
+  // A team without a helmet picture is shown in its own colours.
+  auto helmetOf = [&](const std::string& recordPath, const league::TeamRecord& team) {
+    QImage picture(QString::fromStdString(driver::HelmetPathFor(recordPath)));
+    return picture.isNull() ? DrawHelmetPicture(team.header, colourOf) : picture;
+  };
+  helmets_->SetHelmetImages(helmetOf(manager_.HomePath(), manager_.HomeTeam()),
+                            helmetOf(manager_.AwayPath(), manager_.AwayTeam()));
+  screens_->setCurrentWidget(helmets_);
+}
+
+bool CQguDlg::StartEmulation() {
+  if (session_) {
+    session_->Stop();
+    AddToTotals();
+    session_.reset();
+  }
+  try {
+    session_ = std::make_unique<CGameSession>(manager_.WorkingImage(), runtime_.MachineSettings(),
+                                              options_.makeClock ? options_.makeClock() : nullptr);
+  } catch (...) {
+    session_.reset();
+  }
+  if (!session_) {
+    ShowMessage(nullptr, kProgramTitle, "Error starting Emulation !");
+    return false;
+  }
+  session_->Machine().SetFormationPairValue(manager_.FormationPairValue());
+  session_->Machine().SetControlByte(manager_.ControlByte());
+  const host::EmulatorDevices devices{&runtime_.Video(), runtime_.Sound(), &runtime_.Input(), nullptr};
+  auto notice = [window = QPointer<CQguDlg>(this)](const std::string& text) {
+    QMetaObject::invokeMethod(
+        window.data(), [window, text] {
+          if (window) ShowMessage(window, kProgramTitle, text);
+        },
+        Qt::QueuedConnection);
+  };
+  if (!session_->StartEmulation(devices, runtime_.Pacing(), notice)) {
+    ShowMessage(nullptr, kProgramTitle, "Error starting Emulation !");
+    return false;
+  }
+  return true;
+}
+
+void CQguDlg::StopGame() {
+  if (session_ && session_->Running()) session_->Stop();
+  menu_->SetState(MenuState::kIdle);
+}
+
+void CQguDlg::Pause() {
+  if (!session_ || !session_->Running()) return;
+  session_->Pause();
+  menu_->SetState(MenuState::kPaused);
+}
+
+void CQguDlg::Resume() {
+  if (!session_ || !session_->Running()) return;
+  session_->Resume();
+  menu_->SetState(MenuState::kPlaying);
+}
+
+void CQguDlg::Stop() {
+  StopGame();
+  helmets_->ClearHelmets();
+  screens_->setCurrentWidget(helmets_);
+  update();
+  if (options_.exitAfterGame) Exit();
+}
+
+void CQguDlg::Controller() {
+  const bool running = session_ && session_->Running();
+  if (running) session_->Pause();
+  // The controller dialog takes its place here.
+  if (session_ && session_->Running()) session_->Resume();
+}
+
+void CQguDlg::About() {
+  CAboutDlg about(this);
+  about.exec();
+}
+
+void CQguDlg::Exit() {
+  if (session_ && session_->Running()) StopGame();
+  if (session_) {
+    AddToTotals();
+    session_.reset();
+  }
+  const QRect placed = isMaximized() ? normalGeometry() : geometry();
+  runtime_.Config().general.windowPos = {placed.left(), placed.top(), placed.left() + placed.width(),
+                                         placed.top() + placed.height()};
+  if (auto saved = runtime_.SaveConfig(); !saved) {
+    ShowMessage(this, kProgramTitle, "The settings could not be saved: " + saved.error());
+  }
+  exiting_ = true;
+  done(QDialog::Accepted);
+  emit Exited();
+}
+
+void CQguDlg::AddToTotals() {
+  const host::RuntimeCounters counters = session_->Counters();
+  totals_.framesEmulated += counters.framesEmulated;
+  totals_.framesDrawn += counters.framesDrawn;
+  totals_.framesSkipped += counters.framesSkipped;
+  totals_.resyncs += counters.resyncs;
+  totals_.soundBlocksWritten += counters.soundBlocksWritten;
+  totals_.soundBlocksMissed = counters.soundBlocksMissed;  // the sound output counts for the process
+  totals_.fpsTenths = counters.fpsTenths;
+  totalSeconds_ += session_->RunningSeconds();
+}
+
+host::RuntimeCounters CQguDlg::TotalCounters() const { return totals_; }
+double CQguDlg::TotalRunningSeconds() const { return totalSeconds_; }
+
+void CQguDlg::ShowDriverStatus(const QString& text) { SetStatus(text); }
+
+void CQguDlg::EndBoot() {
+  SetStatus({});
+  helmets_->ClearHelmets();
+  screens_->setCurrentWidget(picture_);
+}
+
+void CQguDlg::ShowSummary(const driver::GameSummary& summary) {
+  lastSummary_ = summary;
+  if (options_.exitAfterGame) {
+    const std::string text = driver::BoxScoreText(summary);
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    std::fflush(stdout);
+  }
+  CSummaryDlg dialog(this, summary);
+  summary_ = &dialog;
+  if (options_.exitAfterGame) QTimer::singleShot(options_.summaryMs, &dialog, &QDialog::accept);
+  dialog.exec();
+  summary_ = nullptr;
+}
+
+void CQguDlg::ShowDriverMessage(const std::string& title, const std::string& text) {
+  ShowMessage(this, title, text);
+}
+
+void CQguDlg::CloseDriverInteraction() {
+  if (summary_) summary_->reject();
+  // A driver's message box still open goes with the game.
+  if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()); box && box->parent() == this) {
+    box->reject();
+  }
+}
+
+void CQguDlg::keyPressEvent(QKeyEvent* event) {
+  // Keys belong to the game: F1, Enter and Escape neither help, press nor close.
+  event->accept();
+}
+
+void CQguDlg::reject() {
+  if (exiting_) QDialog::reject();
+}
+
+void CQguDlg::closeEvent(QCloseEvent* event) {
+  if (exiting_) {
+    QDialog::closeEvent(event);
+  } else {
+    event->ignore();
+  }
+}
+
+}  // namespace qgu::frontend

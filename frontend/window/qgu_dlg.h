@@ -1,0 +1,155 @@
+#pragma once
+// CQguDlg, "Quozi Gridcrown ULTRA" (dialog 102, menu 129): the game window.
+// During a game's boot it shows the helmet control (1004) with the two
+// helmets and the driver's status line, then the emulator's picture with the
+// frame-rate read-out. Its menu starts, pauses, resumes and stops games and
+// opens the other dialogs; it owns the host devices and the CGameManager.
+//
+// The window cannot be closed from its title bar, with Alt+F4 or Escape:
+// File -> Exit ends it (emitting Exited), and only while no game runs.
+
+#include <QDialog>
+#include <QPointer>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+
+#include "driver/game_manager.h"
+#include "driver/game_summary.h"
+#include "driver/weather_palettes.h"
+#include "frontend/window/host_runtime.h"
+#include "frontend/window/main_menu.h"
+#include "host/frame_clock.h"
+#include "host/emulator_thread.h"
+
+class QStackedLayout;
+
+namespace qgu::host {
+class CVideoWidget;
+}
+
+namespace qgu::frontend {
+
+class CBootPlaceholder;
+class CGameSession;
+class CWindowDriverUi;
+
+inline constexpr const char* kMainWindowTitle = "Quozi Gridcrown ULTRA";
+inline constexpr const char* kStartupTitle = "Quozi Gridcrown Ultra";
+inline constexpr const char* kProgramTitle = "QgUltra";
+
+// A game asked for from outside the menu (the command line).
+struct GameRequest {
+  std::string home;
+  std::string away;
+  int quarterMinutes = 5;
+  int p1 = driver::kControlMan;
+  int p2 = driver::kControlCom;
+  driver::Weather weather = driver::Weather::kClear;
+};
+
+struct WindowOptions {
+  std::filesystem::path configFile = host::kAppConfigFile;
+  std::filesystem::path base = ".";  // holds "qgu_lge"
+  std::span<const uint8_t> image;    // the carried cartridge
+  std::optional<uint32_t> seed;      // of the play calling; the time by default
+  // The emulator thread's clock for each game (tests: unpaced); null: real
+  // time, with the boot unpaced.
+  std::function<std::unique_ptr<host::IFrameClock>()> makeClock;
+  // After a game's summary: print the box score to standard output, close
+  // the summary after this long and then end the program.
+  bool exitAfterGame = false;
+  int summaryMs = 1500;
+};
+
+class CQguDlg : public QDialog {
+  Q_OBJECT
+
+ public:
+  static constexpr int kHelmetControl = 1004;
+
+  explicit CQguDlg(WindowOptions options, QWidget* parent = nullptr);
+  ~CQguDlg() override;
+
+  // The host runtime, as at start-up; false after "Error initializing QGUltra !".
+  bool Initialized() const { return initialized_; }
+
+  // Menu commands (also the menu's actions).
+  void OnCommand(int command);
+  bool SelectGame();
+  bool StartSingleGame();
+  bool StartEmulation();
+  void StopGame();
+  void Exit();
+
+  // Starts the requested game at once; false (the reason in the status line)
+  // when nothing started.
+  bool StartRequestedGame(const GameRequest& request);
+
+  CMainMenu& Menu() { return *menu_; }
+  driver::CGameManager& Manager() { return manager_; }
+  CHostRuntime& Runtime() { return runtime_; }
+  CGameSession* Session() { return session_.get(); }
+  QString StatusText() const { return statusText_; }
+  bool ShowingPicture() const;
+  // The summary of the last game, if one was shown.
+  const std::optional<driver::GameSummary>& LastSummary() const { return lastSummary_; }
+  // Counters of every game's emulator thread so far, and their running time.
+  host::RuntimeCounters TotalCounters() const;
+  double TotalRunningSeconds() const;
+
+  // Called by the driver's go-between on this window's thread.
+  void ShowDriverStatus(const QString& text);
+  void EndBoot();
+  void ShowSummary(const driver::GameSummary& summary);
+  void ShowDriverMessage(const std::string& title, const std::string& text);
+  void CloseDriverInteraction();
+
+  void reject() override;
+
+ signals:
+  // File -> Exit finished: the settings are saved and the program may end.
+  void Exited();
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void BuildUi();
+  void InitializeRuntime();
+  void PlaceWindow();
+  void EnsureLeague();
+  void SetStatus(const QString& text);
+  void ShowHelmets();
+  void ApplyWeather(driver::Weather weather);
+  void Pause();
+  void Resume();
+  void Stop();
+  void Controller();
+  void About();
+  void AddToTotals();
+
+  WindowOptions options_;
+  CHostRuntime runtime_;
+  driver::CGameManager manager_;
+  CMainMenu* menu_ = nullptr;
+  QStackedLayout* screens_ = nullptr;
+  CBootPlaceholder* helmets_ = nullptr;
+  host::CVideoWidget* picture_ = nullptr;
+  std::unique_ptr<CWindowDriverUi> driverUi_;
+  std::unique_ptr<CGameSession> session_;
+  QPointer<QDialog> summary_;
+  QString statusText_;
+  std::optional<driver::GameSummary> lastSummary_;
+  host::RuntimeCounters totals_;
+  double totalSeconds_ = 0.0;
+  bool initialized_ = false;
+  bool exiting_ = false;
+};
+
+}  // namespace qgu::frontend
