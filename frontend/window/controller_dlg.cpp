@@ -20,7 +20,10 @@
 namespace qgu::frontend {
 
 // A button's binding: a sunken, centred text that starts a capture when
-// clicked and, while its capture runs, keeps every key to itself.
+// clicked. While it has the keyboard focus it keeps every key but Tab to
+// itself: a key held on after it was bound repeats, and a repeat of Enter or
+// Escape must not press OK or Cancel (under X11 repeats do not always come
+// marked as such).
 class CKeyBox : public QLabel {
  public:
   CKeyBox(int id, std::function<void()> onClick, std::function<bool()> capturing)
@@ -50,9 +53,9 @@ class CKeyBox : public QLabel {
   bool event(QEvent* event) override {
     const auto type = event->type();
     if (type == QEvent::KeyPress || type == QEvent::KeyRelease || type == QEvent::ShortcutOverride) {
-      // A held key repeating after it was bound must not press OK or Cancel.
-      const bool repeat = type == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->isAutoRepeat();
-      if (capturing_() || repeat) {
+      const int key = static_cast<QKeyEvent*>(event)->key();
+      const bool movesFocus = key == Qt::Key_Tab || key == Qt::Key_Backtab;
+      if (capturing_() || !movesFocus) {
         event->accept();
         return true;
       }

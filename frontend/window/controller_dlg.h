@@ -7,8 +7,8 @@
 // A click on a button's box listens for about three seconds (60 ticks of
 // 50 ms): Escape clears the binding, any named key or gamepad input becomes
 // it (the highest code when several are down), and while nothing is pressed
-// the box pulses grey. Keys pressed while listening never reach the dialog's
-// buttons, so Enter or Space cannot close it by accident.
+// the box pulses grey. Keys typed into a box (the last one clicked) never
+// reach the dialog's buttons, so a held Enter or Escape cannot close it.
 //
 // The window polls the same CDirectInput the game uses; open the dialog only
 // while no game runs or the game is paused, then hand the new bindings to the

@@ -94,6 +94,10 @@ TEST_F(ControllerDlgTest, CaptureTakesTheHighestNamedCodeEscapeClearsAndTheTimeO
   EXPECT_EQ(down->text(), "----");
   EXPECT_EQ(Key(0, host::kButtonUp), kKeyZ) << "Escape reached the dialog and cancelled it";
   input.ReleaseAllKeys();
+  // Keys held on after the capture (repeats) stay in the box too.
+  QTest::keyClick(down, Qt::Key_Escape);
+  QTest::keyClick(down, Qt::Key_Enter);
+  EXPECT_TRUE(dialog.isVisible());
 
   // Nothing pressed: the box pulses for 60 ticks; a click elsewhere meanwhile
   // is ignored; the 61st tick ends the capture with the binding as it was.
