@@ -121,7 +121,7 @@ uint16_t ButtonsAt(const Options& options, int frame) {
 
 void RunTraced(CMachine& machine, int frames) {
   const int64_t cycles = int64_t{frames} * CMachine::Timing().frameCycles / 12;
-  const int32_t start = machine.Cpu().TotalCycles();
+  const uint32_t start = machine.Cpu().TotalCycles();
   while (machine.Cpu().TotalCycles() - start < cycles) {
     std::puts(qgu::core::TraceLine(machine).c_str());
     machine.Cpu().Execute(1);

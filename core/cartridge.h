@@ -22,7 +22,10 @@ class CCartridge {
 
   int MapperNumber() const { return mapperNumber_; }
   bool HasBattery() const { return (header_[6] & 0x02) != 0; }
+  // The header's trainer bit; only an iNES image carries the trainer bytes, so
+  // code that copies them asks CarriesTrainer.
   bool HasTrainer() const { return (header_[6] & 0x04) != 0; }
+  bool CarriesTrainer() const { return trainer_.size() == kTrainerBytes; }
   bool IsFourScreen() const { return (header_[6] & 0x08) != 0; }
   bool IsVerticalMirroring() const { return (header_[6] & 0x01) != 0; }
   bool IsSoundFile() const { return soundFile_; }

@@ -130,7 +130,7 @@ void CMachine::HardwareReset() {
 
   pictureUnit_->Reset();
   mapper_->Reset();
-  if (cartridge_->HasTrainer()) {
+  if (cartridge_->CarriesTrainer()) {
     std::memcpy(m.cartridgeRam + 0x1000, cartridge_->Trainer().data(), CCartridge::kTrainerBytes);
   }
   controllerPorts_->Reset();
@@ -216,7 +216,9 @@ void CMachine::WriteIoPort(uint16_t address, uint8_t data) {
     memory_->cpuRegisterShadow[low] = data;
     return;
   }
-  const int32_t now = cpu_->TotalCycles();
+  const uint32_t now = cpu_->TotalCycles();
+  // Wrapping sums: a program may bracket code for hours.
+  auto wrapped = [](uint32_t value) { return static_cast<int32_t>(value); };
   switch (low) {
     case 0x14:
       pictureUnit_->SpriteDma(data);
@@ -236,16 +238,16 @@ void CMachine::WriteIoPort(uint16_t address, uint8_t data) {
     case 0x18: soundUnit_->Write(address, data); break;
     case 0x1C: profiling_.start = now; break;
     case 0x1D:
-      profiling_.last = now - 4 - profiling_.start;
-      profiling_.total += profiling_.last;
-      profiling_.count += 1;
+      profiling_.last = wrapped(now - 4 - profiling_.start);
+      profiling_.total = wrapped(static_cast<uint32_t>(profiling_.total) + static_cast<uint32_t>(profiling_.last));
+      profiling_.count = wrapped(static_cast<uint32_t>(profiling_.count) + 1);
       break;
     case 0x1E:
       profiling_.count = 0;
       profiling_.total = 0;
       profiling_.start2 = now;
       break;
-    case 0x1F: profiling_.elapsed = now - 4 - profiling_.start2; break;
+    case 0x1F: profiling_.elapsed = wrapped(now - 4 - profiling_.start2); break;
     default: mapper_->WriteExPort(address, data); break;
   }
 }

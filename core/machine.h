@@ -128,13 +128,14 @@ class CMachine {
   }
 
   // The profiling ports $401C-$401F: a program brackets code with writes and
-  // reads the cycle counts back through a debugger or a test.
+  // reads the cycle counts back through a debugger or a test. The counts wrap
+  // as the CPU's cycle total does.
   struct Profiling {
-    int32_t start = 0;
+    uint32_t start = 0;
     int32_t last = 0;
     int32_t total = 0;
     int32_t count = 0;
-    int32_t start2 = 0;
+    uint32_t start2 = 0;
     int32_t elapsed = 0;
   };
   const Profiling& ProfilingCounters() const { return profiling_; }

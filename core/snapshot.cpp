@@ -230,7 +230,7 @@ void LoadRegisters(CMachine& machine, uint16_t version, const std::vector<uint8_
     const int64_t drift = static_cast<int64_t>(executed - scheduled / 12);
     if (drift < -kMaxDrift || drift > kMaxDrift) throw SnapshotError("snapshot cycle counts disagree");
     // The CPU's counter runs in step with the machine's executed count.
-    r.totalCycles = static_cast<int32_t>(static_cast<uint32_t>(executed));
+    r.totalCycles = static_cast<uint32_t>(executed);
     machine.Cpu().SetRegisters(r);
     machine.SetCycleCounts(scheduled, executed);
     if (version == kRegVersionFrameCounter) {

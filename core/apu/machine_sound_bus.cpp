@@ -8,7 +8,7 @@
 namespace qgu::core {
 
 const MachineSettings& MachineSoundBus::Settings() const { return machine_.Settings(); }
-int32_t MachineSoundBus::CpuTotalCycles() const { return machine_.Cpu().TotalCycles(); }
+uint32_t MachineSoundBus::CpuTotalCycles() const { return machine_.Cpu().TotalCycles(); }
 uint8_t MachineSoundBus::CpuRead(uint16_t address) { return machine_.CpuRead(address); }
 void MachineSoundBus::WriteIoPort(uint16_t address, uint8_t data) {
   machine_.WriteIoPort(address, data);

@@ -16,7 +16,8 @@ class SoundBus {
 
   virtual const MachineSettings& Settings() const = 0;
   // The CPU's total cycle counter: the time stamp of every register write.
-  virtual int32_t CpuTotalCycles() const = 0;
+  // It wraps; compare stamps by their wrapped difference.
+  virtual uint32_t CpuTotalCycles() const = 0;
   // DMC sample bytes are fetched through the CPU bus.
   virtual uint8_t CpuRead(uint16_t address) = 0;
   // Frame-sequencer steps go out as $4018 writes through the machine's I/O
@@ -32,7 +33,7 @@ class MachineSoundBus final : public SoundBus {
   explicit MachineSoundBus(CMachine& machine) : machine_(machine) {}
 
   const MachineSettings& Settings() const override;
-  int32_t CpuTotalCycles() const override;
+  uint32_t CpuTotalCycles() const override;
   uint8_t CpuRead(uint16_t address) override;
   void WriteIoPort(uint16_t address, uint8_t data) override;
   bool FrameIrqEnabled() const override;

@@ -22,6 +22,8 @@ constexpr double kMaxLead = kNtscTiming.frameCycles / 24;
 constexpr double kMaxLag = kNtscTiming.frameCycles / 6;
 // First-order high-pass at 40 Hz: 2 pi 40.
 constexpr double kDcCutoffTimesTwoPi = 251.32741228632;
+// The CPU's cycle total wraps at 2^32; the output time wraps with it.
+constexpr double kCycleWrap = 4294967296.0;
 // A "Volume" setting is a percentage; out-of-range settings are held to this.
 constexpr int kMaxVolumePercent = 1000;
 
@@ -97,8 +99,17 @@ CSoundUnit::ChannelVolumes CSoundUnit::Volumes() const {
   return volumes;
 }
 
-void CSoundUnit::ApplyWritesUpTo(int64_t time) {
-  while (!queue_.Empty() && queue_.Front().time <= time) {
+// How far the output time is ahead of the CPU (negative: behind), taken across
+// the counters' wrap.
+double CSoundUnit::LeadOverCpu() const {
+  double lead = outputTime_ - bus_.CpuTotalCycles();
+  if (lead >= kCycleWrap / 2) lead -= kCycleWrap;
+  if (lead < -kCycleWrap / 2) lead += kCycleWrap;
+  return lead;
+}
+
+void CSoundUnit::ApplyWritesUpTo(uint32_t time) {
+  while (!queue_.Empty() && static_cast<int32_t>(queue_.Front().time - time) <= 0) {
     synthesis_.Write(queue_.Front().address, queue_.Front().data);
     queue_.Pop();
   }
@@ -138,10 +149,10 @@ void CSoundUnit::Process(uint8_t* buffer, int bytes) {
 
   const ChannelVolumes volumes = Volumes();
   if (!dcSettled_) SettleDcFilter(volumes);
-  if (outputTime_ > bus_.CpuTotalCycles()) ApplyAllWrites();  // the CPU counter was reset
+  if (LeadOverCpu() > 0) ApplyAllWrites();  // the CPU counter was reset
   displayCount_ = 0;
   for (int i = 0; i < samples; ++i) {
-    ApplyWritesUpTo(static_cast<int64_t>(outputTime_));
+    ApplyWritesUpTo(static_cast<uint32_t>(outputTime_));
     const int y = MixSample(volumes, !settings.disableVolumeEffect);
     if (wide) {
       const int16_t sample = static_cast<int16_t>(y);
@@ -153,14 +164,15 @@ void CSoundUnit::Process(uint8_t* buffer, int bytes) {
       display_[displayCount_++] = static_cast<int16_t>(y);
     }
     outputTime_ += cyclesPerSample_;
+    if (outputTime_ >= kCycleWrap) outputTime_ -= kCycleWrap;
   }
   ResyncOutputTime();
 }
 
 void CSoundUnit::ResyncOutputTime() {
   const double now = bus_.CpuTotalCycles();
-  if (outputTime_ - now > kMaxLead) outputTime_ = now;
-  if (now - outputTime_ > kMaxLag) outputTime_ = now;
+  if (LeadOverCpu() > kMaxLead) outputTime_ = now;
+  if (-LeadOverCpu() > kMaxLag) outputTime_ = now;
 }
 
 int CSoundUnit::ToggleMute(int channel) {

@@ -72,7 +72,8 @@ class CSoundUnit {
 
   using ChannelVolumes = std::array<int64_t, kInternalChannels>;
   ChannelVolumes Volumes() const;
-  void ApplyWritesUpTo(int64_t time);
+  void ApplyWritesUpTo(uint32_t time);
+  double LeadOverCpu() const;
   void ApplyAllWrites();
   int MixSample(const ChannelVolumes& volumes, bool dmcVolumeEffect);
   void SettleDcFilter(const ChannelVolumes& volumes);
@@ -81,7 +82,7 @@ class CSoundUnit {
   std::unique_ptr<SoundBus> ownedBus_;
   SoundBus& bus_;
   CSoundWriteQueue queue_;
-  double outputTime_ = 0.0;  // CPU cycles of the next sample
+  double outputTime_ = 0.0;  // CPU cycles of the next sample, wrapped as the CPU's total
   CSoundChannels synthesis_;
   CSoundChannels timing_;
   CFrameSequencer sequencer_;

@@ -9,7 +9,7 @@
 namespace qgu::core {
 
 struct SoundWrite {
-  int32_t time;  // CPU total cycles at the write
+  uint32_t time;  // CPU total cycles at the write (wrapping)
   uint16_t address;
   uint8_t data;
 };

@@ -72,7 +72,7 @@ int CCpu::Execute(int request) {
   if (soundUnit_->Sync(request)) RaiseIrq();
   if (request <= 0) return 0;
 
-  const int32_t start = total_;
+  const uint32_t start = total_;
   CMemoryMap& memory = *memory_;
   uint8_t* const ram = memory.workRam;
   uint8_t* const stack = stack_;
@@ -248,10 +248,10 @@ int CCpu::Execute(int request) {
     if (dmaStall_ != 0) {
       if (request <= dmaStall_) {
         dmaStall_ -= request;
-        total_ += request;
+        total_ += static_cast<uint32_t>(request);
         save();
         if (mapper_->WantsCpuClock()) mapper_->CpuClock(request);
-        return total_ - start;
+        return static_cast<int>(total_ - start);
       }
       spent = dmaStall_;
       dmaStall_ = 0;
@@ -502,7 +502,7 @@ int CCpu::Execute(int request) {
         break;
     }
 
-    total_ += spent;
+    total_ += static_cast<uint32_t>(spent);
     request -= spent;
     if (mapper_->WantsCpuClock()) {
       p_ = p;  // the mapper's IRQ looks at the I flag
@@ -514,7 +514,7 @@ int CCpu::Execute(int request) {
 #undef QGU_COMBO_GROUP
 
   save();
-  return total_ - start;
+  return static_cast<int>(total_ - start);
 }
 
 }  // namespace qgu::core

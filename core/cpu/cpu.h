@@ -33,14 +33,16 @@ class CCpu {
   void RaiseNmi();
   void RaiseIrq();  // dropped while the I flag is set
   void AddDmaStall(int cycles);
-  int32_t TotalCycles() const { return total_; }
+  // CPU cycles since reset. It wraps after about 40 minutes of play: take
+  // differences of it in unsigned arithmetic, never compare it directly.
+  uint32_t TotalCycles() const { return total_; }
 
   // Register set and counters, for snapshots and tests.
   struct Registers {
     uint16_t pc;
     uint8_t a, x, y, s, p;
     uint8_t pendingInterrupts;  // bit 0 NMI, bit 1 IRQ
-    int32_t totalCycles;
+    uint32_t totalCycles;
     int32_t dmaStall;
   };
   Registers GetRegisters() const;
@@ -58,7 +60,7 @@ class CCpu {
   uint16_t pc_ = 0;
   uint8_t a_ = 0, p_ = 0x22, x_ = 0, y_ = 0, s_ = 0xFF;
   uint8_t pending_ = 0;
-  int32_t total_ = 0;
+  uint32_t total_ = 0;
   int32_t dmaStall_ = 0;
   uint8_t* stack_ = nullptr;
   uint8_t zeroNegative_[256] = {};

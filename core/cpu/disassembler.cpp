@@ -169,7 +169,7 @@ std::string TraceLine(const CMachine& machine) {
   const int line = static_cast<int>((dots / 341) % 262);
   const int dot = static_cast<int>(dots % 341);
   char text[160];
-  std::snprintf(text, sizeof text, "%04X  %-8s %c%-31s A:%02X X:%02X Y:%02X P:%02X SP:%02X PPU:%3d,%3d CYC:%d", r.pc,
+  std::snprintf(text, sizeof text, "%04X  %-8s %c%-31s A:%02X X:%02X Y:%02X P:%02X SP:%02X PPU:%3d,%3d CYC:%u", r.pc,
                 bytes.c_str(), op.official ? ' ' : '*', instruction.c_str(), r.a, r.x, r.y, r.p, r.s, line, dot,
                 r.totalCycles);
   return text;

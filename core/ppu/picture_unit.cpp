@@ -134,8 +134,14 @@ void CPictureUnit::WriteRegister(uint16_t address, uint8_t data) {
       memory.ppuT = static_cast<uint16_t>((memory.ppuT & 0xF3FF) | ((data & 3) << 10));
       const uint8_t old = memory.ppuRegister[kControl];
       if ((data & kNmiEnable) && !(old & kNmiEnable) && (memory.ppuRegister[kStatus] & kVerticalBlank)) {
-        // The NMI follows the next instruction, as on the console.
-        machine_.Cpu().Execute(1);
+        // The NMI follows the next instruction, as on the console. That
+        // instruction may be another such write: it raises the NMI without
+        // running a further one, so a chain of writes cannot nest deeper.
+        if (!runningInstructionBeforeNmi_) {
+          runningInstructionBeforeNmi_ = true;
+          machine_.Cpu().Execute(1);
+          runningInstructionBeforeNmi_ = false;
+        }
         machine_.Cpu().RaiseNmi();
       }
       memory.ppuRegister[kControl] = data;

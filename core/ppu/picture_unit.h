@@ -58,6 +58,7 @@ class CPictureUnit {
   CMachine& machine_;
   int fineY_ = 0;  // fine y of v for the line being drawn
   int shift_ = 0;  // fine x of the line being drawn
+  bool runningInstructionBeforeNmi_ = false;  // inside the $2000 write's extra instruction
   uint8_t* screen_ = nullptr;
   uint8_t* line_ = nullptr;
   int scanline_ = 0;

@@ -23,7 +23,7 @@ void WriteRegisters(Registers& registers, const RegisterWrites& writes) {
 class FakeSoundBus : public SoundBus {
  public:
   const MachineSettings& Settings() const override { return settings; }
-  int32_t CpuTotalCycles() const override { return cycles; }
+  uint32_t CpuTotalCycles() const override { return cycles; }
   uint8_t CpuRead(uint16_t address) override {
     reads.push_back(address);
     return memory[address];
@@ -35,7 +35,7 @@ class FakeSoundBus : public SoundBus {
   bool FrameIrqEnabled() const override { return frameIrq; }
 
   MachineSettings settings;
-  int32_t cycles = 0;
+  uint32_t cycles = 0;
   bool frameIrq = true;
   std::array<uint8_t, 0x10000> memory{};
   std::vector<uint16_t> reads;

@@ -163,11 +163,28 @@ TEST(SoundOutput, ResetCpuCounterAppliesTheWholeQueue) {
   rig.Render16(100);
   const double ahead = rig.unit.OutputTime();
   ASSERT_GT(ahead, 0.0);
-  rig.bus.cycles = static_cast<int32_t>(ahead) + 20000;
+  rig.bus.cycles = static_cast<uint32_t>(ahead) + 20000;
   rig.StartRectangle(200);  // stamped well after the next sample's time
   rig.bus.cycles = 10;      // then the CPU counter starts over
   rig.Render16(1);
   EXPECT_EQ(rig.unit.Synthesis().Rectangle(0).Length(), 254);
+}
+
+// The CPU's cycle total wraps after hours of play; a write stamped just past
+// the wrap is still replayed at its time, neither early nor as if the counter
+// had been reset.
+TEST(SoundOutput, WritesStampedAcrossTheCycleTotalsWrapPlayAtTheirTime) {
+  for (uint32_t nearWrap : {0x7FFFF000u, 0xFFFFF000u}) {
+    SoundRig rig(22050, 16);
+    rig.bus.cycles = nearWrap;
+    rig.Render16(1);  // the output time catches up with the CPU
+    rig.bus.cycles = nearWrap + 0x2000;  // past the wrap
+    rig.StartRectangle(200);
+    rig.Render16(10);  // 10 samples: about 810 cycles, well before the write
+    EXPECT_EQ(rig.unit.Synthesis().Rectangle(0).Length(), 0) << std::hex << nearWrap;
+    rig.Render16(100);  // past it
+    EXPECT_EQ(rig.unit.Synthesis().Rectangle(0).Length(), 254) << std::hex << nearWrap;
+  }
 }
 
 TEST(SoundOutput, VolumeSettingsScaleEachChannel) {

@@ -72,5 +72,18 @@ TEST(Cartridge, SoundFileKeepsItsProgramArea) {
   EXPECT_EQ(cartridge.ProgramRom()[3], 0x44);
 }
 
+// A sound file's byte 6 is not an iNES flag byte: its trainer bit must not make
+// the machine copy trainer bytes the image never had.
+TEST(Cartridge, TrainerIsCopiedOnlyWhereTheImageCarriesOne) {
+  std::vector<uint8_t> soundFile(128 + 16, 0);
+  std::memcpy(soundFile.data(), "NESM\x1A", 5);
+  soundFile[6] = 0x44;  // trainer bit, and mapper 4 so that a machine is built
+  ASSERT_FALSE(CCartridge(soundFile).CarriesTrainer());
+  CMachine soundMachine(soundFile);
+  EXPECT_EQ(soundMachine.Memory().cartridgeRam[0x1000], 0xFF) << "nothing copied";
+  soundMachine.HardwareReset();
+  EXPECT_TRUE(CCartridge(MakeImage({1, 1, 0x44, 0})).CarriesTrainer());
+}
+
 }  // namespace
 }  // namespace qgu::core

@@ -2,9 +2,12 @@
 // DMA stalls across calls, halts, decimal mode and the cycle exceptions.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <utility>
 
 #include "core/cpu/cpu.h"
+#include "core/ppu/picture_unit.h"
 #include "tests/core/machine/test_images.h"
 
 namespace qgu::core {
@@ -106,6 +109,54 @@ TEST(CpuCycles, AbsoluteXNopsPayForPageCrossing) {
     EXPECT_EQ(CyclesOf({0xA2, 0x01, opcode, 0x00, 0x03}), 4) << int(opcode);  // LDX #1; no crossing
     EXPECT_EQ(CyclesOf({0xA2, 0x01, opcode, 0xFF, 0x03}), 5) << int(opcode);  // crossing
   }
+}
+
+// The cycle total runs for hours of play: it wraps, and differences taken
+// across the wrap (the profiling ports, the sound unit's time stamps) stay right.
+TEST(CpuCycles, TotalWrapsAndDifferencesAcrossTheWrapStayRight) {
+  // STA $401C; NOP x4; STA $401D; JMP to the start
+  const std::vector<uint8_t> code = {0x8D, 0x1C, 0x40, NOP, NOP, NOP, NOP, 0x8D, 0x1D, 0x40, 0x4C, 0x00, 0x80};
+  for (uint32_t nearLimit : {0x7FFFFFF8u, 0xFFFFFFF8u}) {
+    auto machine = MakeMachine(CodeImage(code));
+    CCpu& cpu = machine->Cpu();
+    CCpu::Registers r = cpu.GetRegisters();
+    r.totalCycles = nearLimit;
+    cpu.SetRegisters(r);
+    EXPECT_EQ(cpu.Execute(4 + 4 * 2 + 4), 16);
+    EXPECT_EQ(cpu.TotalCycles() - nearLimit, 16u) << std::hex << nearLimit;
+    EXPECT_EQ(machine->ProfilingCounters().last, 4 * 2) << std::hex << nearLimit;
+    for (int frame = 0; frame < 3; ++frame) machine->RunFrame(true);
+    EXPECT_EQ(machine->ProfilingCounters().last, 4 * 2) << "after frames past the wrap";
+  }
+}
+
+// Enabling the NMI during vertical blank runs one more instruction first; that
+// instruction may enable it again, and so on down a long chain of writes: the
+// nesting stops after one level instead of running out of stack.
+TEST(CpuInterrupts, ChainOfNmiEnablingWritesDoesNotNest) {
+  constexpr int kWrites = 10000;  // STA $2000, three bytes each, through 32 KB
+  std::vector<uint8_t> image = testing::MakeImage({2, 1, 0, 0});
+  uint8_t* program = image.data() + 16;
+  std::vector<uint8_t> code = {0xA9, 0x80};  // LDA #$80
+  for (int i = 0; i < kWrites; ++i) code.insert(code.end(), {0x8D, 0x00, 0x20});
+  const uint16_t end = static_cast<uint16_t>(0x8000 + code.size());
+  code.insert(code.end(), {0x4C, static_cast<uint8_t>(end), static_cast<uint8_t>(end >> 8)});
+  ASSERT_LT(code.size(), 0x7F00u);
+  std::copy(code.begin(), code.end(), program);
+  const uint8_t vectors[] = {0x00, 0xFF, 0x00, 0x80, 0x00, 0xFF};  // NMI $FF00, reset $8000, IRQ $FF00
+  std::copy(std::begin(vectors), std::end(vectors), program + 0x7FFA);
+  program[0x7F00] = NOP;
+  program[0x7F01] = 0x40;  // RTI
+
+  auto machine = MakeMachine(image);
+  machine->PictureUnit().VBlankStart();
+  CCpu& cpu = machine->Cpu();
+  cpu.Execute(2 + 4);  // LDA, then the first write, which runs the next write within it
+  EXPECT_EQ(machine->Memory().ppuRegister[0], 0x80);
+  EXPECT_EQ(cpu.GetRegisters().pendingInterrupts & 0x01, 0x01) << "the NMI is raised once, not lost";
+  EXPECT_EQ(cpu.GetRegisters().pc, 0x8000 + 2 + 2 * 3) << "two writes done, not the whole chain";
+  cpu.Execute(1);
+  EXPECT_EQ(cpu.GetRegisters().pc, 0xFF01) << "the NMI entry, then RTI's fetch";
 }
 
 }  // namespace

@@ -21,7 +21,7 @@ std::string Expected(const std::string& line) {
 
 std::string Describe(const CCpu::Registers& r) {
   char text[96];
-  std::snprintf(text, sizeof text, "%04X A:%02X X:%02X Y:%02X P:%02X SP:%02X CYC:%d", r.pc, r.a, r.x, r.y, r.p, r.s,
+  std::snprintf(text, sizeof text, "%04X A:%02X X:%02X Y:%02X P:%02X SP:%02X CYC:%u", r.pc, r.a, r.x, r.y, r.p, r.s,
                 r.totalCycles);
   return text;
 }
