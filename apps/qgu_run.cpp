@@ -1,10 +1,12 @@
 // qgu-run: runs a cartridge image headless for a number of frames, with
 // scripted button presses, and reports what a test program left in memory,
 // the speed of the run and, if asked, a screenshot.
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -48,6 +50,15 @@ struct Options {
 [[noreturn]] void Fail(const std::string& message) {
   std::fprintf(stderr, "qgu-run: %s\n%s", message.c_str(), kUsage);
   std::exit(2);
+}
+
+// Everything printed reached standard output, or the reason it did not.
+bool StandardOutputWritten() {
+  errno = 0;
+  if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return true;
+  std::fprintf(stderr, "qgu-run: cannot write to standard output: %s\n",
+               errno != 0 ? std::strerror(errno) : "write error");
+  return false;
 }
 
 int ParseNumber(const std::string& text, int base, const char* what) {
@@ -97,7 +108,7 @@ Options ParseOptions(int argc, char** argv) {
       if (options.startPc > 0xFFFF) Fail("address beyond $FFFF");
     } else if (arg == "--help" || arg == "-h") {
       std::fputs(kUsage, stdout);
-      std::exit(0);
+      std::exit(StandardOutputWritten() ? 0 : 1);
     } else if (!arg.empty() && arg[0] == '-') {
       Fail("unknown option " + arg);
     } else if (options.image.empty()) {
@@ -119,14 +130,16 @@ uint16_t ButtonsAt(const Options& options, int frame) {
   return buttons;
 }
 
+// A trace nobody can read is not run on: a failed write ends it.
 void RunTraced(CMachine& machine, int frames) {
   const int64_t cycles = int64_t{frames} * CMachine::Timing().frameCycles / 12;
   const uint32_t start = machine.Cpu().TotalCycles();
   while (machine.Cpu().TotalCycles() - start < cycles) {
-    std::puts(qgu::core::TraceLine(machine).c_str());
+    if (std::puts(qgu::core::TraceLine(machine).c_str()) == EOF) return;
     machine.Cpu().Execute(1);
   }
 }
+
 
 void RunFrames(qgu::testsupport::CTestRomRunner& runner, const Options& options) {
   for (int frame = 0; frame < options.frames; ++frame) {
@@ -186,5 +199,5 @@ int main(int argc, char** argv) {
     }
     std::printf("screenshot saved to %s\n", result.path.string().c_str());
   }
-  return 0;
+  return StandardOutputWritten() ? 0 : 1;
 }
