@@ -13,8 +13,7 @@ void CFrameSequencer::Write4017(uint8_t data) {
   state_.last4017 = data;
   state_.fiveStepMode = (data & 0x80) != 0 ? 1 : 0;
   state_.interruptPending = 0;
-  state_.step = 0;
-  state_.cycleCount = 0;
+  if (state_.step > (state_.fiveStepMode ? kFiveStepLast : kFourStepLast)) state_.step = 0;
 }
 
 void CFrameSequencer::SetState(const State& state) {

@@ -22,8 +22,9 @@ class CFrameSequencer {
   };
 
   void Reset() { state_ = State(); }
-  // A $4017 write: picks the mode, clears the interrupt and restarts the
-  // sequence, so the first step comes 7457 cycles after the write.
+  // A $4017 write: picks the mode and clears the interrupt. The sequence runs
+  // on where it was, so a program writing $4017 every frame still gets every
+  // step (a step beyond the new mode's last starts the sequence over).
   void Write4017(uint8_t data);
 
   // Adds `cycles` and calls emit(value) for each $4018 write the steps make.

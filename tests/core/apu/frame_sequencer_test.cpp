@@ -2,6 +2,7 @@
 // and the two modes, through Sync as the CPU calls it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "fake_sound_bus.h"
@@ -56,7 +57,7 @@ TEST(SoundFrameSequencer, InterruptNeedsBits6And7ClearAndTheGameOption) {
   }
 }
 
-TEST(SoundFrameSequencer, FiveStepModeWritesOneTwoThreeNothingZeroAndA4017WriteRestarts) {
+TEST(SoundFrameSequencer, FiveStepModeWritesOneTwoThreeNothingZeroAndA4017WriteKeepsTheSequence) {
   SoundRig rig;
   rig.unit.Write(0x4017, 0x80);
   EXPECT_EQ(rig.bus.portWrites, (std::vector<uint8_t>{0})) << "the mode change itself";
@@ -66,10 +67,22 @@ TEST(SoundFrameSequencer, FiveStepModeWritesOneTwoThreeNothingZeroAndA4017WriteR
   rig.unit.Write(0x4017, 0x00);
   EXPECT_EQ(rig.bus.portWrites.size(), 5u) << "no write for the 4-step mode";
   EXPECT_EQ(rig.unit.GetFrameSequencer().fiveStepMode, 0);
-  rig.RunCpuInSlices(kStep - 1);
-  EXPECT_EQ(rig.bus.portWrites.size(), 5u) << "the sequence starts over";
+  rig.RunCpuInSlices(kStep - 5000 - 1);
+  EXPECT_EQ(rig.bus.portWrites.size(), 5u);
   rig.RunCpu(1);
-  EXPECT_EQ(rig.bus.portWrites, (std::vector<uint8_t>{0, 1, 2, 3, 0, 0}));
+  EXPECT_EQ(rig.bus.portWrites, (std::vector<uint8_t>{0, 1, 2, 3, 0, 0})) << "on time: the sequence ran on";
+
+  // A write every frame (less than four steps apart) must not hold back the
+  // steps: every odd step still clocks the lengths.
+  SoundRig everyFrame;
+  for (int frame = 0; frame < 60; ++frame) {
+    everyFrame.unit.Write(0x4017, 0x40);
+    everyFrame.RunCpuInSlices(29781);
+  }
+  const auto& writes = everyFrame.bus.portWrites;
+  EXPECT_EQ(writes.size(), size_t(60 * 29781 / kStep));
+  EXPECT_EQ(std::count(writes.begin(), writes.end(), 1) + std::count(writes.begin(), writes.end(), 3),
+            std::ptrdiff_t(writes.size() / 2));
 }
 
 TEST(SoundFrameSequencer, SnapshotStateRoundTripsAndBadStepsAreRefused) {
