@@ -218,11 +218,14 @@ void AppendJsonSections(std::string& out, const std::vector<BoxScoreSection>& se
   }
 }
 
-std::string TeamJson(const TeamBoxScore& team) {
+// `statistics` is the side's raw statistics string, so a reader can hand the
+// game to anything that takes those strings (the tool server's report).
+std::string TeamJson(const TeamBoxScore& team, const std::string& statistics) {
   const bool numeric = !team.score.empty() && std::all_of(team.score.begin(), team.score.end(),
                                                            [](char ch) { return ch >= '0' && ch <= '9'; });
   std::string out = "{\n    \"team\": " + JsonString(team.team);
   out += ",\n    \"score\": " + (numeric ? team.score : JsonString(team.score));
+  out += ",\n    \"statistics\": " + JsonString(statistics);
   AppendJsonSections(out, team.offense);
   AppendJsonSections(out, team.defense);
   return out + "\n  }";
@@ -282,7 +285,8 @@ std::string BoxScoreText(const GameSummary& summary) {
 std::string BoxScoreJson(const GameSummary& summary) {
   const TeamBoxScore home = MakeTeamBoxScore(ParseTeamStats(summary.homeStats), summary.homeScore);
   const TeamBoxScore away = MakeTeamBoxScore(ParseTeamStats(summary.awayStats), summary.awayScore);
-  return "{\n  \"home\": " + TeamJson(home) + ",\n  \"away\": " + TeamJson(away) + "\n}\n";
+  return "{\n  \"home\": " + TeamJson(home, summary.homeStats) + ",\n  \"away\": " + TeamJson(away, summary.awayStats) +
+         "\n}\n";
 }
 
 }  // namespace qgu::driver

@@ -57,7 +57,8 @@ std::string FormatRow(const BoxScoreRow& row, const std::vector<BoxScoreColumn>&
 // The whole summary as text: the headline, both teams with their scores, then
 // the table for the home team and the away team.
 std::string BoxScoreText(const GameSummary& summary);
-// The same data as one JSON object {"home": {...}, "away": {...}}.
+// The same data as one JSON object {"home": {...}, "away": {...}}; each side
+// also carries its raw statistics string as "statistics".
 std::string BoxScoreJson(const GameSummary& summary);
 
 }  // namespace qgu::driver

@@ -146,6 +146,14 @@ TEST(BoxScoreJson, SameFiguresWithTextsEscaped) {
   EXPECT_NE(json.find("\"away\": {\n    \"team\": \"\",\n    \"score\": 3,"), std::string::npos);
   EXPECT_NE(json.find("\"rushing\": []"), std::string::npos);
   EXPECT_EQ(std::count(json.begin(), json.end(), '{'), std::count(json.begin(), json.end(), '}'));
+  // The raw statistics strings ride along, escaped like every text, for readers that take them whole.
+  std::string raw;
+  for (char ch : summary.homeStats) {
+    if (ch == '"' || ch == '\\') raw += '\\';
+    raw += ch == '\xC9' ? std::string("\\u00c9") : std::string(1, ch);
+  }
+  EXPECT_NE(json.find("\"score\": 21,\n    \"statistics\": \"" + raw + "\","), std::string::npos);
+  EXPECT_NE(json.find("\"score\": 3,\n    \"statistics\": \"\","), std::string::npos);
 }
 
 }  // namespace
