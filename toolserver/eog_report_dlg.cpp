@@ -1,5 +1,6 @@
 #include "toolserver/eog_report_dlg.h"
 
+#include <QEvent>
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QPushButton>
@@ -19,6 +20,9 @@ namespace {
 constexpr int kListFontPixels = 14;
 constexpr int kSpacerColumnWidth = 4;
 constexpr QSize kDialogSize{720, 560};
+// The widest line of a section (passing: a 16-character name and six figures),
+// with room for the cell's margins, fits each column whole.
+constexpr int kWidestLineCharacters = 44;
 
 // Rows are drawn in their own colours whether selected or not.
 class PlainRowDelegate : public QStyledItemDelegate {
@@ -96,7 +100,10 @@ void CEogReportDlg::BuildUi() {
   QFont listFont("Courier New");
   listFont.setPixelSize(kListFontPixels);
   list_->setFont(listFont);
+  const int column = QFontMetrics(listFont).horizontalAdvance(QString(kWidestLineCharacters, QChar('0')));
+  list_->setMinimumWidth(2 * column + kSpacerColumnWidth + 2 * list_->frameWidth());
   list_->setColumnCount(3);
+  list_->horizontalHeader()->setMinimumSectionSize(kSpacerColumnWidth);  // the spacer column is this narrow
   list_->verticalHeader()->hide();
   list_->verticalHeader()->setDefaultSectionSize(QFontMetrics(listFont).height() + 2);
   list_->setShowGrid(false);
@@ -109,6 +116,7 @@ void CEogReportDlg::BuildUi() {
   list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   list_->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
   SetBackground(list_->viewport(), kReportBackground);
+  list_->viewport()->installEventFilter(this);
 
   // The list's scroll control stands at its right edge and moves it row by row.
   scroll_ = new QScrollBar(Qt::Vertical, this);
@@ -164,8 +172,12 @@ void CEogReportDlg::FillBoxScore() {
   list_->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
 }
 
-void CEogReportDlg::resizeEvent(QResizeEvent* event) {
-  QDialog::resizeEvent(event);
+bool CEogReportDlg::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == list_->viewport() && event->type() == QEvent::Resize) FitColumns();
+  return QDialog::eventFilter(watched, event);
+}
+
+void CEogReportDlg::FitColumns() {
   // Home and away each take half of what the spacer column leaves.
   const int half = (list_->viewport()->width() - kSpacerColumnWidth) / 2;
   list_->setColumnWidth(0, half);

@@ -33,13 +33,15 @@ class CEogReportDlg : public QDialog {
                 QWidget* owner = nullptr);
 
  protected:
-  void resizeEvent(QResizeEvent* event) override;
+  // The list's columns follow its viewport's width, whenever the layout settles it.
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void BuildUi();
   void FillTexts();
   void FillBoxScore();
   QTextEdit* AddRichEdit(int id);
+  void FitColumns();
 
   ReportSide home_;
   ReportSide away_;

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QTableWidget>
 #include <QTextBlock>
 #include <QTextEdit>
@@ -188,6 +189,14 @@ TEST(EogReportDialog, ShowsTheRichTextAndTheColouredBoxScore) {
     EXPECT_EQ(list->item(r, 2)->foreground().color(), ToQColor(colours.text)) << r;
     EXPECT_EQ(list->item(r, 1)->background().color(), QColor(255, 255, 255)) << r;
   }
+  // Once laid out, home and away share the list's width beside the narrow spacer.
+  dialog.show();
+  QApplication::processEvents();
+  const int half = (list->viewport()->width() - 4) / 2;
+  EXPECT_GT(half, 200);
+  EXPECT_EQ(list->columnWidth(0), half);
+  EXPECT_EQ(list->columnWidth(1), 4);
+  EXPECT_EQ(list->columnWidth(2), half);
 }
 
 }  // namespace
