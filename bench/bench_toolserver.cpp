@@ -14,6 +14,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "bench/idle_helper.h"
 #include "cartridge/builder/embedded_image.h"
 #include "league/cartridge_import.h"
 #include "toolserver/import_helmets.h"
@@ -63,44 +64,9 @@ void BM_ImportAllTeamsIntoANewLeague(benchmark::State& state) {
 }
 BENCHMARK(BM_ImportAllTeamsIntoANewLeague)->Unit(benchmark::kMillisecond);
 
-// Plays nothing: the time of a sound device is not the window's.
-class SilentWaves : public qgu::toolserver::IWavePlayer {
- public:
-  bool Play(const qgu::toolserver::WaveRequest&) override { return true; }
-  void StopAll() override {}
-};
-
-// The interface the menu would call back; nothing is clicked here.
-class IdleHelper final : public qgu::com::IQuoziHelper {
- public:
-  using HRESULT = qgu::com::HRESULT;
-  using BSTR = qgu::com::BSTR;
-  HRESULT QueryInterface(const qgu::com::IID&, void**) override { return qgu::com::E_NOINTERFACE; }
-  qgu::com::ULONG AddRef() override { return 1; }
-  qgu::com::ULONG Release() override { return 1; }
-  HRESULT GetTypeInfoCount(qgu::com::UINT*) override { return qgu::com::E_NOTIMPL; }
-  HRESULT GetTypeInfo(qgu::com::UINT, qgu::com::LCID, qgu::com::ITypeInfo**) override { return qgu::com::E_NOTIMPL; }
-  HRESULT GetIDsOfNames(const qgu::com::IID&, qgu::com::OLECHAR**, qgu::com::UINT, qgu::com::LCID,
-                        qgu::com::DISPID*) override {
-    return qgu::com::E_NOTIMPL;
-  }
-  HRESULT Invoke(qgu::com::DISPID, const qgu::com::IID&, qgu::com::LCID, qgu::com::WORD, qgu::com::DISPPARAMS*,
-                 qgu::com::VARIANT*, qgu::com::EXCEPINFO*, qgu::com::UINT*) override {
-    return qgu::com::E_NOTIMPL;
-  }
-  HRESULT SelectTeams(BSTR*, BSTR*, int32_t*, int32_t*, int32_t*, int32_t*) override { return qgu::com::E_NOTIMPL; }
-  HRESULT DisplayEOGStats(BSTR, BSTR, BSTR, BSTR) override { return qgu::com::E_NOTIMPL; }
-  HRESULT ImportRom(BSTR) override { return qgu::com::E_NOTIMPL; }
-  HRESULT EditTeams(BSTR) override { return qgu::com::E_NOTIMPL; }
-  HRESULT ShowAbout() override { return qgu::com::E_NOTIMPL; }
-  HRESULT ShowMain(int32_t*, BSTR*, BSTR*, int32_t*, int32_t*, int32_t*, int32_t*) override {
-    return qgu::com::E_NOTIMPL;
-  }
-};
-
 void BM_MainMenuOpenedAndDrawn(benchmark::State& state) {
-  SilentWaves silent;
-  IdleHelper helper;
+  qgu::bench::SilentWaves silent;
+  qgu::bench::IdleHelper helper;
   qgu::toolserver::SetWavePlayer(&silent);
   for (auto _ : state) {
     qgu::toolserver::CMainMenuDlg menu(helper);
