@@ -6,7 +6,10 @@
 #include <chrono>
 #include <cstdio>
 #include <ctime>
+#include <stdexcept>
 #include <system_error>
+
+#include <png.h>
 
 #include "base/file_write.h"
 #include "base/text.h"
@@ -28,66 +31,8 @@ void PutLe32(std::vector<uint8_t>& out, uint32_t value) {
   PutLe16(out, value >> 16);
 }
 
-void PutBe32(std::vector<uint8_t>& out, uint32_t value) {
-  for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<uint8_t>(value >> shift));
-}
-
 const uint8_t* VisibleRow(const uint8_t* renderBuffer, int row) {
   return renderBuffer + row * kRenderBufferLineBytes + kRenderBufferFirstPixel;
-}
-
-constexpr std::array<uint32_t, 256> BuildCrcTable() {
-  std::array<uint32_t, 256> table{};
-  for (uint32_t n = 0; n < 256; ++n) {
-    uint32_t c = n;
-    for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-    table[n] = c;
-  }
-  return table;
-}
-
-constexpr std::array<uint32_t, 256> kCrcTable = BuildCrcTable();
-
-uint32_t Crc32(const uint8_t* data, std::size_t size) {
-  uint32_t crc = 0xFFFFFFFFu;
-  for (std::size_t i = 0; i < size; ++i) crc = kCrcTable[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
-  return crc ^ 0xFFFFFFFFu;
-}
-
-uint32_t Adler32(const std::vector<uint8_t>& data) {
-  uint32_t a = 1, b = 0;
-  for (uint8_t byte : data) {
-    a = (a + byte) % 65521;
-    b = (b + a) % 65521;
-  }
-  return (b << 16) | a;
-}
-
-// A zlib stream of "stored" (uncompressed) deflate blocks.
-std::vector<uint8_t> ZlibStored(const std::vector<uint8_t>& data) {
-  constexpr std::size_t kMaxBlock = 65535;
-  std::vector<uint8_t> out = {0x78, 0x01};
-  std::size_t pos = 0;
-  do {
-    const std::size_t length = std::min(kMaxBlock, data.size() - pos);
-    const bool last = pos + length == data.size();
-    out.push_back(last ? 1 : 0);
-    PutLe16(out, static_cast<uint32_t>(length));
-    PutLe16(out, static_cast<uint32_t>(~length & 0xFFFF));
-    out.insert(out.end(), data.begin() + static_cast<std::ptrdiff_t>(pos),
-               data.begin() + static_cast<std::ptrdiff_t>(pos + length));
-    pos += length;
-  } while (pos < data.size());
-  PutBe32(out, Adler32(data));
-  return out;
-}
-
-void PutPngChunk(std::vector<uint8_t>& out, const char (&type)[5], const std::vector<uint8_t>& body) {
-  PutBe32(out, static_cast<uint32_t>(body.size()));
-  const std::size_t typeStart = out.size();
-  out.insert(out.end(), type, type + 4);
-  out.insert(out.end(), body.begin(), body.end());
-  PutBe32(out, Crc32(out.data() + typeStart, out.size() - typeStart));
 }
 
 bool EndsWithPng(const std::filesystem::path& path) { return base::EndsWithIgnoringCase(path.string(), ".png"); }
@@ -131,27 +76,30 @@ std::vector<uint8_t> EncodeBmp(const uint8_t* renderBuffer, const NesPalette& pa
 }
 
 std::vector<uint8_t> EncodePng(const uint8_t* renderBuffer, const NesPalette& palette) {
-  std::vector<uint8_t> out = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-
-  std::vector<uint8_t> header;
-  PutBe32(header, kScreenWidth);
-  PutBe32(header, kScreenHeight);
-  header.insert(header.end(), {8, 3, 0, 0, 0});  // 8-bit indexed colour, no interlace
-  PutPngChunk(out, "IHDR", header);
-
+  // 8-bit indexed colour with the 64 palette entries; libpng does the encoding.
+  std::vector<uint8_t> pixels(static_cast<std::size_t>(kScreenWidth) * kScreenHeight);
+  for (int row = 0; row < kScreenHeight; ++row) {
+    const uint8_t* visible = VisibleRow(renderBuffer, row);
+    for (int x = 0; x < kScreenWidth; ++x) pixels[static_cast<std::size_t>(row) * kScreenWidth + x] = visible[x] & 0x3F;
+  }
   std::vector<uint8_t> colors;
   for (const RgbColor& color : palette) colors.insert(colors.end(), {color.red, color.green, color.blue});
-  PutPngChunk(out, "PLTE", colors);
 
-  std::vector<uint8_t> scanlines;
-  scanlines.reserve(static_cast<std::size_t>(kScreenHeight) * (kScreenWidth + 1));
-  for (int row = 0; row < kScreenHeight; ++row) {
-    scanlines.push_back(0);  // filter: none
-    const uint8_t* pixels = VisibleRow(renderBuffer, row);
-    for (int x = 0; x < kScreenWidth; ++x) scanlines.push_back(pixels[x] & 0x3F);
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  image.width = kScreenWidth;
+  image.height = kScreenHeight;
+  image.format = PNG_FORMAT_RGB_COLORMAP;
+  image.colormap_entries = kNesColorCount;
+  png_alloc_size_t size = 0;
+  if (!png_image_write_get_memory_size(image, size, 0, pixels.data(), 0, colors.data())) {
+    throw std::runtime_error(std::string("PNG encoding failed: ") + image.message);
   }
-  PutPngChunk(out, "IDAT", ZlibStored(scanlines));
-  PutPngChunk(out, "IEND", {});
+  std::vector<uint8_t> out(size);
+  if (!png_image_write_to_memory(&image, out.data(), &size, 0, pixels.data(), 0, colors.data())) {
+    throw std::runtime_error(std::string("PNG encoding failed: ") + image.message);
+  }
+  out.resize(size);
   return out;
 }
 
@@ -163,8 +111,13 @@ ScreenshotResult WriteScreenshotFile(const std::filesystem::path& path, const ui
     result.error = "no picture to save";
     return result;
   }
-  const std::vector<uint8_t> bytes = EndsWithPng(path) ? EncodePng(renderBuffer, palette)
-                                                       : EncodeBmp(renderBuffer, palette);
+  std::vector<uint8_t> bytes;
+  try {
+    bytes = EndsWithPng(path) ? EncodePng(renderBuffer, palette) : EncodeBmp(renderBuffer, palette);
+  } catch (const std::exception& error) {
+    result.error = error.what();
+    return result;
+  }
   // Through a temporary file: a failed write leaves whatever the path names as it was.
   const base::Status written =
       base::ReplaceFile(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
