@@ -97,7 +97,7 @@ void CMachine::HardwareReset() {
   std::memset(m.backgroundPalette, 0, sizeof m.backgroundPalette);
   std::memset(m.spritePalette, 0, sizeof m.spritePalette);
   std::memset(m.cpuRegisterShadow, 0, sizeof m.cpuRegisterShadow);
-  std::memset(m.ppuRegister, 0, sizeof m.ppuRegister);
+  pictureUnit_->State() = PictureUnitState{};
   m.frameCounter = 0xC0;
   frameIrq_ = 1;
   profiling_ = {};
@@ -336,7 +336,7 @@ void CMachine::RunVblankLine(int method, int line) {
   if (line == kNmiLine) {
     pictureUnit_->VBlankStart();
     RunCpuBeforeNmi(kEarlyNmiCycles);
-    if (memory_->ppuRegister[0] & 0x80) cpu_->RaiseNmi();
+    if (pictureUnit_->NmiEnabled()) cpu_->RaiseNmi();
     reduce = kEarlyNmiCycles;
   }
   if (method <= 1) {

@@ -1,7 +1,7 @@
 #pragma once
 // The console's whole memory in one block: page tables for the CPU and the
-// picture unit, every RAM, the register shadows and the bank-setting
-// operations every mapper uses. The snapshot format saves from here.
+// picture unit, every RAM, the I/O register shadows and the bank-setting
+// operations every mapper uses. The parts' own registers live with each part.
 
 #include <cstdint>
 
@@ -47,13 +47,7 @@ struct CMemoryMap {
   uint8_t spritePalette[16] = {};
 
   uint8_t cpuRegisterShadow[24] = {};  // last values written to $4000-$4017
-  uint8_t ppuRegister[4] = {};         // $2000 control, $2001 mask, $2002 status, $2003 sprite address
   uint8_t frameCounter = 0xC0;         // last value written to $4017
-  uint8_t ppuToggle = 0;
-  uint8_t ppuReadBuffer = 0;
-  uint16_t ppuT = 0;  // fine y 12-14, name table 10-11, coarse y 5-9, coarse x 0-4
-  uint16_t ppuV = 0;
-  uint8_t ppuFineX = 0;
 
   // Owned by the cartridge; the page tables point into them.
   uint8_t* programRom = nullptr;

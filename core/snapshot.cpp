@@ -1,8 +1,10 @@
 #include "core/snapshot.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <utility>
@@ -15,6 +17,7 @@
 #include "core/cpu/cpu.h"
 #include "core/machine.h"
 #include "core/mappers/mapper.h"
+#include "core/ppu/picture_unit.h"
 
 namespace qgu::core {
 
@@ -49,16 +52,10 @@ constexpr size_t kMaxSnapshotFileBytes = 1 << 20;
 // Little-endian field access over a byte buffer.
 void Put16(uint8_t* at, uint16_t v) { at[0] = uint8_t(v); at[1] = uint8_t(v >> 8); }
 void Put32(uint8_t* at, uint32_t v) { for (int i = 0; i < 4; ++i) at[i] = uint8_t(v >> (8 * i)); }
-void Put64(uint8_t* at, uint64_t v) { for (int i = 0; i < 8; ++i) at[i] = uint8_t(v >> (8 * i)); }
 uint16_t Get16(const uint8_t* at) { return uint16_t(at[0] | (at[1] << 8)); }
 uint32_t Get32(const uint8_t* at) {
   uint32_t v = 0;
   for (int i = 3; i >= 0; --i) v = (v << 8) | at[i];
-  return v;
-}
-uint64_t Get64(const uint8_t* at) {
-  uint64_t v = 0;
-  for (int i = 7; i >= 0; --i) v = (v << 8) | at[i];
   return v;
 }
 
@@ -98,75 +95,189 @@ class Writer {
   const std::string& path_;
 };
 
+// ---- One field list per block ----
+//
+// Each block's body is described once, as a walk over its fields in file
+// order; saving walks it with a FieldWriter, loading with a FieldReader, so
+// the two directions cannot disagree on a field's place or width.
+
+// Appends each field, little-endian.
+class FieldWriter {
+ public:
+  template <typename Stored, typename T>
+  void As(T& value) {
+    const uint64_t v = static_cast<uint64_t>(static_cast<Stored>(value));
+    for (size_t i = 0; i < sizeof(Stored); ++i) body_.push_back(static_cast<uint8_t>(v >> (8 * i)));
+  }
+  template <typename T>
+  void Number(T& value) { As<T>(value); }
+  void Flag(bool& value) { body_.push_back(value ? 0xFF : 0x00); }
+  void Bytes(uint8_t* data, size_t size) { body_.insert(body_.end(), data, data + size); }
+  void Skip(size_t size) { body_.insert(body_.end(), size, 0); }
+  std::vector<uint8_t> Body() && { return std::move(body_); }
+
+ private:
+  std::vector<uint8_t> body_;
+};
+
+// Takes each field from a block body, failing when the body is shorter than
+// its content (padding at its end may be missing).
+class FieldReader {
+ public:
+  explicit FieldReader(const std::vector<uint8_t>& body) : body_(body) {}
+  template <typename Stored, typename T>
+  void As(T& value) {
+    const uint8_t* at = Take(sizeof(Stored));
+    uint64_t v = 0;
+    for (size_t i = sizeof(Stored); i-- > 0;) v = (v << 8) | at[i];
+    value = static_cast<T>(static_cast<Stored>(v));
+  }
+  template <typename T>
+  void Number(T& value) { As<T>(value); }
+  void Flag(bool& value) { value = *Take(1) != 0; }
+  void Bytes(uint8_t* data, size_t size) { std::memcpy(data, Take(size), size); }
+  void Skip(size_t size) { at_ += std::min(size, body_.size() - at_); }
+
+ private:
+  const uint8_t* Take(size_t size) {
+    if (size > body_.size() - at_) throw SnapshotError("snapshot block is shorter than its content");
+    const uint8_t* p = body_.data() + at_;
+    at_ += size;
+    return p;
+  }
+  const std::vector<uint8_t>& body_;
+  size_t at_ = 0;
+};
+
+// "REG DATA": the registers of the CPU, the frame sequencer and the picture
+// unit, and the machine's two cycle counts.
+struct RegisterBlock {
+  CCpu::Registers cpu{};
+  CSoundUnit::FrameSequencerState sequencer{};
+  uint64_t executed = 0;
+  uint64_t scheduled = 0;
+  PictureUnitState picture{};
+};
+
+template <class Fields>
+void RegisterFields(Fields& f, RegisterBlock& b) {
+  f.Number(b.cpu.pc);
+  f.Number(b.cpu.a);
+  f.Number(b.cpu.x);
+  f.Number(b.cpu.y);
+  f.Number(b.cpu.s);
+  f.Number(b.cpu.p);
+  f.Number(b.cpu.pendingInterrupts);
+  f.Number(b.sequencer.last4017);  // version 0x0200: the frame counter byte
+  f.Number(b.sequencer.interruptPending);
+  f.Number(b.sequencer.step);
+  f.Number(b.sequencer.fiveStepMode);
+  f.template As<uint32_t>(b.sequencer.cycleCount);
+  f.template As<uint32_t>(b.cpu.dmaStall);
+  f.Number(b.executed);
+  f.Number(b.scheduled);
+  f.Skip(64 - 36);
+  f.Bytes(b.picture.registers, sizeof b.picture.registers);
+  f.Number(b.picture.readBuffer);
+  f.Number(b.picture.toggle);
+  f.Number(b.picture.t);
+  f.Number(b.picture.v);
+  f.template As<uint16_t>(b.picture.fineX);
+  f.Skip(kRegBytes - 76);
+}
+
+// "RAM DATA": console RAM, palettes, sprite RAM and, with battery RAM, the
+// first 8 KB of cartridge RAM.
+template <class Fields>
+void RamFields(Fields& f, CMemoryMap& m, bool battery) {
+  f.Bytes(m.workRam, 2048);
+  f.Bytes(m.backgroundPalette, sizeof m.backgroundPalette);
+  f.Bytes(m.spritePalette, sizeof m.spritePalette);
+  f.Bytes(m.spriteRam, sizeof m.spriteRam);
+  if (battery) f.Bytes(m.cartridgeRam, kBatteryBytes);
+}
+
+// "MMU DATA", fixed part: the page tables' types and bank numbers.
+struct MmuTable {
+  uint8_t cpuType[8] = {};
+  int32_t cpuNumber[8] = {};
+  uint8_t ppuType[12] = {};
+  int32_t ppuNumber[12] = {};
+  uint8_t characterRamUsed[8] = {};
+};
+
+template <class Fields>
+void MmuTableFields(Fields& f, MmuTable& t) {
+  f.Bytes(t.cpuType, sizeof t.cpuType);
+  for (int32_t& number : t.cpuNumber) f.template As<int16_t>(number);
+  f.Bytes(t.ppuType, sizeof t.ppuType);
+  for (int32_t& number : t.ppuNumber) f.template As<int16_t>(number);
+  f.Bytes(t.characterRamUsed, sizeof t.characterRamUsed);
+}
+
+// Whether CPU page 3-7's 8 KB are in the file (RAM-backed pages are); a
+// version 0x0100 body carries page 3 only when its saved type is 0x01.
+bool CpuPageInFile(uint16_t version, int page, uint8_t type) {
+  if (version < kMmuVersion && page == 3) return type == 0x01;
+  return type != kCpuRom;
+}
+
+// "MMU DATA", the rest: the RAM behind the pages, name-table RAM and the used
+// character-RAM granules, as the table says.
+template <class Fields>
+void MmuMemoryFields(Fields& f, CMemoryMap& m, const MmuTable& t, uint16_t version) {
+  for (int page = 3; page < 8; ++page) {
+    if (CpuPageInFile(version, page, t.cpuType[page])) f.Bytes(m.cpuPage[page], kPageBytes);
+  }
+  f.Bytes(m.nameTableRam, sizeof m.nameTableRam);
+  for (int granule = 0; granule < 8; ++granule) {
+    if (t.characterRamUsed[granule]) f.Bytes(m.characterRam + granule * kGranuleBytes, kGranuleBytes);
+  }
+}
+
+// "CTR DATA": the controller shift registers and the strobe.
+template <class Fields>
+void ControllerFields(Fields& f, CControllerPorts::ShiftState& c) {
+  for (uint32_t& shift : c.shift) f.Number(shift);
+  f.Flag(c.strobe);
+  f.Skip(kCtrBytes - 17);
+}
+
+// ---- Saving ----
+
 std::vector<uint8_t> RegisterBody(CMachine& machine) {
-  std::vector<uint8_t> body(kRegBytes, 0);
-  const CCpu::Registers r = machine.Cpu().GetRegisters();
-  Put16(&body[0], r.pc);
-  body[2] = r.a;
-  body[3] = r.x;
-  body[4] = r.y;
-  body[5] = r.s;
-  body[6] = r.p;
-  body[7] = r.pendingInterrupts;
-  const CSoundUnit::FrameSequencerState sequencer = machine.SoundUnit().GetFrameSequencer();
-  body[8] = sequencer.last4017;
-  body[9] = sequencer.interruptPending;
-  body[10] = sequencer.step;
-  body[11] = sequencer.fiveStepMode;
-  Put32(&body[12], static_cast<uint32_t>(sequencer.cycleCount));
-  Put32(&body[16], static_cast<uint32_t>(r.dmaStall));
-  Put64(&body[20], machine.ExecutedCycles());
-  Put64(&body[28], machine.ScheduledCycles());
-  const CMemoryMap& m = machine.Memory();
-  std::memcpy(&body[64], m.ppuRegister, 4);
-  body[68] = m.ppuReadBuffer;
-  body[69] = m.ppuToggle;
-  Put16(&body[70], m.ppuT);
-  Put16(&body[72], m.ppuV);
-  Put16(&body[74], m.ppuFineX);
-  return body;
+  RegisterBlock block{machine.Cpu().GetRegisters(), machine.SoundUnit().GetFrameSequencer(),
+                      machine.ExecutedCycles(), machine.ScheduledCycles(), machine.PictureUnit().State()};
+  FieldWriter f;
+  RegisterFields(f, block);
+  return std::move(f).Body();
 }
 
 std::vector<uint8_t> RamBody(CMachine& machine) {
-  const CMemoryMap& m = machine.Memory();
-  std::vector<uint8_t> body;
-  body.insert(body.end(), m.workRam, m.workRam + 2048);
-  body.insert(body.end(), m.backgroundPalette, m.backgroundPalette + 16);
-  body.insert(body.end(), m.spritePalette, m.spritePalette + 16);
-  body.insert(body.end(), m.spriteRam, m.spriteRam + 256);
-  if (machine.Cartridge().HasBattery()) body.insert(body.end(), m.cartridgeRam, m.cartridgeRam + kBatteryBytes);
-  return body;
+  FieldWriter f;
+  RamFields(f, machine.Memory(), machine.Cartridge().HasBattery());
+  return std::move(f).Body();
 }
 
 std::vector<uint8_t> MmuBody(CMachine& machine) {
-  const CMemoryMap& m = machine.Memory();
-  std::vector<uint8_t> body(kMmuFixedBytes, 0);
-  for (int page = 3; page < 8; ++page) body[page] = m.cpuPageType[page];  // 0-2 stay 0
-  for (int page = 0; page < 8; ++page) Put16(&body[8 + 2 * page], static_cast<uint16_t>(m.cpuPageNumber[page]));
-  for (int page = 0; page < 12; ++page) {
-    body[24 + page] = m.ppuPageType[page];
-    Put16(&body[36 + 2 * page], static_cast<uint16_t>(m.ppuPageNumber[page]));
-  }
-  std::memcpy(&body[60], m.characterRamUsed, 8);
-  for (int page = 3; page < 8; ++page) {
-    if (m.cpuPageType[page] != 0) body.insert(body.end(), m.cpuPage[page], m.cpuPage[page] + kPageBytes);
-  }
-  body.insert(body.end(), m.nameTableRam, m.nameTableRam + sizeof m.nameTableRam);
-  for (int granule = 0; granule < 8; ++granule) {
-    if (m.characterRamUsed[granule]) {
-      const uint8_t* from = m.characterRam + granule * kGranuleBytes;
-      body.insert(body.end(), from, from + kGranuleBytes);
-    }
-  }
-  return body;
+  CMemoryMap& m = machine.Memory();
+  MmuTable table;
+  for (int page = 3; page < 8; ++page) table.cpuType[page] = m.cpuPageType[page];  // 0-2 stay 0
+  std::copy(std::begin(m.cpuPageNumber), std::end(m.cpuPageNumber), table.cpuNumber);
+  std::copy(std::begin(m.ppuPageType), std::end(m.ppuPageType), table.ppuType);
+  std::copy(std::begin(m.ppuPageNumber), std::end(m.ppuPageNumber), table.ppuNumber);
+  std::copy(std::begin(m.characterRamUsed), std::end(m.characterRamUsed), table.characterRamUsed);
+  FieldWriter f;
+  MmuTableFields(f, table);
+  MmuMemoryFields(f, m, table, kMmuVersion);
+  return std::move(f).Body();
 }
 
 std::vector<uint8_t> ControllerBody(CMachine& machine) {
-  std::vector<uint8_t> body(kCtrBytes, 0);
-  const CControllerPorts::ShiftState state = machine.ControllerPorts().GetShiftState();
-  for (int pad = 0; pad < 4; ++pad) Put32(&body[4 * pad], state.shift[pad]);
-  body[16] = state.strobe ? 0xFF : 0x00;
-  return body;
+  CControllerPorts::ShiftState state = machine.ControllerPorts().GetShiftState();
+  FieldWriter f;
+  ControllerFields(f, state);
+  return std::move(f).Body();
 }
 
 // ---- Loading ----
@@ -188,22 +299,6 @@ class Reader {
   const std::string& path_;
 };
 
-// Walks a block body, failing when the body is shorter than its content.
-class BodyCursor {
- public:
-  explicit BodyCursor(const std::vector<uint8_t>& body) : body_(body) {}
-  const uint8_t* Take(size_t size) {
-    if (at_ + size > body_.size()) throw SnapshotError("snapshot block is shorter than its content");
-    const uint8_t* p = body_.data() + at_;
-    at_ += size;
-    return p;
-  }
-
- private:
-  const std::vector<uint8_t>& body_;
-  size_t at_ = 0;
-};
-
 // Each block's reader: the block's version and its whole body.
 using BlockLoader = void (*)(CMachine& machine, uint16_t version, const std::vector<uint8_t>& body);
 
@@ -212,82 +307,60 @@ void LoadRegisters(CMachine& machine, uint16_t version, const std::vector<uint8_
     // The older 344-byte register layout is not carried forward: its body is
     // consumed and the machine's registers are left as they are.
   } else {
-    BodyCursor cursor(body);
-    const uint8_t* b = cursor.Take(kRegBytes);
-    CCpu::Registers r = machine.Cpu().GetRegisters();
-    r.pc = Get16(b);
-    r.a = b[2];
-    r.x = b[3];
-    r.y = b[4];
-    r.s = b[5];
-    r.p = b[6];
-    r.pendingInterrupts = b[7];
-    r.dmaStall = static_cast<int32_t>(Get32(b + 16));
-    const uint64_t executed = Get64(b + 20);
-    const uint64_t scheduled = Get64(b + 28);
+    RegisterBlock block{machine.Cpu().GetRegisters(), machine.SoundUnit().GetFrameSequencer(), 0, 0,
+                        machine.PictureUnit().State()};
+    FieldReader f(body);
+    RegisterFields(f, block);
     // Counts a running machine cannot reach would stall it for hours.
-    if (r.dmaStall < 0 || r.dmaStall > kMaxDmaStall) throw SnapshotError("snapshot has an impossible DMA stall");
-    const int64_t drift = static_cast<int64_t>(executed - scheduled / 12);
+    if (block.cpu.dmaStall < 0 || block.cpu.dmaStall > kMaxDmaStall) {
+      throw SnapshotError("snapshot has an impossible DMA stall");
+    }
+    const int64_t drift = static_cast<int64_t>(block.executed - block.scheduled / 12);
     if (drift < -kMaxDrift || drift > kMaxDrift) throw SnapshotError("snapshot cycle counts disagree");
     // The CPU's counter runs in step with the machine's executed count.
-    r.totalCycles = static_cast<uint32_t>(executed);
-    machine.Cpu().SetRegisters(r);
-    machine.SetCycleCounts(scheduled, executed);
+    block.cpu.totalCycles = static_cast<uint32_t>(block.executed);
+    machine.Cpu().SetRegisters(block.cpu);
+    machine.SetCycleCounts(block.scheduled, block.executed);
     if (version == kRegVersionFrameCounter) {
-      machine.Memory().frameCounter = b[8];
+      machine.Memory().frameCounter = block.sequencer.last4017;
     } else {
-      machine.SoundUnit().SetFrameSequencer({b[8], b[9], b[10], b[11], static_cast<int32_t>(Get32(b + 12))});
+      machine.SoundUnit().SetFrameSequencer(block.sequencer);
     }
-    CMemoryMap& m = machine.Memory();
-    std::memcpy(m.ppuRegister, b + 64, 4);
-    m.ppuReadBuffer = b[68];
-    m.ppuToggle = b[69];
-    m.ppuT = Get16(b + 70);
-    m.ppuV = Get16(b + 72);
-    m.ppuFineX = static_cast<uint8_t>(Get16(b + 74) & 7);
+    block.picture.fineX &= 7;
+    machine.PictureUnit().State() = block.picture;
   }
   machine.SoundUnit().ClearQueues();
   for (uint16_t address = 0x4010; address <= 0x4013; ++address) machine.WriteIoPort(address, 0);
 }
 
 void LoadRam(CMachine& machine, uint16_t, const std::vector<uint8_t>& body) {
-  CMemoryMap& m = machine.Memory();
-  BodyCursor cursor(body);
-  std::memcpy(m.workRam, cursor.Take(2048), 2048);
-  std::memcpy(m.backgroundPalette, cursor.Take(16), 16);
-  std::memcpy(m.spritePalette, cursor.Take(16), 16);
-  std::memcpy(m.spriteRam, cursor.Take(256), 256);
-  if (machine.Cartridge().HasBattery()) std::memcpy(m.cartridgeRam, cursor.Take(kBatteryBytes), kBatteryBytes);
+  FieldReader f(body);
+  RamFields(f, machine.Memory(), machine.Cartridge().HasBattery());
 }
 
 void LoadMmu(CMachine& machine, uint16_t version, const std::vector<uint8_t>& body) {
   CMemoryMap& m = machine.Memory();
   const bool battery = machine.Cartridge().HasBattery();
-  BodyCursor cursor(body);
-  const uint8_t* fixed = cursor.Take(kMmuFixedBytes);
+  FieldReader f(body);
+  MmuTable table;
+  MmuTableFields(f, table);
   for (int page = 3; page < 8; ++page) {
-    const uint8_t type = fixed[page];
-    const int number = static_cast<int16_t>(Get16(fixed + 8 + 2 * page));
-    const bool fromFile = version < kMmuVersion && page == 3 ? type == 0x01 : type != kCpuRom;
-    if (fromFile) {
+    const uint8_t type = table.cpuType[page];
+    if (CpuPageInFile(version, page, type)) {
       // No board of this system puts RAM at $8000-$FFFF: such a file is not ours.
       if (page >= 4) throw SnapshotError("snapshot maps RAM into program space");
       m.cpuPageType[page] = type;
-      m.cpuPageNumber[page] = number;
-      std::memcpy(m.cpuPage[page], cursor.Take(kPageBytes), kPageBytes);
+      m.cpuPageNumber[page] = table.cpuNumber[page];
     } else if (type == kCpuRom && !(version < kMmuVersion && page == 3 && battery)) {
-      m.SetProgram8k(page, number);
+      m.SetProgram8k(page, table.cpuNumber[page]);
     }
   }
-  std::memcpy(m.nameTableRam, cursor.Take(sizeof m.nameTableRam), sizeof m.nameTableRam);
-  for (int granule = 0; granule < 8; ++granule) {
-    m.characterRamUsed[granule] = fixed[60 + granule];
-    if (fixed[60 + granule]) std::memcpy(m.characterRam + granule * kGranuleBytes, cursor.Take(kGranuleBytes), kGranuleBytes);
-  }
+  std::copy(std::begin(table.characterRamUsed), std::end(table.characterRamUsed), m.characterRamUsed);
+  MmuMemoryFields(f, m, table, version);
   const bool hasCharacterRom = m.characterRom != nullptr;
   for (int page = 0; page < 12; ++page) {
-    const int number = static_cast<int16_t>(Get16(fixed + 36 + 2 * page));
-    switch (fixed[24 + page]) {
+    const int number = table.ppuNumber[page];
+    switch (table.ppuType[page]) {
       case kPpuCharacterRom:
         if (!hasCharacterRom) throw SnapshotError("snapshot maps character ROM the cartridge does not have");
         m.SetCharacter1k(page, number);
@@ -300,16 +373,14 @@ void LoadMmu(CMachine& machine, uint16_t version, const std::vector<uint8_t>& bo
 }
 
 void LoadMapper(CMachine& machine, uint16_t, const std::vector<uint8_t>& body) {
-  BodyCursor cursor(body);
-  machine.Mapper().LoadState(cursor.Take(kMmcBytes));
+  if (body.size() < kMmcBytes) throw SnapshotError("snapshot block is shorter than its content");
+  machine.Mapper().LoadState(body.data());
 }
 
 void LoadControllers(CMachine& machine, uint16_t, const std::vector<uint8_t>& body) {
-  BodyCursor cursor(body);
-  const uint8_t* b = cursor.Take(17);
   CControllerPorts::ShiftState state{};
-  for (int pad = 0; pad < 4; ++pad) state.shift[pad] = Get32(b + 4 * pad);
-  state.strobe = b[16] != 0;
+  FieldReader f(body);
+  ControllerFields(f, state);
   machine.ControllerPorts().SetShiftState(state);
 }
 

@@ -2,6 +2,7 @@
 
 #include "core/apu/sound_unit.h"
 #include "core/controller_ports.h"
+#include "core/ppu/picture_unit.h"
 
 namespace qgu::host {
 
@@ -23,7 +24,7 @@ uint32_t CMachineConsole::FrameInput() { return machine_.ControllerPorts().GetFr
 
 void CMachineConsole::SetFrameInput(uint32_t input) { machine_.ControllerPorts().SetFrameInput(input); }
 
-uint8_t CMachineConsole::MaskRegister() const { return machine_.Memory().ppuRegister[kMaskRegister]; }
+uint8_t CMachineConsole::MaskRegister() const { return machine_.PictureUnit().State().registers[kMaskRegister]; }
 
 void CMachineConsole::FillSound(uint8_t* buffer, int bytes) { machine_.SoundUnit().Process(buffer, bytes); }
 

@@ -5,6 +5,7 @@
 #include "core/cartridge.h"
 #include "core/cpu/cpu.h"
 #include "core/machine.h"
+#include "core/ppu/picture_unit.h"
 
 namespace qgu::core {
 
@@ -115,7 +116,7 @@ void CMapperMmc3::WriteRom(uint16_t address, uint8_t data) {
 }
 
 void CMapperMmc3::LineStart(int scanline) {
-  const bool rendering = (machine_.Memory().ppuRegister[1] & 0x18) != 0;
+  const bool rendering = machine_.PictureUnit().IsRenderingOn() != 0;
   if (scanline >= 0 && scanline < 240 && rendering) {
     if (irq_.presetAtVblank) {
       irq_.counter = irq_.latch;

@@ -88,14 +88,13 @@ CPictureUnit::~CPictureUnit() = default;
 CMemoryMap& CPictureUnit::Memory() const { return machine_.Memory(); }
 
 void CPictureUnit::Reset() {
-  CMemoryMap& memory = Memory();
-  memory.ppuRegister[kControl] = 0;
-  memory.ppuRegister[kMask] = 0;
-  memory.ppuToggle = 0;
-  memory.ppuReadBuffer = 0xFF;
-  memory.ppuT = 0;
-  memory.ppuV = 0;
-  memory.ppuFineX = 0;
+  state_.registers[kControl] = 0;
+  state_.registers[kMask] = 0;
+  state_.toggle = 0;
+  state_.readBuffer = 0xFF;
+  state_.t = 0;
+  state_.v = 0;
+  state_.fineX = 0;
   fineY_ = 0;
   shift_ = 0;
   if (screen_ != nullptr) std::memset(screen_, 0x3F, kRenderBufferBytes);
@@ -113,17 +112,17 @@ uint8_t CPictureUnit::ReadRegister(uint16_t address) {
   CMemoryMap& memory = Memory();
   switch (address & 7) {
     case 2: {
-      const uint8_t status = memory.ppuRegister[kStatus];
-      memory.ppuToggle = 0;
-      memory.ppuRegister[kStatus] = status & ~kVerticalBlank;
+      const uint8_t status = state_.registers[kStatus];
+      state_.toggle = 0;
+      state_.registers[kStatus] = status & ~kVerticalBlank;
       return status;
     }
     case 4:
-      return memory.spriteRam[memory.ppuRegister[kSpriteAddress]++];
+      return memory.spriteRam[state_.registers[kSpriteAddress]++];
     case 7:
       return ReadVideoMemory();
     default:
-      return memory.ppuReadBuffer;
+      return state_.readBuffer;
   }
 }
 
@@ -131,9 +130,9 @@ void CPictureUnit::WriteRegister(uint16_t address, uint8_t data) {
   CMemoryMap& memory = Memory();
   switch (address & 7) {
     case 0: {
-      memory.ppuT = static_cast<uint16_t>((memory.ppuT & 0xF3FF) | ((data & 3) << 10));
-      const uint8_t old = memory.ppuRegister[kControl];
-      if ((data & kNmiEnable) && !(old & kNmiEnable) && (memory.ppuRegister[kStatus] & kVerticalBlank)) {
+      state_.t = static_cast<uint16_t>((state_.t & 0xF3FF) | ((data & 3) << 10));
+      const uint8_t old = state_.registers[kControl];
+      if ((data & kNmiEnable) && !(old & kNmiEnable) && (state_.registers[kStatus] & kVerticalBlank)) {
         // The NMI follows the next instruction, as on the console. That
         // instruction may be another such write: it raises the NMI without
         // running a further one, so a chain of writes cannot nest deeper.
@@ -144,39 +143,39 @@ void CPictureUnit::WriteRegister(uint16_t address, uint8_t data) {
         }
         machine_.Cpu().RaiseNmi();
       }
-      memory.ppuRegister[kControl] = data;
+      state_.registers[kControl] = data;
       break;
     }
     case 1:
-      memory.ppuRegister[kMask] = data;
+      state_.registers[kMask] = data;
       break;
     case 2:
       break;
     case 3:
-      memory.ppuRegister[kSpriteAddress] = data;
+      state_.registers[kSpriteAddress] = data;
       break;
     case 4:
-      memory.spriteRam[memory.ppuRegister[kSpriteAddress]++] = data;
+      memory.spriteRam[state_.registers[kSpriteAddress]++] = data;
       break;
     case 5:
-      if (memory.ppuToggle == 0) {
-        memory.ppuT = static_cast<uint16_t>((memory.ppuT & 0xFFE0) | (data >> 3));
-        memory.ppuFineX = data & 7;
+      if (state_.toggle == 0) {
+        state_.t = static_cast<uint16_t>((state_.t & 0xFFE0) | (data >> 3));
+        state_.fineX = data & 7;
       } else {
-        memory.ppuT = static_cast<uint16_t>((memory.ppuT & 0xFC1F) | ((data & 0xF8) << 2));
-        memory.ppuT = static_cast<uint16_t>((memory.ppuT & 0x8FFF) | ((data & 7) << 12));
+        state_.t = static_cast<uint16_t>((state_.t & 0xFC1F) | ((data & 0xF8) << 2));
+        state_.t = static_cast<uint16_t>((state_.t & 0x8FFF) | ((data & 7) << 12));
       }
-      memory.ppuToggle ^= 1;
+      state_.toggle ^= 1;
       break;
     case 6:
-      if (memory.ppuToggle == 0) {
-        memory.ppuT = static_cast<uint16_t>((memory.ppuT & 0x00FF) | ((data & 0x3F) << 8));
+      if (state_.toggle == 0) {
+        state_.t = static_cast<uint16_t>((state_.t & 0x00FF) | ((data & 0x3F) << 8));
       } else {
-        memory.ppuT = static_cast<uint16_t>((memory.ppuT & 0xFF00) | data);
-        memory.ppuV = memory.ppuT;
-        machine_.Mapper().PatternAddressLatch(memory.ppuV);
+        state_.t = static_cast<uint16_t>((state_.t & 0xFF00) | data);
+        state_.v = state_.t;
+        machine_.Mapper().PatternAddressLatch(state_.v);
       }
-      memory.ppuToggle ^= 1;
+      state_.toggle ^= 1;
       break;
     case 7:
       WriteVideoMemory(data);
@@ -185,27 +184,26 @@ void CPictureUnit::WriteRegister(uint16_t address, uint8_t data) {
 }
 
 void CPictureUnit::StepAddress() {
-  CMemoryMap& memory = Memory();
-  memory.ppuV = static_cast<uint16_t>(memory.ppuV + ((memory.ppuRegister[kControl] & kIncrement32) ? 32 : 1));
+  state_.v = static_cast<uint16_t>(state_.v + ((state_.registers[kControl] & kIncrement32) ? 32 : 1));
 }
 
 uint8_t CPictureUnit::ReadVideoMemory() {
   CMemoryMap& memory = Memory();
-  uint16_t address = memory.ppuV & 0x3FFF;
-  const uint8_t buffered = memory.ppuReadBuffer;
+  uint16_t address = state_.v & 0x3FFF;
+  const uint8_t buffered = state_.readBuffer;
   StepAddress();
   if (address >= 0x3F00) {
     const uint8_t* palette = (address & 0x10) ? memory.spritePalette : memory.backgroundPalette;
     return palette[address & 15];
   }
   if (address >= 0x3000) address &= 0x2FFF;
-  memory.ppuReadBuffer = memory.ppuPage[address >> 10][address & 0x3FF];
+  state_.readBuffer = memory.ppuPage[address >> 10][address & 0x3FF];
   return buffered;
 }
 
 void CPictureUnit::WriteVideoMemory(uint8_t data) {
   CMemoryMap& memory = Memory();
-  uint16_t address = memory.ppuV & 0x3FFF;
+  uint16_t address = state_.v & 0x3FFF;
   StepAddress();
   if (address >= 0x3F00) {
     WritePalette(address, data);
@@ -246,30 +244,26 @@ void CPictureUnit::SetRenderLine(int line) {
 }
 
 void CPictureUnit::TakeFineScroll() {
-  const CMemoryMap& memory = Memory();
-  shift_ = memory.ppuFineX;
-  fineY_ = (memory.ppuV >> 12) & 7;
+  shift_ = state_.fineX;
+  fineY_ = (state_.v >> 12) & 7;
 }
 
 void CPictureUnit::FrameStart() {
-  CMemoryMap& memory = Memory();
-  if (!(memory.ppuRegister[kMask] & kRenderingOn)) return;
-  memory.ppuV = memory.ppuT;
+  if (!(state_.registers[kMask] & kRenderingOn)) return;
+  state_.v = state_.t;
   TakeFineScroll();
 }
 
 void CPictureUnit::LineStart() {
-  CMemoryMap& memory = Memory();
-  if (!(memory.ppuRegister[kMask] & kRenderingOn)) return;
-  memory.ppuV = static_cast<uint16_t>((memory.ppuV & ~0x41F) | (memory.ppuT & 0x41F));
+  if (!(state_.registers[kMask] & kRenderingOn)) return;
+  state_.v = static_cast<uint16_t>((state_.v & ~0x41F) | (state_.t & 0x41F));
   TakeFineScroll();
-  machine_.Mapper().PatternAddressLatch(static_cast<uint16_t>(0x2000 + (memory.ppuV & 0xFFF)));
+  machine_.Mapper().PatternAddressLatch(static_cast<uint16_t>(0x2000 + (state_.v & 0xFFF)));
 }
 
 void CPictureUnit::LineNext() {
-  CMemoryMap& memory = Memory();
-  if (!(memory.ppuRegister[kMask] & kRenderingOn)) return;
-  uint16_t v = memory.ppuV;
+  if (!(state_.registers[kMask] & kRenderingOn)) return;
+  uint16_t v = state_.v;
   if ((v & 0x7000) < 0x7000) {
     v = static_cast<uint16_t>(v + 0x1000);
   } else {
@@ -283,36 +277,38 @@ void CPictureUnit::LineNext() {
       v &= ~0x3E0;  // rows 30 and 31 hold attributes: wrap within the table
     }
   }
-  memory.ppuV = v;
+  state_.v = v;
   fineY_ = (v >> 12) & 7;
 }
 
-void CPictureUnit::VBlankStart() { Memory().ppuRegister[kStatus] |= kVerticalBlank; }
+void CPictureUnit::VBlankStart() { state_.registers[kStatus] |= kVerticalBlank; }
 
-void CPictureUnit::VBlankEnd() { Memory().ppuRegister[kStatus] &= 0x3F; }
+void CPictureUnit::VBlankEnd() { state_.registers[kStatus] &= 0x3F; }
 
-uint8_t CPictureUnit::IsRenderingOn() const { return Memory().ppuRegister[kMask] & kRenderingOn; }
+uint8_t CPictureUnit::IsRenderingOn() const { return state_.registers[kMask] & kRenderingOn; }
 
-int CPictureUnit::SpriteHeight() const { return (Memory().ppuRegister[kControl] & kTallSprites) ? 16 : 8; }
+bool CPictureUnit::NmiEnabled() const { return (state_.registers[kControl] & kNmiEnable) != 0; }
+
+int CPictureUnit::SpriteHeight() const { return (state_.registers[kControl] & kTallSprites) ? 16 : 8; }
 
 bool CPictureUnit::Sprite0Possible(int line) const {
   const CMemoryMap& memory = Memory();
-  if ((memory.ppuRegister[kMask] & kRenderingOn) != kRenderingOn) return false;
-  if (memory.ppuRegister[kStatus] & kSprite0Hit) return false;
+  if ((state_.registers[kMask] & kRenderingOn) != kRenderingOn) return false;
+  if (state_.registers[kStatus] & kSprite0Hit) return false;
   const int row = SpriteRow(line, memory.spriteRam);
   return row >= 0 && row < SpriteHeight();
 }
 
 void CPictureUnit::DummyLine(int line) {
   CMemoryMap& memory = Memory();
-  memory.ppuRegister[kStatus] &= ~kSpriteOverflow;
-  if (!(memory.ppuRegister[kMask] & kShowSprites) || line < 0 || line >= kRenderLines) return;
+  state_.registers[kStatus] &= ~kSpriteOverflow;
+  if (!(state_.registers[kMask] & kShowSprites) || line < 0 || line >= kRenderLines) return;
   const int height = SpriteHeight();
   int found = 0;
   for (int i = 0; i < kSpriteCount; ++i) {
     const int row = SpriteRow(line, memory.spriteRam + 4 * i);
     if (row >= 0 && row < height && ++found == kSpritesPerLine) {
-      memory.ppuRegister[kStatus] |= kSpriteOverflow;
+      state_.registers[kStatus] |= kSpriteOverflow;
       return;
     }
   }
@@ -324,13 +320,13 @@ void CPictureUnit::RenderLine(int line, bool noSpriteLimit, bool clipLeft) {
   CMemoryMap& memory = Memory();
   uint8_t* pixels = line_ != nullptr ? line_ : spareLine_;
   const bool tileMode = machine_.RenderMethod() == kTileRenderMethod;
-  if (memory.ppuRegister[kMask] & kShowBackground) {
+  if (state_.registers[kMask] & kShowBackground) {
     if (tileMode) {
       DrawBackground<true>(pixels);
     } else {
       DrawBackground<false>(pixels);
     }
-    if (clipLeft && !(memory.ppuRegister[kMask] & kShowBackgroundLeft)) {
+    if (clipLeft && !(state_.registers[kMask] & kShowBackgroundLeft)) {
       std::memset(pixels + kRenderFirstPixel, memory.backgroundPalette[0], 8);
       backgroundMask_[0] = 0;
     }
@@ -355,10 +351,10 @@ struct BackgroundState {
   const uint8_t* pages[12];
   int patternBase;
 
-  explicit BackgroundState(const CMemoryMap& memory) {
+  BackgroundState(const CMemoryMap& memory, uint8_t control) {
     for (int i = 0; i < 16; ++i) colors[i] = memory.backgroundPalette[i] * kEveryByte;
     std::memcpy(pages, memory.ppuPage, sizeof pages);
-    patternBase = (memory.ppuRegister[kControl] & kBackgroundPatterns1000) ? 0x1000 : 0;
+    patternBase = (control & kBackgroundPatterns1000) ? 0x1000 : 0;
   }
 };
 
@@ -381,8 +377,8 @@ struct BackgroundRow {
 template <bool kTileMode>
 void CPictureUnit::DrawBackground(uint8_t* line) {
   CMemoryMap& memory = Memory();
-  BackgroundState state(memory);
-  uint16_t v = memory.ppuV;
+  BackgroundState state(memory, state_.registers[kControl]);
+  uint16_t v = state_.v;
   BackgroundRow row(state, v);
   const int fineY = fineY_;
   uint8_t tileMasks[kMaskBytes] = {};
@@ -395,10 +391,10 @@ void CPictureUnit::DrawBackground(uint8_t* line) {
       if (tile > 0) {
         // The CPU may move v, switch banks or pattern tables, or change
         // colours between two fetches.
-        memory.ppuV = v;
+        state_.v = v;
         machine_.RunCpu(kTileCpuCycles);
-        state = BackgroundState(memory);
-        v = memory.ppuV;
+        state = BackgroundState(memory, state_.registers[kControl]);
+        v = state_.v;
         row = BackgroundRow(state, v);
       }
     }
@@ -427,7 +423,7 @@ void CPictureUnit::DrawBackground(uint8_t* line) {
       ++v;
     }
   }
-  memory.ppuV = v;
+  state_.v = v;
 
   // Realign the tile masks to screen columns: the first tile starts fine x
   // pixels left of the screen.
@@ -441,13 +437,13 @@ void CPictureUnit::DrawBackground(uint8_t* line) {
 
 void CPictureUnit::DrawSprites(int line, bool noSpriteLimit, bool clipLeft, uint8_t* pixels) {
   CMemoryMap& memory = Memory();
-  uint8_t& status = memory.ppuRegister[kStatus];
+  uint8_t& status = state_.registers[kStatus];
   status &= ~kSpriteOverflow;
-  if (line > kRenderLines - 1 || !(memory.ppuRegister[kMask] & kShowSprites)) return;
+  if (line > kRenderLines - 1 || !(state_.registers[kMask] & kShowSprites)) return;
 
-  const uint8_t control = memory.ppuRegister[kControl];
+  const uint8_t control = state_.registers[kControl];
   const int height = SpriteHeight();
-  const bool clipSprites = clipLeft && !(memory.ppuRegister[kMask] & kShowSpritesLeft);
+  const bool clipSprites = clipLeft && !(state_.registers[kMask] & kShowSpritesLeft);
   const int patternTable = (control & kSpritePatterns1000) ? 256 : 0;
   uint8_t claimed[kMaskBytes] = {};
   int found = 0;

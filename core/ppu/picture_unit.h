@@ -12,6 +12,16 @@ namespace qgu::core {
 class CMachine;
 struct CMemoryMap;
 
+// The unit's registers and scroll latches; snapshots save and restore them.
+struct PictureUnitState {
+  uint8_t registers[4] = {};  // $2000 control, $2001 mask, $2002 status, $2003 sprite address
+  uint8_t toggle = 0;         // the $2005/$2006 write toggle
+  uint8_t readBuffer = 0;     // the $2007 read buffer
+  uint16_t t = 0;             // fine y 12-14, name table 10-11, coarse y 5-9, coarse x 0-4
+  uint16_t v = 0;
+  uint8_t fineX = 0;          // 0-7
+};
+
 class CPictureUnit {
  public:
   // The render method in which the unit itself runs CPU time tile by tile.
@@ -38,6 +48,10 @@ class CPictureUnit {
   void VBlankStart();
   void VBlankEnd();
   uint8_t IsRenderingOn() const;  // $2001 & 0x18
+  bool NmiEnabled() const;        // $2000 bit 7
+
+  PictureUnitState& State() { return state_; }
+  const PictureUnitState& State() const { return state_; }
 
  private:
   static constexpr int kTilesPerLine = 33;  // 32 and the one a fine scroll reveals
@@ -56,6 +70,7 @@ class CPictureUnit {
   int SpriteHeight() const;
 
   CMachine& machine_;
+  PictureUnitState state_;
   int fineY_ = 0;  // fine y of v for the line being drawn
   int shift_ = 0;  // fine x of the line being drawn
   bool runningInstructionBeforeNmi_ = false;  // inside the $2000 write's extra instruction

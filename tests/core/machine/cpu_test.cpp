@@ -152,7 +152,7 @@ TEST(CpuInterrupts, ChainOfNmiEnablingWritesDoesNotNest) {
   machine->PictureUnit().VBlankStart();
   CCpu& cpu = machine->Cpu();
   cpu.Execute(2 + 4);  // LDA, then the first write, which runs the next write within it
-  EXPECT_EQ(machine->Memory().ppuRegister[0], 0x80);
+  EXPECT_EQ(machine->PictureUnit().State().registers[0], 0x80);
   EXPECT_EQ(cpu.GetRegisters().pendingInterrupts & 0x01, 0x01) << "the NMI is raised once, not lost";
   EXPECT_EQ(cpu.GetRegisters().pc, 0x8000 + 2 + 2 * 3) << "two writes done, not the whole chain";
   cpu.Execute(1);

@@ -7,6 +7,7 @@
 #include "core/cartridge.h"
 #include "core/cpu/cpu.h"
 #include "core/mappers/mapper_nrom.h"
+#include "core/ppu/picture_unit.h"
 #include "tests/core/machine/test_images.h"
 
 namespace qgu::core {
@@ -66,7 +67,7 @@ TEST(MachineTiming, ExecutedCountStaysWithinOneInstructionOfTheSchedule) {
 TEST(MachineTiming, NmiIsRaisedAtLine241OnlyWhenEnabled) {
   for (bool enabled : {false, true}) {
     auto machine = MakeMachine(CodeImage(kSpin));
-    machine->Memory().ppuRegister[0] = enabled ? 0x80 : 0x00;
+    machine->PictureUnit().State().registers[0] = enabled ? 0x80 : 0x00;
     machine->RunFrame(true);
     // The NMI entry pushes the spin loop's return address.
     EXPECT_EQ(machine->PeekByte(0x01FF), enabled ? 0x80 : 0x00);
@@ -147,7 +148,7 @@ TEST(MachineSoundFile, PictureUnitWritesAreIgnoredAndSnapshotsDoNothing) {
   CMachine machine(image, {}, anyBoard);
   EXPECT_TRUE(machine.Cartridge().IsSoundFile());
   machine.CpuWrite(0x2000, 0x80);
-  EXPECT_EQ(machine.Memory().ppuRegister[0], 0);
+  EXPECT_EQ(machine.PictureUnit().State().registers[0], 0);
   EXPECT_NO_THROW(machine.SaveSnapshot("/nonexistent-folder/x.sta"));
   EXPECT_NO_THROW(machine.LoadSnapshot("/nonexistent-folder/x.sta"));
 }

@@ -6,6 +6,7 @@
 
 #include "core/cpu/cpu.h"
 #include "core/mappers/mapper_mmc3.h"
+#include "core/ppu/picture_unit.h"
 #include "tests/core/machine/test_images.h"
 
 namespace qgu::core {
@@ -78,7 +79,7 @@ TEST(Mmc3Mirroring, A000SwitchesUnlessFourScreen) {
 TEST(Mmc3Counter, FrozenWhileRenderingIsOff) {
   auto machine = MakeMachine(MakeImage({2, 1, kMmc3, 0}));
   CpuWrites(*machine, {{0xC000, 5}, {0xC001, 0}});
-  machine->Memory().ppuRegister[1] = 0;
+  machine->PictureUnit().State().registers[1] = 0;
   for (int line = 0; line < 240; ++line) machine->Mapper().LineStart(line);
   EXPECT_EQ(Mmc3(*machine).Irq().counter, 0x80);
   EXPECT_EQ(Mmc3(*machine).Irq().preset, 0xFF);
@@ -90,7 +91,7 @@ TEST(Mmc3Counter, ReloadWrittenInVerticalBlankTakesEffectAtTheFirstVisibleLine) 
   ASSERT_GE(machine->CurrentScanline(), 240);
   CpuWrites(*machine, {{0xC000, 10}, {0xC001, 0}});
   EXPECT_EQ(Mmc3(*machine).Irq().presetAtVblank, 0xFF);
-  machine->Memory().ppuRegister[1] = 0x18;
+  machine->PictureUnit().State().registers[1] = 0x18;
   machine->Mapper().LineStart(241);  // not a visible line
   EXPECT_EQ(Mmc3(*machine).Irq().presetAtVblank, 0xFF);
   machine->Mapper().LineStart(0);
@@ -109,7 +110,7 @@ TEST(Mmc3Counter, ReachingZeroRequestsTheIrqUntilAcknowledged) {
   auto machine = MakeMachine(image);
   CCpu& cpu = machine->Cpu();
   cpu.Execute(2);  // CLI
-  machine->Memory().ppuRegister[1] = 0x08;
+  machine->PictureUnit().State().registers[1] = 0x08;
   CpuWrites(*machine, {{0xC000, 2}, {0xC001, 0}, {0xE001, 0}});
   machine->Mapper().LineStart(0);  // reload to 2
   machine->Mapper().LineStart(1);  // 1

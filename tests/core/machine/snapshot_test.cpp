@@ -7,7 +7,10 @@
 #include <utility>
 #include <vector>
 
+#include "core/apu/sound_unit.h"
 #include "core/controller_ports.h"
+#include "core/cpu/cpu.h"
+#include "core/ppu/picture_unit.h"
 #include "core/snapshot.h"
 #include "tests/core/machine/snapshot_file.h"
 #include "tests/core/machine/test_images.h"
@@ -130,6 +133,51 @@ TEST_F(SavedSnapshot, ControllerShiftRegistersRoundTrip) {
   const auto state = machine_->ControllerPorts().GetShiftState();
   EXPECT_EQ(state.shift[3], 0x80000u);
   EXPECT_TRUE(state.strobe);
+}
+
+// Every register field at its place in "REG DATA", and back again on load.
+TEST_F(SavedSnapshot, RegisterFieldsSitAtTheirOffsetsAndRoundTrip) {
+  CCpu::Registers cpu = machine_->Cpu().GetRegisters();
+  cpu.pc = 0xC123;
+  cpu.a = 0x11;
+  cpu.x = 0x22;
+  cpu.y = 0x33;
+  cpu.s = 0xE4;
+  cpu.p = 0xA5;
+  cpu.pendingInterrupts = 0x02;
+  cpu.dmaStall = 0x0102;
+  machine_->Cpu().SetRegisters(cpu);
+  machine_->SoundUnit().SetFrameSequencer({0x80, 0xFF, 3, 1, 0x1234});
+  const PictureUnitState picture{{0x90, 0x1E, 0xC0, 0x44}, 1, 0x5A, 0x7BCD, 0x2345, 6};
+  machine_->PictureUnit().State() = picture;
+  machine_->SaveSnapshot(path_);
+  const auto b = Bytes();
+  auto at = [&](size_t offset, size_t width) {
+    uint64_t v = 0;
+    for (size_t i = width; i-- > 0;) v = (v << 8) | b[kRegBody + offset + i];
+    return v;
+  };
+  const std::vector<std::pair<uint64_t, uint64_t>> fields = {
+      {at(0, 2), 0xC123}, {at(2, 1), 0x11},  {at(3, 1), 0x22},  {at(4, 1), 0x33},   {at(5, 1), 0xE4},
+      {at(6, 1), 0xA5},   {at(7, 1), 0x02},  {at(8, 1), 0x80},  {at(9, 1), 0xFF},   {at(10, 1), 3},
+      {at(11, 1), 1},     {at(12, 4), 0x1234}, {at(16, 4), 0x0102}, {at(64, 4), 0x44C01E90}, {at(68, 1), 0x5A},
+      {at(69, 1), 1},     {at(70, 2), 0x7BCD}, {at(72, 2), 0x2345}, {at(74, 2), 6},    {at(76, 20), 0}};
+  for (size_t i = 0; i < fields.size(); ++i) EXPECT_EQ(fields[i].first, fields[i].second) << "field " << i;
+
+  machine_->HardwareReset();
+  machine_->LoadSnapshot(path_);
+  const CCpu::Registers loaded = machine_->Cpu().GetRegisters();
+  EXPECT_EQ(loaded.pc, 0xC123);
+  EXPECT_EQ(loaded.s, 0xE4);
+  EXPECT_EQ(loaded.dmaStall, 0x0102);
+  EXPECT_EQ(machine_->SoundUnit().GetFrameSequencer().cycleCount, 0x1234);
+  const PictureUnitState& back = machine_->PictureUnit().State();
+  EXPECT_EQ(std::vector<uint8_t>(back.registers, back.registers + 4), (std::vector<uint8_t>{0x90, 0x1E, 0xC0, 0x44}));
+  EXPECT_EQ(back.toggle, 1);
+  EXPECT_EQ(back.readBuffer, 0x5A);
+  EXPECT_EQ(back.t, 0x7BCD);
+  EXPECT_EQ(back.v, 0x2345);
+  EXPECT_EQ(back.fineX, 6);
 }
 
 // Damaged files either load or fail with SnapshotError; they never take the

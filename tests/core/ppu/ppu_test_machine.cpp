@@ -41,7 +41,7 @@ void PpuTestMachine::WriteVram(uint16_t address, uint8_t data) {
 uint8_t PpuTestMachine::ReadVram(uint16_t address) {
   SetAddress(address);
   Read(0x2007);  // fills the read buffer from the address
-  return Memory().ppuReadBuffer;
+  return Ppu().State().readBuffer;
 }
 
 void PpuTestMachine::Poke(uint16_t address, uint8_t data) {
@@ -65,8 +65,8 @@ void PpuTestMachine::SetSprite(int index, int y, int tile, int attribute, int x)
 }
 
 void PpuTestMachine::DrawLine(int line, int row, int scrollX, bool noSpriteLimit, bool clipLeft) {
-  Memory().ppuT = static_cast<uint16_t>(((row & 7) << 12) | ((row >> 3) << 5) | ((scrollX >> 3) & 31));
-  Memory().ppuFineX = static_cast<uint8_t>(scrollX & 7);
+  Ppu().State().t = static_cast<uint16_t>(((row & 7) << 12) | ((row >> 3) << 5) | ((scrollX >> 3) & 31));
+  Ppu().State().fineX = static_cast<uint8_t>(scrollX & 7);
   Ppu().SetRenderLine(line);
   Ppu().FrameStart();
   Ppu().RenderLine(line, noSpriteLimit, clipLeft);

@@ -13,49 +13,50 @@ class PictureRegistersTest : public ::testing::Test {
  protected:
   PpuTestMachine nes_;
   CMemoryMap& memory_ = nes_.Memory();
+  PictureUnitState& ppu_ = nes_.Ppu().State();
 };
 
 TEST_F(PictureRegistersTest, ResetStateAndBlackScreen) {
-  memory_.ppuRegister[0] = 0x90;
-  memory_.ppuV = 0x1234;
-  memory_.ppuToggle = 1;
+  ppu_.registers[0] = 0x90;
+  ppu_.v = 0x1234;
+  ppu_.toggle = 1;
   nes_.Ppu().Reset();
-  EXPECT_EQ(memory_.ppuRegister[0], 0);
-  EXPECT_EQ(memory_.ppuV, 0);
-  EXPECT_EQ(memory_.ppuToggle, 0);
-  EXPECT_EQ(memory_.ppuReadBuffer, 0xFF);
+  EXPECT_EQ(ppu_.registers[0], 0);
+  EXPECT_EQ(ppu_.v, 0);
+  EXPECT_EQ(ppu_.toggle, 0);
+  EXPECT_EQ(ppu_.readBuffer, 0xFF);
   for (size_t i = 0; i < kRenderBufferBytes; ++i) ASSERT_EQ(nes_.Screen()[i], 0x3F) << i;
 }
 
 TEST_F(PictureRegistersTest, StatusReadClearsVerticalBlankAndToggleButKeepsHit) {
   nes_.Ppu().VBlankStart();
-  memory_.ppuRegister[2] |= 0x60;
+  ppu_.registers[2] |= 0x60;
   nes_.Write(0x2005, 0x10);  // first write flips the toggle
-  ASSERT_EQ(memory_.ppuToggle, 1);
+  ASSERT_EQ(ppu_.toggle, 1);
   EXPECT_EQ(nes_.Read(0x2002), 0xE0);
-  EXPECT_EQ(memory_.ppuToggle, 0);
-  EXPECT_EQ(memory_.ppuRegister[2], 0x60);
+  EXPECT_EQ(ppu_.toggle, 0);
+  EXPECT_EQ(ppu_.registers[2], 0x60);
   EXPECT_EQ(nes_.Read(0x2002), 0x60);
   nes_.Write(0x2002, 0xFF);  // read-only
-  EXPECT_EQ(memory_.ppuRegister[2], 0x60);
+  EXPECT_EQ(ppu_.registers[2], 0x60);
   nes_.Ppu().VBlankStart();
   nes_.Ppu().VBlankEnd();
-  EXPECT_EQ(memory_.ppuRegister[2] & 0xC0, 0) << "the end of vertical blank clears the flag and the hit";
+  EXPECT_EQ(ppu_.registers[2] & 0xC0, 0) << "the end of vertical blank clears the flag and the hit";
 }
 
 TEST_F(PictureRegistersTest, ScrollAndAddressWritesFillTheLatches) {
   nes_.Write(0x2000, 0x03);
-  EXPECT_EQ(memory_.ppuT, 0x0C00);
+  EXPECT_EQ(ppu_.t, 0x0C00);
   nes_.Write(0x2005, 0x7D);  // coarse x 15, fine x 5
   nes_.Write(0x2005, 0x5E);  // coarse y 11, fine y 6
-  EXPECT_EQ(memory_.ppuFineX, 5);
-  EXPECT_EQ(memory_.ppuT, 0x6000 | 0x0C00 | (11 << 5) | 15);
-  EXPECT_EQ(memory_.ppuV, 0) << "v moves only on the second $2006 write";
+  EXPECT_EQ(ppu_.fineX, 5);
+  EXPECT_EQ(ppu_.t, 0x6000 | 0x0C00 | (11 << 5) | 15);
+  EXPECT_EQ(ppu_.v, 0) << "v moves only on the second $2006 write";
   nes_.Write(0x2006, 0xFF);  // top bits cut to six
-  EXPECT_EQ(memory_.ppuT & 0xFF00, 0x3F00);
+  EXPECT_EQ(ppu_.t & 0xFF00, 0x3F00);
   nes_.Write(0x2006, 0x21);
-  EXPECT_EQ(memory_.ppuV, 0x3F21);
-  EXPECT_EQ(memory_.ppuToggle, 0);
+  EXPECT_EQ(ppu_.v, 0x3F21);
+  EXPECT_EQ(ppu_.toggle, 0);
 }
 
 TEST_F(PictureRegistersTest, SpriteMemoryPortsStepTheAddress) {
@@ -73,11 +74,11 @@ TEST_F(PictureRegistersTest, DataPortStepsByOneOrThirtyTwo) {
   nes_.SetAddress(0x2400);
   nes_.Read(0x2007);
   nes_.Write(0x2007, 0);
-  EXPECT_EQ(memory_.ppuV, 0x2402);
+  EXPECT_EQ(ppu_.v, 0x2402);
   nes_.Write(0x2000, 0x04);  // step 32
   nes_.Read(0x2007);
   nes_.Write(0x2007, 0);
-  EXPECT_EQ(memory_.ppuV, 0x2442);
+  EXPECT_EQ(ppu_.v, 0x2442);
 }
 
 TEST_F(PictureRegistersTest, HighNameTableAddressesMirrorDown) {
@@ -112,7 +113,7 @@ TEST(PicturePatternMemoryTest, CharacterRomIsWriteProtectedCharacterRamIsNot) {
   const uint8_t before = rom.Peek(0x0123);
   rom.WriteVram(0x0123, static_cast<uint8_t>(before ^ 0xFF));
   EXPECT_EQ(rom.Peek(0x0123), before);
-  EXPECT_EQ(rom.Memory().ppuV, 0x0124) << "the address still steps";
+  EXPECT_EQ(rom.Ppu().State().v, 0x0124) << "the address still steps";
   rom.WriteVram(0x2345, 0x5A);
   EXPECT_EQ(rom.Peek(0x2345), 0x5A) << "name tables stay writable";
 
@@ -140,7 +141,7 @@ TEST_F(PictureNmiTest, EnablingDuringVerticalBlankRaisesNmiAfterOneInstruction) 
   nes_.Write(0x2000, 0x00);
   const uint8_t before = nes_.Machine().Cpu().GetRegisters().x;
   nes_.Write(0x2000, 0x80);
-  EXPECT_EQ(memory_.ppuRegister[0], 0x80);
+  EXPECT_EQ(ppu_.registers[0], 0x80);
   const uint8_t x = nes_.Machine().Cpu().GetRegisters().x;
   EXPECT_EQ(x, static_cast<uint8_t>(before + 1)) << "the write runs one more instruction";
   EXPECT_EQ(RunAndReadCapturedX(), x) << "and the NMI comes right after it";
@@ -150,9 +151,9 @@ class PictureLineStepTest : public PictureRegistersTest {
  protected:
   void SetUp() override { nes_.Write(0x2001, 0x08); }
   uint16_t StepFrom(uint16_t v) {
-    memory_.ppuV = v;
+    ppu_.v = v;
     nes_.Ppu().LineNext();
-    return memory_.ppuV;
+    return ppu_.v;
   }
 };
 
@@ -166,22 +167,22 @@ TEST_F(PictureLineStepTest, FineYStepsThenCoarseYAndRowTwentyNineSwitchesNameTab
 }
 
 TEST_F(PictureLineStepTest, LineStartCopiesHorizontalBitsAndFrameStartAll) {
-  memory_.ppuT = 0x7FFF;
-  memory_.ppuV = 0x0000;
+  ppu_.t = 0x7FFF;
+  ppu_.v = 0x0000;
   nes_.Ppu().LineStart();
-  EXPECT_EQ(memory_.ppuV, 0x041F);
+  EXPECT_EQ(ppu_.v, 0x041F);
   nes_.Ppu().FrameStart();
-  EXPECT_EQ(memory_.ppuV, 0x7FFF);
+  EXPECT_EQ(ppu_.v, 0x7FFF);
 }
 
 TEST_F(PictureLineStepTest, RenderingOffLeavesVAlone) {
   nes_.Write(0x2001, 0x00);
-  memory_.ppuT = 0x7FFF;
-  memory_.ppuV = 0x1234;
+  ppu_.t = 0x7FFF;
+  ppu_.v = 0x1234;
   nes_.Ppu().FrameStart();
   nes_.Ppu().LineStart();
   nes_.Ppu().LineNext();
-  EXPECT_EQ(memory_.ppuV, 0x1234);
+  EXPECT_EQ(ppu_.v, 0x1234);
   EXPECT_EQ(nes_.Ppu().IsRenderingOn(), 0);
   nes_.Write(0x2001, 0x1E);
   EXPECT_EQ(nes_.Ppu().IsRenderingOn(), 0x18);

@@ -48,11 +48,12 @@ class PictureRendererTest : public ::testing::Test {
   void ExpectPixels(int line, std::initializer_list<std::pair<int, uint8_t>> pixels) const {
     for (const auto& [x, value] : pixels) EXPECT_EQ(nes_.Pixel(line, x), value) << "line " << line << " x " << x;
   }
-  bool Hit() const { return memory_.ppuRegister[2] & 0x40; }
-  bool Overflow() const { return memory_.ppuRegister[2] & 0x20; }
+  bool Hit() const { return ppu_.registers[2] & 0x40; }
+  bool Overflow() const { return ppu_.registers[2] & 0x20; }
 
   PpuTestMachine nes_;
   CMemoryMap& memory_ = nes_.Memory();
+  PictureUnitState& ppu_ = nes_.Ppu().State();
 };
 
 // ------------------------------------------------------------------ background
@@ -229,7 +230,7 @@ TEST_F(PictureRendererTest, OnlySprite0Hits) {
 TEST_F(PictureRendererTest, HitFollowsTheFineScroll) {
   SetNameTile(2, 0, kLeftDot2);  // with scroll 3 the opaque pixel is at x = 13
   for (int x : {12, 14, 13}) {
-    memory_.ppuRegister[2] = 0;
+    ppu_.registers[2] = 0;
     nes_.SetSprite(0, 130, kLeftDot2, 0, x);
     nes_.DrawLine(131, 0, 3);
     EXPECT_EQ(Hit(), x == 13) << x;
@@ -249,7 +250,7 @@ TEST_F(PictureRendererTest, NoHitWithBackgroundOffOrUnderLeftClip) {
                         Case{0x1A, true, false},    // sprite clipped
                         Case{0x18, false, true},    // no clipping when the setting is off
                         Case{0x1E, true, true}}) {
-    memory_.ppuRegister[2] = 0;
+    ppu_.registers[2] = 0;
     nes_.Write(0x2001, c.mask);
     nes_.DrawLine(141, 0, 0, true, c.clipSetting);
     EXPECT_EQ(Hit(), c.hit) << int{c.mask} << " " << c.clipSetting;
