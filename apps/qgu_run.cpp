@@ -16,7 +16,7 @@
 #include "core/machine.h"
 #include "host/nes_palette.h"
 #include "host/screenshot.h"
-#include "tests/support/test_rom_runner.h"
+#include "tools/rom_runner.h"
 
 namespace {
 
@@ -81,7 +81,7 @@ Press ParsePress(const std::string& text) {
   press.first = ParseNumber(frames.substr(0, dash), 10, "frame");
   press.last = dash == std::string::npos ? press.first : ParseNumber(frames.substr(dash + 1), 10, "frame");
   if (press.last < press.first) Fail("frame range runs backwards: \"" + frames + "\"");
-  const int buttons = qgu::testsupport::ParseButtons(text.substr(colon + 1));
+  const int buttons = qgu::tools::ParseButtons(text.substr(colon + 1));
   if (buttons <= 0) Fail("unknown buttons: \"" + text.substr(colon + 1) + "\"");
   press.buttons = static_cast<uint16_t>(buttons);
   return press;
@@ -141,7 +141,7 @@ void RunTraced(CMachine& machine, int frames) {
 }
 
 
-void RunFrames(qgu::testsupport::CTestRomRunner& runner, const Options& options) {
+void RunFrames(qgu::tools::CRomRunner& runner, const Options& options) {
   for (int frame = 0; frame < options.frames; ++frame) {
     runner.Hold(0, ButtonsAt(options, frame));
     runner.RunFrames(1);
@@ -149,8 +149,8 @@ void RunFrames(qgu::testsupport::CTestRomRunner& runner, const Options& options)
 }
 
 void ReportTestProgram(const CMachine& machine) {
-  if (qgu::testsupport::HasTestSignature(machine)) {
-    std::printf("text at $6004:\n%s\n", qgu::testsupport::TestText(machine).c_str());
+  if (qgu::tools::HasTestSignature(machine)) {
+    std::printf("text at $6004:\n%s\n", qgu::tools::TestText(machine).c_str());
   } else {
     std::printf("no test-program signature at $6001-$6003\n");
   }
@@ -163,20 +163,20 @@ int main(int argc, char** argv) {
   const Options options = ParseOptions(argc, argv);
   std::vector<uint8_t> image;
   try {
-    image = qgu::testsupport::ReadBinaryFile(options.image);
+    image = qgu::tools::ReadBinaryFile(options.image);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "qgu-run: %s\n", e.what());
     return 1;
   }
-  std::unique_ptr<qgu::testsupport::CTestRomRunner> runner;
+  std::unique_ptr<qgu::tools::CRomRunner> runner;
   try {
-    runner = std::make_unique<qgu::testsupport::CTestRomRunner>(image);
+    runner = std::make_unique<qgu::tools::CRomRunner>(image);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "qgu-run: %s: %s\n", options.image.c_str(), e.what());
     return 1;
   }
   CMachine& machine = runner->Machine();
-  if (options.startPc >= 0) qgu::testsupport::StartAsReferenceTrace(machine, static_cast<uint16_t>(options.startPc));
+  if (options.startPc >= 0) qgu::tools::StartAsReferenceTrace(machine, static_cast<uint16_t>(options.startPc));
 
   const auto started = std::chrono::steady_clock::now();
   if (options.trace) {

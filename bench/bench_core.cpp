@@ -2,7 +2,7 @@
 // sound unit's timing side, mapper), one core, for the MMC3 demo and the
 // football cartridge.
 //
-//   cmake --build build-core --target bench_core && build-core/bench/bench_core
+//   cmake --build build --target bench_core && build/bench/bench_core
 #include <benchmark/benchmark.h>
 
 #include <string>
@@ -11,7 +11,7 @@
 #include "cartridge/builder/embedded_image.h"
 #include "core/machine.h"
 #include "core/mappers/mapper_factory.h"
-#include "tests/support/test_rom_runner.h"
+#include "tools/rom_runner.h"
 
 namespace {
 
@@ -28,7 +28,7 @@ void RunDrawnFrames(benchmark::State& state, CMachine& machine) {
 }
 
 void BM_HighHopesDrawn(benchmark::State& state) {
-  static const auto image = qgu::testsupport::ReadBinaryFile(qgu::testsupport::TestRomPath("demos/high-hopes.nes"));
+  static const auto image = qgu::tools::ReadBinaryFile(std::string(QGU_TESTROMS) + "/demos/high-hopes.nes");
   CMachine machine(image, qgu::core::MachineSettings{}, qgu::core::TestProgramMapperFactory());
   RunDrawnFrames(state, machine);
 }

@@ -101,7 +101,7 @@ void CMachine::HardwareReset() {
   m.frameCounter = 0xC0;
   frameIrq_ = 1;
   profiling_ = {};
-  renderMethod_ = 3;
+  renderMethod_ = kRenderSplitLineDrawFirst;
 
   // Fixed pages: work RAM, the spare page behind the register areas, cartridge RAM.
   m.cpuPage[0] = m.workRam;
@@ -153,9 +153,9 @@ void CMachine::SoftwareReset() {
 
 int CMachine::PostCommand(int command, int param) {
   switch (command) {
-    case 1: HardwareReset(); return 1;
-    case 2: SoftwareReset(); return 1;
-    case 3: return soundUnit_->ToggleMute(param);
+    case kCommandHardwareReset: HardwareReset(); return 1;
+    case kCommandSoftwareReset: SoftwareReset(); return 1;
+    case kCommandToggleMute: return soundUnit_->ToggleMute(param);
     default: return 0;
   }
 }
@@ -276,7 +276,7 @@ void CMachine::DrawLine(int line, bool draw) {
 // Lines 0-239 for render methods 0-3.
 void CMachine::RunFrameLine(int method, int line, bool draw) {
   const MachineTiming& t = Timing();
-  const bool wholeLine = method <= 1;
+  const bool wholeLine = method == kRenderLineCpuFirst || method == kRenderLineDrawFirst;
   if (line == 0) {
     RunCpu(wholeLine ? t.lineCycles : t.drawCycles);
     pictureUnit_->FrameStart();
@@ -287,7 +287,7 @@ void CMachine::RunFrameLine(int method, int line, bool draw) {
     if (!wholeLine) RunCpu(80 + t.lineEndCycles);
     return;
   }
-  const bool cpuFirst = method == 0 || method == 2;
+  const bool cpuFirst = method == kRenderLineCpuFirst || method == kRenderSplitLineCpuFirst;
   const int drawPart = wholeLine ? t.lineCycles : t.drawCycles;
   if (cpuFirst) RunCpu(drawPart);
   DrawLine(line, draw);
@@ -339,7 +339,7 @@ void CMachine::RunVblankLine(int method, int line) {
     if (pictureUnit_->NmiEnabled()) cpu_->RaiseNmi();
     reduce = kEarlyNmiCycles;
   }
-  if (method <= 1) {
+  if (method == kRenderLineCpuFirst || method == kRenderLineDrawFirst) {
     RunCpu(t.lineCycles - reduce);
     mapper_->LineStart(line);
   } else {
@@ -355,7 +355,7 @@ void CMachine::RunFrame(bool draw) {
     pictureUnit_->SetRenderLine(line);
     if (line >= kRenderLines) {
       RunVblankLine(method, line);
-    } else if (method == 4) {
+    } else if (method == kRenderTiles) {
       RunFrameTileLine(line, draw);
     } else {
       RunFrameLine(method, line, draw);

@@ -48,6 +48,13 @@ struct MachineTiming {
 inline constexpr MachineTiming kNtscTiming = {
     21477270.0f, 1789772.5f, 262, 1364, 1024, 340, 4, 357368, 29830, 60, 16.666666f};
 
+// PostCommand's commands.
+enum MachineCommand : int {
+  kCommandHardwareReset = 1,
+  kCommandSoftwareReset = 2,
+  kCommandToggleMute = 3,  // param: the sound channel
+};
+
 class CMachine {
  public:
   // image: an iNES image (any length up to 0x60010 bytes; shorter images are
@@ -61,7 +68,7 @@ class CMachine {
 
   void HardwareReset();
   void SoftwareReset();
-  // 1 hardware reset, 2 software reset, 3 toggle mute of sound channel param.
+  // Returns 1 for the resets, the channel's new flag for kCommandToggleMute.
   int PostCommand(int command, int param);
 
   // Runs one frame. draw = false skips drawing but still renders lines on
@@ -172,7 +179,7 @@ class CMachine {
   int batteryRamSize_ = 8192;
   int irqType_ = 0;
   int videoMode_ = 0;
-  int renderMethod_ = 3;
+  int renderMethod_ = kRenderSplitLineDrawFirst;
   uint64_t scheduledCycles_ = 0;
   uint64_t executedCycles_ = 0;
 

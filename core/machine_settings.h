@@ -25,10 +25,28 @@ struct MachineSettings {
   std::array<std::array<int, 2>, 4> turboSpeed = {};  // per pad: A, B (0..3)
 };
 
+// How a frame interleaves CPU time with drawing (the "RenderMethod" option).
+// Methods 0 and 1 run a whole line of CPU time before or after the line is
+// drawn; 2 and 3 split the line at the end of its visible part and run that
+// part's time before or after drawing; 4 runs CPU time between tile fetches.
+enum RenderMethod : int {
+  kRenderLineCpuFirst = 0,
+  kRenderLineDrawFirst = 1,
+  kRenderSplitLineCpuFirst = 2,
+  kRenderSplitLineDrawFirst = 3,
+  kRenderTiles = 4,
+};
+
+// When a mapper's pending IRQ reaches the CPU (the "IRQtype" option).
+enum IrqType : int {
+  kIrqAtLineStart = 0,         // at the mapper's line event
+  kIrqAfterInstruction = 1,    // through CpuClock, after every instruction
+};
+
 // Per-cartridge emulation options (loaded from "GameOption.ini" by the host).
 struct GameOptions {
-  int renderMethod = 3;
-  int irqType = 1;
+  int renderMethod = kRenderSplitLineDrawFirst;
+  int irqType = kIrqAfterInstruction;
   int frameIrq = 1;
   int videoMode = 0;
 };

@@ -37,9 +37,7 @@ struct CMemoryMap {
 
   uint8_t workRam[8192] = {};  // only the first 2 KB are addressed
   uint8_t cartridgeRam[131072] = {};
-  uint8_t diskRam[40960] = {};
   uint8_t sparePage[8192] = {};
-  uint8_t extraRam[8192] = {};
   uint8_t characterRam[32768] = {};
   uint8_t nameTableRam[4096] = {};
   uint8_t spriteRam[256] = {};

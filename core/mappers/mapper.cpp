@@ -17,15 +17,10 @@ void CMapper::WriteLowArea(uint16_t address, uint8_t data) {
 
 uint8_t CMapper::ReadExPort(uint16_t) { return 0; }
 void CMapper::WriteExPort(uint16_t, uint8_t) {}
-uint8_t CMapper::ExCommandRead(int) { return 0; }
-void CMapper::ExCommandWrite(int, uint8_t) {}
 void CMapper::LineStart(int) {}
 void CMapper::FrameEnd() {}
 void CMapper::CpuClock(int) {}
 void CMapper::PatternAddressLatch(uint16_t) {}
-void CMapper::CharacterLatch(uint16_t) {}
-void CMapper::ExtendedLatchX(int) {}
-void CMapper::ExtendedLatch(uint16_t, uint8_t&, uint8_t&, uint8_t&) {}
 bool CMapper::HasSaveState() const { return false; }
 void CMapper::SaveState(uint8_t*) {}
 void CMapper::LoadState(const uint8_t*) {}

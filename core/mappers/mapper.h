@@ -19,15 +19,10 @@ class CMapper {
   virtual void WriteLowArea(uint16_t address, uint8_t data);  // $4100-$7FFF
   virtual uint8_t ReadExPort(uint16_t address);               // $4018-$40FF
   virtual void WriteExPort(uint16_t address, uint8_t data);
-  virtual uint8_t ExCommandRead(int command);
-  virtual void ExCommandWrite(int command, uint8_t data);
   virtual void LineStart(int scanline);
   virtual void FrameEnd();
   virtual void CpuClock(int cycles);
   virtual void PatternAddressLatch(uint16_t address);
-  virtual void CharacterLatch(uint16_t address);
-  virtual void ExtendedLatchX(int x);
-  virtual void ExtendedLatch(uint16_t address, uint8_t& patternLow, uint8_t& patternHigh, uint8_t& attribute);
   virtual bool HasSaveState() const;
   virtual void SaveState(uint8_t* buffer);        // 256 bytes
   virtual void LoadState(const uint8_t* buffer);  // 256 bytes

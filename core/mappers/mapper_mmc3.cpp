@@ -27,7 +27,7 @@ void CMapperMmc3::Reset() {
   SetCharacterBanks();
   irq_ = {0, 0, 0xFF, 0, 0, 0};
   SyncClockWanted();
-  machine_.SetIrqType(1);
+  machine_.SetIrqType(kIrqAfterInstruction);
 }
 
 void CMapperMmc3::SetProgramBanks() {
@@ -134,11 +134,11 @@ void CMapperMmc3::LineStart(int scanline) {
     }
     SyncClockWanted();
   }
-  if (irq_.request && machine_.IrqType() == 0) machine_.Cpu().RaiseIrq();
+  if (irq_.request && machine_.IrqType() == kIrqAtLineStart) machine_.Cpu().RaiseIrq();
 }
 
 void CMapperMmc3::CpuClock(int) {
-  if (irq_.request && machine_.IrqType() == 1) machine_.Cpu().RaiseIrq();
+  if (irq_.request && machine_.IrqType() == kIrqAfterInstruction) machine_.Cpu().RaiseIrq();
 }
 
 void CMapperMmc3::SaveState(uint8_t* buffer) {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "core/machine_settings.h"
 #include "core/render_buffer.h"
 
 namespace qgu::core {
@@ -25,7 +26,7 @@ struct PictureUnitState {
 class CPictureUnit {
  public:
   // The render method in which the unit itself runs CPU time tile by tile.
-  static constexpr int kTileRenderMethod = 4;
+  static constexpr int kTileRenderMethod = kRenderTiles;
 
   explicit CPictureUnit(CMachine& machine);
   virtual ~CPictureUnit();

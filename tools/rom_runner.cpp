@@ -1,17 +1,16 @@
-#include "tests/support/test_rom_runner.h"
+#include "tools/rom_runner.h"
 
 #include <cctype>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 #include <stdexcept>
 #include <utility>
 
+#include "base/file_read.h"
 #include "core/controller_ports.h"
 #include "core/cpu/cpu.h"
 #include "core/mappers/mapper_factory.h"
 
-namespace qgu::testsupport {
+namespace qgu::tools {
 
 namespace {
 
@@ -21,17 +20,18 @@ constexpr std::pair<const char*, int> kButtonNames[] = {
     {"SELECT", core::kHostSelect}, {"START", core::kHostStart},
 };
 
+// No image, snapshot or log a runner reads comes near this size.
+constexpr size_t kMaxFileBytes = size_t{64} << 20;
+
 // Frames to wait before pressing reset when a program asks for it (>= 100 ms).
 constexpr int kResetDelayFrames = 10;
 
 }  // namespace
 
-std::string TestRomPath(const std::string& relative) { return std::string(QGU_TESTROMS) + "/" + relative; }
-
 std::vector<uint8_t> ReadBinaryFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw std::runtime_error("cannot open " + path);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  base::Result<std::vector<uint8_t>> bytes = base::ReadFileBytes(path, kMaxFileBytes);
+  if (!bytes) throw std::runtime_error(bytes.error());
+  return std::move(bytes).value();
 }
 
 int ParseButtons(const std::string& text) {
@@ -77,15 +77,15 @@ void StartAsReferenceTrace(core::CMachine& machine, uint16_t pc) {
   machine.Cpu().SetRegisters(r);
 }
 
-CTestRomRunner::CTestRomRunner(const std::string& path, const core::MachineSettings& settings,
+CRomRunner::CRomRunner(const std::string& path, const core::MachineSettings& settings,
                                const core::GameOptionLoader& options)
-    : CTestRomRunner(ReadBinaryFile(path), settings, options) {}
+    : CRomRunner(ReadBinaryFile(path), settings, options) {}
 
-CTestRomRunner::CTestRomRunner(const std::vector<uint8_t>& image, const core::MachineSettings& settings,
+CRomRunner::CRomRunner(const std::vector<uint8_t>& image, const core::MachineSettings& settings,
                                const core::GameOptionLoader& options)
     : machine_(std::make_unique<core::CMachine>(image, settings, core::TestProgramMapperFactory(), options)) {}
 
-void CTestRomRunner::RunFrames(int frames, bool draw) {
+void CRomRunner::RunFrames(int frames, bool draw) {
   core::CControllerPorts& ports = machine_->ControllerPorts();
   for (int i = 0; i < frames; ++i) {
     for (int pad = 0; pad < 4; ++pad) ports.SetHostButtons(pad, held_[pad]);
@@ -95,11 +95,11 @@ void CTestRomRunner::RunFrames(int frames, bool draw) {
   }
 }
 
-void CTestRomRunner::Hold(int pad, uint16_t hostButtons) { held_[pad & 3] = hostButtons; }
+void CRomRunner::Hold(int pad, uint16_t hostButtons) { held_[pad & 3] = hostButtons; }
 
-int CTestRomRunner::Status() const { return Peek(0x6000); }
+int CRomRunner::Status() const { return Peek(0x6000); }
 
-int CTestRomRunner::RunUntilDone(int maxFrames) {
+int CRomRunner::RunUntilDone(int maxFrames) {
   while (frames_ < maxFrames) {
     RunFrames(1, false);
     if (!HasSignature()) continue;
@@ -114,9 +114,9 @@ int CTestRomRunner::RunUntilDone(int maxFrames) {
   return kTimedOut;
 }
 
-int CTestRomRunner::OldResultAfter(int frames, uint16_t address) {
+int CRomRunner::OldResultAfter(int frames, uint16_t address) {
   RunFrames(frames, false);
   return Peek(address);
 }
 
-}  // namespace qgu::testsupport
+}  // namespace qgu::tools
