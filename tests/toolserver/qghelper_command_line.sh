@@ -74,5 +74,12 @@ env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$qghelper" about >out.txt 
 contains err.txt "there is no display"
 expect 0 unregister
 [ -e "$XDG_CONFIG_HOME/qgu/registry.ini" ] && fail "unregister left the registry file"
+# A registry file with another program's entries comes back byte for byte.
+printf '[HKEY_CLASSES_ROOT\\Other.Thing]\r\n@=Other Thing Class\r\n' >"$XDG_CONFIG_HOME/qgu/registry.ini"
+cp "$XDG_CONFIG_HOME/qgu/registry.ini" registry-before.ini
+expect 0 register
+cmp -s registry-before.ini "$XDG_CONFIG_HOME/qgu/registry.ini" && fail "register wrote nothing"
+expect 0 unregister
+cmp -s registry-before.ini "$XDG_CONFIG_HOME/qgu/registry.ini" || fail "register then unregister changed the registry file"
 
 [ "$failures" -eq 0 ]
