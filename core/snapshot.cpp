@@ -36,10 +36,8 @@ constexpr int32_t kMaxDmaStall = 0xFFFF;
 // CPU cycles the executed count may stand from the scheduled one: two frames.
 constexpr int64_t kMaxDrift = 2 * 29781;
 constexpr uint16_t kRamVersion = 0x0100;
-constexpr int kRamBytes = 2048 + 16 + 16 + 256;
 constexpr int kBatteryBytes = 8192;
 constexpr uint16_t kMmuVersion = 0x0200;
-constexpr int kMmuFixedBytes = 68;
 constexpr int kPageBytes = 8192;
 constexpr int kGranuleBytes = 4096;
 constexpr uint16_t kMmcVersion = 0x0100;

@@ -91,6 +91,32 @@ TEST(CpuHalt, HaltOpcodeRepeatsFourCycleStepsUntilReset) {
   }
 }
 
+// The 2A03 has no decimal arithmetic: with D set, ADC and SBC give binary
+// results and flags, while D itself is kept in P and pushed by PHP.
+TEST(CpuDecimalMode, AdcAndSbcStayBinaryWithDSet) {
+  auto machine = MakeMachine(CodeImage({
+      0xF8,              // SED
+      0x18,              // CLC
+      0xA9, 0x19,        // LDA #$19
+      0x69, 0x28,        // ADC #$28: $41 (decimal would give $47)
+      0x85, 0x00,        // STA $00
+      0x69, 0x7F,        // ADC #$7F: $C0 with V and N set
+      0x08,              // PHP
+      0x85, 0x01,        // STA $01
+      0x38,              // SEC
+      0xA9, 0x10,        // LDA #$10
+      0xE9, 0x01,        // SBC #$01: $0F (decimal would give $09)
+      0x85, 0x02,        // STA $02
+  }));
+  machine->Cpu().Execute(2 + 2 + 2 + 2 + 3 + 2 + 3 + 3 + 2 + 2 + 2 + 3);
+  EXPECT_EQ(machine->PeekByte(0x0000), 0x41);
+  EXPECT_EQ(machine->PeekByte(0x0001), 0xC0);
+  EXPECT_EQ(machine->PeekByte(0x0002), 0x0F);
+  const uint8_t pushed = machine->PeekByte(0x01FF);
+  EXPECT_EQ(pushed & (kFlagD | kFlagV | kFlagN | kFlagC), kFlagD | kFlagV | kFlagN) << "binary flags, D kept";
+  EXPECT_EQ(machine->Cpu().GetRegisters().p & (kFlagD | kFlagC), kFlagD | kFlagC) << "no borrow";
+}
+
 // Cycles of one instruction after a register set-up instruction of 2 cycles.
 int CyclesOf(const std::vector<uint8_t>& setupAndInstruction) {
   auto machine = MakeMachine(CodeImage(setupAndInstruction));
