@@ -178,6 +178,10 @@ Options ParseOptions(int argc, char** argv) {
       options.writeIcon = value();
     } else if (arg == "--help" || arg == "-h") {
       std::fputs(kUsage, stdout);
+      if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        std::cerr << "qgu2: cannot write the usage to standard output: " << std::strerror(errno) << "\n";
+        std::exit(1);
+      }
       std::exit(0);
     } else {
       throw UsageError{"unknown argument \"" + arg + "\""};
@@ -400,11 +404,14 @@ std::string FrameReportJson(const qgu::host::RuntimeCounters& counters, double s
   return json;
 }
 
-void WriteFrameReport(const std::string& path, const std::string& json) {
+// False (and said on standard error) when the report did not reach its file.
+bool WriteFrameReport(const std::string& path, const std::string& json) {
   std::FILE* file = std::fopen(path.c_str(), "w");
   const bool written = file != nullptr && std::fwrite(json.data(), 1, json.size(), file) == json.size();
   const bool closed = file != nullptr && std::fclose(file) == 0;
-  if (!written || !closed) std::cerr << "qgu2: cannot write the frame report " << path << ": " << std::strerror(errno) << "\n";
+  if (written && closed) return true;
+  std::cerr << "qgu2: cannot write the frame report " << path << ": " << std::strerror(errno) << "\n";
+  return false;
 }
 
 qgu::driver::Weather WeatherOf(const std::string& name) {
@@ -440,12 +447,16 @@ int PlayInWindow(const Options& options, int argc, char** argv) {
     };
   }
   bool summaryShown = false;
+  bool reportWritten = true;
   auto finished = [&](qgu::frontend::CQguDlg& dlg) {
     summaryShown = dlg.LastSummary().has_value();
-    if (options.frameReport) WriteFrameReport(*options.frameReport, FrameReportJson(dlg.TotalCounters(), dlg.TotalRunningSeconds()));
+    if (options.frameReport) {
+      reportWritten = WriteFrameReport(*options.frameReport, FrameReportJson(dlg.TotalCounters(), dlg.TotalRunningSeconds()));
+    }
   };
   const int status = app.Run(std::move(window), started, finished);
   if (status == 0 && options.exitAfterGame && !summaryShown) return Fail("the game ended without a box score");
+  if (status == 0 && !reportWritten) return 1;
   return status;
 }
 

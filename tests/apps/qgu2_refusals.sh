@@ -51,4 +51,12 @@ elif ! grep -qF "cannot write the box score to standard output: No space left on
   echo "FAIL: qgu2 writing to a full standard output said: $(cat err.txt)"
   failures=$((failures + 1))
 fi
+# The usage, too.
+if "$qgu2" --help >/dev/full 2>err.txt; then
+  echo "FAIL: qgu2 --help exited 0 writing to a full standard output"
+  failures=$((failures + 1))
+elif ! grep -qF "cannot write the usage to standard output: No space left on device" err.txt; then
+  echo "FAIL: qgu2 --help writing to a full standard output said: $(cat err.txt)"
+  failures=$((failures + 1))
+fi
 [ "$failures" -eq 0 ]
