@@ -19,7 +19,6 @@
 #include <functional>
 #include <iostream>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "bench/idle_helper.h"
@@ -271,7 +270,10 @@ int main(int argc, char** argv) {
     return 2;
   }
   const fs::path out = fs::absolute(argv[1]);
-  const fs::path base = fs::temp_directory_path() / ("qgu-docs-screens-" + std::to_string(::getpid()));
+  // A fixed scratch folder, so the paths the import dialogs show are the same on every run.
+  const fs::path base = fs::temp_directory_path() / "qgu-docs-screens";
+  std::error_code stale;
+  fs::remove_all(base, stale);
   fs::create_directories(base);
   fs::current_path(base);
   const auto image = qgu::cartridge::EmbeddedCartridgeImage();
