@@ -10,8 +10,6 @@
 
 #include <QFile>
 #include <QGuiApplication>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -23,6 +21,7 @@
 #include "league/cartridge_import.h"
 #include "toolserver/com/com_client.h"
 #include "toolserver/com/qghelper_interface.h"
+#include "toolserver/game_report_json.h"
 #include "toolserver/import_helmets.h"
 
 namespace {
@@ -184,17 +183,11 @@ int ShowReportOfGame(const std::string& file) {
   const bool opened = file == "-" ? in.open(stdin, QIODevice::ReadOnly) : (in.setFileName(QString::fromStdString(file)),
                                                                           in.open(QIODevice::ReadOnly));
   if (!opened) throw Failure{"unable to read " + file};
-  const QJsonDocument game = QJsonDocument::fromJson(in.readAll());
-  const QJsonObject home = game.object().value("home").toObject();
-  const QJsonObject away = game.object().value("away").toObject();
-  if (!home.contains("statistics") || !away.contains("statistics")) {
-    throw Failure{file + " holds no game of qgu2 --headless --json (no \"statistics\" of home and away)"};
-  }
-  const auto text = [](const QJsonObject& side, const char* key) {
-    const QJsonValue value = side.value(key);
-    return (value.isDouble() ? QString::number(value.toInt()) : value.toString()).toStdString();
-  };
-  return ShowReport(text(home, "statistics"), text(away, "statistics"), text(home, "score"), text(away, "score"));
+  const QByteArray bytes = in.readAll();
+  const auto game = qgu::toolserver::ReadGameReportJson(std::string_view(bytes.constData(), bytes.size()));
+  if (!game) throw Failure{file + " holds " + game.error()};
+  const qgu::toolserver::GameReportTexts& texts = game.value();
+  return ShowReport(texts.homeStats, texts.awayStats, texts.homeScore, texts.awayScore);
 }
 
 // ---- the scriptable import ----

@@ -10,9 +10,12 @@
 #include <QTextEdit>
 #include <map>
 
+#include "driver/box_score.h"
+#include "league/team_stats.h"
 #include "tests/support/gui_test_support.h"
 #include "toolserver/eog_report.h"
 #include "toolserver/eog_report_dlg.h"
+#include "toolserver/game_report_json.h"
 
 namespace qgu::toolserver {
 
@@ -197,6 +200,28 @@ TEST(EogReportDialog, ShowsTheRichTextAndTheColouredBoxScore) {
   EXPECT_EQ(list->columnWidth(0), half);
   EXPECT_EQ(list->columnWidth(1), 4);
   EXPECT_EQ(list->columnWidth(2), half);
+}
+
+// What qgu2 --headless --json prints is what the report of that game is made from.
+TEST(GameReportJson, ReadsBackTheStatisticsAndScoresAHeadlessGamePrints) {
+  league::TeamStatLines home{}, away{};
+  for (league::StatLine& line : home) line.team = "HAWKS";
+  for (league::StatLine& line : away) line.team = "OWLS \"Q\"";
+  home[0].name = "BRANDT";
+  home[0].counters[0] = 20;
+  away[3].name = "back\\slash";
+  const driver::GameSummary game{league::FormatTeamStats(home), league::FormatTeamStats(away), "24", "7"};
+  const auto texts = ReadGameReportJson(driver::BoxScoreJson(game));
+  ASSERT_TRUE(texts.ok()) << texts.error();
+  EXPECT_EQ(texts.value().homeStats, game.homeStats);
+  EXPECT_EQ(texts.value().awayStats, game.awayStats);
+  EXPECT_EQ(texts.value().homeScore, "24");
+  EXPECT_EQ(texts.value().awayScore, "7");
+
+  const auto noGame = ReadGameReportJson("{\"home\": {\"team\": \"HAWKS\", \"score\": 24}}");
+  ASSERT_FALSE(noGame.ok());
+  EXPECT_EQ(noGame.error(), "no game of qgu2 --headless --json (no \"statistics\" of home and away)");
+  EXPECT_FALSE(ReadGameReportJson("HAWKS 24").ok());
 }
 
 }  // namespace

@@ -1,0 +1,23 @@
+#pragma once
+// The four texts of a game's report (both statistics strings and both
+// scores) read from what `qgu2 --headless --json` prints, so the report of
+// any headless game can be shown.
+
+#include <string>
+#include <string_view>
+
+#include "base/result.h"
+
+namespace qgu::toolserver {
+
+struct GameReportTexts {
+  std::string homeStats;
+  std::string awayStats;
+  std::string homeScore;
+  std::string awayScore;
+};
+
+// Refuses anything that is not such a game, naming what is missing.
+base::Result<GameReportTexts> ReadGameReportJson(std::string_view json);
+
+}  // namespace qgu::toolserver
