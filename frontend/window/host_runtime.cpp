@@ -1,5 +1,7 @@
 #include "frontend/window/host_runtime.h"
 
+#include <SDL.h>
+
 #include "host/sdl_joysticks.h"
 
 namespace qgu::frontend {
@@ -9,6 +11,9 @@ CHostRuntime::CHostRuntime(std::filesystem::path configFile) : configFile_(std::
 CHostRuntime::~CHostRuntime() = default;
 
 bool CHostRuntime::Initialize() {
+  // SDL would turn SIGINT and SIGTERM into a quit event nobody reads, and the
+  // program could then not be ended from outside.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   config_ = host::LoadAppConfigFile(configFile_);
   video_.SetScanlines(config_.graphics.scanlineMode != 0, config_.graphics.scanlineColor);
   if (config_.graphics.paletteUse != 0 && !config_.graphics.paletteFile.empty()) {

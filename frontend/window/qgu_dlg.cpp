@@ -19,7 +19,8 @@
 #include "frontend/helmet_picture.h"
 #include "frontend/message_box.h"
 #include "frontend/single_game_dlg.h"
-#include "frontend/window/boot_placeholder.h"
+#include "frontend/big_helmet_ctrl.h"
+#include "frontend/window/controller_dlg.h"
 #include "frontend/window/game_session.h"
 #include "frontend/window/program_icon.h"
 #include "frontend/window/summary_dlg.h"
@@ -78,7 +79,7 @@ void CQguDlg::BuildUi() {
   connect(menu_, &CMainMenu::Command, this, &CQguDlg::OnCommand);
 
   screens_ = new QStackedLayout;
-  helmets_ = new CBootPlaceholder(this);
+  helmets_ = new CBigHelmetCtrl(this);
   helmets_->setObjectName(QString::number(kHelmetControl));
   picture_ = new host::CVideoWidget(runtime_.Video(), this);
   picture_->setObjectName("picture");
@@ -274,9 +275,10 @@ void CQguDlg::Stop() {
 }
 
 void CQguDlg::Controller() {
-  const bool running = session_ && session_->Running();
-  if (running) session_->Pause();
-  // The controller dialog takes its place here.
+  if (session_ && session_->Running()) session_->Pause();
+  CQguControllerDlg dialog(runtime_.Config(), runtime_.Input(), this);
+  dialog.exec();
+  runtime_.Input().SetBindings(runtime_.Config().controllers);
   if (session_ && session_->Running()) session_->Resume();
 }
 

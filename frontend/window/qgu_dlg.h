@@ -34,7 +34,7 @@ class CVideoWidget;
 
 namespace qgu::frontend {
 
-class CBootPlaceholder;
+class CBigHelmetCtrl;
 class CGameSession;
 class CWindowDriverUi;
 
@@ -139,7 +139,7 @@ class CQguDlg : public QDialog {
   driver::CGameManager manager_;
   CMainMenu* menu_ = nullptr;
   QStackedLayout* screens_ = nullptr;
-  CBootPlaceholder* helmets_ = nullptr;
+  CBigHelmetCtrl* helmets_ = nullptr;
   host::CVideoWidget* picture_ = nullptr;
   std::unique_ptr<CWindowDriverUi> driverUi_;
   std::unique_ptr<CGameSession> session_;

@@ -1,0 +1,221 @@
+// The game window driven by its command ids on the offscreen platform: the
+// menu's states through a whole short game of two computer sides (frames run
+// unpaced), Stop while the cartridge boots and while the summary is open, a
+// game that cannot be prepared, the keys the window ignores, and Exit saving
+// the window's place.
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <functional>
+
+#include "cartridge/builder/embedded_image.h"
+#include "frontend/single_game_dlg.h"
+#include "frontend/window/game_session.h"
+#include "frontend/window/qgu_dlg.h"
+#include "frontend/window/summary_dlg.h"
+#include "tests/support/gui_test_support.h"
+#include "tests/support/recorded_messages.h"
+#include "tests/support/temp_folder.h"
+
+namespace qgu::frontend {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::Control;
+
+// Lets the window work until condition holds; false if it never does (a
+// guard against hanging, far beyond what the work needs).
+bool ProcessUntil(const std::function<bool()>& condition, int guardSeconds = 300) {
+  QElapsedTimer timer;
+  timer.start();
+  while (!condition()) {
+    if (timer.elapsed() > guardSeconds * 1000) return false;
+    QApplication::processEvents(QEventLoop::AllEvents, 20);
+  }
+  return true;
+}
+
+// Runs act on the next modal dialog of type Dialog once it is open.
+template <class Dialog>
+void WhenModal(std::function<void(Dialog&)> act) {
+  auto* poll = new QTimer;
+  QObject::connect(poll, &QTimer::timeout, [poll, act] {
+    if (auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget())) {
+      poll->stop();
+      poll->deleteLater();
+      act(*dialog);
+    }
+  });
+  poll->start(10);
+}
+
+class QguDlgTest : public ::testing::Test {
+ protected:
+  WindowOptions Options(bool unpaced) {
+    WindowOptions options;
+    options.configFile = folder_ / "qgu.ini";
+    options.base = folder_.path();
+    options.image = cartridge::EmbeddedCartridgeImage();
+    options.seed = 11;
+    if (unpaced) options.makeClock = [] { return std::make_unique<host::CUnpacedFrameClock>(); };
+    return options;
+  }
+  fs::path League() const { return folder_ / "qgu_lge" / "Quozi League"; }
+  static bool Enabled(CQguDlg& dlg, int command) { return dlg.Menu().Action(command)->isEnabled(); }
+  static void Trigger(CQguDlg& dlg, int command) { dlg.Menu().Action(command)->trigger(); }
+  static bool FileOn(CQguDlg& dlg) { return dlg.Menu().FileMenu()->menuAction()->isEnabled(); }
+  static bool GameOn(CQguDlg& dlg) { return dlg.Menu().GameMenu()->menuAction()->isEnabled(); }
+  static void ExpectIdle(CQguDlg& dlg) {
+    EXPECT_TRUE(FileOn(dlg));
+    EXPECT_FALSE(GameOn(dlg));
+    EXPECT_TRUE(dlg.Session() == nullptr || !dlg.Session()->Running());
+  }
+  static void ExpectPlaying(CQguDlg& dlg, bool paused) {
+    EXPECT_FALSE(FileOn(dlg));
+    EXPECT_TRUE(GameOn(dlg));
+    EXPECT_EQ(Enabled(dlg, CMainMenu::kPause), !paused);
+    EXPECT_EQ(Enabled(dlg, CMainMenu::kResume), paused);
+    EXPECT_TRUE(Enabled(dlg, CMainMenu::kStop));
+  }
+
+  qgu::testing::TempFolder folder_;
+  qgu::testing::RecordedMessages messages_;
+};
+
+TEST_F(QguDlgTest, MenuStatesThroughAWholeShortGameStoppedInItsSummary) {
+  CQguDlg dlg(Options(true));
+  dlg.show();
+  ASSERT_TRUE(dlg.Initialized());
+  // A first start makes the league and says so.
+  EXPECT_TRUE(fs::exists(League()));
+  EXPECT_FALSE(dlg.StatusText().isEmpty());
+  EXPECT_EQ(dlg.windowTitle(), "Quozi Gridcrown ULTRA");
+
+  ExpectIdle(dlg);
+  for (int command : {CMainMenu::kSingleGame, CMainMenu::kSelectSeason, CMainMenu::kCreateSeason, CMainMenu::kDynasty,
+                      CMainMenu::kExit, CMainMenu::kController, CMainMenu::kAbout}) {
+    EXPECT_TRUE(Enabled(dlg, command)) << command;
+  }
+  for (int command : {CMainMenu::kMultiSeason, CMainMenu::kNewLeague, CMainMenu::kEditLeague, CMainMenu::kImportTeams,
+                      CMainMenu::kEditTeams}) {
+    EXPECT_FALSE(Enabled(dlg, command)) << command;
+  }
+  Trigger(dlg, CMainMenu::kSelectSeason);
+  ASSERT_EQ(messages_.Shown().size(), 1u);
+  EXPECT_EQ(messages_.Shown()[0].text, "nothing to see here for now");
+
+  WhenModal<CSingleGameDlg>([](CSingleGameDlg& game) {
+    Control<QComboBox>(&game, CSingleGameDlg::kHomeLeagueList)->setCurrentIndex(0);
+    Control<QComboBox>(&game, CSingleGameDlg::kAwayLeagueList)->setCurrentIndex(0);
+    Control<QListWidget>(&game, CSingleGameDlg::kHomeTeamList)->setCurrentRow(0);
+    Control<QListWidget>(&game, CSingleGameDlg::kAwayTeamList)->setCurrentRow(1);
+    Control<QRadioButton>(&game, CSingleGameDlg::kP1Com)->click();
+    Control<QRadioButton>(&game, CSingleGameDlg::kP2Com)->click();
+    Control<QLineEdit>(&game, CSingleGameDlg::kQuarterLengthEdit)->setText("1");
+    Control<QPushButton>(&game, CSingleGameDlg::kPlayButton)->click();
+  });
+  Trigger(dlg, CMainMenu::kSingleGame);
+  ASSERT_EQ(messages_.Shown().size(), 1u) << messages_.Shown().back().text;
+  ASSERT_NE(dlg.Session(), nullptr);
+  EXPECT_EQ(dlg.Manager().QuarterLength(), 1);
+  EXPECT_EQ(dlg.Manager().ControlByte(), 0x22);
+  ExpectPlaying(dlg, false);
+  EXPECT_FALSE(dlg.ShowingPicture());  // the helmets while it boots
+
+  Trigger(dlg, CMainMenu::kPause);
+  ExpectPlaying(dlg, true);
+  EXPECT_EQ(dlg.Session()->Thread().GetState(), host::CEmulatorThread::State::kPaused);
+  Trigger(dlg, CMainMenu::kResume);
+  ExpectPlaying(dlg, false);
+  EXPECT_EQ(dlg.Session()->Thread().GetState(), host::CEmulatorThread::State::kRunning);
+
+  // The kickoff shows the picture; at the end the summary comes, and Stop
+  // while it is open closes it and ends the game's threads.
+  bool pictureShown = false;
+  bool summaryOpen = false;
+  WhenModal<CSummaryDlg>([&](CSummaryDlg&) {
+    summaryOpen = true;
+    Trigger(dlg, CMainMenu::kStop);
+  });
+  ASSERT_TRUE(ProcessUntil([&] {
+    pictureShown = pictureShown || dlg.ShowingPicture();
+    return summaryOpen && QApplication::activeModalWidget() == nullptr;
+  }));
+  EXPECT_TRUE(pictureShown);
+  ASSERT_TRUE(dlg.LastSummary().has_value());
+  ExpectIdle(dlg);
+  EXPECT_FALSE(dlg.ShowingPicture());
+  EXPECT_GT(dlg.Session()->Counters().framesEmulated, 3000);
+}
+
+TEST_F(QguDlgTest, IgnoredKeysFailedPreparationStopDuringTheBootAndExitSavingThePlace) {
+  CQguDlg dlg(Options(false));
+  int exits = 0;
+  QObject::connect(&dlg, &CQguDlg::Exited, [&] { ++exits; });
+  dlg.show();
+  QApplication::processEvents();
+
+  // Escape, Enter, F1 and the window manager's close leave the window open.
+  for (int key : {Qt::Key_Escape, Qt::Key_Return, Qt::Key_Enter, Qt::Key_F1}) {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(&dlg, &press);
+  }
+  EXPECT_FALSE(dlg.close());
+  QApplication::processEvents();
+  EXPECT_TRUE(dlg.isVisible());
+  EXPECT_FALSE(dlg.windowFlags() & Qt::WindowCloseButtonHint);
+
+  // A team file that cannot be read starts nothing and the status line says why.
+  qgu::testing::WriteBytes(folder_ / "broken.dat", "not a team\x01");
+  GameRequest broken;
+  broken.home = folder_.File("broken.dat");
+  broken.away = (League() / "AMBE0.dat").string();
+  EXPECT_FALSE(dlg.StartRequestedGame(broken));
+  EXPECT_TRUE(dlg.StatusText().contains("broken.dat")) << dlg.StatusText().toStdString();
+  EXPECT_EQ(dlg.Session(), nullptr);
+  ExpectIdle(dlg);
+
+  // Stop while the driver still holds the input (the boot) joins everything.
+  GameRequest game;
+  game.home = (League() / "AMBE0.dat").string();
+  game.away = (League() / "ASHC0.dat").string();
+  game.weather = driver::Weather::kSnow;
+  ASSERT_TRUE(dlg.StartRequestedGame(game));
+  ExpectPlaying(dlg, false);
+  EXPECT_TRUE(dlg.Runtime().Video().DisplayPalette() == *driver::WeatherPalette(driver::Weather::kSnow));
+  EXPECT_TRUE(dlg.Session()->Thread().DriverHoldsInput());
+  Trigger(dlg, CMainMenu::kStop);
+  ExpectIdle(dlg);
+  EXPECT_FALSE(dlg.ShowingPicture());
+  QApplication::processEvents();
+  ExpectIdle(dlg);
+
+  // Exit keeps the window's place in the settings file.
+  dlg.setGeometry(130, 90, 500, 400);
+  QApplication::processEvents();
+  const QRect placed = dlg.geometry();
+  Trigger(dlg, CMainMenu::kExit);
+  EXPECT_EQ(exits, 1);
+  const host::AppConfig saved = host::LoadAppConfigFile(folder_ / "qgu.ini");
+  EXPECT_EQ(saved.general.windowPos, (host::SettingsRect{placed.left(), placed.top(), placed.left() + placed.width(),
+                                                         placed.top() + placed.height()}));
+  EXPECT_EQ(placed.width(), 500);
+
+  // The next start puts the window there again.
+  CQguDlg again(Options(false));
+  EXPECT_EQ(again.geometry(), placed);
+}
+
+}  // namespace
+}  // namespace qgu::frontend
