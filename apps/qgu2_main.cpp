@@ -474,7 +474,7 @@ int main(int argc, char** argv) {
   try {
     if (options.headless) return PlayHeadless(options);
     if (options.writeIcon) {
-      qgu::frontend::CQguApp app(argc, argv);
+      // Drawn into an image: no display needed.
       if (!qgu::frontend::ProgramIcon().save(QString::fromStdString(*options.writeIcon), "PNG")) {
         return Fail("cannot write the icon " + *options.writeIcon);
       }
