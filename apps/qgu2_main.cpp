@@ -389,18 +389,18 @@ long PeakResidentKib() {
   return kib;
 }
 
-std::string FrameReportJson(const qgu::host::RuntimeCounters& counters, double seconds) {
+std::string FrameReportJson(const qgu::host::RuntimeCounters& counters, double seconds, double bootSeconds) {
   char json[768];
   std::snprintf(json, sizeof json,
                 "{\"seconds\": %.2f, \"frames_emulated\": %lld, \"frames_per_second\": %.2f, "
                 "\"frames_drawn\": %lld, \"frames_skipped\": %lld, \"resyncs\": %lld, "
                 "\"sound_blocks_written\": %lld, \"sound_blocks_missed\": %lld, \"last_readout\": \"%s\", "
-                "\"peak_resident_kib\": %ld}\n",
+                "\"boot_seconds\": %.2f, \"peak_resident_kib\": %ld}\n",
                 seconds, static_cast<long long>(counters.framesEmulated),
                 seconds > 0 ? counters.framesEmulated / seconds : 0.0, static_cast<long long>(counters.framesDrawn),
                 static_cast<long long>(counters.framesSkipped), static_cast<long long>(counters.resyncs),
                 static_cast<long long>(counters.soundBlocksWritten), static_cast<long long>(counters.soundBlocksMissed),
-                qgu::host::FpsText(counters.fpsTenths).c_str(), PeakResidentKib());
+                qgu::host::FpsText(counters.fpsTenths).c_str(), bootSeconds, PeakResidentKib());
   return json;
 }
 
@@ -451,7 +451,7 @@ int PlayInWindow(const Options& options, int argc, char** argv) {
   auto finished = [&](qgu::frontend::CQguDlg& dlg) {
     summaryShown = dlg.LastSummary().has_value();
     if (options.frameReport) {
-      reportWritten = WriteFrameReport(*options.frameReport, FrameReportJson(dlg.TotalCounters(), dlg.TotalRunningSeconds()));
+      reportWritten = WriteFrameReport(*options.frameReport, FrameReportJson(dlg.TotalCounters(), dlg.TotalRunningSeconds(), dlg.BootSeconds()));
     }
   };
   const int status = app.Run(std::move(window), started, finished);

@@ -21,7 +21,7 @@ class CBootClock final : public host::IFrameClock {
   // Both on the emulator thread only.
   uint32_t NowMs() override { return steady_.NowMs() + skippedMs_; }
   void SleepMs(int milliseconds) override {
-    if (fast_ && fast_()) {
+    if (Booting()) {
       skippedMs_ += static_cast<uint32_t>(milliseconds) + 1;
       std::this_thread::yield();
     } else {
@@ -30,9 +30,18 @@ class CBootClock final : public host::IFrameClock {
   }
 
  private:
+  // Only until the first hand-over: when the driver takes the input again at
+  // the end of the game, the summary is up and frames go at their own pace.
+  bool Booting() {
+    if (booted_ || !fast_) return false;
+    booted_ = !fast_();
+    return !booted_;
+  }
+
   host::CSteadyFrameClock steady_;
   std::function<bool()> fast_;
   uint32_t skippedMs_ = 0;
+  bool booted_ = false;
 };
 
 }  // namespace qgu::frontend

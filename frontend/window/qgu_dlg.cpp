@@ -175,6 +175,7 @@ bool CQguDlg::StartRequestedGame(const GameRequest& request) {
 }
 
 bool CQguDlg::StartSingleGame() {
+  gameStarted_ = std::chrono::steady_clock::now();
   StopGame();
   if (!manager_.PrepareGame()) {
     SetStatus(QString::fromStdString(manager_.PrepareError()));
@@ -322,6 +323,7 @@ double CQguDlg::TotalRunningSeconds() const { return totalSeconds_; }
 void CQguDlg::ShowDriverStatus(const QString& text) { SetStatus(text); }
 
 void CQguDlg::EndBoot() {
+  bootSeconds_ = std::chrono::duration<double>(std::chrono::steady_clock::now() - gameStarted_).count();
   SetStatus({});
   helmets_->ClearHelmets();
   screens_->setCurrentWidget(picture_);

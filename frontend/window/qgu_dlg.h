@@ -10,6 +10,7 @@
 
 #include <QDialog>
 #include <QPointer>
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -101,6 +102,8 @@ class CQguDlg : public QDialog {
   // Counters of every game's emulator thread so far, and their running time.
   host::RuntimeCounters TotalCounters() const;
   double TotalRunningSeconds() const;
+  // From the last game's start (P L A Y) to its kickoff on screen; 0 before one.
+  double BootSeconds() const { return bootSeconds_; }
 
   // Called by the driver's go-between on this window's thread.
   void ShowDriverStatus(const QString& text);
@@ -148,6 +151,8 @@ class CQguDlg : public QDialog {
   std::optional<driver::GameSummary> lastSummary_;
   host::RuntimeCounters totals_;
   double totalSeconds_ = 0.0;
+  std::chrono::steady_clock::time_point gameStarted_{};
+  double bootSeconds_ = 0.0;
   bool initialized_ = false;
   bool exiting_ = false;
 };
