@@ -33,18 +33,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::Control;
-
-// Lets the window work until condition holds; false if it never does (a
-// guard against hanging, far beyond what the work needs).
-bool ProcessUntil(const std::function<bool()>& condition, int guardSeconds = 300) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!condition()) {
-    if (timer.elapsed() > guardSeconds * 1000) return false;
-    QApplication::processEvents(QEventLoop::AllEvents, 20);
-  }
-  return true;
-}
+using testing::ProcessUntil;
 
 // Runs act on the next modal dialog of type Dialog once it is open.
 template <class Dialog>

@@ -19,21 +19,14 @@
 #include "cartridge/console_memory.h"
 #include "frontend/window/game_session.h"
 #include "frontend/window/qgu_dlg.h"
+#include "tests/support/gui_test_support.h"
 #include "tests/support/recorded_messages.h"
 #include "tests/support/temp_folder.h"
 
 namespace qgu::frontend {
 namespace {
 
-bool ProcessUntil(const std::function<bool()>& condition, int guardSeconds) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!condition()) {
-    if (timer.elapsed() > guardSeconds * 1000) return false;
-    QApplication::processEvents(QEventLoop::AllEvents, 20);
-  }
-  return true;
-}
+using testing::ProcessUntil;
 
 bool Shell(const std::string& command) { return std::system(command.c_str()) == 0; }
 

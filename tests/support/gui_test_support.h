@@ -2,8 +2,11 @@
 // Helpers for widget tests: controls are found by their id, which every
 // dialog gives its controls as object name ("225").
 
+#include <QApplication>
+#include <QElapsedTimer>
 #include <QString>
 #include <QWidget>
+#include <functional>
 
 namespace qgu::testing {
 
@@ -11,6 +14,18 @@ namespace qgu::testing {
 template <class Widget = QWidget>
 Widget* Control(const QWidget* parent, int id) {
   return parent->findChild<Widget*>(QString::number(id));
+}
+
+// Lets the event loop work until condition holds; false if it never does
+// within guardSeconds (a guard against hanging, far beyond what the work needs).
+inline bool ProcessUntil(const std::function<bool()>& condition, int guardSeconds = 300) {
+  QElapsedTimer timer;
+  timer.start();
+  while (!condition()) {
+    if (timer.elapsed() > guardSeconds * 1000) return false;
+    QApplication::processEvents(QEventLoop::AllEvents, 20);
+  }
+  return true;
 }
 
 }  // namespace qgu::testing
