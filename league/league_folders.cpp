@@ -167,6 +167,7 @@ Result<TeamListing> ListTeams(const fs::path& leagueFolder) {
   if (!entries) return Fail(entries.error());
   TeamListing listing;
   for (const fs::directory_entry& entry : entries.value()) {
+    if (entry.path().filename() == kSeasonsFolderName) continue;
     if (!EndsWithIgnoringCase(entry.path().filename().string(), kTeamFileExtension)) continue;
     if (!IsRegularFile(entry)) continue;
     Result<TeamHeader> header = ReadTeamLineFile(entry.path());

@@ -18,6 +18,8 @@ namespace qgu::league {
 inline constexpr std::string_view kLeaguesFolderName = "qgu_lge";
 inline constexpr std::string_view kLeagueMarkerName = "config.lge";
 inline constexpr std::string_view kTeamFileExtension = ".dat";
+// A league's seasons live in this folder inside it; it holds no teams.
+inline constexpr std::string_view kSeasonsFolderName = "seasons";
 
 // Messages shown by the league tools.
 inline constexpr std::string_view kCreateLeagueFailedMessage = "Error ! unable to create league folder";
