@@ -18,7 +18,9 @@
 #include <string>
 #include <vector>
 
+#include "base/data_home.h"
 #include "league/cartridge_import.h"
+#include "qgu_version.h"
 #include "toolserver/com/com_client.h"
 #include "toolserver/com/qghelper_interface.h"
 #include "toolserver/game_report_json.h"
@@ -41,6 +43,9 @@ constexpr const char* kUsage =
     "  about                        the about box\n"
     "  report HOME_STATS AWAY_STATS HOME_SCORE AWAY_SCORE\n"
     "  report --json FILE           the report of a game saved by qgu2 --headless --json (- reads stdin)\n"
+    "  --version                    the release\n"
+    "Before the command, --data-home works in the user's data folder ($XDG_DATA_HOME/qgu,\n"
+    "~/.local/share/qgu), where qgu2 started from the desktop keeps its leagues.\n"
     "The registry file is $XDG_CONFIG_HOME/qgu/registry.ini (~/.config/qgu/registry.ini).\n";
 
 struct UsageError {
@@ -58,11 +63,11 @@ fs::path OwnFolder() {
 
 // ---- the module and its object ----
 
-// Beside the host in the build tree, in ../lib once installed; QGHELPER_MODULE names another.
+// Beside the host in the build tree, in the library folder once installed; QGHELPER_MODULE names another.
 fs::path ModuleFile() {
   if (const char* module = std::getenv("QGHELPER_MODULE"); module != nullptr && *module != '\0') return module;
   const fs::path beside = OwnFolder() / "libqghelper.so";
-  const fs::path installed = OwnFolder().parent_path() / "lib" / "libqghelper.so";
+  const fs::path installed = (OwnFolder() / QGU_MODULE_FROM_BINDIR / "libqghelper.so").lexically_normal();
   std::error_code error;
   return fs::exists(beside, error) || !fs::exists(installed, error) ? beside : installed;
 }
@@ -123,7 +128,9 @@ int SelectTeams() {
 
 [[noreturn]] void StartGame(const std::string& home, const std::string& away, int quarter, int p1, int p2,
                             int weather) {
+  // Beside the host in the build tree, in <prefix>/games once installed, else on the PATH.
   fs::path game = OwnFolder() / "qgu2";
+  if (!fs::exists(game)) game = (OwnFolder() / QGU_GAME_FROM_BINDIR / "qgu2").lexically_normal();
   if (!fs::exists(game)) game = "qgu2";
   const std::vector<std::string> arguments = {game.string(), "--home", home, "--away", away,
                                               "--quarter", std::to_string(quarter), "--p1", Named(kControlNames, p1),
@@ -282,9 +289,36 @@ int Run(const std::vector<std::string>& args) {
 
 }  // namespace
 
+// A leading --data-home moves into the user's data folder (an installed
+// qghelper also moves there from a folder without leagues); files named
+// after --image and --json stay the files meant.
+std::vector<std::string> EnterDataFolder(std::vector<std::string> args) {
+  const bool asked = !args.empty() && args[0] == "--data-home";
+  if (asked) args.erase(args.begin());
+  if (args.empty() || args[0] == "register" || args[0] == "unregister" || args[0] == "--help" || args[0] == "-h" ||
+      args[0] == "help") {
+    return args;
+  }
+  for (size_t i = 1; i + 1 < args.size(); ++i) {
+    if ((args[i] == "--image" || args[i] == "--json") && args[i + 1] != "-") args[i + 1] = fs::absolute(args[i + 1]).string();
+  }
+  auto folder = qgu::base::EnterDataFolder(asked);
+  if (!folder) throw Failure{folder.error()};
+  return args;
+}
+
 int main(int argc, char** argv) {
   try {
-    return Run(std::vector<std::string>(argv + 1, argv + argc));
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.size() == 1 && args[0] == "--version") {
+      std::cout << "qghelper " QGU_VERSION "\n" << std::flush;
+      if (!std::cout) {
+        std::cerr << "qghelper: cannot write to standard output\n";
+        return 1;
+      }
+      return 0;
+    }
+    return Run(EnterDataFolder(std::move(args)));
   } catch (const UsageError& error) {
     std::cerr << "qghelper: " << error.message << "\n" << kUsage;
     return 2;

@@ -10,7 +10,8 @@
 //        [--p1 COM] [--p2 COM] [--weather clear|rain|snow]
 //        [--seed N] [--json] [--quiet] [--max-frames N]
 //        [--net-host PORT | --net-join HOST:PORT]
-//   qgu2 --write-icon FILE.png
+//   qgu2 --write-icon FILE.png [--icon-size N]
+//   qgu2 --version
 
 #include <algorithm>
 #include <cerrno>
@@ -25,6 +26,7 @@
 #include <string>
 #include <vector>
 
+#include "base/data_home.h"
 #include "base/file_read.h"
 #include "frontend/window/printed_messages.h"
 #include "frontend/window/program_icon.h"
@@ -42,6 +44,7 @@
 #include "league/default_league.h"
 #include "league/league_folders.h"
 #include "league/team_record.h"
+#include "qgu_version.h"
 
 namespace {
 
@@ -55,11 +58,17 @@ constexpr const char* kUsage =
     "       qgu2 [--cartridge FILE] --headless [--home FILE --away FILE] [--quarter N]\n"
     "            [--weather clear|rain|snow] [--seed N] [--json] [--quiet] [--max-frames N]\n"
     "            [--net-host PORT | --net-join HOST:PORT]\n"
-    "       qgu2 --write-icon FILE.png\n"
+    "       qgu2 --write-icon FILE.png [--icon-size N]\n"
+    "       qgu2 --version\n"
     "  (no --headless) the game window; with --home and --away that game starts at once\n"
     "  --exit-after-game  end the program after the game, printing its box score\n"
     "  --frame-report     write the emulator's frame and sound counters as JSON at exit\n"
-    "  --write-icon   write the program's icon as a PNG picture and end\n"
+    "  --write-icon   write the program's icon as a PNG picture (N x N pixels, default 256) and end\n"
+    "  --data-home   work in the user's data folder ($XDG_DATA_HOME/qgu, ~/.local/share/qgu):\n"
+    "                its leagues (qgu_lge) and settings (qgu.ini); the desktop entry starts so.\n"
+    "                Without it qgu2 works in the current folder; an installed qgu2 moves to the\n"
+    "                data folder when the current one holds neither qgu_lge nor qgu.ini\n"
+    "  --version     print the release and end\n"
     "  --headless    play one game without a window and print its box score\n"
     "  --home/--away team record files (default: the first two teams of the first league)\n"
     "  --quarter N   quarter length in minutes, 1-99 (default 5)\n"
@@ -94,6 +103,8 @@ struct Options {
   bool exitAfterGame = false;
   std::optional<std::string> frameReport;
   std::optional<std::string> writeIcon;
+  int iconSize = 256;
+  bool dataHome = false;
 };
 
 // A usage mistake: the message, then the usage, exit status 2.
@@ -116,6 +127,16 @@ int ParseMode(const std::string& option, const std::string& text) {
   const int mode = qgu::driver::ParseControlMode(text);
   if (mode < 0) throw UsageError{option + " takes MAN, COA or COM, not \"" + text + "\""};
   return mode;
+}
+
+// --help and --version: the text on standard output, or a message and exit 1 when it cannot be written.
+[[noreturn]] void PrintAndExit(const char* text) {
+  std::fputs(text, stdout);
+  if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+    std::cerr << "qgu2: cannot write to standard output: " << std::strerror(errno) << "\n";
+    std::exit(1);
+  }
+  std::exit(0);
 }
 
 Options ParseOptions(int argc, char** argv) {
@@ -176,13 +197,14 @@ Options ParseOptions(int argc, char** argv) {
       options.frameReport = value();
     } else if (arg == "--write-icon") {
       options.writeIcon = value();
+    } else if (arg == "--icon-size") {
+      options.iconSize = static_cast<int>(number(16, 1024));
+    } else if (arg == "--data-home") {
+      options.dataHome = true;
+    } else if (arg == "--version") {
+      PrintAndExit("qgu2 " QGU_VERSION "\n");
     } else if (arg == "--help" || arg == "-h") {
-      std::fputs(kUsage, stdout);
-      if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-        std::cerr << "qgu2: cannot write the usage to standard output: " << std::strerror(errno) << "\n";
-        std::exit(1);
-      }
-      std::exit(0);
+      PrintAndExit(kUsage);
     } else {
       throw UsageError{"unknown argument \"" + arg + "\""};
     }
@@ -198,6 +220,14 @@ Options ParseOptions(int argc, char** argv) {
 struct Failure {
   std::string message;
 };
+
+// Files named on the command line stay the files meant when the program moves
+// into the user's data folder.
+void KeepPathsAcrossMove(Options& options) {
+  for (std::optional<std::string>* path : {&options.cartridge, &options.home, &options.away, &options.frameReport}) {
+    if (*path && !path->value().empty()) *path = std::filesystem::absolute(path->value()).string();
+  }
+}
 
 // The mapper number in an iNES header: flags 6 high nibble, flags 7 high nibble.
 int MapperOf(std::span<const uint8_t> header) { return (header[6] >> 4) | (header[7] & 0xF0); }
@@ -472,14 +502,17 @@ int main(int argc, char** argv) {
   }
 
   try {
-    if (options.headless) return PlayHeadless(options);
     if (options.writeIcon) {
       // Drawn into an image: no display needed.
-      if (!qgu::frontend::ProgramIcon().save(QString::fromStdString(*options.writeIcon), "PNG")) {
+      if (!qgu::frontend::ProgramIcon(options.iconSize).save(QString::fromStdString(*options.writeIcon), "PNG")) {
         return Fail("cannot write the icon " + *options.writeIcon);
       }
       return 0;
     }
+    KeepPathsAcrossMove(options);
+    auto folder = qgu::base::EnterDataFolder(options.dataHome);
+    if (!folder) return Fail(folder.error());
+    if (options.headless) return PlayHeadless(options);
     return PlayInWindow(options, argc, argv);
   } catch (const Failure& failure) {
     return Fail(failure.message);

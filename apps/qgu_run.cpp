@@ -16,6 +16,7 @@
 #include "core/machine.h"
 #include "host/nes_palette.h"
 #include "host/screenshot.h"
+#include "qgu_version.h"
 #include "tools/rom_runner.h"
 
 namespace {
@@ -30,7 +31,8 @@ constexpr const char* kUsage =
     "  --screenshot  save the last frame as a 256x240 BMP, or PNG when FILE ends in .png\n"
     "  --trace       print one line per instruction (CPU only: runs N frames' worth of\n"
     "                cycles instruction by instruction, without the picture unit's frame)\n"
-    "  --pc ADDR     start at hex ADDR with the registers of a fresh trace (P=24, SP=FD, 7 cycles)\n";
+    "  --pc ADDR     start at hex ADDR with the registers of a fresh trace (P=24, SP=FD, 7 cycles)\n"
+    "       qgu-run --version\n";
 
 struct Press {
   int first;
@@ -108,6 +110,9 @@ Options ParseOptions(int argc, char** argv) {
       if (options.startPc > 0xFFFF) Fail("address beyond $FFFF");
     } else if (arg == "--help" || arg == "-h") {
       std::fputs(kUsage, stdout);
+      std::exit(StandardOutputWritten() ? 0 : 1);
+    } else if (arg == "--version") {
+      std::fputs("qgu-run " QGU_VERSION "\n", stdout);
       std::exit(StandardOutputWritten() ? 0 : 1);
     } else if (!arg.empty() && arg[0] == '-') {
       Fail("unknown option " + arg);

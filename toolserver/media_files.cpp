@@ -28,8 +28,10 @@ bool IsFile(const fs::path& path) {
 std::optional<fs::path> FindMediaFile(std::string_view relativePath) {
   const fs::path relative(relativePath);
   if (IsFile(relative)) return relative;
-  const fs::path installed = OwnFile().parent_path().parent_path() / "share" / "qgu" / relative;
+#ifdef QGU_DATA_FROM_MODULE
+  const fs::path installed = (OwnFile().parent_path() / QGU_DATA_FROM_MODULE / relative).lexically_normal();
   if (IsFile(installed)) return installed;
+#endif
 #ifdef QGU_RESOURCE_DIR
   const fs::path source = fs::path(QGU_RESOURCE_DIR) / relative;
   if (IsFile(source)) return source;

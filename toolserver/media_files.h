@@ -2,7 +2,8 @@
 // The files the tool server's windows show and play: "bmps/main.bmp" and
 // "snds/main.wav", looked for first in the working folder (as the program has
 // always found them) and then in the installed copy beside the module
-// (<module folder>/../share/qgu) or in the source tree it was built from.
+// (<prefix>/share/qgu, found from the module's folder) or in the source tree
+// it was built from.
 
 #include <filesystem>
 #include <optional>

@@ -1,0 +1,91 @@
+#!/usr/bin/env bash
+# The Debian package as a user gets it: built with cpack, unpacked into a
+# scratch root, its desktop data valid, and the installed programs run from
+# there. A start from elsewhere keeps its league in $XDG_DATA_HOME/qgu; a start
+# in a folder holding qgu_lge/ keeps using that folder; the desktop entry's
+# command, on a virtual X server, makes the league in the data folder.
+#
+#   deb_install.sh BUILD_DIR [CPACK]
+set -euo pipefail
+
+BUILD=$1
+CPACK=${2:-cpack}
+command -v dpkg-deb >/dev/null || { echo "dpkg-deb not found: skipped"; exit 77; }
+work=$(mktemp -d)
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+(cd "$BUILD" && "$CPACK" -G DEB -B "$work/pkg" >"$work/cpack.log" 2>&1) || { cat "$work/cpack.log" >&2; fail "cpack"; }
+deb=$(ls "$work"/pkg/*.deb)
+echo "package: $(basename "$deb")"
+depends=$(dpkg-deb -f "$deb" Depends)
+for library in libqt6widgets6 libsdl2 libpng16 libstdc++6; do
+  grep -q "$library" <<<"$depends" || fail "Depends lacks $library: $depends"
+done
+
+root="$work/root"
+dpkg-deb -x "$deb" "$root"
+usr="$root/usr"
+for file in games/qgu2 bin/qghelper bin/qgu-run lib/qgu/com/libqghelper.so share/qgu/bmps/main.bmp share/qgu/snds/main.wav \
+            share/applications/org.quozi.GridcrownUltra.desktop share/metainfo/org.quozi.GridcrownUltra.metainfo.xml \
+            share/icons/hicolor/48x48/apps/qgu2.png share/icons/hicolor/128x128/apps/qgu2.png \
+            share/icons/hicolor/256x256/apps/qgu2.png share/man/man6/qgu2.6.gz share/man/man1/qghelper.1.gz \
+            share/man/man1/qgu-run.1.gz share/doc/quozi-gridcrown-ultra/copyright; do
+  [ -e "$usr/$file" ] || fail "the package lacks /usr/$file"
+done
+if command -v desktop-file-validate >/dev/null; then
+  desktop-file-validate "$usr/share/applications/org.quozi.GridcrownUltra.desktop" || fail "desktop-file-validate"
+fi
+if command -v appstreamcli >/dev/null; then
+  appstreamcli validate --no-net "$usr/share/metainfo/org.quozi.GridcrownUltra.metainfo.xml" >/dev/null ||
+    fail "appstreamcli validate"
+fi
+for program in games/qgu2 bin/qghelper bin/qgu-run; do
+  "$usr/$program" --version | grep -q "^${program#*/} [0-9]" || fail "$program --version"
+done
+
+# A start from a folder without data: the league goes into the data folder.
+mkdir -p "$work/home" "$work/elsewhere"
+export HOME="$work/home" XDG_DATA_HOME="$work/home/data" XDG_CONFIG_HOME="$work/home/config"
+(cd "$work/elsewhere" && "$usr/games/qgu2" --headless --quarter 1 --seed 3 --quiet >"$work/box.txt") || fail "installed qgu2 --headless"
+grep -q "Quozi Sports News" "$work/box.txt" || fail "no box score: $(cat "$work/box.txt")"
+[ -f "$XDG_DATA_HOME/qgu/qgu_lge/Quozi League/config.lge" ] || fail "no league in \$XDG_DATA_HOME/qgu"
+[ ! -e "$work/elsewhere/qgu_lge" ] || fail "the league was made in the starting folder"
+echo "headless start from elsewhere: league in \$XDG_DATA_HOME/qgu"
+
+# A folder that holds qgu_lge/ is used as it is.
+mkdir -p "$work/own"
+cp -r "$XDG_DATA_HOME/qgu/qgu_lge" "$work/own/"
+(cd "$work/own" && XDG_DATA_HOME="$work/unused" "$usr/games/qgu2" --headless --quarter 1 --seed 3 --quiet >/dev/null) ||
+  fail "qgu2 in a folder holding qgu_lge"
+[ ! -e "$work/unused" ] || fail "a start in a folder holding qgu_lge made the data folder"
+echo "start in a folder holding qgu_lge: that folder"
+
+# The installed qghelper registers the installed module.
+"$usr/bin/qghelper" register >/dev/null || fail "qghelper register"
+grep -q "$usr/lib/qgu/com/libqghelper.so" "$XDG_CONFIG_HOME/qgu/registry.ini" || fail "registry does not name the installed module"
+
+# The desktop entry's command on a virtual X server, in a fresh data folder.
+if command -v xvfb-run >/dev/null; then
+  export XDG_DATA_HOME="$work/desktop-data"
+  exec_line=$(sed -n 's/^Exec=//p' "$usr/share/applications/org.quozi.GridcrownUltra.desktop")
+  read -r -a command <<<"$exec_line"
+  (cd "$work/elsewhere" && PATH="$usr/games:$usr/bin:$PATH" SDL_AUDIODRIVER=dummy \
+     exec xvfb-run -a "${command[@]}" >"$work/desktop.log" 2>&1) &
+  pids+=($!)
+  for _ in $(seq 1 150); do
+    [ -f "$XDG_DATA_HOME/qgu/qgu_lge/Quozi League/config.lge" ] && break
+    sleep 0.2
+  done
+  [ -f "$XDG_DATA_HOME/qgu/qgu_lge/Quozi League/config.lge" ] || { cat "$work/desktop.log" >&2; fail "desktop start made no league"; }
+  pkill -TERM -f "$usr/games/qgu2" 2>/dev/null || true
+  echo "desktop entry start under Xvfb: league in \$XDG_DATA_HOME/qgu"
+else
+  echo "xvfb-run not found: desktop entry start skipped"
+fi
+echo "package installs and runs"
