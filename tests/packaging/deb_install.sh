@@ -50,8 +50,10 @@ for program in games/qgu2 bin/qghelper bin/qgu-run; do
 done
 
 # A start from a folder without data: the league goes into the data folder.
-mkdir -p "$work/home" "$work/elsewhere"
-export HOME="$work/home" XDG_DATA_HOME="$work/home/data" XDG_CONFIG_HOME="$work/home/config"
+mkdir -p "$work/home" "$work/elsewhere" "$work/runtime"
+chmod 700 "$work/runtime"
+# A runtime folder of its own: the single-instance lock lives there.
+export HOME="$work/home" XDG_DATA_HOME="$work/home/data" XDG_CONFIG_HOME="$work/home/config" XDG_RUNTIME_DIR="$work/runtime"
 (cd "$work/elsewhere" && "$usr/games/qgu2" --headless --quarter 1 --seed 3 --quiet >"$work/box.txt") || fail "installed qgu2 --headless"
 grep -q "Quozi Sports News" "$work/box.txt" || fail "no box score: $(cat "$work/box.txt")"
 [ -f "$XDG_DATA_HOME/qgu/qgu_lge/Quozi League/config.lge" ] || fail "no league in \$XDG_DATA_HOME/qgu"
