@@ -13,12 +13,12 @@
 #include <cerrno>
 #include <cstring>
 #include <thread>
+#include <vector>
 
 namespace qgu::host {
 namespace {
 
-constexpr std::array<uint8_t, 8> kGreetingMagic = {'Q', 'G', 'U', 'N', 'E', 'T', '0', '1'};
-constexpr size_t kReservedFrom = 4;  // packet bytes 4-7 are zero
+constexpr size_t kHashAt = 4;  // packet bytes 4-7: zero, or the tag and a state hash
 constexpr size_t kPollBytes = 64;
 
 void CloseSocket(int& socket) {
@@ -78,6 +78,7 @@ void CNetReceiveRing::Clear() {
   read_ = 0;
   count_ = 0;
   checked_ = 0;
+  tagged_ = false;
 }
 
 bool CNetReceiveRing::Append(std::span<const uint8_t> bytes, std::string& reason) {
@@ -86,7 +87,13 @@ bool CNetReceiveRing::Append(std::span<const uint8_t> bytes, std::string& reason
     return false;
   }
   for (uint8_t byte : bytes) {
-    if (checked_ >= kReservedFrom && byte != 0) {
+    if (checked_ == kHashAt) {
+      tagged_ = byte == kStateHashTag;
+      if (byte != 0 && !tagged_) {
+        reason = "the other side sent a malformed packet";
+        return false;
+      }
+    } else if (checked_ > kHashAt && byte != 0 && !tagged_) {
       reason = "the other side sent a malformed packet";
       return false;
     }
@@ -107,25 +114,6 @@ void CNetReceiveRing::Pop() {
   const size_t taken = std::min(count_, kNetPacketBytes);
   read_ = (read_ + taken) % kNetRingBytes;
   count_ -= taken;
-}
-
-std::array<uint8_t, 16> EncodeGreeting(const NetGreeting& greeting) {
-  std::array<uint8_t, 16> bytes{};
-  std::copy(kGreetingMagic.begin(), kGreetingMagic.end(), bytes.begin());
-  bytes[8] = static_cast<uint8_t>(greeting.latency);
-  bytes[9] = static_cast<uint8_t>(greeting.stepLength);
-  for (int i = 0; i < 4; ++i) bytes[static_cast<size_t>(12 + i)] = static_cast<uint8_t>(greeting.seed >> (8 * i));
-  return bytes;
-}
-
-std::optional<NetGreeting> DecodeGreeting(std::span<const uint8_t> bytes) {
-  if (bytes.size() != 16 || !std::equal(kGreetingMagic.begin(), kGreetingMagic.end(), bytes.begin())) return {};
-  if (bytes[8] > kMaxNetLatency || bytes[9] > kMaxNetLatency || bytes[10] != 0 || bytes[11] != 0) return {};
-  NetGreeting greeting;
-  greeting.latency = bytes[8];
-  greeting.stepLength = bytes[9];
-  for (int i = 0; i < 4; ++i) greeting.seed |= uint32_t{bytes[static_cast<size_t>(12 + i)]} << (8 * i);
-  return greeting;
 }
 
 uint32_t CombineFrameInput(uint32_t hostInput, uint32_t joinerInput) {
@@ -167,53 +155,170 @@ void CNetplayLink::Adopt(int socket, bool isHost, const NetGreeting& greeting) {
   greeting_.latency = std::clamp(greeting_.latency, 0, kMaxNetLatency);
   greeting_.stepLength = std::clamp(greeting_.stepLength, 0, kMaxNetLatency);
   closeReason_.clear();
+  frames_ = 0;
+  pendingHash_.reset();
   MakeNonBlocking(socket_);
   connected_ = true;
 }
 
-league::Status CNetplayLink::Host(uint16_t port, const NetGreeting& greeting, int timeoutMs) {
-  int listener = ::socket(AF_INET6, SOCK_STREAM, 0);
-  bool v6 = listener >= 0;
-  if (!v6) listener = ::socket(AF_INET, SOCK_STREAM, 0);
-  if (listener < 0) return league::Fail(std::string("cannot make a socket: ") + std::strerror(errno));
-  const int one = 1, zero = 0;
-  ::setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-  int bound = -1;
-  if (v6) {
-    ::setsockopt(listener, IPPROTO_IPV6, IPV6_V6ONLY, &zero, sizeof zero);
-    sockaddr_in6 address{};
-    address.sin6_family = AF_INET6;
-    address.sin6_port = htons(port);
-    address.sin6_addr = in6addr_any;
-    bound = ::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
-  } else {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_ANY);
-    bound = ::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
+namespace {
+
+constexpr size_t kMaxPendingPeers = 4;
+constexpr int kListenPollMs = 100;
+
+std::string PeerName(int socket) {
+  sockaddr_storage address{};
+  socklen_t length = sizeof address;
+  char host[NI_MAXHOST] = "?";
+  char port[NI_MAXSERV] = "?";
+  if (::getpeername(socket, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
+    ::getnameinfo(reinterpret_cast<sockaddr*>(&address), length, host, sizeof host, port, sizeof port,
+                  NI_NUMERICHOST | NI_NUMERICSERV);
   }
-  if (bound != 0 || ::listen(listener, 1) != 0) {
-    const std::string why = std::strerror(errno);
-    ::close(listener);
-    return league::Fail("cannot listen on port " + std::to_string(port) + ": " + why);
-  }
-  pollfd waiting{listener, POLLIN, 0};
-  const int ready = ::poll(&waiting, 1, timeoutMs);
-  const int data = ready > 0 ? ::accept(listener, nullptr, nullptr) : -1;
-  ::close(listener);
-  if (data < 0) return league::Fail("nobody joined on port " + std::to_string(port));
-  const auto hello = EncodeGreeting(greeting);
-  std::array<uint8_t, 16> answer{};
-  if (!WriteAll(data, hello) || !ReadExactly(data, answer, kNetTimeoutMs) || !DecodeGreeting(answer)) {
-    ::close(data);
-    return league::Fail("the joining side did not answer the greeting");
-  }
-  Adopt(data, true, greeting);
-  return {};
+  return std::string(host) + " port " + port;
 }
 
-league::Status CNetplayLink::Join(const std::string& host, uint16_t port, int timeoutMs) {
+// A socket listening on the endpoint, or the reason there is none.
+league::Result<int> Listen(const NetEndpoint& endpoint) {
+  const int one = 1, zero = 0;
+  const std::string where = (endpoint.address.empty() ? std::string("port ") : endpoint.address + " port ") +
+                            std::to_string(endpoint.port);
+  auto bindAndListen = [&](int listener, const sockaddr* address, socklen_t length) {
+    ::setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+    return ::bind(listener, address, length) == 0 && ::listen(listener, 8) == 0;
+  };
+  if (endpoint.address.empty()) {
+    // Every interface, IPv6 and IPv4 alike where the system allows.
+    if (int listener = ::socket(AF_INET6, SOCK_STREAM, 0); listener >= 0) {
+      ::setsockopt(listener, IPPROTO_IPV6, IPV6_V6ONLY, &zero, sizeof zero);
+      sockaddr_in6 address{};
+      address.sin6_family = AF_INET6;
+      address.sin6_port = htons(endpoint.port);
+      address.sin6_addr = in6addr_any;
+      if (bindAndListen(listener, reinterpret_cast<sockaddr*>(&address), sizeof address)) return listener;
+      ::close(listener);
+    }
+    int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    if (listener < 0) return league::Fail(std::string("cannot make a socket: ") + std::strerror(errno));
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(endpoint.port);
+    address.sin_addr.s_addr = htonl(INADDR_ANY);
+    if (bindAndListen(listener, reinterpret_cast<sockaddr*>(&address), sizeof address)) return listener;
+    const std::string why = std::strerror(errno);
+    ::close(listener);
+    return league::Fail("cannot listen on " + where + ": " + why);
+  }
+  addrinfo hints{};
+  hints.ai_family = AF_UNSPEC;
+  hints.ai_socktype = SOCK_STREAM;
+  hints.ai_flags = AI_PASSIVE | AI_NUMERICSERV;
+  addrinfo* found = nullptr;
+  if (::getaddrinfo(endpoint.address.c_str(), std::to_string(endpoint.port).c_str(), &hints, &found) != 0 ||
+      found == nullptr) {
+    return league::Fail("unknown address \"" + endpoint.address + "\" to listen on");
+  }
+  std::string why = "no address";
+  for (addrinfo* a = found; a != nullptr; a = a->ai_next) {
+    const int listener = ::socket(a->ai_family, a->ai_socktype, a->ai_protocol);
+    if (listener < 0) continue;
+    if (bindAndListen(listener, a->ai_addr, a->ai_addrlen)) {
+      ::freeaddrinfo(found);
+      return listener;
+    }
+    why = std::strerror(errno);
+    ::close(listener);
+  }
+  ::freeaddrinfo(found);
+  return league::Fail("cannot listen on " + where + ": " + why);
+}
+
+// A connection that has been sent the host's greeting and owes its own.
+struct PendingPeer {
+  int socket = -1;
+  std::string name;
+  std::chrono::steady_clock::time_point since;
+  std::array<uint8_t, kGreetingBytes> received{};
+  size_t count = 0;
+};
+
+}  // namespace
+
+league::Status CNetplayLink::Host(const NetEndpoint& endpoint, const NetGreeting& greeting,
+                                  const HostOptions& options) {
+  auto listening = Listen(endpoint);
+  if (!listening) return league::Fail(listening.error());
+  const int listener = listening.value();
+  std::vector<PendingPeer> pending;
+  auto drop = [&](size_t index, const std::string& why) {
+    if (options.notice) options.notice("dropped the connection from " + pending[index].name + ": " + why);
+    ::close(pending[index].socket);
+    pending.erase(pending.begin() + static_cast<std::ptrdiff_t>(index));
+  };
+  auto closeAll = [&] {
+    ::close(listener);
+    for (PendingPeer& peer : pending) ::close(peer.socket);
+  };
+  const auto hello = EncodeGreeting(greeting);
+  const auto started = std::chrono::steady_clock::now();
+  for (;;) {
+    const auto now = std::chrono::steady_clock::now();
+    if (options.stopped && options.stopped()) {
+      closeAll();
+      return league::Fail("hosting was stopped before anybody joined");
+    }
+    if (options.timeoutMs >= 0 && now - started >= std::chrono::milliseconds(options.timeoutMs)) {
+      closeAll();
+      return league::Fail("nobody joined on port " + std::to_string(endpoint.port));
+    }
+    for (size_t i = pending.size(); i-- > 0;) {
+      if (now - pending[i].since >= std::chrono::milliseconds(kNetTimeoutMs)) drop(i, "no greeting within 10 seconds");
+    }
+    std::vector<pollfd> waiting{{listener, POLLIN, 0}};
+    for (const PendingPeer& peer : pending) waiting.push_back({peer.socket, POLLIN, 0});
+    if (::poll(waiting.data(), waiting.size(), kListenPollMs) <= 0) continue;
+
+    for (size_t i = pending.size(); i-- > 0;) {
+      if (waiting[i + 1].revents == 0) continue;
+      PendingPeer& peer = pending[i];
+      const ssize_t got = ::recv(peer.socket, peer.received.data() + peer.count, kGreetingBytes - peer.count, MSG_DONTWAIT);
+      if (got <= 0) {
+        if (got < 0 && WouldBlock(errno)) continue;
+        const bool left = got == 0 || errno == ECONNRESET;
+        drop(i, left ? std::string("it left without a greeting") : std::string("receiving failed: ") + std::strerror(errno));
+        continue;
+      }
+      peer.count += static_cast<size_t>(got);
+      const GreetingVerdict verdict = JudgeGreeting(std::span(peer.received).first(peer.count), greeting.game);
+      if (verdict.kind == GreetingVerdict::Kind::kIncomplete) continue;
+      if (verdict.kind == GreetingVerdict::Kind::kRefused) {
+        drop(i, verdict.reason);
+        continue;
+      }
+      const int data = peer.socket;
+      pending.erase(pending.begin() + static_cast<std::ptrdiff_t>(i));
+      closeAll();
+      if (verdict.kind == GreetingVerdict::Kind::kDifferentGame) {
+        ::close(data);
+        return league::Fail(verdict.reason);
+      }
+      Adopt(data, true, greeting);
+      return {};
+    }
+    if (waiting[0].revents != 0) {
+      const int data = ::accept(listener, nullptr, nullptr);
+      if (data < 0) continue;
+      pending.push_back({data, PeerName(data), std::chrono::steady_clock::now(), {}, 0});
+      if (!WriteAll(data, hello)) {
+        drop(pending.size() - 1, "it left without a greeting");
+        continue;
+      }
+      if (pending.size() > kMaxPendingPeers) drop(0, "too many connections waiting to greet");
+    }
+  }
+}
+
+league::Status CNetplayLink::Join(const std::string& host, uint16_t port, const GameIdentity& game, int timeoutMs) {
   addrinfo hints{};
   hints.ai_family = AF_UNSPEC;
   hints.ai_socktype = SOCK_STREAM;
@@ -235,17 +340,29 @@ league::Status CNetplayLink::Join(const std::string& host, uint16_t port, int ti
   }
   ::freeaddrinfo(found);
   if (data < 0) return league::Fail("cannot reach " + host + ":" + std::to_string(port));
-  std::array<uint8_t, 16> hello{};
+  std::array<uint8_t, kGreetingBytes> hello{};
   if (!ReadExactly(data, hello, kNetTimeoutMs)) {
     ::close(data);
     return league::Fail("the host sent no greeting");
   }
-  const auto greeting = DecodeGreeting(hello);
-  if (!greeting || !WriteAll(data, hello)) {
+  const GreetingVerdict verdict = JudgeGreeting(hello, game);
+  if (verdict.kind == GreetingVerdict::Kind::kRefused) {
     ::close(data);
-    return league::Fail("the host's greeting is malformed");
+    return league::Fail("the host's greeting was refused: " + verdict.reason);
   }
-  Adopt(data, false, *greeting);
+  // The host's link and seed, this side's game: the host sees for itself what differs.
+  NetGreeting answer = verdict.greeting;
+  answer.game = game;
+  const bool answered = WriteAll(data, EncodeGreeting(answer));
+  if (verdict.kind == GreetingVerdict::Kind::kDifferentGame) {
+    ::close(data);
+    return league::Fail(verdict.reason);
+  }
+  if (!answered) {
+    ::close(data);
+    return league::Fail("the host left during the greeting");
+  }
+  Adopt(data, false, answer);
   return {};
 }
 
@@ -292,7 +409,7 @@ int CNetplayLink::LeadStatus() const {
   return buffered > greeting_.latency * 8 + 16 ? 1 : 0;
 }
 
-bool CNetplayLink::SendPacket(const std::array<uint8_t, 8>& packet) {
+bool CNetplayLink::SendPacket(std::array<uint8_t, 8> packet) {
   if (!WriteAll(socket_, packet)) {
     Fail(errno == EPIPE || errno == ECONNRESET ? std::string("the other side has left")
                                                : std::string("sending failed: ") + std::strerror(errno));
@@ -329,14 +446,39 @@ int CNetplayLink::Synchronise() {
   return 0;
 }
 
+void CNetplayLink::OfferStateHash(int64_t frame, uint64_t hash) {
+  // 24 bits folded from all 64.
+  const uint64_t folded = hash ^ (hash >> 24) ^ (hash >> 48);
+  pendingHash_ = std::pair{frame, static_cast<uint32_t>(folded & 0xFFFFFF)};
+}
+
+bool CNetplayLink::CompareStateHashes(const std::array<uint8_t, 8>& mine, const std::array<uint8_t, 8>& theirs) {
+  if (mine[kHashAt] != kStateHashTag || theirs[kHashAt] != kStateHashTag) return true;
+  if (std::equal(mine.begin() + kHashAt, mine.end(), theirs.begin() + kHashAt)) return true;
+  Fail("the two machines' states differ after frame " +
+       std::to_string(sentHashFrame_[sendRead_ / kNetPacketBytes]) + " (a desync)");
+  return false;
+}
+
 int CNetplayLink::Exchange(const std::array<uint8_t, 8>& local, std::array<uint8_t, 8>& delayedLocal,
                            std::array<uint8_t, 8>& remote) {
   if (!enabled_ || !connected_ || socket_ < 0) return -1;
   const int before = stepCounter_;
-  if (stepCounter_ == 0 && !SendPacket(local)) return -1;
+  if (stepCounter_ == 0) {
+    std::array<uint8_t, 8> packet = local;
+    if (pendingHash_) {
+      packet[kHashAt] = kStateHashTag;
+      for (size_t i = 1; i < 4; ++i) packet[kHashAt + i] = static_cast<uint8_t>(pendingHash_->second >> (8 * (i - 1)));
+      sentHashFrame_[sendWrite_ / kNetPacketBytes] = pendingHash_->first;
+      pendingHash_.reset();
+    }
+    if (!SendPacket(packet)) return -1;
+  }
   if (!WaitForBytes(kNetPacketBytes)) return -1;
   for (size_t i = 0; i < delayedLocal.size(); ++i) delayedLocal[i] = sendRing_[(sendRead_ + i) % kNetRingBytes];
   remote = received_.Front();
+  if (before == 0 && !CompareStateHashes(delayedLocal, remote)) return -1;
+  ++frames_;
   if (++stepCounter_ > greeting_.stepLength) {
     stepCounter_ = 0;
     sendRead_ = (sendRead_ + kNetPacketBytes) % kNetRingBytes;

@@ -1,28 +1,39 @@
 #pragma once
 // CNetplayLink: controller input between two programs in lockstep over a
 // stream socket. Each step both sides send an 8-byte packet (bytes 0-3 the
-// frame input, 4-7 zero) and both use the pair of packets sent latency + 1
-// packets earlier, so both machines see the same input at the same frame.
-// A step covers step length + 1 frames. The other side's bytes are
-// untrusted: a malformed packet or more bytes than the ring holds ends the
-// link with a clear reason; a wait of 10 s for the other side ends it too.
-// The program then goes on without the other side.
+// frame input; bytes 4-7 zero, or a tag and 24 bits of the machine's state
+// hash) and both use the pair of packets sent latency + 1 packets earlier, so
+// both machines see the same input at the same frame. A step covers step
+// length + 1 frames. When both packets of a step carry a state hash the two
+// are compared: the first mismatch ends the link, naming the frame. A peer
+// that sends zeros in bytes 4-7 is never compared. The other side's bytes
+// are untrusted: a malformed packet or more bytes than the ring holds ends
+// the link with a clear reason; a wait of 10 s for the other side ends it
+// too. The program then goes on without the other side.
 //
-// How the window (or qgu2 --headless) uses it: Host(port) or Join(host,
-// port) before the game starts (the host's play-calling seed comes along in
-// the greeting: both sides prepare the game with SharedSeed()), then hand it
-// to the emulator thread (EmulatorDevices::link) and start the game driver
-// before the emulator thread, so both drivers act at the same frames. The
-// host plays pad 1, the joining side pad 2, each with its own controller 1.
+// Before the packets come the greetings (host/netplay_greeting.h): the host
+// sends its own first, the joining side answers with its own; each checks
+// that the other plays the same game. A connection that does not greet
+// properly within 10 s is dropped and the host goes on listening.
+//
+// How the window (or qgu2 --headless) uses it: prepare the game, then
+// Host(endpoint, greeting) or Join(host, port, game) (the host's
+// play-calling seed comes along: both sides play with SharedSeed()), then
+// hand it to the emulator thread (EmulatorDevices::link) and start the game
+// driver before the emulator thread, so both drivers act at the same frames;
+// OfferStateHash after the frames both sides hash. The host plays pad 1, the
+// joining side pad 2, each with its own controller 1.
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
 #include <string>
 
 #include "host/frame_clock.h"
+#include "host/netplay_greeting.h"
 #include "host/runtime_devices.h"
 #include "league/result.h"
 
@@ -31,7 +42,7 @@ namespace qgu::host {
 inline constexpr size_t kNetPacketBytes = 8;
 inline constexpr size_t kNetRingBytes = 256;
 inline constexpr int kNetTimeoutMs = 10000;
-inline constexpr int kMaxNetLatency = 8;
+inline constexpr uint8_t kStateHashTag = 'H';  // packet byte 4 when bytes 5-7 carry a state hash
 
 // The received bytes not yet used, as a ring; Append refuses what the ring
 // cannot hold and packets whose reserved bytes are not zero.
@@ -51,16 +62,20 @@ class CNetReceiveRing {
   size_t read_ = 0;
   size_t count_ = 0;
   size_t checked_ = 0;  // bytes of the current packet already checked
+  bool tagged_ = false;  // the current packet carries a state hash
 };
 
-// The greeting each side sends once connected.
-struct NetGreeting {
-  int latency = 0;
-  int stepLength = 0;
-  uint32_t seed = 0;
+// Where the host listens: an empty address is every interface.
+struct NetEndpoint {
+  std::string address;
+  uint16_t port = 0;
 };
-std::array<uint8_t, 16> EncodeGreeting(const NetGreeting& greeting);
-std::optional<NetGreeting> DecodeGreeting(std::span<const uint8_t> bytes);
+
+struct HostOptions {
+  int timeoutMs = -1;               // for anybody to join; -1: until stopped
+  std::function<bool()> stopped;    // polled about ten times a second
+  std::function<void(const std::string& line)> notice;  // connections dropped meanwhile
+};
 
 class CNetplayLink final : public IFrameInputLink {
  public:
@@ -74,16 +89,28 @@ class CNetplayLink final : public IFrameInputLink {
   bool Start();
   void Release();
 
-  // Waits up to timeoutMs for the other side to connect, greets it.
-  league::Status Host(uint16_t port, const NetGreeting& greeting, int timeoutMs = 60000);
-  // Connects (retrying until timeoutMs while the host is not yet listening), reads the greeting.
-  league::Status Join(const std::string& host, uint16_t port, int timeoutMs = 60000);
+  // Listens until a side that plays the same game has greeted (connections
+  // that do not greet properly are dropped, and listening goes on), the time
+  // is out or options.stopped says so. A side playing another game ends it.
+  league::Status Host(const NetEndpoint& endpoint, const NetGreeting& greeting, const HostOptions& options = {});
+  // Connects (retrying until timeoutMs while the host is not yet listening),
+  // reads the host's greeting, answers with this side's game; fails saying
+  // what differs when the games differ.
+  league::Status Join(const std::string& host, uint16_t port, const GameIdentity& game, int timeoutMs = 60000);
   // Takes an already connected socket (tests use a socket pair).
   void Adopt(int socket, bool isHost, const NetGreeting& greeting);
 
   bool IsHost() const { return isHost_; }
   const NetGreeting& Greeting() const { return greeting_; }
   uint32_t SharedSeed() const { return greeting_.seed; }
+
+  // The machine's state after a frame both sides hash at; it goes out with
+  // the next packet and is compared with the other side's.
+  void OfferStateHash(int64_t frame, uint64_t hash);
+  // Ends the link for a reason of this side's own.
+  void Close(const std::string& reason) { Fail(reason); }
+  // Frames exchanged so far.
+  int64_t Frames() const { return frames_; }
 
   // The described operations.
   void Disconnect() override;
@@ -100,7 +127,8 @@ class CNetplayLink final : public IFrameInputLink {
   std::string CloseReason() const override { return closeReason_; }
 
  private:
-  bool SendPacket(const std::array<uint8_t, 8>& packet);
+  bool SendPacket(std::array<uint8_t, 8> packet);
+  bool CompareStateHashes(const std::array<uint8_t, 8>& mine, const std::array<uint8_t, 8>& theirs);
   bool WaitForBytes(size_t bytes);
   void Fail(const std::string& reason);
 
@@ -115,6 +143,9 @@ class CNetplayLink final : public IFrameInputLink {
   std::string closeReason_;
 
   int stepCounter_ = 0;
+  int64_t frames_ = 0;
+  std::optional<std::pair<int64_t, uint32_t>> pendingHash_;  // frame, 24 bits
+  std::array<int64_t, kNetRingBytes / kNetPacketBytes> sentHashFrame_{};
   std::array<uint8_t, kNetRingBytes> sendRing_{};
   size_t sendRead_ = 0;
   size_t sendWrite_ = 0;

@@ -1,13 +1,21 @@
-// The netplay link's receiver: whatever the other side sends (the first byte
-// picks the latency and step length), the link either keeps giving both
-// sides' input or closes with a reason, and never holds more than its ring.
+// The netplay link's receiver: whatever the other side sends, the link either
+// keeps giving both sides' input or closes with a reason, and never holds
+// more than its ring. The first byte picks the latency and step length, the
+// side, whether the other side leaves at the end of its bytes, and whether
+// the bytes begin with a greeting: then its first 40 bytes are judged as the
+// host judges a joining side's greeting (a partial one waits, anything else
+// is refused, a different game is named), and an accepted one sets the link.
+// This side offers a state hash every 7 frames, so hash-carrying packets are
+// compared with the other side's.
 
 #include <fcntl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 
 #include "host/netplay_link.h"
 
@@ -27,26 +35,47 @@ class InstantClock final : public IFrameClock {
   uint32_t now = 0;
 };
 
+const GameIdentity kGame{0x1111, 0x2222, 5, 0};
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
+  const uint8_t flags = data[0];
+  std::span<const uint8_t> rest(data + 1, size - 1);
+  NetGreeting greeting{flags & 7, (flags >> 3) & 3, 0, kGame};
+  if (flags & 0x20) {
+    const GreetingVerdict verdict = JudgeGreeting(rest.first(std::min(rest.size(), kGreetingBytes)), kGame);
+    if (rest.size() < kGreetingBytes) {
+      Check(verdict.kind == GreetingVerdict::Kind::kIncomplete || verdict.kind == GreetingVerdict::Kind::kRefused);
+      return 0;
+    }
+    if (verdict.kind != GreetingVerdict::Kind::kAccepted) {
+      Check(verdict.kind != GreetingVerdict::Kind::kIncomplete && !verdict.reason.empty());
+      return 0;
+    }
+    Check(verdict.greeting.latency <= kMaxNetLatency && verdict.greeting.stepLength <= kMaxNetLatency);
+    Check(DescribeGameDifference(kGame, verdict.greeting.game).empty());
+    greeting = verdict.greeting;
+    rest = rest.subspan(kGreetingBytes);
+  }
   int ends[2];
   if (::socketpair(AF_UNIX, SOCK_STREAM, 0, ends) != 0) return 0;
   ::fcntl(ends[1], F_SETFL, O_NONBLOCK);
-  const ssize_t written = ::write(ends[1], data + 1, size - 1);
+  const ssize_t written = ::write(ends[1], rest.data(), rest.size());
   (void)written;
   InstantClock clock;
   CNetplayLink link(clock);
-  link.Adopt(ends[0], (data[0] & 0x80) != 0, {data[0] & 7, (data[0] >> 3) & 3, 0});
-  if (data[0] & 0x40) ::close(ends[1]);
-  for (int frame = 0; frame < 600 && link.Connected(); ++frame) {
+  link.Adopt(ends[0], (flags & 0x80) != 0, greeting);
+  if (flags & 0x40) ::close(ends[1]);
+  for (int frame = 1; frame <= 600 && link.Connected(); ++frame) {
     const auto input = link.ExchangeFrameInput(static_cast<uint32_t>(frame));
     Check(input.has_value() == link.Connected());
     Check(link.BufferedBytes() <= static_cast<int>(kNetRingBytes));
+    if (frame % 7 == 0) link.OfferStateHash(frame, 0x9E3779B97F4A7C15ull * static_cast<uint64_t>(frame));
   }
   Check(link.Connected() || !link.CloseReason().empty());
   link.Release();
-  if (!(data[0] & 0x40)) ::close(ends[1]);
+  if (!(flags & 0x40)) ::close(ends[1]);
   return 0;
 }

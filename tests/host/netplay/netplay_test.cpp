@@ -1,11 +1,19 @@
 // The netplay link over a socket pair: both sides use the same input at the
 // same frame, latency frames late; the other side's bytes are untrusted (a
-// malformed packet, more than a lockstep side can send, silence, leaving).
+// malformed packet, more than a lockstep side can send, silence, leaving);
+// the state hashes are compared. Over loopback: hosting outlives connections
+// that do not greet, and two sides playing different games do not link.
 
 #include <gtest/gtest.h>
+#include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
+#include <cstring>
+#include <future>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -28,7 +36,7 @@ std::pair<int, int> SocketPair() {
 }
 
 TEST(NetplayLink, BothSidesUseTheSameInputLatencyStepsLate) {
-  for (const NetGreeting greeting : {NetGreeting{0, 0, 7}, NetGreeting{2, 0, 7}, NetGreeting{1, 1, 7}}) {
+  for (const NetGreeting greeting : {NetGreeting{0, 0, 7, {}}, NetGreeting{2, 0, 7, {}}, NetGreeting{1, 1, 7, {}}}) {
     const auto [a, b] = SocketPair();
     CNetplayLink host, joiner;
     host.Adopt(a, true, greeting);
@@ -61,6 +69,7 @@ TEST(NetplayLink, TheOtherSidesFaultsEndTheLinkWithAReason) {
     const char* reason;
   } cases[] = {
       {{0, 0, 0, 0, 0, 0, 0, 1}, false, "the other side sent a malformed packet"},
+      {{0, 0, 0, 0, 'X', 0, 0, 0}, false, "the other side sent a malformed packet"},
       {std::vector<uint8_t>(5 * 8, 0), false, "the other side sent more than the link holds"},  // latency 0: 4 at most
       {{}, false, "the other side did not answer for 10 seconds"},
       {{1, 2, 3}, true, "the other side has left"},
@@ -69,7 +78,7 @@ TEST(NetplayLink, TheOtherSidesFaultsEndTheLinkWithAReason) {
     const auto [a, b] = SocketPair();
     FastClock clock;
     CNetplayLink link(clock);
-    link.Adopt(a, true, {0, 0, 0});
+    link.Adopt(a, true, {0, 0, 0, {}});
     ASSERT_EQ(::write(b, c.sent.data(), c.sent.size()), static_cast<ssize_t>(c.sent.size()));
     if (c.leaves) ::close(b);
     std::optional<uint32_t> input;
@@ -83,14 +92,18 @@ TEST(NetplayLink, TheOtherSidesFaultsEndTheLinkWithAReason) {
 }
 
 TEST(NetplayLink, Greetings) {
-  const NetGreeting greeting{3, 1, 0xDEADBEEF};
+  const NetGreeting greeting{3, 1, 0xDEADBEEF, {0x0102030405060708ull, 0xF1F2F3F4F5F6F7F8ull, 12, 2}};
   const auto bytes = EncodeGreeting(greeting);
   const auto decoded = DecodeGreeting(bytes);
   ASSERT_TRUE(decoded.has_value());
   EXPECT_EQ(decoded->latency, 3);
   EXPECT_EQ(decoded->stepLength, 1);
   EXPECT_EQ(decoded->seed, 0xDEADBEEFu);
-  for (size_t at : {size_t{0}, size_t{7}, size_t{10}, size_t{11}}) {
+  EXPECT_EQ(decoded->game.homeRecordHash, greeting.game.homeRecordHash);
+  EXPECT_EQ(decoded->game.awayRecordHash, greeting.game.awayRecordHash);
+  EXPECT_EQ(decoded->game.quarterMinutes, 12);
+  EXPECT_EQ(decoded->game.weather, 2);
+  for (size_t at : {size_t{0}, size_t{7}, size_t{10}, size_t{11}, size_t{18}, size_t{23}}) {
     auto bad = bytes;
     bad[at] ^= 0x40;
     EXPECT_FALSE(DecodeGreeting(bad).has_value()) << at;
@@ -98,7 +111,158 @@ TEST(NetplayLink, Greetings) {
   auto tooLate = bytes;
   tooLate[8] = kMaxNetLatency + 1;
   EXPECT_FALSE(DecodeGreeting(tooLate).has_value());
-  EXPECT_FALSE(DecodeGreeting(std::span(bytes).first(15)).has_value());
+  auto noWeather = bytes;
+  noWeather[17] = 3;
+  EXPECT_FALSE(DecodeGreeting(noWeather).has_value());
+  EXPECT_FALSE(DecodeGreeting(std::span(bytes).first(kGreetingBytes - 1)).has_value());
+
+  // What differs is said from this side's view; a partial greeting waits, a stranger is refused at once.
+  GameIdentity other = greeting.game;
+  other.awayRecordHash ^= 1;
+  other.quarterMinutes = 2;
+  other.weather = 0;
+  EXPECT_EQ(DescribeGameDifference(greeting.game, other),
+            "the away team's record differs; quarters of 2 minutes there, of 12 minutes here; weather clear there, snow here");
+  EXPECT_EQ(DescribeGameDifference(greeting.game, greeting.game), "");
+  EXPECT_EQ(JudgeGreeting(std::span(bytes).first(20), greeting.game).kind, GreetingVerdict::Kind::kIncomplete);
+  const std::string http = "GET / HTTP/1.0\r\n";
+  EXPECT_EQ(JudgeGreeting(std::span(reinterpret_cast<const uint8_t*>(http.data()), 3), greeting.game).kind,
+            GreetingVerdict::Kind::kRefused);
+  EXPECT_EQ(JudgeGreeting(bytes, greeting.game).kind, GreetingVerdict::Kind::kAccepted);
+  EXPECT_EQ(JudgeGreeting(bytes, other).kind, GreetingVerdict::Kind::kDifferentGame);
+}
+
+TEST(NetplayLink, StateHashesAreComparedAndTheFirstMismatchEndsTheLinkOnBothSides) {
+  for (const NetGreeting greeting : {NetGreeting{0, 0, 7, {}}, NetGreeting{2, 1, 7, {}}}) {
+    const auto [a, b] = SocketPair();
+    CNetplayLink host, joiner;
+    host.Adopt(a, true, greeting);
+    joiner.Adopt(b, false, greeting);
+    // Equal states every 10 frames until frame 40; at frame 40 the joiner's differs.
+    auto play = [](CNetplayLink& link, bool differs) {
+      int frames = 0;
+      for (int64_t f = 1; f <= 100 && link.ExchangeFrameInput(0).has_value(); ++f) {
+        ++frames;
+        if (f % 10 == 0) link.OfferStateHash(f, 0x1234567890ull * static_cast<uint64_t>(f) + (differs && f >= 40 ? 1 : 0));
+      }
+      return frames;
+    };
+    auto joined = std::async(std::launch::async, [&] { return play(joiner, true); });
+    const int hostFrames = play(host, false);
+    const int joinerFrames = joined.get();
+    EXPECT_EQ(hostFrames, joinerFrames);
+    EXPECT_LT(hostFrames, 40 + 3 * (greeting.latency + 2) * (greeting.stepLength + 1)) << "reported late";
+    EXPECT_EQ(host.CloseReason(), "the two machines' states differ after frame 40 (a desync)");
+    EXPECT_EQ(joiner.CloseReason(), host.CloseReason());
+  }
+  // A side that never sends hashes (zeros in bytes 4-7) is never compared.
+  const auto [a, b] = SocketPair();
+  CNetplayLink host, plain;
+  host.Adopt(a, true, {});
+  plain.Adopt(b, false, {});
+  std::thread other([&] {
+    for (int f = 0; f < 60; ++f) plain.ExchangeFrameInput(0);
+  });
+  for (int64_t f = 1; f <= 60; ++f) {
+    EXPECT_TRUE(host.ExchangeFrameInput(0).has_value()) << host.CloseReason();
+    host.OfferStateHash(f, static_cast<uint64_t>(f));
+  }
+  other.join();
+  EXPECT_TRUE(host.Connected() && plain.Connected());
+}
+
+// A free loopback port, for a moment.
+uint16_t FreePort() {
+  const int probe = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  ::bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address);
+  ::getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
+  ::close(probe);
+  return ntohs(address.sin_port);
+}
+
+int ConnectTo(uint16_t port) {
+  const int s = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(port);
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  for (int tries = 0; tries < 200; ++tries) {
+    if (::connect(s, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) return s;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  ADD_FAILURE() << "nobody listens on " << port;
+  return s;
+}
+
+TEST(NetplayLink, HostingOutlivesConnectionsThatDoNotGreetAndRefusesAnotherGame) {
+  const GameIdentity game{11, 22, 1, 0};
+  const uint16_t port = FreePort();
+  std::mutex mutex;
+  std::vector<std::string> notices;
+  HostOptions options;
+  options.timeoutMs = 30000;
+  options.notice = [&](const std::string& line) {
+    std::lock_guard lock(mutex);
+    notices.push_back(line);
+  };
+  CNetplayLink host;
+  auto hosted = std::async(std::launch::async, [&] { return host.Host({"127.0.0.1", port}, {1, 0, 99, game}, options); });
+  // A port scan, a stranger speaking another protocol, one that stays silent (and is dropped with the rest).
+  ::close(ConnectTo(port));
+  const int stranger = ConnectTo(port);
+  const std::string http = "GET / HTTP/1.0\r\n\r\n";
+  ASSERT_EQ(::write(stranger, http.data(), http.size()), static_cast<ssize_t>(http.size()));
+  const int silent = ConnectTo(port);
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  CNetplayLink joiner;
+  const auto joined = joiner.Join("localhost", port, game, 5000);
+  ASSERT_TRUE(joined) << joined.error();
+  const auto result = hosted.get();
+  ASSERT_TRUE(result) << result.error();
+  EXPECT_EQ(joiner.SharedSeed(), 99u);
+  EXPECT_EQ(joiner.Greeting().latency, 1);
+  auto other = std::async(std::launch::async, [&] { return joiner.ExchangeFrameInput(0x02).value_or(~0u); });
+  EXPECT_EQ(host.ExchangeFrameInput(0x01).value_or(~0u), 0u);  // latency 1: the sync packet first
+  EXPECT_EQ(other.get(), 0u);
+  ::close(stranger);
+  ::close(silent);
+  {
+    std::lock_guard lock(mutex);
+    ASSERT_EQ(notices.size(), 2u);
+    const std::string both = notices[0] + "\n" + notices[1];
+    EXPECT_NE(both.find("dropped the connection from 127.0.0.1 port "), std::string::npos) << both;
+    EXPECT_NE(both.find(": it left without a greeting"), std::string::npos) << both;
+    EXPECT_NE(both.find(": it is not a Quozi Gridcrown link of this version"), std::string::npos) << both;
+  }
+
+  // A joiner with 2-minute quarters: both sides say what differs, and neither links.
+  const uint16_t second = FreePort();
+  CNetplayLink host2, joiner2;
+  auto hosted2 = std::async(std::launch::async, [&] { return host2.Host({"", second}, {0, 0, 5, game}, options); });
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  const auto joined2 = joiner2.Join("127.0.0.1", second, {11, 22, 2, 0}, 5000);
+  const auto result2 = hosted2.get();
+  ASSERT_FALSE(joined2);
+  ASSERT_FALSE(result2);
+  EXPECT_EQ(joined2.error(), "the other side plays a different game: quarters of 1 minute there, of 2 minutes here");
+  EXPECT_EQ(result2.error(), "the other side plays a different game: quarters of 2 minutes there, of 1 minute here");
+  EXPECT_FALSE(host2.Connected() || joiner2.Connected());
+
+  // Stopped while nobody comes.
+  std::atomic<bool> stop{false};
+  HostOptions stoppable;
+  stoppable.stopped = [&] { return stop.load(); };
+  CNetplayLink host3;
+  auto hosted3 = std::async(std::launch::async, [&] { return host3.Host({"127.0.0.1", FreePort()}, {}, stoppable); });
+  std::this_thread::sleep_for(std::chrono::milliseconds(150));
+  stop = true;
+  const auto result3 = hosted3.get();
+  ASSERT_FALSE(result3);
+  EXPECT_EQ(result3.error(), "hosting was stopped before anybody joined");
 }
 
 }  // namespace

@@ -1,0 +1,126 @@
+#include "host/netplay_greeting.h"
+
+#include <algorithm>
+
+#include "league/team_record_format.h"
+
+namespace qgu::host {
+namespace {
+
+constexpr std::array<uint8_t, 8> kGreetingMagic = {'Q', 'G', 'U', 'N', 'E', 'T', '0', '2'};
+constexpr int kWeatherKinds = 3;
+
+// Byte offsets of the greeting.
+constexpr size_t kLatencyAt = 8, kStepAt = 9, kSeedAt = 12, kQuarterAt = 16, kWeatherAt = 17;
+constexpr size_t kHomeHashAt = 24, kAwayHashAt = 32;
+constexpr std::array<size_t, 8> kReservedAt = {10, 11, 18, 19, 20, 21, 22, 23};
+
+void PutLittle(std::span<uint8_t> to, uint64_t value, size_t bytes) {
+  for (size_t i = 0; i < bytes; ++i) to[i] = static_cast<uint8_t>(value >> (8 * i));
+}
+
+uint64_t GetLittle(std::span<const uint8_t> from, size_t bytes) {
+  uint64_t value = 0;
+  for (size_t i = 0; i < bytes; ++i) value |= uint64_t{from[i]} << (8 * i);
+  return value;
+}
+
+const char* WeatherName(int weather) {
+  static constexpr const char* kNames[kWeatherKinds] = {"clear", "rain", "snow"};
+  return weather >= 0 && weather < kWeatherKinds ? kNames[weather] : "unknown";
+}
+
+}  // namespace
+
+std::array<uint8_t, kGreetingBytes> EncodeGreeting(const NetGreeting& greeting) {
+  std::array<uint8_t, kGreetingBytes> bytes{};
+  std::copy(kGreetingMagic.begin(), kGreetingMagic.end(), bytes.begin());
+  bytes[kLatencyAt] = static_cast<uint8_t>(std::clamp(greeting.latency, 0, kMaxNetLatency));
+  bytes[kStepAt] = static_cast<uint8_t>(std::clamp(greeting.stepLength, 0, kMaxNetLatency));
+  const std::span all(bytes);
+  PutLittle(all.subspan(kSeedAt), greeting.seed, 4);
+  bytes[kQuarterAt] = static_cast<uint8_t>(std::clamp(greeting.game.quarterMinutes, 0, 255));
+  bytes[kWeatherAt] = static_cast<uint8_t>(std::clamp(greeting.game.weather, 0, kWeatherKinds - 1));
+  PutLittle(all.subspan(kHomeHashAt), greeting.game.homeRecordHash, 8);
+  PutLittle(all.subspan(kAwayHashAt), greeting.game.awayRecordHash, 8);
+  return bytes;
+}
+
+std::optional<NetGreeting> DecodeGreeting(std::span<const uint8_t> bytes) {
+  if (bytes.size() != kGreetingBytes || !std::equal(kGreetingMagic.begin(), kGreetingMagic.end(), bytes.begin())) {
+    return {};
+  }
+  if (bytes[kLatencyAt] > kMaxNetLatency || bytes[kStepAt] > kMaxNetLatency || bytes[kWeatherAt] >= kWeatherKinds) {
+    return {};
+  }
+  for (size_t at : kReservedAt) {
+    if (bytes[at] != 0) return {};
+  }
+  NetGreeting greeting;
+  greeting.latency = bytes[kLatencyAt];
+  greeting.stepLength = bytes[kStepAt];
+  greeting.seed = static_cast<uint32_t>(GetLittle(bytes.subspan(kSeedAt), 4));
+  greeting.game.quarterMinutes = bytes[kQuarterAt];
+  greeting.game.weather = bytes[kWeatherAt];
+  greeting.game.homeRecordHash = GetLittle(bytes.subspan(kHomeHashAt), 8);
+  greeting.game.awayRecordHash = GetLittle(bytes.subspan(kAwayHashAt), 8);
+  return greeting;
+}
+
+uint64_t HashBytes(std::span<const uint8_t> bytes) {
+  uint64_t hash = 0xcbf29ce484222325ull;
+  for (uint8_t byte : bytes) {
+    hash ^= byte;
+    hash *= 0x100000001b3ull;
+  }
+  return hash;
+}
+
+uint64_t HashBytes(const std::string& bytes) {
+  return HashBytes(std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
+}
+
+uint64_t TeamRecordHash(const league::TeamRecord& record) {
+  const auto text = league::FormatTeamRecord(record);
+  // A record the writer refuses was not read by the reader either; hash what is left of it.
+  return text ? HashBytes(text.value()) : HashBytes(record.header.city + "\x01" + record.header.nickname);
+}
+
+std::string DescribeGameDifference(const GameIdentity& here, const GameIdentity& there) {
+  std::string differences;
+  auto add = [&](const std::string& what) { differences += (differences.empty() ? "" : "; ") + what; };
+  if (here.homeRecordHash != there.homeRecordHash) add("the home team's record differs");
+  if (here.awayRecordHash != there.awayRecordHash) add("the away team's record differs");
+  if (here.quarterMinutes != there.quarterMinutes) {
+    auto minutes = [](int n) { return std::to_string(n) + (n == 1 ? " minute" : " minutes"); };
+    add("quarters of " + minutes(there.quarterMinutes) + " there, of " + minutes(here.quarterMinutes) + " here");
+  }
+  if (here.weather != there.weather) {
+    add(std::string("weather ") + WeatherName(there.weather) + " there, " + WeatherName(here.weather) + " here");
+  }
+  return differences;
+}
+
+GreetingVerdict JudgeGreeting(std::span<const uint8_t> received, const GameIdentity& mine) {
+  GreetingVerdict verdict;
+  const size_t checked = std::min(received.size(), kGreetingMagic.size());
+  if (!std::equal(received.begin(), received.begin() + static_cast<std::ptrdiff_t>(checked), kGreetingMagic.begin())) {
+    verdict.kind = GreetingVerdict::Kind::kRefused;
+    verdict.reason = "it is not a Quozi Gridcrown link of this version";
+    return verdict;
+  }
+  if (received.size() < kGreetingBytes) return verdict;
+  const auto greeting = DecodeGreeting(received.first(kGreetingBytes));
+  if (!greeting) {
+    verdict.kind = GreetingVerdict::Kind::kRefused;
+    verdict.reason = "its greeting is malformed";
+    return verdict;
+  }
+  verdict.greeting = *greeting;
+  verdict.reason = DescribeGameDifference(mine, greeting->game);
+  verdict.kind = verdict.reason.empty() ? GreetingVerdict::Kind::kAccepted : GreetingVerdict::Kind::kDifferentGame;
+  if (!verdict.reason.empty()) verdict.reason = "the other side plays a different game: " + verdict.reason;
+  return verdict;
+}
+
+}  // namespace qgu::host

@@ -1,0 +1,62 @@
+#pragma once
+// The greeting two linked programs exchange before their first packet: the
+// link's latency and step length, the host's play-calling seed and the game
+// each side is about to play (both team records' hashes, quarter length,
+// weather). The joining side adopts the host's latency, step and seed; the
+// two games must be the same, or the link ends saying what differs.
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+
+#include "league/team_record.h"
+
+namespace qgu::host {
+
+inline constexpr int kMaxNetLatency = 8;
+inline constexpr size_t kGreetingBytes = 40;
+
+// What makes two programs' games the same game.
+struct GameIdentity {
+  uint64_t homeRecordHash = 0;
+  uint64_t awayRecordHash = 0;
+  int quarterMinutes = 0;  // 0..255
+  int weather = 0;         // 0 clear, 1 rain, 2 snow
+};
+
+struct NetGreeting {
+  int latency = 0;
+  int stepLength = 0;
+  uint32_t seed = 0;
+  GameIdentity game;
+};
+
+std::array<uint8_t, kGreetingBytes> EncodeGreeting(const NetGreeting& greeting);
+// Nothing for bytes that are not a whole, well-formed greeting.
+std::optional<NetGreeting> DecodeGreeting(std::span<const uint8_t> bytes);
+
+// 64-bit FNV-1a.
+uint64_t HashBytes(std::span<const uint8_t> bytes);
+uint64_t HashBytes(const std::string& bytes);
+
+// A team record's hash, over its text as the one writer formats it (so line
+// ends and the file's name do not count; every field does).
+uint64_t TeamRecordHash(const league::TeamRecord& record);
+
+// Empty when both sides play the same game; otherwise what differs, from
+// this side's view ("the home team's record differs; quarters of 2 minutes
+// there, of 1 minute here; ...").
+std::string DescribeGameDifference(const GameIdentity& here, const GameIdentity& there);
+
+// What the greeting bytes received from the other side come to.
+struct GreetingVerdict {
+  enum class Kind { kIncomplete, kRefused, kDifferentGame, kAccepted };
+  Kind kind = Kind::kIncomplete;
+  std::string reason;  // for kRefused and kDifferentGame
+  NetGreeting greeting;
+};
+GreetingVerdict JudgeGreeting(std::span<const uint8_t> received, const GameIdentity& mine);
+
+}  // namespace qgu::host
