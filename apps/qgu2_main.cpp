@@ -9,7 +9,7 @@
 //   qgu2 [--cartridge FILE] --headless [--home FILE --away FILE] [--quarter N]
 //        [--p1 COM] [--p2 COM] [--weather clear|rain|snow]
 //        [--seed N] [--json] [--quiet] [--max-frames N]
-//        [--net-host PORT | --net-join HOST:PORT]
+//        [--net-host [ADDRESS:]PORT | --net-join HOST:PORT]
 //   qgu2 --write-icon FILE.png [--icon-size N]
 //   qgu2 --version
 
@@ -57,7 +57,7 @@ constexpr const char* kUsage =
     "            [--seed N] [--exit-after-game] [--frame-report FILE]\n"
     "       qgu2 [--cartridge FILE] --headless [--home FILE --away FILE] [--quarter N]\n"
     "            [--weather clear|rain|snow] [--seed N] [--json] [--quiet] [--max-frames N]\n"
-    "            [--net-host PORT | --net-join HOST:PORT]\n"
+    "            [--net-host [ADDRESS:]PORT | --net-join HOST:PORT]\n"
     "       qgu2 --write-icon FILE.png [--icon-size N]\n"
     "       qgu2 --version\n"
     "  (no --headless) the game window; with --home and --away that game starts at once\n"
@@ -79,9 +79,12 @@ constexpr const char* kUsage =
     "  --json        the box score as JSON\n"
     "  --quiet       no progress on standard error\n"
     "  --max-frames  give up after N frames (default: generous for the quarter length)\n"
-    "  --net-host    play linked with another qgu2 that joins on this port (the host's seed\n"
-    "                is used on both sides); prints the machine's state hash every 600 frames\n"
-    "  --net-join    join a linked game at HOST:PORT\n";
+    "  --net-host    play linked with another qgu2 that joins on this port; listens on every\n"
+    "                interface, or only on ADDRESS when one is given; keeps listening until a\n"
+    "                side playing the same game joins (the host's seed is used on both sides);\n"
+    "                prints the machine's state hash every 600 frames\n"
+    "  --net-join    join a linked game at HOST:PORT; both sides must name the same teams,\n"
+    "                quarter length and weather\n";
 
 constexpr int kMaxQuarterMinutes = 99;
 
@@ -98,7 +101,7 @@ struct Options {
   bool json = false;
   bool quiet = false;
   int64_t maxFrames = 0;
-  std::optional<uint16_t> netHost;  // port
+  std::optional<qgu::host::NetEndpoint> netHost;
   std::optional<std::pair<std::string, uint16_t>> netJoin;
   bool exitAfterGame = false;
   std::optional<std::string> frameReport;
@@ -121,6 +124,16 @@ std::optional<int64_t> ParseWholeNumber(const std::string& text, int64_t low, in
   }
   if (value < low || value > high) return std::nullopt;
   return value;
+}
+
+// "HOST:PORT", "[IPV6]:PORT", or (when the host may be left out) "PORT".
+std::optional<std::pair<std::string, uint16_t>> ParseEndpoint(const std::string& text, bool needsHost) {
+  const size_t colon = text.rfind(':');
+  std::string host = colon == std::string::npos ? std::string() : text.substr(0, colon);
+  const auto port = ParseWholeNumber(colon == std::string::npos ? text : text.substr(colon + 1), 1, 65535);
+  if (host.size() >= 2 && host.front() == '[' && host.back() == ']') host = host.substr(1, host.size() - 2);
+  if (!port || (colon != std::string::npos && host.empty()) || (needsHost && host.empty())) return std::nullopt;
+  return std::pair{host, static_cast<uint16_t>(*port)};
 }
 
 int ParseMode(const std::string& option, const std::string& text) {
@@ -184,13 +197,15 @@ Options ParseOptions(int argc, char** argv) {
     } else if (arg == "--max-frames") {
       options.maxFrames = number(1, INT64_C(1'000'000'000));
     } else if (arg == "--net-host") {
-      options.netHost = static_cast<uint16_t>(number(1, 65535));
+      const std::string text = value();
+      const auto endpoint = ParseEndpoint(text, false);
+      if (!endpoint) throw UsageError{"--net-host takes PORT or ADDRESS:PORT, not \"" + text + "\""};
+      options.netHost = qgu::host::NetEndpoint{endpoint->first, endpoint->second};
     } else if (arg == "--net-join") {
       const std::string text = value();
-      const size_t colon = text.rfind(':');
-      const auto port = colon == std::string::npos ? std::nullopt : ParseWholeNumber(text.substr(colon + 1), 1, 65535);
-      if (!port || colon == 0) throw UsageError{"--net-join takes HOST:PORT, not \"" + text + "\""};
-      options.netJoin = std::pair{text.substr(0, colon), static_cast<uint16_t>(*port)};
+      const auto endpoint = ParseEndpoint(text, true);
+      if (!endpoint) throw UsageError{"--net-join takes HOST:PORT, not \"" + text + "\""};
+      options.netJoin = *endpoint;
     } else if (arg == "--exit-after-game") {
       options.exitAfterGame = true;
     } else if (arg == "--frame-report") {
@@ -326,16 +341,41 @@ void WriteStandardOutput(const std::string& text) {
   }
 }
 
-// The other program's link; returns the seed both sides play with (the host's).
-uint32_t OpenLink(const Options& options, uint32_t seed, qgu::host::CNetplayLink& link, const Progress& progress) {
+// The play calling's generator, seeded once the link has said with what.
+class CLinkSeededRandom final : public qgu::driver::IRandomSource {
+ public:
+  explicit CLinkSeededRandom(uint32_t seed) : random_(seed) {}
+  void Reseed(uint32_t seed) { random_ = qgu::driver::CSeededRandom(seed); }
+  uint32_t Next() override { return random_.Next(); }
+
+ private:
+  qgu::driver::CSeededRandom random_;
+};
+
+int WeatherCode(const std::string& name) { return name == "rain" ? 1 : name == "snow" ? 2 : 0; }
+
+// The other program's link for the prepared game; returns the seed both
+// sides play with (the host's).
+uint32_t OpenLink(const Options& options, uint32_t seed, const qgu::driver::CGameManager& manager,
+                  qgu::host::CNetplayLink& link, const Progress& progress) {
+  qgu::host::GameIdentity game;
+  game.homeRecordHash = qgu::host::TeamRecordHash(manager.HomeTeam());
+  game.awayRecordHash = qgu::host::TeamRecordHash(manager.AwayTeam());
+  game.quarterMinutes = manager.QuarterLength();
+  game.weather = WeatherCode(options.weather);
   link.Start();
   if (options.netHost) {
-    progress("waiting for the other side on port " + std::to_string(*options.netHost));
-    if (auto hosted = link.Host(*options.netHost, {0, 0, seed}); !hosted) throw Failure{hosted.error()};
+    const auto& endpoint = *options.netHost;
+    progress("waiting for the other side on " +
+             (endpoint.address.empty() ? std::string("every interface") : endpoint.address) + ", port " +
+             std::to_string(endpoint.port));
+    qgu::host::HostOptions hosting;
+    hosting.notice = progress;
+    if (auto hosted = link.Host(endpoint, {0, 0, seed, game}, hosting); !hosted) throw Failure{hosted.error()};
   } else {
     const auto& [host, port] = *options.netJoin;
     progress("joining " + host + ":" + std::to_string(port));
-    if (auto joined = link.Join(host, port); !joined) throw Failure{joined.error()};
+    if (auto joined = link.Join(host, port, game); !joined) throw Failure{joined.error()};
   }
   progress("linked; seed " + std::to_string(link.SharedSeed()));
   return link.SharedSeed();
@@ -349,11 +389,13 @@ int PlayLinked(const Options& options, qgu::driver::CGameManager& manager, qgu::
   linked.maxFrames = options.maxFrames;
   linked.progress = progress;
   linked.stateHash = [](int64_t frame, uint64_t hash) {
+    if (frame % 600 != 0) return;
     std::printf("frame %lld state %016llx\n", static_cast<long long>(frame), static_cast<unsigned long long>(hash));
     std::fflush(stdout);
   };
   const qgu::host::LinkedGameResult result = qgu::host::PlayLinkedGame(manager, link, linked);
   if (!result.linkClosed.empty()) progress("the link closed (" + result.linkClosed + "); the game went on alone");
+  if (!result.error.empty()) throw Failure{result.error};
   if (result.summary) {
     WriteStandardOutput(options.json ? qgu::driver::BoxScoreJson(*result.summary)
                                      : qgu::driver::BoxScoreText(*result.summary));
@@ -371,13 +413,19 @@ int PlayHeadless(const Options& options) {
 
   qgu::host::CNetplayLink link;
   uint32_t seed = options.seed.value_or(qgu::driver::TimeSeed());
-  if (options.netHost || options.netJoin) seed = OpenLink(options, seed, link, progress);
-  qgu::driver::CGameManager manager(image, std::make_unique<qgu::driver::CSeededRandom>(seed));
+  auto random = std::make_unique<CLinkSeededRandom>(seed);
+  CLinkSeededRandom& playCalling = *random;
+  qgu::driver::CGameManager manager(image, std::move(random));
   manager.SetHomePath(teams.home);
   manager.SetAwayPath(teams.away);
   manager.SetQuarterLength(options.quarterMinutes);
   manager.SetControls(kControlCom, kControlCom);
   if (!manager.PrepareGame()) throw Failure{manager.PrepareError()};
+  // The link checks the prepared game (the records as read) against the other side's.
+  if (options.netHost || options.netJoin) {
+    seed = OpenLink(options, seed, manager, link, progress);
+    playCalling.Reseed(seed);
+  }
 
   progress(TeamDisplayName(manager.HomeTeam().header) + " (home) against " +
            TeamDisplayName(manager.AwayTeam().header) + " (away), " +

@@ -297,8 +297,10 @@ void CEmulatorThread::SyncInput() {
 
   IFrameInputLink* link = devices_.link;
   if (link != nullptr && link->Connected()) {
+    // While the driver holds the input both sides' drivers press the same
+    // buttons at the same frames: the other side's bytes must not reach the pads.
     if (const auto shared = link->ExchangeFrameInput(console.FrameInput())) {
-      console.SetFrameInput(*shared);
+      if (!driverHoldsInput_) console.SetFrameInput(*shared);
     } else {
       Notify("The netplay link has closed (" + link->CloseReason() + "). The game goes on without the other side.");
     }
