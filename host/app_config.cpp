@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <span>
 #include <variant>
@@ -13,14 +14,26 @@ namespace {
 
 // ---- How each kind of value is stored -------------------------------------
 
+// The values a number may take: a number outside is clamped and named. Flags
+// (non-zero is on) and numbers this program does not use take any value.
+struct IntRange {
+  int low = INT_MIN;
+  int high = INT_MAX;
+};
 struct IntValue {
   int* value;
+  IntRange range = {};
+};
+struct ChoiceValue {  // one of a few values; anything else keeps the current one
+  int* value;
+  std::span<const int> choices;
 };
 struct RectValue {
   SettingsRect* value;
 };
 struct WordsValue {  // 16-bit values stored as one struct
   std::span<uint16_t> value;
+  int high = 0xFFFF;
 };
 struct TextValue {
   std::string* value;
@@ -37,7 +50,7 @@ struct RecentListValue {  // a count key, then up to 16 numbered texts
   const char* entryKeyFormat;
 };
 
-using Binding = std::variant<IntValue, RectValue, WordsValue, TextValue, KeysValue, JoyAxisValue, RecentListValue>;
+using Binding = std::variant<IntValue, ChoiceValue, RectValue, WordsValue, TextValue, KeysValue, JoyAxisValue, RecentListValue>;
 
 struct Setting {
   const char* key;
@@ -53,6 +66,17 @@ struct Section {
 };
 
 constexpr bool kNotSaved = false;
+
+// What the sound output can open and the ring it makes: "BufferSize" frames
+// of sound per block, ten times as many blocks (30 is half a second of delay
+// and a few megabytes; 1000 would be gigabytes).
+constexpr std::array<int, 4> kSamplingRates = {11025, 22050, 44100, 48000};
+constexpr std::array<int, 2> kSamplingBits = {8, 16};
+constexpr IntRange kBufferSizes = {2, 30};
+constexpr int kMaxVolumePercent = 1000;
+constexpr IntRange kPercent = {0, 100};
+constexpr IntRange kThrottleFps = {10, 600};
+constexpr int kMaxTurboSpeed = 3;
 
 // The whole file layout over one record. Reading order of sections and keys.
 std::vector<Section> Layout(AppConfig& c) {
@@ -89,7 +113,7 @@ std::vector<Section> Layout(AppConfig& c) {
        {{"IllegalOp", IntValue{&e.illegalOp}},
         {"AutoFrameSkip", IntValue{&e.autoFrameSkip}},
         {"Throttle", IntValue{&e.throttle}},
-        {"ThrottleFPS", IntValue{&e.throttleFps}},
+        {"ThrottleFPS", IntValue{&e.throttleFps, kThrottleFps}},
         {"Background", IntValue{&e.background}},
         {"Priority", IntValue{&e.priority}},
         {"FourPlayer", IntValue{&e.fourPlayer}},
@@ -103,7 +127,7 @@ std::vector<Section> Layout(AppConfig& c) {
         {"FPSDisp", IntValue{&gr.fpsDisp}},
         {"TVFrameMode", IntValue{&gr.tvFrameMode}, kNotSaved},
         {"ScanlineMode", IntValue{&gr.scanlineMode}},
-        {"ScanlineColor", IntValue{&gr.scanlineColor}},
+        {"ScanlineColor", IntValue{&gr.scanlineColor, kPercent}},
         {"SyncDraw", IntValue{&gr.syncDraw}},
         {"MaxZoom", IntValue{&gr.maxZoom}},
         {"LeftClip", IntValue{&gr.leftClip}},
@@ -120,19 +144,19 @@ std::vector<Section> Layout(AppConfig& c) {
         {"PaletteFile", TextValue{&gr.paletteFile}, kNotSaved}}},
       {"Sound",
        {{"Enable", IntValue{&s.enable}},
-        {"SamplingRate", IntValue{&s.samplingRate}},
-        {"SamplingBits", IntValue{&s.samplingBits}},
-        {"BufferSize", IntValue{&s.bufferSize}},
+        {"SamplingRate", ChoiceValue{&s.samplingRate, kSamplingRates}},
+        {"SamplingBits", ChoiceValue{&s.samplingBits, kSamplingBits}},
+        {"BufferSize", IntValue{&s.bufferSize, kBufferSizes}},
         {"ChangeTone", IntValue{&s.changeTone}, kNotSaved},
         {"DisableVolumeEffect", IntValue{&s.disableVolumeEffect}},
-        {"Volume", WordsValue{s.volume}}},
+        {"Volume", WordsValue{s.volume, kMaxVolumePercent}}},
        true,
        {"Enable", "DisableVolumeEffect", "SamplingRate", "SamplingBits", "BufferSize", "Volume"}},
   };
   for (int pad = 0; pad < kControllerCount; ++pad) {
     AppConfig::Controller& controller = c.controllers[static_cast<size_t>(pad)];
     sections.push_back({"Controller " + std::to_string(pad + 1),
-                        {{"Keys", KeysValue{&controller.keys}}, {"Rapid", WordsValue{controller.rapid}}}});
+                        {{"Keys", KeysValue{&controller.keys}}, {"Rapid", WordsValue{controller.rapid, kMaxTurboSpeed}}}});
   }
   sections.push_back({"Netplay",
                       {{"ChatPos", RectValue{&n.chatPos}},
@@ -216,27 +240,77 @@ void ReadJoyAxis(const ProfileDocument& profile, const std::string& section, App
   general.joyAxisDisable = 0;
 }
 
-void ReadRecentList(const ProfileDocument& profile, const std::string& section, const char* countKey,
-                    const RecentListValue& list) {
-  *list.count = std::clamp(profile.ReadInt(section, countKey, *list.count), 0, kRecentEntries);
-  for (int i = 0; i < *list.count; ++i) {
-    profile.ReadText(section, RecentEntryKey(list.entryKeyFormat, i), (*list.entries)[static_cast<size_t>(i)],
-                     kSettingTextBuffer);
+// Where a setting was read, for the notes about numbers out of range.
+struct Reading {
+  const ProfileDocument& profile;
+  const std::string& section;
+  std::vector<std::string>* notes;
+
+  void Note(std::string_view key, long long stored, const std::string& allowed, long long used) const {
+    if (notes == nullptr) return;
+    notes->push_back("[" + section + "] " + std::string(key) + "=" + std::to_string(stored) + " is " + allowed +
+                     "; " + std::to_string(used) + " is used");
+  }
+};
+
+std::string RangeText(long long low, long long high) {
+  return "outside " + std::to_string(low) + " to " + std::to_string(high);
+}
+
+void ReadRange(const Reading& at, std::string_view key, int& value, IntRange range) {
+  const int stored = at.profile.ReadInt(at.section, key, value);
+  value = std::clamp(stored, range.low, range.high);
+  if (value != stored) at.Note(key, stored, RangeText(range.low, range.high), value);
+}
+
+void ReadChoice(const Reading& at, std::string_view key, const ChoiceValue& choice) {
+  const int stored = at.profile.ReadInt(at.section, key, *choice.value);
+  if (std::find(choice.choices.begin(), choice.choices.end(), stored) != choice.choices.end()) {
+    *choice.value = stored;
+    return;
+  }
+  std::string allowed = "not one of";
+  for (size_t i = 0; i < choice.choices.size(); ++i) {
+    allowed += (i == 0 ? " " : i + 1 == choice.choices.size() ? " or " : ", ") + std::to_string(choice.choices[i]);
+  }
+  at.Note(key, stored, allowed, *choice.value);
+}
+
+void ReadWords(const Reading& at, std::string_view key, const WordsValue& words) {
+  std::vector<uint8_t> bytes(words.value.size() * 2);
+  if (!at.profile.ReadStruct(at.section, key, bytes)) return;
+  GetWords(bytes, words.value);
+  for (size_t i = 0; i < words.value.size(); ++i) {
+    if (words.value[i] <= words.high) continue;
+    const std::string entry = std::string(key) + "[" + std::to_string(i) + "]";
+    at.Note(entry, words.value[i], RangeText(0, words.high), words.high);
+    words.value[i] = static_cast<uint16_t>(words.high);
   }
 }
 
-void ReadSetting(const ProfileDocument& profile, const std::string& section, const Setting& setting) {
+void ReadRecentList(const Reading& at, const char* countKey, const RecentListValue& list) {
+  ReadRange(at, countKey, *list.count, {0, kRecentEntries});
+  for (int i = 0; i < *list.count; ++i) {
+    at.profile.ReadText(at.section, RecentEntryKey(list.entryKeyFormat, i), (*list.entries)[static_cast<size_t>(i)],
+                        kSettingTextBuffer);
+  }
+}
+
+void ReadSetting(const Reading& at, const Setting& setting) {
+  const ProfileDocument& profile = at.profile;
+  const std::string& section = at.section;
   std::visit(
       [&](const auto& b) {
         using T = std::decay_t<decltype(b)>;
         if constexpr (std::is_same_v<T, IntValue>) {
-          *b.value = profile.ReadInt(section, setting.key, *b.value);
+          ReadRange(at, setting.key, *b.value, b.range);
+        } else if constexpr (std::is_same_v<T, ChoiceValue>) {
+          ReadChoice(at, setting.key, b);
         } else if constexpr (std::is_same_v<T, RectValue>) {
           std::array<uint8_t, 16> bytes{};
           if (profile.ReadStruct(section, setting.key, bytes)) *b.value = RectFromBytes(bytes);
         } else if constexpr (std::is_same_v<T, WordsValue>) {
-          std::vector<uint8_t> bytes(b.value.size() * 2);
-          if (profile.ReadStruct(section, setting.key, bytes)) GetWords(bytes, b.value);
+          ReadWords(at, setting.key, b);
         } else if constexpr (std::is_same_v<T, TextValue>) {
           profile.ReadText(section, setting.key, *b.value, kSettingTextBuffer);
         } else if constexpr (std::is_same_v<T, KeysValue>) {
@@ -244,7 +318,7 @@ void ReadSetting(const ProfileDocument& profile, const std::string& section, con
         } else if constexpr (std::is_same_v<T, JoyAxisValue>) {
           ReadJoyAxis(profile, section, *b.general);
         } else {
-          ReadRecentList(profile, section, setting.key, b);
+          ReadRecentList(at, setting.key, b);
         }
       },
       setting.binding);
@@ -266,7 +340,7 @@ Status WriteSetting(ProfileDocument& profile, const std::string& section, const 
   std::visit(
       [&](const auto& b) {
         using T = std::decay_t<decltype(b)>;
-        if constexpr (std::is_same_v<T, IntValue>) {
+        if constexpr (std::is_same_v<T, IntValue> || std::is_same_v<T, ChoiceValue>) {
           profile.WriteInt(section, setting.key, *b.value);
         } else if constexpr (std::is_same_v<T, RectValue>) {
           profile.WriteStruct(section, setting.key, RectBytes(*b.value));
@@ -322,9 +396,10 @@ std::array<AppConfig::Controller, kControllerCount> AppConfig::DefaultController
   return pads;
 }
 
-void LoadAppConfig(const ProfileDocument& profile, AppConfig& config) {
+void LoadAppConfig(const ProfileDocument& profile, AppConfig& config, std::vector<std::string>* notes) {
   for (const Section& section : Layout(config)) {
-    for (const Setting& setting : section.settings) ReadSetting(profile, section.name, setting);
+    const Reading at{profile, section.name, notes};
+    for (const Setting& setting : section.settings) ReadSetting(at, setting);
   }
   UseForwardSlashes(config.path.snapshotPath);
   UseForwardSlashes(config.path.moviePath);
@@ -351,18 +426,30 @@ Status StoreAppConfig(const AppConfig& config, ProfileDocument& profile) {
   return result;
 }
 
-AppConfig LoadAppConfigFile(const std::filesystem::path& file) {
+AppConfig LoadAppConfigFile(const std::filesystem::path& file, std::vector<std::string>* notes) {
   ProfileFile profile;
   profile.Select(file);
   AppConfig config;
-  LoadAppConfig(profile.Load(), config);
+  Result<ProfileDocument> document = profile.LoadExisting();
+  if (!document) {
+    if (notes != nullptr) notes->push_back(document.error() + "; the settings are the defaults");
+    return config;
+  }
+  std::vector<std::string> ranges;
+  LoadAppConfig(document.value(), config, &ranges);
+  if (notes != nullptr) {
+    for (const std::string& note : ranges) notes->push_back(file.string() + ": " + note);
+  }
   return config;
 }
 
 Status SaveAppConfigFile(const AppConfig& config, const std::filesystem::path& file) {
   ProfileFile profile;
   profile.Select(file);
-  ProfileDocument document = profile.Load();
+  // A file that is there but cannot be read is the user's: never overwrite it.
+  Result<ProfileDocument> existing = profile.LoadExisting();
+  if (!existing) return league::Fail(existing.error() + ", so the settings were not saved over it");
+  ProfileDocument document = std::move(existing).value();
   const Status stored = StoreAppConfig(config, document);
   const Status written = profile.Store(document);
   return written.ok() ? stored : written;
@@ -394,6 +481,7 @@ std::string GameOptionSection(uint32_t cartridgeId) {
 }
 
 void LoadGameOptions(const ProfileDocument& profile, uint32_t cartridgeId, core::GameOptions& options) {
+  // The machine treats any value of these as one of its methods: nothing to clamp.
   const std::string section = GameOptionSection(cartridgeId);
   options.renderMethod = profile.ReadInt(section, "RenderMethod", options.renderMethod);
   options.irqType = profile.ReadInt(section, "IRQtype", options.irqType);

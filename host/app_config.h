@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "core/machine_settings.h"
 #include "host/profile_file.h"
@@ -151,7 +152,11 @@ struct AppConfig {
 
 // Reads every section in the order General, Path, Emulation, Graphics, Sound,
 // Controller 1..4, Netplay, each key with the current value as its default.
-void LoadAppConfig(const ProfileDocument& profile, AppConfig& config);
+// A number the program cannot work with (a sound ring of gigabytes, a rate
+// the sound output cannot open) is clamped to the nearest that works, or
+// keeps the current value where there is no nearest; notes then receives one
+// line per key, such as "[Sound] BufferSize=1000 is outside 2 to 30; 30 is used".
+void LoadAppConfig(const ProfileDocument& profile, AppConfig& config, std::vector<std::string>* notes = nullptr);
 
 // Writes General, Emulation, Graphics, Sound, Controller 1..4, Netplay: the
 // saved keys only, in their write order. Fails (after writing the rest) only
@@ -159,8 +164,12 @@ void LoadAppConfig(const ProfileDocument& profile, AppConfig& config);
 Status StoreAppConfig(const AppConfig& config, ProfileDocument& profile);
 
 // The file edge: defaults overwritten from the file (a missing file gives the
-// defaults), and the save that keeps every other line of the file.
-AppConfig LoadAppConfigFile(const std::filesystem::path& file = kAppConfigFile);
+// defaults; one that is there but cannot be read gives them too, with a note
+// saying why), and the save that keeps every other line of the file. The
+// notes name the file. The save refuses to replace a file it cannot read or
+// that is read-only, and writes through a symbolic link (see ProfileFile).
+AppConfig LoadAppConfigFile(const std::filesystem::path& file = kAppConfigFile,
+                            std::vector<std::string>* notes = nullptr);
 Status SaveAppConfigFile(const AppConfig& config, const std::filesystem::path& file = kAppConfigFile);
 
 // The machine's view of the settings: sprite limit, left clip, sound, four

@@ -117,7 +117,7 @@ TEST(AppConfigFile, EverySavedSettingSurvivesARoundTrip) {
   config.sound.samplingBits = 16;
   config.sound.bufferSize = 8;
   config.sound.disableVolumeEffect = 1;
-  config.sound.volume = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 65535};
+  config.sound.volume = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 1000};
   for (size_t pad = 0; pad < 4; ++pad) {
     for (size_t i = 0; i < kKeyEntries; ++i) config.controllers[pad].keys[i] = static_cast<uint16_t>(pad * 100 + i);
     config.controllers[pad].rapid = {static_cast<uint16_t>(pad), 3};
@@ -253,6 +253,114 @@ TEST(AppConfigFile, RecentListsReadAndWriteAtMostTheirCountAndSixteen) {
   EXPECT_FALSE(StoreAppConfig(config, refused).ok());
   EXPECT_EQ(refused.Value("Netplay", "NickName"), std::nullopt);
   EXPECT_TRUE(refused.Value("Netplay", "RecnetHostNum").has_value()) << "the rest is still written";
+}
+
+// Numbers the program cannot work with: a sound ring of gigabytes, an int
+// that overflows, a rate no device opens. Each is clamped (or keeps the
+// default where nothing is near) and named, with the file it came from.
+TEST(AppConfigFile, NumbersOutOfRangeAreClampedAndNamed) {
+  TempFolder folder;
+  std::array<uint8_t, 32> volume{};
+  for (size_t i = 0; i < volume.size(); i += 2) volume[i] = 50;
+  volume[6] = 0xFF;  // entry 3: 65535
+  volume[7] = 0xFF;
+  const std::array<uint8_t, 4> rapid = {7, 0, 2, 0};
+  WriteBytes(folder / "qgu.ini",
+             "[Sound]\r\nBufferSize=2147483647\r\nSamplingRate=12345\r\nSamplingBits=16\r\nVolume=" +
+                 EncodeProfileStruct(volume) + "\r\n[Graphics]\r\nScanlineColor=-5\r\nFPSDisp=-1\r\n"
+                 "[Emulation]\r\nThrottleFPS=0\r\n[Controller 2]\r\nRapid=" + EncodeProfileStruct(rapid) +
+                 "\r\n[Netplay]\r\nRecnetPortNum=99\r\n");
+  std::vector<std::string> notes;
+  const AppConfig config = LoadAppConfigFile(folder / "qgu.ini", &notes);
+  EXPECT_EQ(config.sound.bufferSize, 30);
+  EXPECT_EQ(config.sound.samplingRate, 22050) << "no rate is near: the default stays";
+  EXPECT_EQ(config.sound.samplingBits, 16);
+  EXPECT_EQ(config.sound.volume[3], 1000);
+  EXPECT_EQ(config.sound.volume[4], 50);
+  EXPECT_EQ(config.graphics.scanlineColor, 0);
+  EXPECT_EQ(config.graphics.fpsDisp, -1) << "a flag is on whatever its value";
+  EXPECT_EQ(config.emulation.throttleFps, 10);
+  EXPECT_EQ(config.controllers[1].rapid, (std::array<uint16_t, 2>{3, 2}));
+  EXPECT_EQ(config.netplay.recentPortCount, 16);
+  const std::string file = (folder / "qgu.ini").string();
+  EXPECT_EQ(notes, (std::vector<std::string>{
+                       file + ": [Emulation] ThrottleFPS=0 is outside 10 to 600; 10 is used",
+                       file + ": [Graphics] ScanlineColor=-5 is outside 0 to 100; 0 is used",
+                       file + ": [Sound] SamplingRate=12345 is not one of 11025, 22050, 44100 or 48000; 22050 is used",
+                       file + ": [Sound] BufferSize=2147483647 is outside 2 to 30; 30 is used",
+                       file + ": [Sound] Volume[3]=65535 is outside 0 to 1000; 1000 is used",
+                       file + ": [Controller 2] Rapid[0]=7 is outside 0 to 3; 3 is used",
+                       file + ": [Netplay] RecnetPortNum=99 is outside 0 to 16; 16 is used",
+                   }));
+  // What the program then runs with stays within bounds: 30 frames of sound a block.
+  const AppConfig sane = LoadAppConfigFile(folder / "qgu.ini");
+  EXPECT_EQ(sane, config);
+  EXPECT_TRUE(Loaded(ProfileDocument::Parse("[Sound]\nBufferSize=1000\n")).sound.bufferSize == 30);
+  std::vector<std::string> none;
+  AppConfig defaults;
+  LoadAppConfig(ProfileDocument::Parse(SavedText(AppConfig{})), defaults, &none);
+  EXPECT_TRUE(none.empty()) << "the defaults are all in range";
+}
+
+// The save respects the file the user made: a read-only file and one that
+// could not be read are left as they are (and the error says so), a link is
+// written through, and the file keeps its permissions.
+TEST(AppConfigFile, SaveRespectsTheFileTheUserMade) {
+  TempFolder folder;
+  const std::filesystem::path file = folder / "qgu.ini";
+  namespace fs = std::filesystem;
+  AppConfig config;
+  config.sound.bufferSize = 9;
+
+  WriteBytes(file, "[Sound]\r\nBufferSize=5\r\n");
+  fs::permissions(file, fs::perms::owner_read | fs::perms::group_read);
+  Status saved = SaveAppConfigFile(config, file);
+  ASSERT_FALSE(saved.ok());
+  EXPECT_NE(saved.error().find("read-only"), std::string::npos) << saved.error();
+  EXPECT_EQ(ReadBytes(file), "[Sound]\r\nBufferSize=5\r\n");
+  EXPECT_EQ(fs::status(file).permissions(), fs::perms::owner_read | fs::perms::group_read);
+
+  // Through a link: the link stays a link, its file gets the settings and keeps its mode.
+  fs::create_directories(folder / "real");
+  WriteBytes(folder / "real" / "settings.ini", "; mine\r\n");
+  fs::permissions(folder / "real" / "settings.ini", fs::perms::owner_read | fs::perms::owner_write);
+  fs::remove(file);
+  fs::create_symlink("real/settings.ini", file);
+  ASSERT_TRUE(SaveAppConfigFile(config, file).ok());
+  EXPECT_TRUE(fs::is_symlink(fs::symlink_status(file)));
+  EXPECT_EQ(ReadBytes(folder / "real" / "settings.ini").substr(0, 8), "; mine\r\n");
+  EXPECT_EQ(LoadAppConfigFile(file).sound.bufferSize, 9);
+  EXPECT_EQ(fs::status(folder / "real" / "settings.ini").permissions(),
+            fs::perms::owner_read | fs::perms::owner_write);
+  // A link to a file not made yet makes it there.
+  fs::remove(file);
+  fs::create_symlink("real/new.ini", file);
+  ASSERT_TRUE(SaveAppConfigFile(config, file).ok());
+  EXPECT_TRUE(fs::is_symlink(fs::symlink_status(file)));
+  EXPECT_EQ(LoadAppConfigFile(folder / "real" / "new.ini").sound.bufferSize, 9);
+
+  // Over 1 MB: read as the defaults with a note, never overwritten.
+  fs::remove(file);
+  const std::string large = "[Sound]\r\nBufferSize=5\r\n" + std::string(1 << 21, ';');
+  WriteBytes(file, large);
+  std::vector<std::string> notes;
+  EXPECT_EQ(LoadAppConfigFile(file, &notes), AppConfig{});
+  ASSERT_EQ(notes.size(), 1u);
+  EXPECT_NE(notes[0].find("could not be read"), std::string::npos) << notes[0];
+  saved = SaveAppConfigFile(config, file);
+  ASSERT_FALSE(saved.ok());
+  EXPECT_NE(saved.error().find("not saved over it"), std::string::npos) << saved.error();
+  EXPECT_EQ(ReadBytes(file), large);
+  ProfileFile profile;
+  profile.Select(file);
+  EXPECT_FALSE(profile.WriteInt("Sound", "BufferSize", 3).ok());
+  EXPECT_EQ(ReadBytes(file).size(), large.size());
+
+  // A folder in its place is refused the same way.
+  fs::remove(file);
+  fs::create_directory(file);
+  EXPECT_FALSE(SaveAppConfigFile(config, file).ok());
+  EXPECT_TRUE(fs::is_directory(file));
 }
 
 TEST(AppConfigFile, MachineSettingsFollowTheRecord) {
