@@ -1,5 +1,8 @@
 #include "host/profile_file.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <limits>
 
@@ -212,16 +215,52 @@ void ProfileDocument::WriteStruct(std::string_view section, std::string_view key
   SetValue(section, key, EncodeProfileStruct(data));
 }
 
+namespace {
+
+// The file a chain of symbolic links leads to (the path itself when it is none);
+// a link may lead to a file that does not exist yet.
+std::filesystem::path FollowLinks(std::filesystem::path path) {
+  constexpr int kMaxLinks = 40;  // as the system's own lookup allows
+  for (int hop = 0; hop < kMaxLinks; ++hop) {
+    std::error_code error;
+    if (!std::filesystem::is_symlink(std::filesystem::symlink_status(path, error))) break;
+    const std::filesystem::path target = std::filesystem::read_symlink(path, error);
+    if (error) break;
+    path = target.is_absolute() ? target : path.parent_path() / target;
+  }
+  return path;
+}
+
+}  // namespace
+
 ProfileDocument ProfileFile::Load() const {
+  Result<ProfileDocument> document = LoadExisting();
+  return document ? std::move(document).value() : ProfileDocument();
+}
+
+Result<ProfileDocument> ProfileFile::LoadExisting() const {
+  std::error_code error;
+  if (!std::filesystem::exists(path_, error) && !error) return ProfileDocument();
   Result<std::string> text = base::ReadFileText(path_, kMaxProfileBytes);
-  if (!text) return ProfileDocument();
+  if (!text) return league::Fail("The settings file could not be read: " + text.error());
   return ProfileDocument::Parse(text.value());
 }
 
 Status ProfileFile::Store(const ProfileDocument& document) const {
-  if (Status stored = base::ReplaceFile(path_, document.Serialize()); !stored) {
+  const std::filesystem::path target = FollowLinks(path_);
+  struct stat before {};
+  const bool existed = ::stat(target.c_str(), &before) == 0;
+  // A file the user made read-only stays as it is, even for a user (root) who
+  // could write it anyway; renaming over it would silently undo that.
+  if (existed && S_ISREG(before.st_mode) &&
+      ((before.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(target.c_str(), W_OK) != 0)) {
+    return league::Fail("The settings file " + path_.string() + " is read-only; the settings were not saved");
+  }
+  if (Status stored = base::ReplaceFile(target, document.Serialize()); !stored) {
     return league::Fail("Unable to write the settings file " + path_.string() + " (" + stored.error() + ")");
   }
+  // The new file has the default permissions: give it the ones the old had.
+  if (existed) ::chmod(target.c_str(), before.st_mode & 07777);
   return {};
 }
 
@@ -239,21 +278,24 @@ bool ProfileFile::ReadStruct(std::string_view section, std::string_view key, std
 }
 
 Status ProfileFile::WriteInt(std::string_view section, std::string_view key, int value) {
-  ProfileDocument document = Load();
-  document.WriteInt(section, key, value);
-  return Store(document);
+  Result<ProfileDocument> document = LoadExisting();
+  if (!document) return league::Fail(document.error());
+  document.value().WriteInt(section, key, value);
+  return Store(document.value());
 }
 
 Status ProfileFile::WriteText(std::string_view section, std::string_view key, std::string_view value) {
-  ProfileDocument document = Load();
-  if (Status written = document.WriteText(section, key, value); !written) return written;
-  return Store(document);
+  Result<ProfileDocument> document = LoadExisting();
+  if (!document) return league::Fail(document.error());
+  if (Status written = document.value().WriteText(section, key, value); !written) return written;
+  return Store(document.value());
 }
 
 Status ProfileFile::WriteStruct(std::string_view section, std::string_view key, std::span<const uint8_t> data) {
-  ProfileDocument document = Load();
-  document.WriteStruct(section, key, data);
-  return Store(document);
+  Result<ProfileDocument> document = LoadExisting();
+  if (!document) return league::Fail(document.error());
+  document.value().WriteStruct(section, key, data);
+  return Store(document.value());
 }
 
 }  // namespace qgu::host

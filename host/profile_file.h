@@ -76,8 +76,8 @@ bool DecodeProfileStruct(std::string_view text, std::span<uint8_t> data);
 
 // Select a file, then read and write its keys. Every call reads the file as it
 // is now, and every write stores the whole file at once (through a temporary
-// file), so a missing or unreadable file reads as empty and nothing else in
-// it is lost.
+// file), so a missing file reads as empty and nothing else in it is lost. A
+// file that cannot be read is never written over.
 class ProfileFile {
  public:
   void Select(std::filesystem::path path) { path_ = std::move(path); }
@@ -91,8 +91,15 @@ class ProfileFile {
   Status WriteText(std::string_view section, std::string_view key, std::string_view value);
   Status WriteStruct(std::string_view section, std::string_view key, std::span<const uint8_t> data);
 
-  // The selected file as a document (empty when missing), and storing one.
+  // The selected file as a document (empty when missing or unreadable).
   ProfileDocument Load() const;
+  // The same, but an error for a file that is there and cannot be read (too
+  // large, not a regular file, no permission): such a file must not be
+  // overwritten. A missing file is an empty document.
+  Result<ProfileDocument> LoadExisting() const;
+  // Stores the document. Through a symbolic link the file it leads to is
+  // replaced (the link stays) and the file keeps its permissions; a file
+  // without write permission is left as it is and the error says so.
   Status Store(const ProfileDocument& document) const;
 
  private:
