@@ -14,7 +14,7 @@ bool CHostRuntime::Initialize() {
   // SDL would turn SIGINT and SIGTERM into a quit event nobody reads, and the
   // program could then not be ended from outside.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-  config_ = host::LoadAppConfigFile(configFile_);
+  config_ = host::LoadAppConfigFile(configFile_, &settingsNotes_);
   video_.SetScanlines(config_.graphics.scanlineMode != 0, config_.graphics.scanlineColor);
   if (config_.graphics.paletteUse != 0 && !config_.graphics.paletteFile.empty()) {
     if (auto loaded = video_.LoadPaletteFile(config_.graphics.paletteFile); !loaded) {

@@ -30,6 +30,9 @@ class CHostRuntime {
   // window to show. False only when the program cannot run at all.
   bool Initialize();
   const std::vector<std::string>& DeviceProblems() const { return deviceProblems_; }
+  // What was wrong with the settings file: numbers out of range (clamped), or
+  // a file that could not be read (the defaults are used, and it is not saved over).
+  const std::vector<std::string>& SettingsNotes() const { return settingsNotes_; }
 
   // Writes the settings back to the file they came from.
   league::Status SaveConfig() const;
@@ -55,6 +58,7 @@ class CHostRuntime {
   host::CDirectInput input_;
   host::CKeyboardCapture capture_{input_};
   std::vector<std::string> deviceProblems_;
+  std::vector<std::string> settingsNotes_;
 };
 
 }  // namespace qgu::frontend

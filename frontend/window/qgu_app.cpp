@@ -4,13 +4,15 @@
 #include <exception>
 
 #include "frontend/message_box.h"
+#include "frontend/window/exit_signals.h"
 #include "frontend/window/single_instance.h"
 
 namespace qgu::frontend {
 
 CQguApp::CQguApp(int& argc, char** argv) : QApplication(argc, argv) {
   setApplicationName("qgu2");
-  setApplicationDisplayName(kMainWindowTitle);
+  // No display name: the platform would append it to every window title,
+  // and the titles are the described ones ("QgUltra", "ERROR", ...).
   setDesktopFileName("qgu2");
   setQuitOnLastWindowClosed(false);  // the window ends the program through File -> Exit
 }
@@ -36,6 +38,7 @@ int CQguApp::Run(WindowOptions options, const std::function<bool(CQguDlg&)>& sta
     CQguDlg window(std::move(options));
     int status = window.Initialized() ? 0 : 1;
     connect(&window, &CQguDlg::Exited, this, [this] { exit(0); }, Qt::QueuedConnection);
+    CExitSignals exitSignals([&window] { window.Exit(true); });
     window.show();
     if (started) {
       QTimer::singleShot(0, &window, [&] {

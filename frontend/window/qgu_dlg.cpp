@@ -9,6 +9,7 @@
 #include <QStackedLayout>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 
@@ -25,6 +26,7 @@
 #include "frontend/window/program_icon.h"
 #include "frontend/window/summary_dlg.h"
 #include "frontend/window/window_driver_ui.h"
+#include "frontend/window/window_placement.h"
 #include "host/nes_palette.h"
 #include "host/video_widget.h"
 #include "league/default_league.h"
@@ -36,6 +38,9 @@ namespace {
 
 // Dialog 102 is 400 x 300 dialog units.
 constexpr QSize kDefaultClientSize{600, 488};
+
+// A saved window coordinate or size beyond every screen, yet far from overflowing.
+constexpr int64_t kFar = 1 << 24;
 
 std::unique_ptr<driver::IRandomSource> PlayCallingRandom(const std::optional<uint32_t>& seed) {
   if (!seed) return nullptr;
@@ -62,6 +67,7 @@ CQguDlg::CQguDlg(WindowOptions options, QWidget* parent)
   setWindowTitle(kMainWindowTitle);
   PlaceWindow();
   EnsureLeague();
+  ReportSettingsNotes();
 }
 
 CQguDlg::~CQguDlg() {
@@ -104,10 +110,15 @@ void CQguDlg::InitializeRuntime() {
 
 void CQguDlg::PlaceWindow() {
   const host::SettingsRect& rect = runtime_.Config().general.windowPos;
-  const int width = rect.right - rect.left;
-  const int height = rect.bottom - rect.top;
+  // In 64 bits: the file may hold any four numbers.
+  const int64_t width = int64_t{rect.right} - rect.left;
+  const int64_t height = int64_t{rect.bottom} - rect.top;
   if (width <= 0 || height <= 0) return;
-  setGeometry(rect.left, rect.top, width, height);
+  const auto coordinate = [](int32_t value) { return static_cast<int>(std::clamp<int64_t>(value, -kFar, kFar)); };
+  const auto extent = [](int64_t value) { return static_cast<int>(std::min(value, kFar)); };
+  // A place saved on a screen that is gone, or a size no screen has, would
+  // leave the window out of reach: keep it on a screen that exists.
+  setGeometry(KeepOnScreen(QRect(coordinate(rect.left), coordinate(rect.top), extent(width), extent(height))));
   if (runtime_.Config().general.windowZoom != 0) setWindowState(windowState() | Qt::WindowMaximized);
 }
 
@@ -118,6 +129,16 @@ void CQguDlg::EnsureLeague() {
   } else if (league.value().created) {
     SetStatus(QString::fromStdString(league.value().message));
   }
+}
+
+void CQguDlg::ReportSettingsNotes() {
+  QString text = statusText_;
+  for (const std::string& note : runtime_.SettingsNotes()) {
+    std::fprintf(stderr, "qgu2: %s\n", note.c_str());
+    if (!text.isEmpty()) text += '\n';
+    text += QString::fromStdString(note);
+  }
+  if (text != statusText_) SetStatus(text);
 }
 
 void CQguDlg::SetStatus(const QString& text) {
@@ -288,7 +309,7 @@ void CQguDlg::About() {
   about.exec();
 }
 
-void CQguDlg::Exit() {
+void CQguDlg::Exit(bool quietly) {
   if (session_ && session_->Running()) StopGame();
   if (session_) {
     AddToTotals();
@@ -298,7 +319,9 @@ void CQguDlg::Exit() {
   runtime_.Config().general.windowPos = {placed.left(), placed.top(), placed.left() + placed.width(),
                                          placed.top() + placed.height()};
   if (auto saved = runtime_.SaveConfig(); !saved) {
-    ShowMessage(this, kProgramTitle, "The settings could not be saved: " + saved.error());
+    std::fprintf(stderr, "qgu2: %s\n", saved.error().c_str());
+    // Ended by a signal, nobody may be there to answer a message box.
+    if (!quietly) ShowMessage(this, kProgramTitle, "The settings could not be saved: " + saved.error());
   }
   exiting_ = true;
   done(QDialog::Accepted);

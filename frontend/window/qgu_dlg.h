@@ -85,7 +85,10 @@ class CQguDlg : public QDialog {
   bool StartSingleGame();
   bool StartEmulation();
   void StopGame();
-  void Exit();
+  // File -> Exit: stops a game, saves the settings and ends the window. A
+  // settings file that cannot be written is said in a message box, or only
+  // on standard error when quietly (ended by a signal).
+  void Exit(bool quietly = false);
 
   // Starts the requested game at once; false (the reason in the status line)
   // when nothing started.
@@ -127,6 +130,7 @@ class CQguDlg : public QDialog {
   void InitializeRuntime();
   void PlaceWindow();
   void EnsureLeague();
+  void ReportSettingsNotes();
   void SetStatus(const QString& text);
   void ShowHelmets();
   void ApplyWeather(driver::Weather weather);

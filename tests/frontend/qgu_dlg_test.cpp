@@ -6,8 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
 #include <QAction>
 #include <QApplication>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QKeyEvent>
@@ -21,8 +25,10 @@
 
 #include "cartridge/builder/embedded_image.h"
 #include "frontend/single_game_dlg.h"
+#include "frontend/window/exit_signals.h"
 #include "frontend/window/game_session.h"
 #include "frontend/window/qgu_dlg.h"
+#include "frontend/window/window_placement.h"
 #include "frontend/window/summary_dlg.h"
 #include "tests/support/gui_test_support.h"
 #include "tests/support/recorded_messages.h"
@@ -204,6 +210,76 @@ TEST_F(QguDlgTest, IgnoredKeysFailedPreparationStopDuringTheBootAndExitSavingThe
   // The next start puts the window there again.
   CQguDlg again(Options(false));
   EXPECT_EQ(again.geometry(), placed);
+}
+
+}  // namespace
+}  // namespace qgu::frontend
+
+namespace qgu::frontend {
+namespace {
+
+// A saved place on a screen that is gone, or a size no screen has, still
+// opens the window whole on a screen that exists; numbers that overflow a
+// width are no worse.
+TEST_F(QguDlgTest, ASavedPlaceOffEveryScreenOrLargerThanOneIsKeptOnAScreen) {
+  const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+  const host::SettingsRect places[] = {
+      {50000, 50000, 50600, 50500},           // far right and below
+      {-9000, -700, -8400, -200},             // far left and above
+      {0, 0, 100000, 100000},                 // larger than any screen
+      {-2147483647 - 1, 0, 2147483647, 400},  // a width beyond 32 bits
+  };
+  for (const host::SettingsRect& place : places) {
+    host::AppConfig config;
+    config.general.windowPos = place;
+    ASSERT_TRUE(host::SaveAppConfigFile(config, folder_ / "qgu.ini").ok());
+    CQguDlg dlg(Options(false));
+    EXPECT_TRUE(screen.contains(dlg.geometry())) << place.left << " " << place.right << ": "
+                                                 << dlg.geometry().x() << "," << dlg.geometry().y() << " "
+                                                 << dlg.geometry().width() << "x" << dlg.geometry().height();
+    EXPECT_GT(dlg.width(), 0);
+  }
+  // A place on the screen is kept as it was.
+  host::AppConfig config;
+  config.general.windowPos = {20, 30, 520, 430};
+  ASSERT_TRUE(host::SaveAppConfigFile(config, folder_ / "qgu.ini").ok());
+  CQguDlg kept(Options(false));
+  EXPECT_EQ(kept.geometry(), QRect(20, 30, 500, 400));
+
+  // Two screens side by side: the window goes on the one it overlaps most.
+  const QList<QRect> two = {QRect(0, 0, 1024, 768), QRect(1024, 0, 800, 600)};
+  EXPECT_EQ(KeepOnScreen(QRect(1500, 100, 600, 400), two), QRect(1224, 100, 600, 400));
+  EXPECT_EQ(KeepOnScreen(QRect(4000, 4000, 300, 200), two), QRect(724, 568, 300, 200));
+}
+
+// Numbers out of range in the settings file are named on the status line.
+TEST_F(QguDlgTest, SettingsOutOfRangeAreNamedOnTheStatusLine) {
+  qgu::testing::WriteBytes(folder_ / "qgu.ini", "[Sound]\r\nBufferSize=30000\r\n");
+  CQguDlg dlg(Options(false));
+  EXPECT_EQ(dlg.Runtime().Config().sound.bufferSize, 30);
+  EXPECT_TRUE(dlg.StatusText().contains("[Sound] BufferSize=30000 is outside 2 to 30; 30 is used")) << dlg.StatusText().toStdString();
+  EXPECT_TRUE(dlg.StatusText().startsWith("Created the league")) << "after the first-start message";
+}
+
+// SIGTERM and SIGINT reach the event loop as a call on its thread, once per
+// request, and leave the former handlers in place afterwards.
+TEST(ExitSignals, TermAndIntAskTheWindowToExitOnItsOwnThread) {
+  for (int signal : {SIGTERM, SIGINT}) {
+    int calls = 0;
+    {
+      CExitSignals exits([&calls] { ++calls; });
+      ASSERT_TRUE(exits.Installed());
+      ::raise(signal);
+      ::raise(signal);
+      EXPECT_EQ(calls, 0) << "not in the handler";
+      ProcessUntil([&] { return calls > 0; }, 5);
+      QApplication::processEvents();
+      EXPECT_EQ(calls, 1);
+    }
+    struct sigaction now {};
+    ::sigaction(signal, nullptr, &now);
+    EXPECT_EQ(now.sa_handler, SIG_DFL);
+  }
 }
 
 }  // namespace
