@@ -3,6 +3,7 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <QResizeEvent>
+#include <QTextOption>
 #include <algorithm>
 
 namespace qgu::frontend {
@@ -69,13 +70,21 @@ void CBigHelmetCtrl::Paint(QPainter& painter, QSize client) const {
   painter.fillRect(QRect(QPoint(0, 0), client), Qt::black);
   painter.setFont(font_);
   painter.setPen(Qt::white);
-  if (!status_.isEmpty()) DrawTextAt(painter, {kMargin, kMargin}, status_);
-
   const Layout layout = LayoutFor(client);
   painter.setRenderHint(QPainter::SmoothPixmapTransform);
   if (!first_.isNull()) painter.drawImage(layout.first, first_);
   if (!second_.isNull()) painter.drawImage(layout.second, second_);
   if (!first_.isNull() && !second_.isNull()) DrawTextAt(painter, layout.versus, kVersus);
+  if (!status_.isEmpty()) DrawStatus(painter, client);
+}
+
+void CBigHelmetCtrl::DrawStatus(QPainter& painter, QSize client) const {
+  // Every word of it, however long: wrapped at blanks, and a path longer
+  // than the line anywhere.
+  QTextOption wrapping(Qt::AlignLeft | Qt::AlignTop);
+  wrapping.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+  const QRectF area(kMargin, kMargin, std::max(client.width() - 2 * kMargin, 1), std::max(client.height() - kMargin, 1));
+  painter.drawText(area, status_, wrapping);
 }
 
 void CBigHelmetCtrl::paintEvent(QPaintEvent*) {

@@ -1,7 +1,7 @@
 #pragma once
 // CBigHelmetCtrl: the game window's picture while a game boots. On black, the
-// status line at the top left and the two teams' helmets stretched across
-// the control, the first up and left, the second down and right, with "VS."
+// status line at the top left (wrapped to the control's width, over the
+// helmets) and the two teams' helmets stretched across the control, the first up and left, the second down and right, with "VS."
 // between them when both are there.
 //
 // How the window uses it: SetHelmets with the two helmet picture paths at
@@ -58,6 +58,8 @@ class CBigHelmetCtrl : public QWidget {
   void resizeEvent(QResizeEvent* event) override;
 
  private:
+  void DrawStatus(QPainter& painter, QSize client) const;
+
   QFont font_;
   QImage first_;
   QImage second_;
