@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QLayout>
 #include <QPainter>
+#include <algorithm>
 
 namespace qgu::host {
 namespace {
@@ -29,6 +30,10 @@ QRect CVideoWidget::PictureRect(const QSize& widget) {
   return QRect((widget.width() - width) / 2, (widget.height() - height) / 2, width, height);
 }
 
+int CVideoWidget::ReadoutPixels(const QSize& widget) { return std::max(12, widget.height() / 30); }
+
+int CVideoWidget::ReadoutStrip(const QSize& widget) { return ReadoutPixels(widget) + 8; }
+
 void CVideoWidget::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.fillRect(rect(), Qt::black);
@@ -36,19 +41,18 @@ void CVideoWidget::paintEvent(QPaintEvent*) {
   output_.WithFrontPicture([&](const Picture& picture) {
     const QImage image(reinterpret_cast<const uchar*>(picture.pixels.data()), picture.width, picture.height,
                        picture.width * 4, QImage::Format_RGB32);
-    const QRect target = PictureRect(size());
+    // The cartridge writes text anywhere on its picture (the score bar, the
+    // play list): the read-out gets a line of its own below the picture.
+    const int strip = picture.infoText.empty() ? 0 : ReadoutStrip(size());
+    const QRect target = PictureRect(size() - QSize(0, strip));
     painter.drawImage(target, image);
-    if (!picture.infoText.empty()) {
-      const QString text = QString::fromStdString(picture.infoText);
-      QFont font = painter.font();
-      font.setPixelSize(std::max(12, target.height() / 30));
-      painter.setFont(font);
-      const QPoint at = target.topLeft() + QPoint(6, 6 + font.pixelSize());
-      painter.setPen(Qt::black);
-      painter.drawText(at + QPoint(1, 1), text);
-      painter.setPen(Qt::white);
-      painter.drawText(at, text);
-    }
+    if (strip == 0) return;
+    QFont font = painter.font();
+    font.setPixelSize(ReadoutPixels(size()));
+    painter.setFont(font);
+    painter.setPen(Qt::white);
+    const QRect line(target.left() + 6, target.bottom() + 1, std::max(target.width() - 12, 1), strip);
+    painter.drawText(line, Qt::AlignRight | Qt::AlignVCenter, QString::fromStdString(picture.infoText));
   });
 }
 

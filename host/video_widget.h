@@ -1,7 +1,8 @@
 #pragma once
 // CVideoWidget: shows the video output's front picture, scaled to the widget
 // with the aspect kept and sharp pixels, black around it, the information
-// text (the frame-rate read-out) over its top-left corner.
+// text (the frame-rate read-out) on a line of its own below the picture, so
+// that it covers none of the cartridge's text.
 //
 // How the window uses it: place one in the main window where the picture
 // goes (it repaints by itself whenever the emulator thread presents a frame)
@@ -23,6 +24,9 @@ class CVideoWidget : public QWidget {
 
   // Where the picture of this size goes in a widget of that size.
   static QRect PictureRect(const QSize& widget);
+  // The read-out's text size and the line kept for it below the picture.
+  static int ReadoutPixels(const QSize& widget);
+  static int ReadoutStrip(const QSize& widget);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
