@@ -28,6 +28,14 @@
 #define NO_CHOICE         0xFF
 #define LIST_TOP          9
 #define STATUS_TOP        22
+/* The boxes run to the last column (the first one is hidden by the left
+ * clip): play names of up to 25 letters fit between the home pointer with
+ * the slot number and the away pointer. */
+#define BOX_LEFT          1
+#define BOX_WIDTH         31
+#define SLOT_COLUMN       3
+#define NAME_COLUMN       5
+#define AWAY_POINTER_X    240
 
 static u8 cursor[2];
 static u8 pending[2];
@@ -131,12 +139,12 @@ static void draw_status(u8 side) {
 
 static void draw_list(void) {
   u8 i;
-  frame_box(1, LIST_TOP - 2, 30, 12);
+  frame_box(BOX_LEFT, LIST_TOP - 2, BOX_WIDTH, 12);
   text_at(3, LIST_TOP - 1, "RUNS");
   text_at(3, LIST_TOP + 4, "PASSES");
   for (i = 0; i < 8; ++i) {
-    tile_at(4, LIST_TOP + i + (i >= 4), (u8)('1' + (i & 3)));
-    text_at(6, LIST_TOP + i + (i >= 4), name_of(offense, i));
+    tile_at(SLOT_COLUMN, LIST_TOP + i + (i >= 4), (u8)('1' + (i & 3)));
+    text_at(NAME_COLUMN, LIST_TOP + i + (i >= 4), name_of(offense, i));
   }
 }
 
@@ -157,7 +165,7 @@ static void draw_screen(void) {
   str_copy(pbp_line[1], "CALL THE PLAY");
   bar_pbp();
   draw_list();
-  frame_box(1, STATUS_TOP - 2, 30, 8);
+  frame_box(BOX_LEFT, STATUS_TOP - 2, BOX_WIDTH, 8);
   for (q = 0; q < 16; ++q) {
     attr_quadrant(q, 10, 1);
     attr_quadrant(q, 11, 1);
@@ -182,7 +190,7 @@ static void draw_cursors(void) {
     if (side == HOME) {
       SPRITE(16, row * 8 - 4, SPR_PTR_RIGHT, 0);
     } else {
-      SPRITE(232, row * 8 - 4, SPR_PTR_LEFT, 1);
+      SPRITE(AWAY_POINTER_X, row * 8 - 4, SPR_PTR_LEFT, 1);
     }
   }
   oam_finish();

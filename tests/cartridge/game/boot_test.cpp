@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "core/controller_ports.h"
 #include "core/machine.h"
@@ -64,6 +66,40 @@ TEST_P(BootTest, DriverScriptPicksTheSlotsOfTheFormationPair) {
 }
 
 INSTANTIATE_TEST_SUITE_P(AllFormationPairs, BootTest, ::testing::Values(22, 23, 24, 32, 33, 34, 42, 43, 44));
+
+// Every one of the 64 play names fits the play list's box: each team's eight
+// slots all set to one choice, eight games, and on each list row the name
+// ends before the away pointer's column and the box's right border is whole.
+TEST(PlayList, EveryPlayNameFitsItsBox) {
+  constexpr int kListRows[] = {9, 10, 11, 12, 14, 15, 16, 17};
+  constexpr int kNameColumn = 5;
+  constexpr int kPointerColumn = 30;
+  constexpr int kBorderColumn = 31;
+  constexpr uint8_t kFrameLeft = 0x07;
+  constexpr uint8_t kFrameRight = 0x08;
+  constexpr uint8_t kPaper = 0x01;  // the box's empty inside
+  size_t longest = 0;
+  for (int choice = 0; choice < 8; ++choice) {
+    std::vector<uint8_t> image = LoadCartridgeImage();
+    for (int team = 0; team < kTeamCount; ++team) {
+      for (size_t b = 0; b < 4; ++b) image[kPlaybooks.Of(team) + b] = static_cast<uint8_t>(choice << 4 | choice);
+    }
+    CartridgeSession session(image);
+    const auto boot = session.Boot(22, 0x22);
+    ASSERT_TRUE(boot.ok) << "stuck in stage " << boot.failedStage;
+    const uint8_t* table = session.Machine().Memory().nameTableRam;
+    for (int row : kListRows) {
+      const std::string name = ScreenText(session, kNameColumn, row, kPointerColumn - kNameColumn);
+      const size_t end = name.find_last_not_of(std::string(" \x01"));
+      ASSERT_NE(end, std::string::npos) << "row " << row << " shows no name";
+      longest = std::max(longest, end + 1);
+      EXPECT_EQ(table[row * 32 + kPointerColumn], kPaper) << "choice " << choice << ": \"" << name << "\" runs on";
+      EXPECT_EQ(table[row * 32 + kBorderColumn], kFrameRight) << "choice " << choice << ", row " << row;
+      EXPECT_EQ(table[row * 32 + 1], kFrameLeft);
+    }
+  }
+  EXPECT_EQ(longest, std::string("Run and Shoot Sweep Right").size()) << "the longest name is shown whole";
+}
 
 // Runs until `marker` reads `ready`, for at most ten seconds.
 bool Shows(CartridgeSession& session, uint16_t marker, uint8_t ready) {
