@@ -14,7 +14,7 @@ CMainMenu::CMainMenu(QWidget* window) : QObject(window), bar_(new QMenuBar(windo
   AddCommand(play, "Single Game", kSingleGame);
   QMenu* season = play->addMenu("Single Season");
   AddCommand(season, "Select Season", kSelectSeason);
-  AddCommand(season, "Create Season", kCreateSeason, true, false);
+  AddCommand(season, "Create Season", kCreateSeason);
   AddCommand(play, "Multi Season", kMultiSeason, false, false);
   AddCommand(play, "Dynasty", kDynasty, true, false);
   QMenu* manage = file_->addMenu("MANAGE");

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <utility>
 
 #include "driver/box_score.h"
 #include "driver/game_driver.h"
@@ -24,12 +25,16 @@
 #include "frontend/window/controller_dlg.h"
 #include "frontend/window/game_session.h"
 #include "frontend/window/program_icon.h"
+#include "frontend/window/season_create_dlg.h"
+#include "frontend/window/season_select_dlg.h"
+#include "frontend/window/season_wnd.h"
 #include "frontend/window/summary_dlg.h"
 #include "frontend/window/window_driver_ui.h"
 #include "frontend/window/window_placement.h"
 #include "host/nes_palette.h"
 #include "host/video_widget.h"
 #include "league/default_league.h"
+#include "league/league_folders.h"
 #include "league/team_record.h"
 
 namespace qgu::frontend {
@@ -153,9 +158,8 @@ void CQguDlg::OnCommand(int command) {
     case CMainMenu::kSingleGame:
       if (SelectGame()) StartSingleGame();
       break;
-    case CMainMenu::kSelectSeason:
-      ShowMessage(this, kProgramTitle, "nothing to see here for now", MessageIcon::kNone);
-      break;
+    case CMainMenu::kSelectSeason: SelectSeason(); break;
+    case CMainMenu::kCreateSeason: CreateSeason(); break;
     case CMainMenu::kExit: Exit(); break;
     case CMainMenu::kPause: Pause(); break;
     case CMainMenu::kResume: Resume(); break;
@@ -192,19 +196,49 @@ bool CQguDlg::StartRequestedGame(const GameRequest& request) {
   manager_.SetQuarterLength(request.quarterMinutes);
   manager_.SetControls(request.p1, request.p2);
   ApplyWeather(request.weather);
+  nextSummarized_ = request.summarized;
+  nextEnded_ = request.ended;
   return StartSingleGame();
+}
+
+void CQguDlg::SelectSeason() {
+  CSeasonSelectDlg dialog(this, options_.base);
+  if (dialog.exec() == QDialog::Accepted) OpenSeasonWindow(dialog.League(), dialog.SeasonName());
+}
+
+void CQguDlg::CreateSeason() {
+  CSeasonCreateDlg dialog(this, options_.base);
+  if (dialog.exec() == QDialog::Accepted) OpenSeasonWindow(dialog.League(), dialog.SeasonName());
+}
+
+CSeasonWnd* CQguDlg::SeasonWindow() const { return seasonWindow_.data(); }
+
+void CQguDlg::OpenSeasonWindow(const std::string& league, const std::string& name) {
+  const auto leagues = league::FindLeaguesFolder(options_.base);
+  if (!leagues) return;
+  if (seasonWindow_) seasonWindow_->close();
+  seasonWindow_ = new CSeasonWnd(this, *leagues / league, name, options_.image,
+                                 [this](const GameRequest& request) { return StartRequestedGame(request); });
+  seasonWindow_->setAttribute(Qt::WA_DeleteOnClose);
+  seasonWindow_->show();
 }
 
 bool CQguDlg::StartSingleGame() {
   gameStarted_ = std::chrono::steady_clock::now();
   StopGame();
+  summarized_ = std::exchange(nextSummarized_, {});
+  ended_ = std::exchange(nextEnded_, {});
   if (!manager_.PrepareGame()) {
     SetStatus(QString::fromStdString(manager_.PrepareError()));
+    EndGameHooks();
     return false;
   }
   SetStatus({});
   ShowHelmets();
-  if (!StartEmulation()) return false;
+  if (!StartEmulation()) {
+    EndGameHooks();
+    return false;
+  }
 
   driver::CThreadedGame::Options threads;
   threads.postToUi = [window = QPointer<CQguDlg>(this)](std::function<void()> work) {
@@ -274,6 +308,12 @@ bool CQguDlg::StartEmulation() {
 void CQguDlg::StopGame() {
   if (session_ && session_->Running()) session_->Stop();
   menu_->SetState(MenuState::kIdle);
+  EndGameHooks();
+}
+
+void CQguDlg::EndGameHooks() {
+  summarized_ = nullptr;
+  if (auto ended = std::exchange(ended_, {})) ended();
 }
 
 void CQguDlg::Pause() {
@@ -354,6 +394,7 @@ void CQguDlg::EndBoot() {
 
 void CQguDlg::ShowSummary(const driver::GameSummary& summary) {
   lastSummary_ = summary;
+  if (auto summarized = std::exchange(summarized_, {})) summarized(summary);
   if (options_.exitAfterGame) {
     const std::string text = driver::BoxScoreText(summary);
     std::fwrite(text.data(), 1, text.size(), stdout);

@@ -37,6 +37,7 @@ namespace qgu::frontend {
 
 class CBigHelmetCtrl;
 class CGameSession;
+class CSeasonWnd;
 class CWindowDriverUi;
 
 inline constexpr const char* kMainWindowTitle = "Quozi Gridcrown ULTRA";
@@ -51,6 +52,10 @@ struct GameRequest {
   int p1 = driver::kControlMan;
   int p2 = driver::kControlCom;
   driver::Weather weather = driver::Weather::kClear;
+  // A season game: handed the summary the capture made (before it is shown),
+  // and told when the game has stopped, summary or not.
+  std::function<void(const driver::GameSummary&)> summarized;
+  std::function<void()> ended;
 };
 
 struct WindowOptions {
@@ -93,6 +98,12 @@ class CQguDlg : public QDialog {
   // Starts the requested game at once; false (the reason in the status line)
   // when nothing started.
   bool StartRequestedGame(const GameRequest& request);
+
+  // Select Season and Create Season; the season window that either opened.
+  void SelectSeason();
+  void CreateSeason();
+  void OpenSeasonWindow(const std::string& league, const std::string& name);
+  CSeasonWnd* SeasonWindow() const;
 
   CMainMenu& Menu() { return *menu_; }
   driver::CGameManager& Manager() { return manager_; }
@@ -140,6 +151,7 @@ class CQguDlg : public QDialog {
   void Controller();
   void About();
   void AddToTotals();
+  void EndGameHooks();
 
   WindowOptions options_;
   CHostRuntime runtime_;
@@ -151,6 +163,10 @@ class CQguDlg : public QDialog {
   std::unique_ptr<CWindowDriverUi> driverUi_;
   std::unique_ptr<CGameSession> session_;
   QPointer<QDialog> summary_;
+  QPointer<CSeasonWnd> seasonWindow_;
+  // The hooks of the next game to start and of the game under way.
+  std::function<void(const driver::GameSummary&)> nextSummarized_, summarized_;
+  std::function<void()> nextEnded_, ended_;
   QString statusText_;
   std::optional<driver::GameSummary> lastSummary_;
   host::RuntimeCounters totals_;
