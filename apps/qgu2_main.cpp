@@ -363,6 +363,7 @@ uint32_t OpenLink(const Options& options, uint32_t seed, const qgu::driver::CGam
   game.awayRecordHash = qgu::host::TeamRecordHash(manager.AwayTeam());
   game.quarterMinutes = manager.QuarterLength();
   game.weather = WeatherCode(options.weather);
+  game.controlByte = manager.ControlByte();
   link.Start();
   if (options.netHost) {
     const auto& endpoint = *options.netHost;

@@ -1,6 +1,7 @@
 #include "host/netplay_greeting.h"
 
 #include <algorithm>
+#include <tuple>
 
 #include "league/team_record_format.h"
 
@@ -11,9 +12,10 @@ constexpr std::array<uint8_t, 8> kGreetingMagic = {'Q', 'G', 'U', 'N', 'E', 'T',
 constexpr int kWeatherKinds = 3;
 
 // Byte offsets of the greeting.
-constexpr size_t kLatencyAt = 8, kStepAt = 9, kSeedAt = 12, kQuarterAt = 16, kWeatherAt = 17;
+constexpr size_t kLatencyAt = 8, kStepAt = 9, kSeedAt = 12, kQuarterAt = 16, kWeatherAt = 17, kControlsAt = 18;
 constexpr size_t kHomeHashAt = 24, kAwayHashAt = 32;
-constexpr std::array<size_t, 8> kReservedAt = {10, 11, 18, 19, 20, 21, 22, 23};
+constexpr std::array<size_t, 7> kReservedAt = {10, 11, 19, 20, 21, 22, 23};
+constexpr int kControlModes = 3;
 
 void PutLittle(std::span<uint8_t> to, uint64_t value, size_t bytes) {
   for (size_t i = 0; i < bytes; ++i) to[i] = static_cast<uint8_t>(value >> (8 * i));
@@ -41,6 +43,7 @@ std::array<uint8_t, kGreetingBytes> EncodeGreeting(const NetGreeting& greeting) 
   PutLittle(all.subspan(kSeedAt), greeting.seed, 4);
   bytes[kQuarterAt] = static_cast<uint8_t>(std::clamp(greeting.game.quarterMinutes, 0, 255));
   bytes[kWeatherAt] = static_cast<uint8_t>(std::clamp(greeting.game.weather, 0, kWeatherKinds - 1));
+  bytes[kControlsAt] = static_cast<uint8_t>(greeting.game.controlByte);
   PutLittle(all.subspan(kHomeHashAt), greeting.game.homeRecordHash, 8);
   PutLittle(all.subspan(kAwayHashAt), greeting.game.awayRecordHash, 8);
   return bytes;
@@ -50,7 +53,8 @@ std::optional<NetGreeting> DecodeGreeting(std::span<const uint8_t> bytes) {
   if (bytes.size() != kGreetingBytes || !std::equal(kGreetingMagic.begin(), kGreetingMagic.end(), bytes.begin())) {
     return {};
   }
-  if (bytes[kLatencyAt] > kMaxNetLatency || bytes[kStepAt] > kMaxNetLatency || bytes[kWeatherAt] >= kWeatherKinds) {
+  if (bytes[kLatencyAt] > kMaxNetLatency || bytes[kStepAt] > kMaxNetLatency || bytes[kWeatherAt] >= kWeatherKinds ||
+      (bytes[kControlsAt] >> 4) >= kControlModes || (bytes[kControlsAt] & 15) >= kControlModes) {
     return {};
   }
   for (size_t at : kReservedAt) {
@@ -62,6 +66,7 @@ std::optional<NetGreeting> DecodeGreeting(std::span<const uint8_t> bytes) {
   greeting.seed = static_cast<uint32_t>(GetLittle(bytes.subspan(kSeedAt), 4));
   greeting.game.quarterMinutes = bytes[kQuarterAt];
   greeting.game.weather = bytes[kWeatherAt];
+  greeting.game.controlByte = bytes[kControlsAt];
   greeting.game.homeRecordHash = GetLittle(bytes.subspan(kHomeHashAt), 8);
   greeting.game.awayRecordHash = GetLittle(bytes.subspan(kAwayHashAt), 8);
   return greeting;
@@ -98,6 +103,13 @@ std::string DescribeGameDifference(const GameIdentity& here, const GameIdentity&
   if (here.weather != there.weather) {
     add(std::string("weather ") + WeatherName(there.weather) + " there, " + WeatherName(here.weather) + " here");
   }
+  if (here.controlByte != there.controlByte) {
+    static constexpr const char* kModes[kControlModes] = {"MAN", "COA", "COM"};
+    auto modes = [](int byte) {
+      return std::string(kModes[(byte >> 4) % kControlModes]) + "-" + kModes[(byte & 15) % kControlModes];
+    };
+    add("controls " + modes(there.controlByte) + " there, " + modes(here.controlByte) + " here");
+  }
   return differences;
 }
 
@@ -121,6 +133,97 @@ GreetingVerdict JudgeGreeting(std::span<const uint8_t> received, const GameIdent
   verdict.kind = verdict.reason.empty() ? GreetingVerdict::Kind::kAccepted : GreetingVerdict::Kind::kDifferentGame;
   if (!verdict.reason.empty()) verdict.reason = "the other side plays a different game: " + verdict.reason;
   return verdict;
+}
+
+namespace {
+
+constexpr std::array<uint8_t, 8> kOfferMagic = {'Q', 'G', 'U', 'G', 'A', 'M', 'E', '1'};
+constexpr std::array<uint8_t, 8> kNickMagic = {'Q', 'G', 'U', 'N', 'I', 'C', 'K', '1'};
+
+}  // namespace
+
+std::string CleanNickName(std::string_view nickName) {
+  std::string clean;
+  for (char ch : nickName) {
+    if (ch >= 0x20 && ch < 0x7F && clean.size() < kMaxNickNameBytes) clean += ch;
+  }
+  while (!clean.empty() && clean.back() == ' ') clean.pop_back();
+  while (!clean.empty() && clean.front() == ' ') clean.erase(clean.begin());
+  return clean.empty() ? std::string("NoName") : clean;
+}
+
+league::Result<std::vector<uint8_t>> EncodeOffer(const NetGameOffer& offer) {
+  const auto home = league::FormatTeamRecord(offer.home);
+  const auto away = league::FormatTeamRecord(offer.away);
+  if (!home || !away) return league::Fail("a team record cannot be sent: " + (home ? away.error() : home.error()));
+  if (home.value().size() > kMaxOfferedRecordBytes || away.value().size() > kMaxOfferedRecordBytes) {
+    return league::Fail("a team record is too long to send");
+  }
+  const std::string nick = CleanNickName(offer.nickName);
+  std::vector<uint8_t> bytes(kOfferHeaderBytes);
+  std::copy(kOfferMagic.begin(), kOfferMagic.end(), bytes.begin());
+  PutLittle(std::span(bytes).subspan(8), home.value().size(), 4);
+  PutLittle(std::span(bytes).subspan(12), away.value().size(), 4);
+  bytes[16] = static_cast<uint8_t>(nick.size());
+  bytes.insert(bytes.end(), home.value().begin(), home.value().end());
+  bytes.insert(bytes.end(), away.value().begin(), away.value().end());
+  bytes.insert(bytes.end(), nick.begin(), nick.end());
+  return bytes;
+}
+
+league::Result<size_t> OfferBodyBytes(std::span<const uint8_t> header) {
+  if (header.size() < kOfferHeaderBytes || !std::equal(kOfferMagic.begin(), kOfferMagic.end(), header.begin())) {
+    return league::Fail("the host did not send the game");
+  }
+  const uint64_t home = GetLittle(header.subspan(8), 4);
+  const uint64_t away = GetLittle(header.subspan(12), 4);
+  if (home > kMaxOfferedRecordBytes || away > kMaxOfferedRecordBytes || header[16] > kMaxNickNameBytes) {
+    return league::Fail("the host's game is larger than any team record");
+  }
+  return static_cast<size_t>(home + away + header[16]);
+}
+
+league::Result<NetGameOffer> DecodeOffer(std::span<const uint8_t> message, const GameIdentity& named) {
+  const auto body = OfferBodyBytes(message);
+  if (!body) return league::Fail(body.error());
+  if (message.size() != kOfferHeaderBytes + body.value()) return league::Fail("the host's game came incomplete");
+  const size_t homeBytes = GetLittle(message.subspan(8), 4);
+  const size_t awayBytes = GetLittle(message.subspan(12), 4);
+  auto text = [&](size_t at, size_t bytes) {
+    return std::string_view(reinterpret_cast<const char*>(message.data()) + at, bytes);
+  };
+  NetGameOffer offer;
+  for (auto [record, at, bytes, side] : {std::tuple{&offer.home, kOfferHeaderBytes, homeBytes, "home"},
+                                         std::tuple{&offer.away, kOfferHeaderBytes + homeBytes, awayBytes, "away"}}) {
+    auto parsed = league::ParseTeamRecordText(text(at, bytes));
+    if (!parsed) return league::Fail(std::string("the host's ") + side + " team is not a team record: " + parsed.error());
+    *record = std::move(parsed).value();
+  }
+  if (TeamRecordHash(offer.home) != named.homeRecordHash || TeamRecordHash(offer.away) != named.awayRecordHash) {
+    return league::Fail("the host sent other teams than its greeting named");
+  }
+  offer.nickName = CleanNickName(text(kOfferHeaderBytes + homeBytes + awayBytes, message[16]));
+  return offer;
+}
+
+std::vector<uint8_t> EncodeNickName(const std::string& nickName) {
+  const std::string nick = CleanNickName(nickName);
+  std::vector<uint8_t> bytes(kNickMagic.begin(), kNickMagic.end());
+  bytes.push_back(static_cast<uint8_t>(nick.size()));
+  bytes.insert(bytes.end(), nick.begin(), nick.end());
+  return bytes;
+}
+
+league::Result<size_t> NickNameBytes(std::span<const uint8_t> header) {
+  if (header.size() < kNickHeaderBytes || !std::equal(kNickMagic.begin(), kNickMagic.end(), header.begin()) ||
+      header[8] > kMaxNickNameBytes) {
+    return league::Fail("the joining side did not say its name");
+  }
+  return static_cast<size_t>(header[8]);
+}
+
+std::string DecodeNickName(std::span<const uint8_t> body) {
+  return CleanNickName(std::string_view(reinterpret_cast<const char*>(body.data()), body.size()));
 }
 
 }  // namespace qgu::host

@@ -10,7 +10,10 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
+#include <vector>
 
+#include "league/result.h"
 #include "league/team_record.h"
 
 namespace qgu::host {
@@ -24,6 +27,7 @@ struct GameIdentity {
   uint64_t awayRecordHash = 0;
   int quarterMinutes = 0;  // 0..255
   int weather = 0;         // 0 clear, 1 rain, 2 snow
+  int controlByte = 0;     // (home mode << 4) + away mode, each 0..2
 };
 
 struct NetGreeting {
@@ -58,5 +62,32 @@ struct GreetingVerdict {
   NetGreeting greeting;
 };
 GreetingVerdict JudgeGreeting(std::span<const uint8_t> received, const GameIdentity& mine);
+
+// After the greetings a host that chose the game sends it: the two team
+// records (so the joining side needs none of the host's league) and the
+// host's nickname; the joining side answers with its nickname.
+inline constexpr size_t kMaxOfferedRecordBytes = 64 * 1024;
+inline constexpr size_t kMaxNickNameBytes = 32;
+inline constexpr size_t kOfferHeaderBytes = 17;  // magic, two record lengths, nickname length
+inline constexpr size_t kNickHeaderBytes = 9;    // magic, nickname length
+
+struct NetGameOffer {
+  league::TeamRecord home;
+  league::TeamRecord away;
+  std::string nickName;
+};
+
+// Fails when a record cannot be written as text or is too long.
+league::Result<std::vector<uint8_t>> EncodeOffer(const NetGameOffer& offer);
+// The bytes still to come after the header (or the reason the header is refused).
+league::Result<size_t> OfferBodyBytes(std::span<const uint8_t> header);
+// The whole message; the records are read with the one team reader and
+// must be the ones the host's greeting named.
+league::Result<NetGameOffer> DecodeOffer(std::span<const uint8_t> message, const GameIdentity& named);
+std::vector<uint8_t> EncodeNickName(const std::string& nickName);
+league::Result<size_t> NickNameBytes(std::span<const uint8_t> header);
+std::string DecodeNickName(std::span<const uint8_t> body);
+// Printable ASCII only, at most kMaxNickNameBytes; "NoName" when nothing is left.
+std::string CleanNickName(std::string_view nickName);
 
 }  // namespace qgu::host

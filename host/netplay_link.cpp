@@ -157,6 +157,7 @@ void CNetplayLink::Adopt(int socket, bool isHost, const NetGreeting& greeting) {
   closeReason_.clear();
   frames_ = 0;
   pendingHash_.reset();
+  peerGone_ = false;
   MakeNonBlocking(socket_);
   connected_ = true;
 }
@@ -318,7 +319,42 @@ league::Status CNetplayLink::Host(const NetEndpoint& endpoint, const NetGreeting
   }
 }
 
-league::Status CNetplayLink::Join(const std::string& host, uint16_t port, const GameIdentity& game, int timeoutMs) {
+league::Status CNetplayLink::SendOffer(const NetGameOffer& offer) {
+  const auto bytes = EncodeOffer(offer);
+  if (!bytes) return league::Fail(bytes.error());
+  if (socket_ < 0 || !WriteAll(socket_, bytes.value())) return league::Fail("the joining side left before the game was sent");
+  return {};
+}
+
+league::Result<std::string> CNetplayLink::ReceiveNickName() {
+  std::array<uint8_t, kNickHeaderBytes> header{};
+  if (socket_ < 0 || !ReadExactly(socket_, header, kNetTimeoutMs)) return league::Fail("the joining side did not say its name");
+  const auto length = NickNameBytes(header);
+  if (!length) return league::Fail(length.error());
+  std::vector<uint8_t> body(length.value());
+  if (!ReadExactly(socket_, body, kNetTimeoutMs)) return league::Fail("the joining side did not say its name");
+  return DecodeNickName(body);
+}
+
+league::Result<NetGameOffer> CNetplayLink::ReceiveOffer() {
+  std::vector<uint8_t> message(kOfferHeaderBytes);
+  if (socket_ < 0 || !ReadExactly(socket_, message, kNetTimeoutMs)) return league::Fail("the host did not send the game");
+  const auto body = OfferBodyBytes(message);
+  if (!body) return league::Fail(body.error());
+  message.resize(kOfferHeaderBytes + body.value());
+  if (!ReadExactly(socket_, std::span(message).subspan(kOfferHeaderBytes), kNetTimeoutMs)) {
+    return league::Fail("the host's game came incomplete");
+  }
+  return DecodeOffer(message, greeting_.game);
+}
+
+league::Status CNetplayLink::SendNickName(const std::string& nickName) {
+  if (socket_ < 0 || !WriteAll(socket_, EncodeNickName(nickName))) return league::Fail("the host left before the game began");
+  return {};
+}
+
+league::Status CNetplayLink::Join(const std::string& host, uint16_t port, const std::optional<GameIdentity>& game,
+                                  int timeoutMs) {
   addrinfo hints{};
   hints.ai_family = AF_UNSPEC;
   hints.ai_socktype = SOCK_STREAM;
@@ -345,14 +381,16 @@ league::Status CNetplayLink::Join(const std::string& host, uint16_t port, const 
     ::close(data);
     return league::Fail("the host sent no greeting");
   }
-  const GreetingVerdict verdict = JudgeGreeting(hello, game);
+  const auto named = DecodeGreeting(hello);
+  const GameIdentity mine = game ? *game : named ? named->game : GameIdentity{};
+  const GreetingVerdict verdict = JudgeGreeting(hello, mine);
   if (verdict.kind == GreetingVerdict::Kind::kRefused) {
     ::close(data);
     return league::Fail("the host's greeting was refused: " + verdict.reason);
   }
   // The host's link and seed, this side's game: the host sees for itself what differs.
   NetGreeting answer = verdict.greeting;
-  answer.game = game;
+  answer.game = mine;
   const bool answered = WriteAll(data, EncodeGreeting(answer));
   if (verdict.kind == GreetingVerdict::Kind::kDifferentGame) {
     ::close(data);
@@ -410,10 +448,13 @@ int CNetplayLink::LeadStatus() const {
 }
 
 bool CNetplayLink::SendPacket(std::array<uint8_t, 8> packet) {
-  if (!WriteAll(socket_, packet)) {
-    Fail(errno == EPIPE || errno == ECONNRESET ? std::string("the other side has left")
-                                               : std::string("sending failed: ") + std::strerror(errno));
-    return false;
+  if (!peerGone_ && !WriteAll(socket_, packet)) {
+    if (errno != EPIPE && errno != ECONNRESET) {
+      Fail(std::string("sending failed: ") + std::strerror(errno));
+      return false;
+    }
+    // The other side's packets that came before it left are still used (WaitForBytes ends the link after them).
+    peerGone_ = true;
   }
   for (size_t i = 0; i < packet.size(); ++i) sendRing_[(sendWrite_ + i) % kNetRingBytes] = packet[i];
   sendWrite_ = (sendWrite_ + packet.size()) % kNetRingBytes;
@@ -423,6 +464,12 @@ bool CNetplayLink::SendPacket(std::array<uint8_t, 8> packet) {
 bool CNetplayLink::WaitForBytes(size_t bytes) {
   const uint32_t started = clock_.NowMs();
   for (;;) {
+    // What has come is used before a close is noticed, so both sides see the same last packets.
+    if (received_.Buffered() >= bytes) return true;
+    if (peerGone_) {
+      Fail("the other side has left");
+      return false;
+    }
     if (PollReceive() == 0) return false;
     if (received_.Buffered() >= bytes) return true;
     if (clock_.NowMs() - started >= static_cast<uint32_t>(kNetTimeoutMs)) {
@@ -464,6 +511,12 @@ int CNetplayLink::Exchange(const std::array<uint8_t, 8>& local, std::array<uint8
                            std::array<uint8_t, 8>& remote) {
   if (!enabled_ || !connected_ || socket_ < 0) return -1;
   const int before = stepCounter_;
+  // The packet in use is compared before this side's next one goes out, so a
+  // side that finds a mismatch has not left before the other side finds it too.
+  if (!WaitForBytes(kNetPacketBytes)) return -1;
+  for (size_t i = 0; i < delayedLocal.size(); ++i) delayedLocal[i] = sendRing_[(sendRead_ + i) % kNetRingBytes];
+  remote = received_.Front();
+  if (before == 0 && !CompareStateHashes(delayedLocal, remote)) return -1;
   if (stepCounter_ == 0) {
     std::array<uint8_t, 8> packet = local;
     if (pendingHash_) {
@@ -474,10 +527,6 @@ int CNetplayLink::Exchange(const std::array<uint8_t, 8>& local, std::array<uint8
     }
     if (!SendPacket(packet)) return -1;
   }
-  if (!WaitForBytes(kNetPacketBytes)) return -1;
-  for (size_t i = 0; i < delayedLocal.size(); ++i) delayedLocal[i] = sendRing_[(sendRead_ + i) % kNetRingBytes];
-  remote = received_.Front();
-  if (before == 0 && !CompareStateHashes(delayedLocal, remote)) return -1;
   ++frames_;
   if (++stepCounter_ > greeting_.stepLength) {
     stepCounter_ = 0;

@@ -96,7 +96,15 @@ class CNetplayLink final : public IFrameInputLink {
   // Connects (retrying until timeoutMs while the host is not yet listening),
   // reads the host's greeting, answers with this side's game; fails saying
   // what differs when the games differ.
-  league::Status Join(const std::string& host, uint16_t port, const GameIdentity& game, int timeoutMs = 60000);
+  // Without a game of its own this side takes the host's.
+  league::Status Join(const std::string& host, uint16_t port, const std::optional<GameIdentity>& game,
+                      int timeoutMs = 60000);
+  // After Host: the game the host chose, and the joining side's nickname back.
+  league::Status SendOffer(const NetGameOffer& offer);
+  league::Result<std::string> ReceiveNickName();
+  // After Join: the host's game (its records checked against its greeting), then this side's nickname.
+  league::Result<NetGameOffer> ReceiveOffer();
+  league::Status SendNickName(const std::string& nickName);
   // Takes an already connected socket (tests use a socket pair).
   void Adopt(int socket, bool isHost, const NetGreeting& greeting);
 
@@ -144,6 +152,7 @@ class CNetplayLink final : public IFrameInputLink {
 
   int stepCounter_ = 0;
   int64_t frames_ = 0;
+  bool peerGone_ = false;  // sending found the other side gone
   std::optional<std::pair<int64_t, uint32_t>> pendingHash_;  // frame, 24 bits
   std::array<int64_t, kNetRingBytes / kNetPacketBytes> sentHashFrame_{};
   std::array<uint8_t, kNetRingBytes> sendRing_{};

@@ -5,8 +5,9 @@
 // the bytes begin with a greeting: then its first 40 bytes are judged as the
 // host judges a joining side's greeting (a partial one waits, anything else
 // is refused, a different game is named), and an accepted one sets the link.
-// This side offers a state hash every 7 frames, so hash-carrying packets are
-// compared with the other side's.
+// A greeted side that the other side has left reads the game offer (joining)
+// or the nickname (hosting) first. This side offers a state hash every 7
+// frames, so hash-carrying packets are compared with the other side's.
 
 #include <fcntl.h>
 #include <sys/socket.h>
@@ -68,6 +69,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   CNetplayLink link(clock);
   link.Adopt(ends[0], (flags & 0x80) != 0, greeting);
   if (flags & 0x40) ::close(ends[1]);
+  // After a greeting (and once the other side's bytes are all there) comes the
+  // game offer to a joining side, or the joining side's nickname to a host.
+  if ((flags & 0x60) == 0x60) {
+    if (flags & 0x80) {
+      const auto nick = link.ReceiveNickName();
+      if (nick) Check(!nick.value().empty() && nick.value().size() <= kMaxNickNameBytes);
+      if (!nick) return link.Release(), 0;
+    } else {
+      const auto offer = link.ReceiveOffer();
+      if (offer) Check(TeamRecordHash(offer.value().home) == kGame.homeRecordHash);
+      if (!offer) return link.Release(), 0;
+    }
+  }
   for (int frame = 1; frame <= 600 && link.Connected(); ++frame) {
     const auto input = link.ExchangeFrameInput(static_cast<uint32_t>(frame));
     Check(input.has_value() == link.Connected());

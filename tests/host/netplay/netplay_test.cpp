@@ -171,6 +171,47 @@ TEST(NetplayLink, StateHashesAreComparedAndTheFirstMismatchEndsTheLinkOnBothSide
   EXPECT_TRUE(host.Connected() && plain.Connected());
 }
 
+TEST(NetplayLink, TheHostSendsItsTeamsAndBothSidesTheirNames) {
+  league::TeamRecord home, away;
+  home.header.city = "AMBERLEE";
+  home.header.nickname = "VOLES";
+  home.header.abbreviation = "AMB";
+  away.header.city = "ASHCOMBE";
+  away.header.nickname = "PIKEMEN";
+  away.header.abbreviation = "ASH";
+  away.players[3].firstName = "jo";
+  const GameIdentity game{TeamRecordHash(home), TeamRecordHash(away), 1, 0, 0x00};
+  const auto [a, b] = SocketPair();
+  CNetplayLink host, joiner;
+  host.Adopt(a, true, {0, 0, 1, game});
+  joiner.Adopt(b, false, {0, 0, 1, game});
+  ASSERT_TRUE(host.SendOffer({home, away, "Ann\x01 of the\tnorth with a name far too long to keep"}));
+  const auto offer = joiner.ReceiveOffer();
+  ASSERT_TRUE(offer) << offer.error();
+  EXPECT_EQ(offer.value().home, home);
+  EXPECT_EQ(offer.value().away, away);
+  EXPECT_EQ(offer.value().nickName, "Ann of thenorth with a name far");
+  ASSERT_TRUE(joiner.SendNickName("  "));
+  const auto named = host.ReceiveNickName();
+  ASSERT_TRUE(named);
+  EXPECT_EQ(named.value(), "NoName");
+
+  // Other teams than the greeting named, a header promising more than a record, nothing at all.
+  auto message = EncodeOffer({home, home, "x"}).value();
+  EXPECT_EQ(DecodeOffer(message, game).error(), "the host sent other teams than its greeting named");
+  message[11] = 0x7F;
+  EXPECT_EQ(OfferBodyBytes(message).error(), "the host's game is larger than any team record");
+  message = EncodeOffer({home, away, "x"}).value();
+  message[kOfferHeaderBytes + 12] = '\n';  // the team line loses its abbreviation
+  EXPECT_NE(DecodeOffer(message, game).error().find("the host's home team is not a team record"), std::string::npos);
+  FastClock clock;
+  const auto [c, d] = SocketPair();
+  CNetplayLink silent(clock);
+  silent.Adopt(c, false, {});
+  ::close(d);
+  EXPECT_EQ(silent.ReceiveOffer().error(), "the host did not send the game");
+}
+
 // A free loopback port, for a moment.
 uint16_t FreePort() {
   const int probe = ::socket(AF_INET, SOCK_STREAM, 0);
@@ -244,7 +285,7 @@ TEST(NetplayLink, HostingOutlivesConnectionsThatDoNotGreetAndRefusesAnotherGame)
   CNetplayLink host2, joiner2;
   auto hosted2 = std::async(std::launch::async, [&] { return host2.Host({"", second}, {0, 0, 5, game}, options); });
   std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  const auto joined2 = joiner2.Join("127.0.0.1", second, {11, 22, 2, 0}, 5000);
+  const auto joined2 = joiner2.Join("127.0.0.1", second, GameIdentity{11, 22, 2, 0}, 5000);
   const auto result2 = hosted2.get();
   ASSERT_FALSE(joined2);
   ASSERT_FALSE(result2);
