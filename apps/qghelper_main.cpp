@@ -8,10 +8,11 @@
 
 #include <unistd.h>
 
-#include <QFile>
 #include <QGuiApplication>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <optional>
@@ -19,6 +20,7 @@
 #include <vector>
 
 #include "base/data_home.h"
+#include "base/file_read.h"
 #include "league/cartridge_import.h"
 #include "qgu_version.h"
 #include "toolserver/com/com_client.h"
@@ -76,7 +78,12 @@ int ChangeRegistration(bool add) {
   auto module = ComModule::Load(ModuleFile());
   if (!module) throw Failure{module.error()};
   const HRESULT result = add ? module.value()->DllRegisterServer() : module.value()->DllUnregisterServer();
-  if (Failed(result)) throw Failure{"the registry file " + RegistryFile::DefaultPath().string() + " could not be written"};
+  if (Failed(result)) {
+    // The module answers only with a code: the reason, when it is the file itself, is read here.
+    const auto registry = RegistryFile::Load(RegistryFile::DefaultPath());
+    if (!registry) throw Failure{registry.error()};
+    throw Failure{"the registry file " + RegistryFile::DefaultPath().string() + " could not be written"};
+  }
   std::cout << (add ? "registered " : "unregistered ") << ModuleFile().string() << " in "
             << RegistryFile::DefaultPath().string() << "\n";
   return 0;
@@ -95,6 +102,7 @@ void RequireDisplay() {
 HelperObject CreateHelper() {
   RequireDisplay();
   auto object = CreateQuoziHelper(kProgId);
+  if (!object && !RegistryFile::Load(RegistryFile::DefaultPath())) throw Failure{object.error()};
   if (!object) throw Failure{object.error() + " (run \"qghelper register\" first)"};
   return std::move(object).value();
 }
@@ -186,12 +194,11 @@ int ShowReport(const std::string& homeStats, const std::string& awayStats, const
 
 // The statistics strings and scores of qgu2 --headless --json output.
 int ShowReportOfGame(const std::string& file) {
-  QFile in;
-  const bool opened = file == "-" ? in.open(stdin, QIODevice::ReadOnly) : (in.setFileName(QString::fromStdString(file)),
-                                                                          in.open(QIODevice::ReadOnly));
-  if (!opened) throw Failure{"unable to read " + file};
-  const QByteArray bytes = in.readAll();
-  const auto game = qgu::toolserver::ReadGameReportJson(std::string_view(bytes.constData(), bytes.size()));
+  using qgu::toolserver::kMaxGameReportJsonBytes;
+  auto bytes = file == "-" ? qgu::base::ReadStandardInput(kMaxGameReportJsonBytes)
+                           : qgu::base::ReadFileText(file, kMaxGameReportJsonBytes);
+  if (!bytes) throw Failure{bytes.error()};
+  const auto game = qgu::toolserver::ReadGameReportJson(bytes.value());
   if (!game) throw Failure{file + " holds " + game.error()};
   const qgu::toolserver::GameReportTexts& texts = game.value();
   return ShowReport(texts.homeStats, texts.awayStats, texts.homeScore, texts.awayScore);
@@ -287,6 +294,14 @@ int Run(const std::vector<std::string>& args) {
   throw UsageError{"unknown command \"" + command + "\""};
 }
 
+// Output that never arrived (a full disk, a closed pipe) is a failure too.
+int CheckedOutput(int status) {
+  std::cout.flush();
+  if (std::cout) return status;
+  std::cerr << "qghelper: unable to write to standard output: " << std::strerror(errno) << "\n";
+  return 1;
+}
+
 }  // namespace
 
 // A leading --data-home moves into the user's data folder (an installed
@@ -318,12 +333,15 @@ int main(int argc, char** argv) {
       }
       return 0;
     }
-    return Run(EnterDataFolder(std::move(args)));
+    return CheckedOutput(Run(EnterDataFolder(std::move(args))));
   } catch (const UsageError& error) {
     std::cerr << "qghelper: " << error.message << "\n" << kUsage;
     return 2;
   } catch (const Failure& failure) {
     std::cerr << "qghelper: " << failure.message << "\n";
+    return 1;
+  } catch (const std::exception& error) {
+    std::cerr << "qghelper: unexpected failure: " << error.what() << "\n";
     return 1;
   }
 }

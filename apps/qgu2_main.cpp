@@ -13,6 +13,8 @@
 //   qgu2 --write-icon FILE.png [--icon-size N]
 //   qgu2 --version
 
+#include <QBuffer>
+#include <QByteArray>
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -483,14 +485,18 @@ std::string FrameReportJson(const qgu::host::RuntimeCounters& counters, double s
   return json;
 }
 
-// False (and said on standard error) when the report did not reach its file.
-bool WriteFrameReport(const std::string& path, const std::string& json) {
+// False (and said on standard error) when the content did not reach its file.
+bool WriteWholeFile(const std::string& path, const std::string& content, const char* what) {
   std::FILE* file = std::fopen(path.c_str(), "w");
-  const bool written = file != nullptr && std::fwrite(json.data(), 1, json.size(), file) == json.size();
+  const bool written = file != nullptr && std::fwrite(content.data(), 1, content.size(), file) == content.size();
   const bool closed = file != nullptr && std::fclose(file) == 0;
   if (written && closed) return true;
-  std::cerr << "qgu2: cannot write the frame report " << path << ": " << std::strerror(errno) << "\n";
+  std::cerr << "qgu2: cannot write " << what << " " << path << ": " << std::strerror(errno) << "\n";
   return false;
+}
+
+bool WriteFrameReport(const std::string& path, const std::string& json) {
+  return WriteWholeFile(path, json, "the frame report");
 }
 
 qgu::driver::Weather WeatherOf(const std::string& name) {
@@ -552,11 +558,14 @@ int main(int argc, char** argv) {
 
   try {
     if (options.writeIcon) {
-      // Drawn into an image: no display needed.
-      if (!qgu::frontend::ProgramIcon(options.iconSize).save(QString::fromStdString(*options.writeIcon), "PNG")) {
-        return Fail("cannot write the icon " + *options.writeIcon);
+      // Drawn into an image (no display needed) and encoded first, so that a
+      // write the file refuses (a full disk) is seen.
+      QByteArray png;
+      QBuffer buffer(&png);
+      if (!buffer.open(QIODevice::WriteOnly) || !qgu::frontend::ProgramIcon(options.iconSize).save(&buffer, "PNG")) {
+        return Fail("cannot draw the icon");
       }
-      return 0;
+      return WriteWholeFile(*options.writeIcon, std::string(png.constData(), png.size()), "the icon") ? 0 : 1;
     }
     KeepPathsAcrossMove(options);
     auto folder = qgu::base::EnterDataFolder(options.dataHome);

@@ -20,4 +20,13 @@ namespace qgu::base {
 Result<std::string> ReadFileText(const std::filesystem::path& path, size_t maxBytes);
 Result<std::vector<uint8_t>> ReadFileBytes(const std::filesystem::path& path, size_t maxBytes);
 
+// The first maxBytes bytes (or fewer) of a regular file of any size, for
+// formats that use only the start of a file.
+Result<std::vector<uint8_t>> ReadFileStart(const std::filesystem::path& path, size_t maxBytes);
+
+// Standard input to its end, refused once it holds more than maxBytes
+// ("standard input holds more than M bytes"): a pipe or a device without end
+// is read only that far.
+Result<std::string> ReadStandardInput(size_t maxBytes);
+
 }  // namespace qgu::base

@@ -1,10 +1,13 @@
 #include "editors/nes_colors.h"
 
-#include <fstream>
+#include <algorithm>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <system_error>
+#include <vector>
 
+#include "base/file_read.h"
 #include "base/text.h"
 #include "frontend/message_box.h"
 
@@ -31,44 +34,41 @@ constexpr NesColorTable kBuiltIn = [] {
 }();
 
 constexpr size_t kFileNameColumn = 12;  // the name starts at the 13th character
+constexpr size_t kPaletteBytes = base::kNesColorCount * 3;
+// An emulator's settings file is a few kilobytes; a larger one is no such file.
+constexpr size_t kMaxIniBytes = 1 << 20;
 
-enum class Opened { kMissing, kOpen, kFailed };
-
-// A file that is not there is no error; one that is there but cannot be read is.
-Opened Open(const fs::path& path, std::ifstream& in) {
+// A file that is not there is no error; one that is there but cannot be read
+// (a folder, a device, a pipe, too large) is, and is never waited on.
+bool Missing(const fs::path& path) {
   std::error_code error;
-  if (!fs::exists(path, error)) return error ? Opened::kFailed : Opened::kMissing;
-  if (fs::is_directory(path, error)) return Opened::kFailed;
-  in.open(path, std::ios::binary);
-  return in ? Opened::kOpen : Opened::kFailed;
+  return fs::status(path, error).type() == fs::file_type::not_found;
 }
 
-// The palette file the ini names, or nothing. Sets failed on a read error.
-std::optional<std::string> PaletteFileName(std::ifstream& ini, bool& failed) {
+// The palette file the ini names, or nothing. Lines may end in LF, CR LF or CR CR LF.
+std::optional<std::string> PaletteFileName(std::string_view ini) {
   bool inUse = false;
-  std::string line;
-  while (std::getline(ini, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
+  while (!ini.empty()) {
+    const size_t end = std::min(ini.find('\n'), ini.size());
+    std::string_view line = ini.substr(0, end);
+    ini.remove_prefix(std::min(end + 1, ini.size()));
+    while (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     if (line == "PaletteUse=1") {
       inUse = true;
     } else if (inUse && line.starts_with("PaletteFile")) {
-      return std::string(base::Trim(line.size() > kFileNameColumn ? std::string_view(line).substr(kFileNameColumn) : "", " \t"));
+      return std::string(base::Trim(line.size() > kFileNameColumn ? line.substr(kFileNameColumn) : "", " \t"));
     }
   }
-  failed = ini.bad();
   return std::nullopt;
 }
 
-// One byte at a time over the table: a short file leaves the rest as it was.
-void ReadPaletteBytes(std::ifstream& file, NesColorTable& colours, bool& failed) {
+// Byte by byte over the table: a short file leaves the rest as it was.
+void ApplyPaletteBytes(const std::vector<uint8_t>& bytes, NesColorTable& colours) {
+  size_t at = 0;
   for (base::RgbColor& colour : colours) {
     for (uint8_t* component : {&colour.red, &colour.green, &colour.blue}) {
-      const int byte = file.get();
-      if (byte == std::char_traits<char>::eof()) {
-        failed = file.bad();
-        return;
-      }
-      *component = static_cast<uint8_t>(byte);
+      if (at == bytes.size()) return;
+      *component = bytes[at++];
     }
   }
 }
@@ -79,21 +79,21 @@ const NesColorTable& BuiltInNesColors() { return kBuiltIn; }
 
 LoadedNesColors LoadNesColors(const fs::path& folder) {
   LoadedNesColors loaded{kBuiltIn, false};
-  std::ifstream ini;
-  switch (Open(folder / kPaletteIniName, ini)) {
-    case Opened::kMissing: return loaded;
-    case Opened::kFailed: loaded.readError = true; return loaded;
-    case Opened::kOpen: break;
+  const fs::path iniPath = folder / kPaletteIniName;
+  if (Missing(iniPath)) return loaded;
+  const base::Result<std::string> ini = base::ReadFileText(iniPath, kMaxIniBytes);
+  if (!ini) {
+    loaded.readError = true;
+    return loaded;
   }
-  const std::optional<std::string> name = PaletteFileName(ini, loaded.readError);
-  if (!name || name->empty()) return loaded;
-  std::ifstream palette;
-  switch (Open(folder / *name, palette)) {
-    case Opened::kMissing: return loaded;
-    case Opened::kFailed: loaded.readError = true; return loaded;
-    case Opened::kOpen: break;
+  const std::optional<std::string> name = PaletteFileName(ini.value());
+  if (!name || name->empty() || Missing(folder / *name)) return loaded;
+  const base::Result<std::vector<uint8_t>> palette = base::ReadFileStart(folder / *name, kPaletteBytes);
+  if (!palette) {
+    loaded.readError = true;
+    return loaded;
   }
-  ReadPaletteBytes(palette, loaded.colours, loaded.readError);
+  ApplyPaletteBytes(palette.value(), loaded.colours);
   return loaded;
 }
 

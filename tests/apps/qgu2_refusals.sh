@@ -59,4 +59,12 @@ elif ! grep -qF "cannot write the usage to standard output: No space left on dev
   echo "FAIL: qgu2 --help writing to a full standard output said: $(cat err.txt)"
   failures=$((failures + 1))
 fi
+# And the icon.
+if "$qgu2" --write-icon /dev/full 2>err.txt; then
+  echo "FAIL: qgu2 --write-icon exited 0 writing to a full file"
+  failures=$((failures + 1))
+elif ! grep -qF "cannot write the icon /dev/full: No space left on device" err.txt; then
+  echo "FAIL: qgu2 --write-icon to a full file said: $(cat err.txt)"
+  failures=$((failures + 1))
+fi
 [ "$failures" -eq 0 ]

@@ -1,6 +1,7 @@
 // NES colours from the palette file, the uniform previews and "Edit Colors".
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QComboBox>
 #include <QRadioButton>
@@ -42,6 +43,11 @@ TEST(NesColors, PaletteFileReplacesTheBuiltInTable) {
       {"switched off", "PaletteUse=0\nPaletteFile=pal.bin\n", palette192, builtIn0, builtIn1, builtIn63, false},
       {"missing palette file", "PaletteUse=1\nPaletteFile=none.bin\n", palette192, builtIn0, builtIn1, builtIn63, false},
       {"palette is a folder", "PaletteUse=1\nPaletteFile=sub\n", palette192, builtIn0, builtIn1, builtIn63, true},
+      {"CR CR LF lines", "PaletteUse=1\r\r\nPaletteFile=pal.bin\r\r\n", palette192, 0x000102, 0x030405, 0xBDBEBF,
+       false},
+      {"longer palette: its start", "PaletteUse=1\nPaletteFile=pal.bin\n", palette192 + std::string(1344, 'x'),
+       0x000102, 0x030405, 0xBDBEBF, false},
+      {"palette is a device", "PaletteUse=1\nPaletteFile=/dev/zero\n", palette192, builtIn0, builtIn1, builtIn63, true},
   };
   for (const Case& c : cases) {
     testing::TempFolder folder;
@@ -53,6 +59,20 @@ TEST(NesColors, PaletteFileReplacesTheBuiltInTable) {
     EXPECT_EQ(hex(loaded.colours[1]), c.entry1) << c.what;
     EXPECT_EQ(hex(loaded.colours[63]), c.entry63) << c.what;
     EXPECT_EQ(loaded.readError, c.readError) << c.what;
+  }
+
+  // An ini that is no file is refused at once, never read to its end or waited on.
+  for (const char* kind : {"folder", "device", "pipe"}) {
+    testing::TempFolder folder;
+    const std::filesystem::path ini = folder / kPaletteIniName;
+    if (kind == std::string_view("folder")) std::filesystem::create_directory(ini);
+    if (kind == std::string_view("device")) std::filesystem::create_symlink("/dev/zero", ini);
+    if (kind == std::string_view("pipe")) {
+      ASSERT_EQ(::mkfifo(ini.c_str(), 0600), 0);
+    }
+    const LoadedNesColors loaded = LoadNesColors(folder.path());
+    EXPECT_TRUE(loaded.readError) << kind;
+    EXPECT_EQ(hex(loaded.colours[1]), builtIn1) << kind;
   }
 }
 

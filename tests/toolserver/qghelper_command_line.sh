@@ -82,4 +82,52 @@ cmp -s registry-before.ini "$XDG_CONFIG_HOME/qgu/registry.ini" && fail "register
 expect 0 unregister
 cmp -s registry-before.ini "$XDG_CONFIG_HOME/qgu/registry.ini" || fail "register then unregister changed the registry file"
 
+# A registry file with CR LF or CR CR LF line ends is still recognised:
+# registering again changes nothing, unregistering removes every key.
+registry="$XDG_CONFIG_HOME/qgu/registry.ini"
+rm -f "$registry"
+expect 0 register
+cp "$registry" registered-lf.ini
+for ending in '\r' '\r\r'; do
+  sed "s/\$/$(printf "$ending")/" registered-lf.ini >"$registry"
+  cp "$registry" converted.ini
+  expect 0 register
+  cmp -s converted.ini "$registry" || fail "registering again into a file with CRs changed it: $(cat -A "$registry")"
+  expect 0 unregister
+  [ -e "$registry" ] && fail "unregistering a file with CRs left: $(cat -A "$registry")"
+done
+
+# Output that cannot be written is a failure, said on standard error.
+for command in --help register; do
+  "$qghelper" "$command" >/dev/full 2>err.txt && fail "qghelper $command into a full file exited 0"
+  contains err.txt "unable to write to standard output: No space left on device"
+done
+expect 0 unregister
+
+# Files that are no files, where a file is read, are refused at once with the reason.
+mkfifo pipe
+printf '{"home": {"statistics": "A|"}, "away": {"statistics": "B|"}}' >game.json
+export QT_QPA_PLATFORM=offscreen
+for file in /dev/zero pipe .; do
+  expect 1 report --json "$file"
+  contains err.txt "$file is"
+done
+yes | "$qghelper" report --json - >out.txt 2>err.txt && fail "an endless standard input was taken"
+contains err.txt "standard input holds more than 1048576 bytes"
+mv "$registry" registry-kept.ini
+for what in folder device pipe; do
+  case $what in
+    folder) mkdir "$registry" ;;
+    device) ln -s /dev/zero "$registry" ;;
+    pipe) mkfifo "$registry" ;;
+  esac
+  for command in register unregister about "report --json game.json"; do
+    # shellcheck disable=SC2086
+    expect 1 $command
+    contains err.txt "$registry is"
+  done
+  rm -rf "$registry"
+done
+unset QT_QPA_PLATFORM
+
 [ "$failures" -eq 0 ]

@@ -3,6 +3,7 @@
 #include <dlfcn.h>
 
 #include <cstring>
+#include <exception>
 
 #include "toolserver/com/server_registration.h"
 
@@ -38,7 +39,9 @@ ComModule::~ComModule() {
   if (DllCanUnloadNow == nullptr || DllCanUnloadNow() == S_OK) ::dlclose(handle_);
 }
 
-Result<HelperObject> CreateQuoziHelper(std::string_view progId, const std::filesystem::path& registryPath) {
+namespace {
+
+Result<HelperObject> CreateFromRegistry(std::string_view progId, const std::filesystem::path& registryPath) {
   Result<RegistryFile> registry = RegistryFile::Load(registryPath);
   if (!registry) return league::Fail(registry.error());
   Result<ServerLocation> server = FindInprocServer(registry.value(), progId);
@@ -55,6 +58,19 @@ Result<HelperObject> CreateQuoziHelper(std::string_view progId, const std::files
   result = factory->CreateInstance(nullptr, IID_IQuoziHelper, reinterpret_cast<void**>(&helper));
   if (Failed(result) || helper == nullptr) return league::Fail("The class factory could not make " + std::string(progId));
   return HelperObject{std::move(module).value(), ComPtr<IQuoziHelper>(helper)};
+}
+
+}  // namespace
+
+Result<HelperObject> CreateQuoziHelper(std::string_view progId, const std::filesystem::path& registryPath) {
+  // Whatever goes wrong comes back as an error, never as an exception.
+  try {
+    return CreateFromRegistry(progId, registryPath);
+  } catch (const std::exception& error) {
+    return league::Fail("Unable to create " + std::string(progId) + ": " + error.what());
+  } catch (...) {
+    return league::Fail("Unable to create " + std::string(progId));
+  }
 }
 
 ModuleText::ModuleText(std::shared_ptr<ComModule> module, std::string_view utf8) : module_(std::move(module)) {

@@ -1,10 +1,9 @@
 #include "toolserver/com/registry_file.h"
 
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <system_error>
 
+#include "base/file_read.h"
 #include "league/file_io.h"
 #include "league/text_case.h"
 
@@ -13,7 +12,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// A line without the CRs of its line end (CR LF, CR CR LF).
+std::string_view Content(std::string_view line) {
+  while (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  return line;
+}
+
 std::optional<std::string> SectionName(std::string_view line) {
+  line = Content(line);
   if (line.size() < 2 || line.front() != '[' || line.back() != ']') return std::nullopt;
   return std::string(line.substr(1, line.size() - 2));
 }
@@ -25,6 +31,7 @@ bool IsBelow(std::string_view key, std::string_view parent) {
 
 // "name=value" -> name, or nothing for other lines.
 std::optional<std::string_view> ValueName(std::string_view line) {
+  line = Content(line);
   const size_t equals = line.find('=');
   if (equals == std::string_view::npos) return std::nullopt;
   return line.substr(0, equals);
@@ -41,12 +48,11 @@ fs::path RegistryFile::DefaultPath() {
 
 Result<RegistryFile> RegistryFile::Load(const fs::path& path) {
   std::error_code error;
-  if (!fs::exists(path, error)) return RegistryFile{};
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return league::Fail("Unable to read the registry file " + path.string());
-  const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  if (in.bad()) return league::Fail("Unable to read the registry file " + path.string());
-  return Parse(text);
+  const fs::file_status status = fs::status(path, error);
+  if (status.type() == fs::file_type::not_found) return RegistryFile{};
+  Result<std::string> text = base::ReadFileText(path, kMaxFileBytes);
+  if (!text) return league::Fail("Unable to read the registry file: " + text.error());
+  return Parse(text.value());
 }
 
 RegistryFile RegistryFile::Parse(std::string_view text) {
@@ -56,6 +62,7 @@ RegistryFile RegistryFile::Parse(std::string_view text) {
     size_t end = text.find('\n', start);
     if (end == std::string_view::npos) end = text.size();
     const std::string line(text.substr(start, end - start));
+    if (start == 0) file.parsedCarriageReturns_ = line.substr(Content(line).size());
     start = end + 1;
     if (std::optional<std::string> key = SectionName(line)) {
       file.sections_.push_back(Section{*key, {line}});
@@ -89,6 +96,13 @@ Status RegistryFile::Save(const fs::path& path) const {
   return league::ReplaceFileContents(path, Serialize());
 }
 
+std::string RegistryFile::LineEndCarriageReturns() const {
+  const std::string* first = !leading_.empty()    ? &leading_.front()
+                             : !sections_.empty() ? &sections_.front().lines.front()
+                                                  : nullptr;
+  return first == nullptr ? parsedCarriageReturns_ : first->substr(Content(*first).size());
+}
+
 RegistryFile::Section* RegistryFile::Find(std::string_view key) {
   for (Section& section : sections_) {
     if (league::EqualsIgnoringCase(section.key, key)) return &section;
@@ -108,14 +122,16 @@ std::optional<std::string> RegistryFile::Value(std::string_view key, std::string
   for (size_t i = 1; i < section->lines.size(); ++i) {
     const std::string_view line = section->lines[i];
     const std::optional<std::string_view> lineName = ValueName(line);
-    if (lineName && league::EqualsIgnoringCase(*lineName, name)) return std::string(line.substr(lineName->size() + 1));
+    if (lineName && league::EqualsIgnoringCase(*lineName, name)) {
+      return std::string(Content(line).substr(lineName->size() + 1));
+    }
   }
   return std::nullopt;
 }
 
 void RegistryFile::CreateKey(std::string_view key) {
   if (Find(key) != nullptr) return;
-  sections_.push_back(Section{std::string(key), {"[" + std::string(key) + "]"}});
+  sections_.push_back(Section{std::string(key), {"[" + std::string(key) + "]" + LineEndCarriageReturns()}});
 }
 
 void RegistryFile::SetValue(std::string_view key, std::string_view name, std::string_view value) {
@@ -123,13 +139,14 @@ void RegistryFile::SetValue(std::string_view key, std::string_view name, std::st
   Section& section = *Find(key);
   const std::string line = std::string(name) + "=" + std::string(value);
   for (size_t i = 1; i < section.lines.size(); ++i) {
-    const std::optional<std::string_view> lineName = ValueName(section.lines[i]);
+    std::string& old = section.lines[i];
+    const std::optional<std::string_view> lineName = ValueName(old);
     if (lineName && league::EqualsIgnoringCase(*lineName, name)) {
-      section.lines[i] = line;
+      old = line + old.substr(Content(old).size());
       return;
     }
   }
-  section.lines.push_back(line);
+  section.lines.push_back(line + LineEndCarriageReturns());
 }
 
 void RegistryFile::RemoveKey(std::string_view key) {

@@ -8,9 +8,10 @@
 //   @=QuoziHelper Class
 //
 // Key names are matched without regard to case, as on Windows. Lines end with
-// LF. Editing keeps every other section's lines exactly as they were, and a
-// file left without any key is removed, so registering and unregistering a
-// server restores the file byte for byte.
+// LF, CR LF or CR CR LF; lines added take the end of the file's first line.
+// Editing keeps every other section's lines exactly as they were, and a file
+// left without any key is removed, so registering and unregistering a server
+// restores the file byte for byte.
 
 #include <filesystem>
 #include <optional>
@@ -31,8 +32,10 @@ inline constexpr std::string_view kClassesRoot = "HKEY_CLASSES_ROOT";
 class RegistryFile {
  public:
   static std::filesystem::path DefaultPath();
+  // Larger files are refused unread.
+  static constexpr size_t kMaxFileBytes = 4 << 20;
 
-  // A missing file reads as an empty registry.
+  // A missing file reads as an empty registry; anything but a regular file is refused.
   static Result<RegistryFile> Load(const std::filesystem::path& path);
   static RegistryFile Parse(std::string_view text);
   std::string Serialize() const;
@@ -51,13 +54,16 @@ class RegistryFile {
  private:
   struct Section {
     std::string key;
-    std::vector<std::string> lines;  // header line first
+    std::vector<std::string> lines;  // header line first; each as in the file, without its LF
   };
   Section* Find(std::string_view key);
   const Section* Find(std::string_view key) const;
+  // The CRs that end the file's first line (before its LF), for lines added.
+  std::string LineEndCarriageReturns() const;
 
   std::vector<std::string> leading_;  // lines before the first section
   std::vector<Section> sections_;
+  std::string parsedCarriageReturns_;  // of the first line read, for a file since emptied
 };
 
 // HKEY_CLASSES_ROOT\<path>

@@ -13,6 +13,7 @@
 #include "toolserver/com/qghelper_interface.h"
 #include "toolserver/com/registry_file.h"
 #include "toolserver/com/server_registration.h"
+#include "toolserver/module/guarded_call.h"
 #include "toolserver/module/module_state.h"
 #include "toolserver/module/quozi_helper.h"
 
@@ -50,11 +51,13 @@ class CQuoziHelperFactory final : public IClassFactory {
     if (object == nullptr) return E_POINTER;
     *object = nullptr;
     if (outer != nullptr) return CLASS_E_NOAGGREGATION;
-    auto* helper = new (std::nothrow) CQuoziHelper;
-    if (helper == nullptr) return E_OUTOFMEMORY;
-    const HRESULT result = helper->QueryInterface(iid, object);
-    helper->Release();  // the caller's reference, if any, keeps it
-    return result;
+    return Guarded([&] {
+      auto* helper = new (std::nothrow) CQuoziHelper;
+      if (helper == nullptr) return E_OUTOFMEMORY;
+      const HRESULT result = helper->QueryInterface(iid, object);
+      helper->Release();  // the caller's reference, if any, keeps it
+      return result;
+    });
   }
 
   HRESULT LockServer(int lock) override {
@@ -98,30 +101,46 @@ QGU_EXPORT HRESULT DllGetClassObject(const CLSID& clsid, const IID& iid, void** 
   if (object == nullptr) return E_POINTER;
   *object = nullptr;
   if (!(clsid == CLSID_QuoziHelper)) return CLASS_E_CLASSNOTAVAILABLE;
-  auto* factory = new (std::nothrow) qgu::toolserver::CQuoziHelperFactory;
-  if (factory == nullptr) return E_OUTOFMEMORY;
-  const HRESULT result = factory->QueryInterface(iid, object);
-  factory->Release();
-  return result;
+  return qgu::toolserver::Guarded([&] {
+    auto* factory = new (std::nothrow) qgu::toolserver::CQuoziHelperFactory;
+    if (factory == nullptr) return E_OUTOFMEMORY;
+    const HRESULT result = factory->QueryInterface(iid, object);
+    factory->Release();
+    return result;
+  });
 }
 
 QGU_EXPORT HRESULT DllCanUnloadNow() { return qgu::toolserver::ModuleIdle() ? S_OK : S_FALSE; }
 
 QGU_EXPORT HRESULT DllRegisterServer() {
-  const std::filesystem::path module = qgu::toolserver::ModulePath();
-  if (module.empty()) return SELFREG_E_CLASS;
-  return qgu::toolserver::ChangeRegistry([&](RegistryFile& registry) { RegisterQuoziHelper(registry, module); });
+  return qgu::toolserver::Guarded([] {
+    const std::filesystem::path module = qgu::toolserver::ModulePath();
+    if (module.empty()) return SELFREG_E_CLASS;
+    return qgu::toolserver::ChangeRegistry([&](RegistryFile& registry) { RegisterQuoziHelper(registry, module); });
+  });
 }
 
 QGU_EXPORT HRESULT DllUnregisterServer() {
-  return qgu::toolserver::ChangeRegistry([](RegistryFile& registry) { UnregisterQuoziHelper(registry); });
+  return qgu::toolserver::Guarded(
+      [] { return qgu::toolserver::ChangeRegistry([](RegistryFile& registry) { UnregisterQuoziHelper(registry); }); });
 }
 
-QGU_EXPORT BSTR SysAllocString(const OLECHAR* text) { return AllocBstr(text); }
+// Texts: nullptr when there is no memory for one.
+QGU_EXPORT BSTR SysAllocString(const OLECHAR* text) {
+  try {
+    return AllocBstr(text);
+  } catch (...) {
+    return nullptr;
+  }
+}
 
 QGU_EXPORT BSTR SysAllocStringLen(const OLECHAR* text, UINT length) {
-  if (text == nullptr) return AllocBstr(std::u16string(length, u'\0'));
-  return AllocBstr(std::u16string_view(text, length));
+  try {
+    if (text == nullptr) return AllocBstr(std::u16string(length, u'\0'));
+    return AllocBstr(std::u16string_view(text, length));
+  } catch (...) {
+    return nullptr;
+  }
 }
 
 QGU_EXPORT void SysFreeString(BSTR text) { FreeBstr(text); }
