@@ -74,14 +74,21 @@ inline constexpr IID IID_IDispatch = {0x00020400, 0x0000, 0x0000, {0xC0, 0, 0, 0
 inline constexpr IID IID_IClassFactory = {0x00000001, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
 inline constexpr IID IID_NULL = {0, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}};
 
-// VARIANT types the tool server's operations take.
+// VARIANT types the tool server's operations and type information use.
 enum VarType : uint16_t {
   VT_EMPTY = 0,
   VT_I4 = 3,
   VT_BSTR = 8,
+  VT_INT = 22,
+  VT_VOID = 24,
+  VT_HRESULT = 25,
+  VT_PTR = 26,
   VT_BYREF = 0x4000,
 };
 
+// The layout every COM uses on LP64: the type, three reserved words and a
+// 16-byte union (its largest member a record: data and its IRecordInfo), 24
+// bytes in all, so a client's own VARIANTs fit.
 struct VARIANT {
   uint16_t vt = VT_EMPTY;
   uint16_t reserved1 = 0;
@@ -89,12 +96,19 @@ struct VARIANT {
   uint16_t reserved3 = 0;
   union {
     int32_t lVal;
+    int32_t intVal;
     BSTR bstrVal;
     int32_t* plVal;
+    int32_t* pintVal;
     BSTR* pbstrVal;
     void* byref = nullptr;
+    struct {
+      void* pvRecord;
+      void* pRecInfo;
+    } record;
   };
 };
+static_assert(sizeof(VARIANT) == 8 + 2 * sizeof(void*) && alignof(VARIANT) == alignof(void*));
 
 // Arguments of IDispatch::Invoke, the last one first.
 struct DISPPARAMS {
@@ -107,7 +121,7 @@ struct DISPPARAMS {
 inline constexpr WORD DISPATCH_METHOD = 1;
 
 struct EXCEPINFO;  // never filled: the operations report through their dialogs
-class ITypeInfo;   // no type information is handed out
+class ITypeInfo;   // toolserver/com/type_info.h
 
 class IUnknown {
  public:

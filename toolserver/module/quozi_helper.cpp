@@ -1,8 +1,9 @@
 #include "toolserver/module/quozi_helper.h"
 
-#include <exception>
 
 #include "toolserver/com/bstr.h"
+#include "toolserver/module/guarded_call.h"
+#include "toolserver/module/helper_type_info.h"
 #include "toolserver/module/module_state.h"
 
 namespace qgu::toolserver {
@@ -10,18 +11,8 @@ namespace {
 
 using namespace qgu::com;
 
-constexpr DISPID kUnknownName = -1;
 constexpr HRESULT DISP_E_UNKNOWNINTERFACE = MakeHresult(0x80020001);
 constexpr HRESULT DISP_E_PARAMNOTOPTIONAL = MakeHresult(0x8002000F);
-
-bool SameNameIgnoringCase(std::u16string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    const auto lower = [](char32_t c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; };
-    if (lower(a[i]) != lower(static_cast<unsigned char>(b[i]))) return false;
-  }
-  return true;
-}
 
 const OperationInfo* FindOperation(DISPID id) {
   for (const OperationInfo& operation : kOperations) {
@@ -57,9 +48,11 @@ class Arguments {
     return S_OK;
   }
 
+  // A 32-bit int by reference, as VT_I4 or as VT_INT.
   HRESULT NumberOut(UINT index, int32_t*& number) {
     VARIANT& argument = At(index);
-    if (argument.vt != (VT_I4 | VT_BYREF) || argument.plVal == nullptr) return Mismatch(index);
+    const bool number32 = argument.vt == (VT_I4 | VT_BYREF) || argument.vt == (VT_INT | VT_BYREF);
+    if (!number32 || argument.plVal == nullptr) return Mismatch(index);
     number = argument.plVal;
     return S_OK;
   }
@@ -102,38 +95,30 @@ ULONG CQuoziHelper::Release() {
 
 HRESULT CQuoziHelper::GetTypeInfoCount(UINT* count) {
   if (count == nullptr) return E_POINTER;
-  *count = 0;  // callers bind by name through GetIDsOfNames or by the fixed DISPIDs
+  *count = 1;
   return S_OK;
 }
 
-HRESULT CQuoziHelper::GetTypeInfo(UINT /*index*/, LCID /*locale*/, ITypeInfo** info) {
-  if (info != nullptr) *info = nullptr;
-  return DISP_E_BADINDEX;
+HRESULT CQuoziHelper::GetTypeInfo(UINT index, LCID /*locale*/, ITypeInfo** info) {
+  if (info == nullptr) return E_POINTER;
+  *info = nullptr;
+  if (index != 0) return DISP_E_BADINDEX;
+  *info = NewHelperTypeInfo();
+  return *info != nullptr ? S_OK : E_OUTOFMEMORY;
 }
 
 HRESULT CQuoziHelper::GetIDsOfNames(const IID& iid, OLECHAR** names, UINT nameCount, LCID /*locale*/, DISPID* ids) {
   if (!(iid == IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
-  if (names == nullptr || ids == nullptr || nameCount == 0) return E_INVALIDARG;
-  const OperationInfo* found = nullptr;
-  for (const OperationInfo& operation : kOperations) {
-    if (names[0] != nullptr && SameNameIgnoringCase(names[0], operation.name)) found = &operation;
-  }
-  HRESULT result = S_OK;
-  ids[0] = found != nullptr ? found->id : kUnknownName;
-  if (found == nullptr) result = DISP_E_UNKNOWNNAME;
-  // Further names are parameter names: their position in the operation.
-  for (UINT n = 1; n < nameCount; ++n) {
-    ids[n] = kUnknownName;
-    for (UINT p = 0; found != nullptr && p < found->parameterCount; ++p) {
-      if (names[n] != nullptr && SameNameIgnoringCase(names[n], found->parameters[p])) ids[n] = static_cast<DISPID>(p);
-    }
-    if (ids[n] == kUnknownName) result = DISP_E_UNKNOWNNAME;
-  }
-  return result;
+  return Guarded([&] { return HelperIdsOfNames(names, nameCount, ids); });
 }
 
 HRESULT CQuoziHelper::Invoke(DISPID member, const IID& iid, LCID /*locale*/, WORD flags, DISPPARAMS* params,
                              VARIANT* result, EXCEPINFO* /*exception*/, UINT* argumentError) {
+  return Guarded([&] { return Dispatch(member, iid, flags, params, result, argumentError); });
+}
+
+HRESULT CQuoziHelper::Dispatch(DISPID member, const IID& iid, WORD flags, DISPPARAMS* params, VARIANT* result,
+                               UINT* argumentError) {
   if (!(iid == IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
   const OperationInfo* operation = FindOperation(member);
   if (operation == nullptr || (flags & DISPATCH_METHOD) == 0) return DISP_E_MEMBERNOTFOUND;
@@ -194,15 +179,11 @@ HRESULT CQuoziHelper::Invoke(DISPID member, const IID& iid, LCID /*locale*/, WOR
 template <class Tool>
 HRESULT CQuoziHelper::RunTool(Tool&& tool) {
   if (std::this_thread::get_id() != apartment_) return RPC_E_WRONG_THREAD;
-  try {
+  return Guarded([&] {
     EnsureApplication();
     tool();
     return S_OK;
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  } catch (...) {
-    return E_FAIL;
-  }
+  });
 }
 
 HRESULT CQuoziHelper::SelectTeams(BSTR* team1, BSTR* team2, int32_t* qtrlen, int32_t* homecontrol,

@@ -41,6 +41,8 @@ class CQuoziHelper final : public com::IQuoziHelper {
 
  private:
   ~CQuoziHelper();
+  com::HRESULT Dispatch(com::DISPID member, const com::IID& iid, com::WORD flags, com::DISPPARAMS* params,
+                        com::VARIANT* result, com::UINT* argumentError);
   // Runs one tool on the object's thread; exceptions never cross the interface.
   template <class Tool>
   com::HRESULT RunTool(Tool&& tool);
