@@ -31,6 +31,8 @@ void SetHeader(QTreeWidget* tree, const QStringList& labels) {
   tree->setHeaderLabels(labels);
   tree->setRootIsDecorated(false);
   tree->setUniformRowHeights(true);
+  // Right-aligned figures stay beside their columns.
+  tree->header()->setStretchLastSection(false);
 }
 
 QTreeWidgetItem* Heading(QTreeWidget* tree, const QString& text) {

@@ -124,7 +124,7 @@ QWidget* CSeasonWnd::BuildButtons() {
   progress_->setObjectName(Id(kProgressBar));
   progress_->setRange(0, 1);
   progress_->setValue(0);
-  progress_->setFormat("%v of %m games");
+  progress_->setFormat("no games under way");
   cancel_ = Button("Cancel", kCancelButton);
   status_ = new QLabel;
   status_->setObjectName(Id(kStatusLabel));
@@ -285,7 +285,7 @@ void CSeasonWnd::Sim(season::PlayScope scope) {
     auto played = season::PlaySeason(folder, name, request);
     if (!played) return SimOutcome{false, QString::fromStdString(played.error()), true};
     const season::PlayOutcome& outcome = played.value();
-    QString text = QString("%1 games played").arg(outcome.played);
+    QString text = outcome.played == 1 ? QString("1 game played") : QString("%1 games played").arg(outcome.played);
     if (outcome.cancelled) text += ", then cancelled";
     if (outcome.leftForUser > 0) text += QString("; %1 of your games left for you").arg(outcome.leftForUser);
     text += ".";
@@ -305,6 +305,7 @@ void CSeasonWnd::CancelSim() {
 }
 
 void CSeasonWnd::OnProgress(const SimProgress& progress) {
+  progress_->setFormat("%v of %m games");
   progress_->setRange(0, std::max(1, progress.total));
   progress_->setValue(progress.done);
   if (!sim_->Running()) return;
