@@ -12,6 +12,7 @@
 //        [--net-host [ADDRESS:]PORT | --net-join HOST:PORT]
 //   qgu2 --write-icon FILE.png [--icon-size N]
 //   qgu2 --version
+//   qgu2 season ...   (seasons: qgu2 season --help)
 
 #include <QBuffer>
 #include <QByteArray>
@@ -28,6 +29,7 @@
 #include <string>
 #include <vector>
 
+#include "apps/season_command.h"
 #include "base/data_home.h"
 #include "base/file_read.h"
 #include "frontend/window/printed_messages.h"
@@ -61,6 +63,7 @@ constexpr const char* kUsage =
     "            [--weather clear|rain|snow] [--seed N] [--json] [--quiet] [--max-frames N]\n"
     "            [--net-host [ADDRESS:]PORT | --net-join HOST:PORT]\n"
     "       qgu2 --write-icon FILE.png [--icon-size N]\n"
+    "       qgu2 season ...  (a league's seasons: qgu2 season --help)\n"
     "       qgu2 --version\n"
     "  (no --headless) the game window; with --home and --away that game starts at once\n"
     "  --exit-after-game  end the program after the game, printing its box score\n"
@@ -548,6 +551,7 @@ int PlayInWindow(const Options& options, int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc >= 2 && std::strcmp(argv[1], "season") == 0) return qgu::apps::RunSeasonCommand(argc - 1, argv + 1);
   Options options;
   try {
     options = ParseOptions(argc, argv);

@@ -215,6 +215,7 @@ void WriteTo(std::string& out, const Value& value, int indent, bool pretty) {
     case Value::Kind::kBool: out += value.AsBool() ? "true" : "false"; break;
     case Value::Kind::kNumber: out += std::to_string(value.AsNumber()); break;
     case Value::Kind::kString: out += Quote(value.AsString()); break;
+    case Value::Kind::kRaw: out += value.AsString(); break;
     case Value::Kind::kArray: {
       bool flat = true;
       for (const Value& item : value.Items()) flat = flat && IsScalar(item);
@@ -249,6 +250,14 @@ void WriteTo(std::string& out, const Value& value, int indent, bool pretty) {
 }
 
 }  // namespace
+
+Value Value::Decimal(double value, int digits) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%.*f", digits, value);
+  Value result(std::string{text});
+  result.kind_ = Kind::kRaw;
+  return result;
+}
 
 Value& Value::Set(std::string key, Value value) {
   for (auto& member : members_) {

@@ -17,7 +17,7 @@ namespace qgu::season::json {
 
 class Value {
  public:
-  enum class Kind { kNull, kBool, kNumber, kString, kArray, kObject };
+  enum class Kind { kNull, kBool, kNumber, kString, kArray, kObject, kRaw };
 
   Value() = default;
   Value(bool value) : kind_(Kind::kBool), bool_(value) {}                  // NOLINT
@@ -26,6 +26,8 @@ class Value {
   Value(uint32_t value) : Value(static_cast<int64_t>(value)) {}           // NOLINT
   Value(std::string value) : kind_(Kind::kString), string_(std::move(value)) {}  // NOLINT
   Value(const char* value) : Value(std::string(value)) {}                 // NOLINT
+  // A number written as this text (fractions, for output only).
+  static Value Decimal(double value, int digits);
   static Value Array() { Value v; v.kind_ = Kind::kArray; return v; }
   static Value Object() { Value v; v.kind_ = Kind::kObject; return v; }
 
