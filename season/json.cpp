@@ -161,9 +161,10 @@ class CParser {
       out.Push(std::move(item));
       SkipBlanks();
       if (pos_ >= text_.size()) return Fail("an array without its closing ']'");
-      const char ch = text_[pos_++];
+      const char ch = text_[pos_];
+      if (ch != ',' && ch != ']') return Fail("',' or ']' expected in an array");
+      ++pos_;
       if (ch == ']') return true;
-      if (ch != ',') return Fail("',' or ']' expected in an array");
     }
   }
 
@@ -189,9 +190,10 @@ class CParser {
       out.Set(std::move(key), std::move(item));
       SkipBlanks();
       if (pos_ >= text_.size()) return Fail("an object without its closing '}'");
-      const char ch = text_[pos_++];
+      const char ch = text_[pos_];
+      if (ch != ',' && ch != '}') return Fail("',' or '}' expected in an object");
+      ++pos_;
       if (ch == '}') return true;
-      if (ch != ',') return Fail("',' or '}' expected in an object");
     }
   }
 
