@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "base/data_home.h"
 #include "base/file_read.h"
 #include "base/file_write.h"
 #include "cartridge/builder/embedded_image.h"
@@ -47,6 +48,12 @@ constexpr const char* kUsage =
     "  --jobs J         games at once (default: the number of cores)\n"
     "  --sim-user       play the person's games too, COM against COM\n"
     "  jobs prints one command per game that can be played now; record takes their result files in\n";
+
+// Where the command started: files named on the command line are found from
+// there, even when the program works in the user's data folder.
+fs::path startFolder;
+
+fs::path FromStart(const std::string& path) { return fs::path(path).is_absolute() ? fs::path(path) : startFolder / path; }
 
 struct UsageError {
   std::string message;
@@ -185,7 +192,7 @@ int Create(CArguments& args) {
   const std::optional<std::string> divisions = args.Value("--divisions");
   args.Finish();
   if (divisions) {
-    Result<std::string> text = base::ReadFileText(*divisions, 1 << 20);
+    Result<std::string> text = base::ReadFileText(FromStart(*divisions), 1 << 20);
     if (!text) throw Failure{text.error()};
     request.divisionsText = text.value();
   }
@@ -263,7 +270,7 @@ int Report(CArguments& args) {
   args.Finish();
   if (!html) throw UsageError{"report needs --html FILE"};
   const Season season = Open(LeagueFolder(leagueName), name);
-  if (Status written = base::ReplaceFile(*html, ReportHtml(season)); !written) throw Failure{written.error()};
+  if (Status written = base::ReplaceFile(FromStart(*html), ReportHtml(season)); !written) throw Failure{written.error()};
   return 0;
 }
 
@@ -341,7 +348,7 @@ int Record(CArguments& args) {
   Open(league, name);
   int recorded = 0, known = 0, refused = 0;
   for (const std::string& file : files) {
-    Result<std::string> text = base::ReadFileText(file, 1 << 20);
+    Result<std::string> text = base::ReadFileText(FromStart(file), 1 << 20);
     Result<bool> taken = text ? RecordResultText(league, name, text.value(), file) : Result<bool>(base::Fail(text.error()));
     if (!taken) {
       std::cerr << "qgu2: refused: " << taken.error() << "\n";
@@ -392,6 +399,9 @@ int RunSeasonCommand(int argc, char** argv) {
     }
     const std::string command = argv[1];
     CArguments args(argc, argv, 2);
+    // The leagues are where the game program keeps them (a job's paths are relative to that folder too).
+    startFolder = fs::current_path();
+    if (auto folder = base::EnterDataFolder(false); !folder) throw Failure{folder.error()};
     if (command == "create") return Create(args);
     if (command == "play") return Play(args);
     if (command == "table" || command == "leaders" || command == "schedule" || command == "bracket") {
