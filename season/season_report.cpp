@@ -154,8 +154,8 @@ std::string BracketSection(const Season& season) {
     out += "</table></div>\n";
   }
   if (!bracket.byes.empty()) {
-    out += "<p>Byes in round 1:";
-    for (const int team : bracket.byes) out += " " + Escape(NameOf(season, team)) + ";";
+    out += "<p>Byes in round 1: ";
+    for (size_t i = 0; i < bracket.byes.size(); ++i) out += (i > 0 ? ", " : "") + Escape(NameOf(season, bracket.byes[i]));
     out += "</p>\n";
   }
   if (bracket.champion) out += "<p class=champion>Champion: " + Escape(NameOf(season, *bracket.champion)) + "</p>\n";
