@@ -19,7 +19,7 @@
 #include "league/cartridge_import.h"
 #include "toolserver/import_helmets.h"
 #include "toolserver/main_menu_dlg.h"
-#include "toolserver/picture_button/wave_player.h"
+#include "frontend/picture_button/wave_player.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 // and an interface whose operations are never called.
 
 #include "toolserver/com/qghelper_interface.h"
-#include "toolserver/picture_button/wave_player.h"
+#include "frontend/picture_button/wave_player.h"
 
 namespace qgu::bench {
 

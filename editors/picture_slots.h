@@ -6,7 +6,7 @@
 #include <QImage>
 #include <QRgb>
 
-#include "toolserver/picture_button/picture_button.h"
+#include "frontend/picture_button/picture_button.h"
 
 namespace qgu::editors {
 

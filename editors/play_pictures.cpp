@@ -10,7 +10,7 @@
 #include <span>
 
 #include "editors/uniform_preview.h"
-#include "toolserver/picture_button/picture_resources.h"
+#include "frontend/picture_button/picture_resources.h"
 
 namespace qgu::editors {
 namespace {

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "toolserver/picture_button/windows_colour.h"
+#include "frontend/picture_button/windows_colour.h"
 
 namespace qgu::toolserver {
 

@@ -11,8 +11,8 @@
 #include "toolserver/dialog_ids.h"
 #include "toolserver/media_files.h"
 #include "toolserver/menu_pictures.h"
-#include "toolserver/picture_button/picture_button.h"
-#include "toolserver/picture_button/wave_player.h"
+#include "frontend/picture_button/picture_button.h"
+#include "frontend/picture_button/wave_player.h"
 
 namespace qgu::toolserver {
 namespace {

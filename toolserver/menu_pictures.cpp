@@ -5,7 +5,7 @@
 #include <QPainter>
 #include <QPainterPath>
 
-#include "toolserver/picture_button/picture_resources.h"
+#include "frontend/picture_button/picture_resources.h"
 
 namespace qgu::toolserver {
 namespace {

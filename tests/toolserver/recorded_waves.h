@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "toolserver/picture_button/wave_player.h"
+#include "frontend/picture_button/wave_player.h"
 
 namespace qgu::testing {
 

@@ -15,8 +15,8 @@
 #include <array>
 #include <optional>
 
-#include "toolserver/picture_button/wave_player.h"
-#include "toolserver/picture_button/windows_colour.h"
+#include "frontend/picture_button/wave_player.h"
+#include "frontend/picture_button/windows_colour.h"
 
 class QMenu;
 

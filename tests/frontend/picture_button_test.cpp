@@ -12,8 +12,8 @@
 #include <QUrl>
 
 #include "tests/toolserver/recorded_waves.h"
-#include "toolserver/picture_button/picture_button.h"
-#include "toolserver/picture_button/picture_resources.h"
+#include "frontend/picture_button/picture_button.h"
+#include "frontend/picture_button/picture_resources.h"
 
 namespace qgu::toolserver {
 namespace {

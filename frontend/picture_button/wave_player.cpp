@@ -1,4 +1,4 @@
-#include "toolserver/picture_button/wave_player.h"
+#include "frontend/picture_button/wave_player.h"
 
 #include <SDL.h>
 

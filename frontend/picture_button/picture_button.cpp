@@ -1,4 +1,4 @@
-#include "toolserver/picture_button/picture_button.h"
+#include "frontend/picture_button/picture_button.h"
 
 #include <QDesktopServices>
 #include <QGuiApplication>
@@ -8,7 +8,7 @@
 #include <QUrl>
 #include <qdrawutil.h>
 
-#include "toolserver/picture_button/picture_resources.h"
+#include "frontend/picture_button/picture_resources.h"
 
 namespace qgu::toolserver {
 namespace {

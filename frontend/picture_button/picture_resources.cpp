@@ -1,4 +1,4 @@
-#include "toolserver/picture_button/picture_resources.h"
+#include "frontend/picture_button/picture_resources.h"
 
 #include <map>
 #include <utility>
