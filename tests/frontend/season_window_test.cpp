@@ -20,6 +20,8 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <functional>
+#include <algorithm>
+#include <memory>
 #include <set>
 
 #include "cartridge/builder/embedded_image.h"
@@ -290,6 +292,55 @@ TEST_F(SeasonWindowTest, MenuOpensTheSeasonAndAPersonsGameGoesIntoTheJournalFrom
   dlg.ShowSummary(summary);
   dlg.Menu().Action(CMainMenu::kStop)->trigger();
   EXPECT_EQ(season::OpenSeason(LeagueFolder(), "Winter").value().games.size(), 1u);
+}
+
+TEST_F(SeasonWindowTest, ClosingTheSeasonWindowOrExitingDuringASimLosesNothing) {
+  CreateSeason("Summer", false);
+  WindowOptions options;
+  options.configFile = folder_ / "qgu.ini";
+  options.base = folder_.path();
+  options.image = cartridge::EmbeddedCartridgeImage();
+  auto dlg = std::make_unique<CQguDlg>(options);
+  dlg->show();
+  auto sim = [&] {
+    dlg->OpenSeasonWindow(kLeague, "Summer");
+    CSeasonWnd* wnd = dlg->SeasonWindow();
+    EXPECT_NE(wnd, nullptr);
+    Click(wnd, CSeasonWnd::kSimRegularButton);
+    EXPECT_TRUE(wnd->Simulating());
+    return wnd;
+  };
+  auto journal = [&] {
+    auto opened = season::OpenSeason(LeagueFolder(), "Summer");
+    EXPECT_TRUE(opened) << opened.error();
+    EXPECT_TRUE(opened.value().notices.empty()) << opened.value().notices[0];
+    std::set<int> ids;
+    for (const season::GameRecord& game : opened.value().games) EXPECT_TRUE(ids.insert(game.id).second);
+    return ids;
+  };
+
+  // Closed mid-sim: gone from the screen at once, deleted once the games
+  // under way are in the journal.
+  CSeasonWnd* wnd = sim();
+  wnd->close();
+  EXPECT_FALSE(wnd->isVisible());
+  ASSERT_TRUE(ProcessUntil([&] { return dlg->SeasonWindow() == nullptr; }, 120));
+  const std::set<int> afterClose = journal();
+  EXPECT_GE(afterClose.size(), 1u);
+
+  // File -> Exit mid-sim, and the program ends: every game that finished is kept.
+  sim();
+  dlg->Menu().Action(CMainMenu::kExit)->trigger();
+  dlg.reset();
+  const std::set<int> afterExit = journal();
+  EXPECT_TRUE(std::includes(afterExit.begin(), afterExit.end(), afterClose.begin(), afterClose.end()));
+
+  // The next sim plays on from there to the end of the regular season.
+  CSeasonWnd again(nullptr, LeagueFolder(), "Summer", cartridge::EmbeddedCartridgeImage(), nullptr);
+  Click(&again, CSeasonWnd::kSimRegularButton);
+  ASSERT_TRUE(ProcessUntil([&] { return !again.Simulating(); }, 300));
+  EXPECT_EQ(journal().size(), again.Season()->definition.schedule.size());
+  EXPECT_TRUE(messages_.Shown().empty()) << messages_.Shown()[0].text;
 }
 
 }  // namespace
