@@ -77,6 +77,8 @@ class CGameManager {
   std::span<uint8_t> WorkingImage() { return workingImage_; }
   const PlayCallingProfile& Profile(int index) const { return profiles_[static_cast<size_t>(index & 1)]; }
   IRandomSource& Random() { return *random_; }
+  // A linked game plays with the host's seed.
+  void SetRandom(std::unique_ptr<IRandomSource> random) { random_ = std::move(random); }
 
  private:
   std::vector<uint8_t> embeddedImage_;

@@ -12,6 +12,8 @@ CMainMenu::CMainMenu(QWidget* window) : QObject(window), bar_(new QMenuBar(windo
   file_->setObjectName("File");
   QMenu* play = file_->addMenu("PLAY");
   AddCommand(play, "Single Game", kSingleGame);
+  AddCommand(play, "Host Linked Game...", kHostLinkedGame);
+  AddCommand(play, "Join Linked Game...", kJoinLinkedGame);
   QMenu* season = play->addMenu("Single Season");
   AddCommand(season, "Select Season", kSelectSeason);
   AddCommand(season, "Create Season", kCreateSeason);

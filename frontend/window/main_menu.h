@@ -22,6 +22,8 @@ class CMainMenu : public QObject {
     kSingleGame = 32774,
     kSelectSeason = 140,
     kCreateSeason = 141,
+    kHostLinkedGame = 142,
+    kJoinLinkedGame = 143,
     kMultiSeason = 32776,
     kDynasty = 32777,
     kNewLeague = 32778,

@@ -156,8 +156,11 @@ bool CQguDlg::ShowingPicture() const { return screens_->currentWidget() == pictu
 void CQguDlg::OnCommand(int command) {
   switch (command) {
     case CMainMenu::kSingleGame:
+      link_.reset();
       if (SelectGame()) StartSingleGame();
       break;
+    case CMainMenu::kHostLinkedGame: HostLinkedGame(); break;
+    case CMainMenu::kJoinLinkedGame: JoinLinkedGame(); break;
     case CMainMenu::kSelectSeason: SelectSeason(); break;
     case CMainMenu::kCreateSeason: CreateSeason(); break;
     case CMainMenu::kExit: Exit(); break;
@@ -181,7 +184,8 @@ bool CQguDlg::SelectGame() {
   manager_.SetControls(dialog.HomeControl(), dialog.AwayControl());
   if (!remembered.empty()) std::filesystem::current_path(remembered, ignored);
   if (dialog.HomeTeam().empty() || dialog.AwayTeam().empty()) return false;
-  ApplyWeather(static_cast<driver::Weather>(dialog.WeatherChoice()));
+  selectedWeather_ = dialog.WeatherChoice();
+  ApplyWeather(static_cast<driver::Weather>(selectedWeather_));
   return true;
 }
 
@@ -240,6 +244,12 @@ bool CQguDlg::StartSingleGame() {
     return false;
   }
 
+  if (!link_) session_->StartDriver(driver::DriverGameFrom(manager_), *driverUi_, DriverThreads());
+  menu_->SetState(MenuState::kPlaying);
+  return true;
+}
+
+driver::CThreadedGame::Options CQguDlg::DriverThreads() {
   driver::CThreadedGame::Options threads;
   threads.postToUi = [window = QPointer<CQguDlg>(this)](std::function<void()> work) {
     QMetaObject::invokeMethod(window.data(), std::move(work), Qt::QueuedConnection);
@@ -252,9 +262,7 @@ bool CQguDlg::StartSingleGame() {
         },
         Qt::QueuedConnection);
   };
-  session_->StartDriver(driver::DriverGameFrom(manager_), *driverUi_, std::move(threads));
-  menu_->SetState(MenuState::kPlaying);
-  return true;
+  return threads;
 }
 
 void CQguDlg::ShowHelmets() {
@@ -290,7 +298,7 @@ bool CQguDlg::StartEmulation() {
   }
   session_->Machine().SetFormationPairValue(manager_.FormationPairValue());
   session_->Machine().SetControlByte(manager_.ControlByte());
-  const host::EmulatorDevices devices{&runtime_.Video(), runtime_.Sound(), &runtime_.Input(), nullptr};
+  const host::EmulatorDevices devices{&runtime_.Video(), runtime_.Sound(), &runtime_.Input(), link_.get()};
   auto notice = [window = QPointer<CQguDlg>(this)](const std::string& text) {
     QMetaObject::invokeMethod(
         window.data(), [window, text] {
@@ -298,6 +306,8 @@ bool CQguDlg::StartEmulation() {
         },
         Qt::QueuedConnection);
   };
+  // Linked: the driver first, so both programs' drivers act at the same frames.
+  if (link_) session_->StartDriver(driver::DriverGameFrom(manager_), *driverUi_, DriverThreads());
   if (!session_->StartEmulation(devices, runtime_.Pacing(), notice)) {
     ShowMessage(nullptr, kProgramTitle, "Error starting Emulation !");
     return false;
@@ -330,6 +340,7 @@ void CQguDlg::Resume() {
 
 void CQguDlg::Stop() {
   StopGame();
+  link_.reset();
   helmets_->ClearHelmets();
   screens_->setCurrentWidget(helmets_);
   update();

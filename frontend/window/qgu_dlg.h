@@ -10,6 +10,7 @@
 
 #include <QDialog>
 #include <QPointer>
+#include <array>
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
@@ -23,9 +24,11 @@
 #include "driver/game_summary.h"
 #include "driver/weather_palettes.h"
 #include "frontend/window/host_runtime.h"
+#include "frontend/window/link_game.h"
 #include "frontend/window/main_menu.h"
 #include "host/frame_clock.h"
 #include "host/emulator_thread.h"
+#include "host/netplay_link.h"
 
 class QStackedLayout;
 
@@ -89,6 +92,11 @@ class CQguDlg : public QDialog {
   bool SelectGame();
   bool StartSingleGame();
   bool StartEmulation();
+  // File -> PLAY -> Host / Join Linked Game (link_game.cpp); false when no game started.
+  bool HostLinkedGame();
+  bool JoinLinkedGame();
+  // The other side's nickname while a linked game runs; empty otherwise.
+  const std::string& LinkedPeer() const { return linkPeer_; }
   void StopGame();
   // File -> Exit: stops a game, saves the settings and ends the window. A
   // settings file that cannot be written is said in a message box, or only
@@ -153,6 +161,9 @@ class CQguDlg : public QDialog {
   void AddToTotals();
   void EndGameHooks();
 
+  driver::CThreadedGame::Options DriverThreads();
+  bool StartLinkedGame(uint32_t seed, int weather);
+
   WindowOptions options_;
   CHostRuntime runtime_;
   driver::CGameManager manager_;
@@ -173,6 +184,10 @@ class CQguDlg : public QDialog {
   double totalSeconds_ = 0.0;
   std::chrono::steady_clock::time_point gameStarted_{};
   double bootSeconds_ = 0.0;
+  std::unique_ptr<host::CNetplayLink> link_;  // of the linked game being started or played
+  std::string linkPeer_;
+  int selectedWeather_ = 0;  // of the last single game dialog
+  std::array<CPrivateRecordFile, 2> linkedRecords_;  // the host's teams, on the joining side
   bool initialized_ = false;
   bool exiting_ = false;
 };

@@ -1,0 +1,55 @@
+#pragma once
+// The two dialogs before a linked game. "Host Linked Game": the port to
+// listen on (the recent ports) and the nickname; "Join Linked Game": the
+// host and port (the recent hosts) and the nickname. OK keeps the choice at
+// the top of its list in the Netplay settings (at most 16 entries, no
+// repeats) together with the nickname.
+
+#include <QDialog>
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "host/app_config.h"
+
+class QComboBox;
+class QLineEdit;
+
+namespace qgu::frontend {
+
+// Puts entry first, dropping an equal one further down and what passes 16.
+void RememberRecent(std::array<std::string, host::kRecentEntries>& list, int& count, const std::string& entry);
+
+// "PORT" -> the port; "HOST:PORT" or "[V6]:PORT" -> both.
+std::optional<uint16_t> ParsePortText(const std::string& text);
+std::optional<std::pair<std::string, uint16_t>> ParseHostText(const std::string& text);
+
+class CLinkDlg : public QDialog {
+  Q_OBJECT
+
+ public:
+  static constexpr int kAddressBox = 1201;
+  static constexpr int kNickNameEdit = 1202;
+  static constexpr int kOkButton = 1;
+  static constexpr int kCancelButton = 2;
+
+  enum class Kind { kHost, kJoin };
+  CLinkDlg(QWidget* parent, Kind kind, host::AppConfig::Netplay& netplay);
+
+  uint16_t Port() const { return port_; }
+  const std::string& HostName() const { return host_; }
+  std::string NickName() const;
+
+  void accept() override;
+
+ private:
+  Kind kind_;
+  host::AppConfig::Netplay& netplay_;
+  QComboBox* address_ = nullptr;
+  QLineEdit* nickName_ = nullptr;
+  uint16_t port_ = 0;
+  std::string host_;
+};
+
+}  // namespace qgu::frontend

@@ -1,0 +1,124 @@
+// The game window's linked games: the host chooses the game (its single game
+// dialog) and waits for a side that plays it; the joining side takes the
+// host's teams, quarter length, weather, controls and seed. The host plays
+// home on its controller 1, the joining side away on its own controller 1.
+
+#include <QString>
+
+#include "driver/random_source.h"
+#include "frontend/message_box.h"
+#include "frontend/window/link_dlg.h"
+#include "frontend/window/qgu_dlg.h"
+
+namespace qgu::frontend {
+namespace {
+
+// Packets of delay: room for a round trip of about 50 ms at 60 frames a second.
+constexpr int kLinkLatency = 2;
+constexpr int kJoinTimeoutMs = 15000;
+
+host::GameIdentity IdentityOf(const driver::CGameManager& manager, int weather) {
+  host::GameIdentity game;
+  game.homeRecordHash = host::TeamRecordHash(manager.HomeTeam());
+  game.awayRecordHash = host::TeamRecordHash(manager.AwayTeam());
+  game.quarterMinutes = manager.QuarterLength();
+  game.weather = weather;
+  game.controlByte = manager.ControlByte();
+  return game;
+}
+
+}  // namespace
+
+bool CQguDlg::HostLinkedGame() {
+  link_.reset();
+  CLinkDlg choose(this, CLinkDlg::Kind::kHost, runtime_.Config().netplay);
+  if (choose.exec() != QDialog::Accepted) return false;
+  if (!SelectGame()) return false;
+  if (!manager_.PrepareGame()) {
+    SetStatus(QString::fromStdString(manager_.PrepareError()));
+    return false;
+  }
+  const uint32_t seed = options_.seed.value_or(driver::TimeSeed());
+  const host::NetGreeting greeting{kLinkLatency, 0, seed, IdentityOf(manager_, selectedWeather_)};
+  auto link = std::make_unique<host::CNetplayLink>();
+  link->Start();
+  std::string peer;
+  const std::string nick = choose.NickName();
+  const league::Status met = WaitWithCancel(
+      this, QString("Waiting for the other side on port %1 (every interface)...").arg(choose.Port()),
+      [&](const std::atomic<bool>& cancelled) -> league::Status {
+        host::HostOptions hosting;
+        hosting.stopped = [&] { return cancelled.load(); };
+        if (auto hosted = link->Host({"", choose.Port()}, greeting, hosting); !hosted) return hosted;
+        if (auto sent = link->SendOffer({manager_.HomeTeam(), manager_.AwayTeam(), nick}); !sent) return sent;
+        auto named = link->ReceiveNickName();
+        if (!named) return league::Fail(named.error());
+        peer = named.value();
+        return {};
+      });
+  if (!met) {
+    ShowMessage(this, kProgramTitle, "No linked game: " + met.error());
+    return false;
+  }
+  link_ = std::move(link);
+  linkPeer_ = peer;
+  return StartLinkedGame(seed, selectedWeather_);
+}
+
+bool CQguDlg::JoinLinkedGame() {
+  link_.reset();
+  CLinkDlg choose(this, CLinkDlg::Kind::kJoin, runtime_.Config().netplay);
+  if (choose.exec() != QDialog::Accepted) return false;
+  auto link = std::make_unique<host::CNetplayLink>();
+  link->Start();
+  host::NetGameOffer offer;
+  const std::string nick = choose.NickName();
+  const league::Status met = WaitWithCancel(
+      this, QString::fromStdString("Joining " + choose.HostName() + ":" + std::to_string(choose.Port()) + "..."),
+      [&](const std::atomic<bool>&) -> league::Status {
+        if (auto joined = link->Join(choose.HostName(), choose.Port(), std::nullopt, kJoinTimeoutMs); !joined) return joined;
+        auto offered = link->ReceiveOffer();
+        if (!offered) return league::Fail(offered.error());
+        offer = std::move(offered).value();
+        return link->SendNickName(nick);
+      });
+  if (!met) {
+    ShowMessage(this, kProgramTitle, "No linked game: " + met.error());
+    return false;
+  }
+  // The host's teams stay out of this side's league.
+  for (auto [file, record] : {std::pair{&linkedRecords_[0], &offer.home}, std::pair{&linkedRecords_[1], &offer.away}}) {
+    if (auto kept = file->Write(*record); !kept) {
+      ShowMessage(this, kProgramTitle, "No linked game: " + kept.error());
+      return false;
+    }
+  }
+  const host::GameIdentity& game = link->Greeting().game;
+  manager_.SetHomePath(linkedRecords_[0].Path());
+  manager_.SetAwayPath(linkedRecords_[1].Path());
+  manager_.SetQuarterLength(game.quarterMinutes);
+  manager_.SetControls(game.controlByte >> 4, game.controlByte & 15);
+  if (!manager_.PrepareGame()) {
+    ShowMessage(this, kProgramTitle, "No linked game: " + manager_.PrepareError());
+    return false;
+  }
+  if (const std::string differs = host::DescribeGameDifference(IdentityOf(manager_, game.weather), game); !differs.empty()) {
+    ShowMessage(this, kProgramTitle, "No linked game: the host's game came out different here: " + differs);
+    return false;
+  }
+  const uint32_t seed = link->SharedSeed();
+  link_ = std::move(link);
+  linkPeer_ = offer.nickName;
+  return StartLinkedGame(seed, game.weather);
+}
+
+bool CQguDlg::StartLinkedGame(uint32_t seed, int weather) {
+  manager_.SetRandom(std::make_unique<driver::CSeededRandom>(seed));
+  ApplyWeather(static_cast<driver::Weather>(weather));
+  SetStatus(QString::fromStdString("Linked with " + linkPeer_));
+  if (StartSingleGame()) return true;
+  link_.reset();
+  return false;
+}
+
+}  // namespace qgu::frontend
