@@ -23,6 +23,9 @@ struct MachineSettings {
   // Controllers
   bool fourPlayer = true;
   std::array<std::array<int, 2>, 4> turboSpeed = {};  // per pad: A, B (0..3)
+  // CPU: time in a loop that only waits (reads RAM or ROM, writes nothing)
+  // is counted in whole passes instead of run; the outcome is the same.
+  bool skipIdleLoops = true;
 };
 
 // How a frame interleaves CPU time with drawing (the "RenderMethod" option).

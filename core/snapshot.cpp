@@ -334,6 +334,7 @@ void LoadRegisters(CMachine& machine, uint16_t version, const std::vector<uint8_
 void LoadRam(CMachine& machine, uint16_t, const std::vector<uint8_t>& body) {
   FieldReader f(body);
   RamFields(f, machine.Memory(), machine.Cartridge().HasBattery());
+  machine.PictureUnit().SpriteRamChanged();
 }
 
 void LoadMmu(CMachine& machine, uint16_t version, const std::vector<uint8_t>& body) {

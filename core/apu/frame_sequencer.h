@@ -40,6 +40,8 @@ class CFrameSequencer {
     }
   }
 
+  // Whether `cycles` more would take a step.
+  bool StepDue(int cycles) const { return cycles > 0 && state_.cycleCount + cycles > kStepCycles - 1; }
   uint8_t InterruptFlag() const { return state_.interruptPending; }
 
   const State& GetState() const { return state_; }

@@ -17,6 +17,8 @@ constexpr uint16_t kIrqVector = 0xFFFE;
 constexpr uint8_t kPendingNmi = 0x01;
 constexpr uint8_t kPendingIrq = 0x02;
 constexpr int kHaltCycles = 4;
+// A loop that was not idle is looked at again after this many jumps back.
+constexpr uint8_t kRejectedLoopWait = 63;
 }  // namespace
 
 CCpu::CCpu(CMachine& machine) : machine_(machine) {}
@@ -37,6 +39,10 @@ void CCpu::Reset() {
   dmaStall_ = 0;
   zeroNegative_[0] = kFlagZ;
   for (int n = 1; n < 256; ++n) zeroNegative_[n] = static_cast<uint8_t>(n & kFlagN);
+  plainCartridgeRam_ = mapper_->PlainCartridgeRam();
+  skipIdleLoops_ = machine_.Settings().skipIdleLoops;
+  idleLoop_.Forget();
+  for (RejectedLoop& loop : rejected_) loop = {};
 }
 
 void CCpu::RaiseNmi() { pending_ |= kPendingNmi; }
@@ -59,10 +65,46 @@ void CCpu::SetRegisters(const Registers& r) {
   pending_ = r.pendingInterrupts;
   total_ = r.totalCycles;
   dmaStall_ = r.dmaStall;
+  idleLoop_.Forget();
 }
 
 uint8_t CCpu::BusRead(uint16_t address) { return machine_.CpuRead(address); }
 void CCpu::BusWrite(uint16_t address, uint8_t data) { machine_.CpuWrite(address, data); }
+
+bool CCpu::LookForIdleLoop() {
+  RejectedLoop& rejected = rejected_[pc_ % kRejectedLoops];
+  if (rejected.head == pc_ && rejected.wait > 0) {
+    --rejected.wait;
+    return false;
+  }
+  if (idleLoop_.Find(*memory_, {pc_, a_, x_, y_, s_, p_}, plainCartridgeRam_)) return true;
+  rejected = {pc_, kRejectedLoopWait};
+  return false;
+}
+
+int CCpu::SkipIdleLoop(int request, bool jumpedBack, uint64_t key) {
+  // Whatever would interrupt the loop, or wake up inside it, is left to the
+  // interpreter: a DMA stall, a pending NMI, an IRQ the I flag lets through.
+  if (dmaStall_ != 0 || (pending_ & kPendingNmi)) return 0;
+  const bool masked = (p_ & kFlagI) != 0;
+  if (!masked && ((pending_ & kPendingIrq) || mapper_->WantsCpuClock())) return 0;
+  int step = idleLoop_.StepAt(*memory_, key);
+  if (step < 0 && jumpedBack && LookForIdleLoop()) step = 0;
+  if (step < 0) return 0;
+  const CIdleLoop::Advance run = idleLoop_.Run(step, request);
+  const CIdleLoop::Registers& end = idleLoop_.StateAt(run.step);
+  pc_ = end.pc;
+  a_ = end.a;
+  x_ = end.x;
+  y_ = end.y;
+  s_ = end.s;
+  p_ = end.p;
+  total_ += static_cast<uint32_t>(run.cycles);
+  idleCyclesSkipped_ += static_cast<uint64_t>(run.cycles);
+  // The mapper sees the cycles at once, as it does a DMA stall's.
+  if (mapper_->WantsCpuClock()) mapper_->CpuClock(run.cycles);
+  return run.cycles;
+}
 
 // The interpreter: registers live in locals while it runs and are written back
 // before anything outside can look at them (bus calls, the mapper's clock);
@@ -71,6 +113,10 @@ void CCpu::BusWrite(uint16_t address, uint8_t data) { machine_.CpuWrite(address,
 int CCpu::Execute(int request) {
   if (soundUnit_->Sync(request)) RaiseIrq();
   if (request <= 0) return 0;
+  if (skipIdleLoops_ && idleLoop_.Covers(pc_)) {
+    const uint64_t key = CIdleLoop::KeyOf(pc_, a_, x_, y_, s_, p_);
+    if (const int skipped = SkipIdleLoop(request, false, key)) return skipped;
+  }
 
   const uint32_t start = total_;
   CMemoryMap& memory = *memory_;
@@ -88,9 +134,10 @@ int CCpu::Execute(int request) {
     ++pc;
     return v;
   };
+  const bool plainCartridgeRam = plainCartridgeRam_;
   auto read = [&](uint16_t ea) QGU_ALWAYS_INLINE -> uint8_t {
     if (ea < 0x2000) return ram[ea & 0x7FF];
-    if (ea >= 0x8000) return memory.cpuPage[ea >> 13][ea & 0x1FFF];
+    if (ea >= 0x6000 && (ea >= 0x8000 || plainCartridgeRam)) return memory.cpuPage[ea >> 13][ea & 0x1FFF];
     save();
     const uint8_t v = BusRead(ea);
     load();
@@ -99,6 +146,10 @@ int CCpu::Execute(int request) {
   auto write = [&](uint16_t ea, uint8_t v) QGU_ALWAYS_INLINE {
     if (ea < 0x2000) {
       ram[ea & 0x7FF] = v;
+      return;
+    }
+    if (ea >= 0x6000 && ea < 0x8000 && plainCartridgeRam) {
+      memory.cpuPage[3][ea & 0x1FFF] = v;
       return;
     }
     save();
@@ -187,13 +238,22 @@ int CCpu::Execute(int request) {
     setZn(v);
     return v;
   };
-  auto branch = [&](bool taken) QGU_ALWAYS_INLINE {
+  // True when the branch went back a short way: it may close an idle loop.
+  auto branch = [&](bool taken) QGU_ALWAYS_INLINE -> bool {
     const int8_t offset = static_cast<int8_t>(fetch());
     spent += 2;
-    if (taken) {
-      const uint16_t target = static_cast<uint16_t>(pc + offset);
-      spent += ((target ^ pc) & 0x100) ? 2 : 1;
-      pc = target;
+    if (!taken) return false;
+    const uint16_t target = static_cast<uint16_t>(pc + offset);
+    spent += ((target ^ pc) & 0x100) ? 2 : 1;
+    pc = target;
+    return offset < 0 && offset >= -CIdleLoop::kMaxLoopBytes;
+  };
+  auto finish = [&]() QGU_ALWAYS_INLINE {
+    total_ += static_cast<uint32_t>(spent);
+    request -= spent;
+    if (mapper_->WantsCpuClock()) {
+      p_ = p;  // the mapper's IRQ looks at the I flag
+      mapper_->CpuClock(spent);
     }
   };
   auto interrupt = [&](uint16_t vector) QGU_ALWAYS_INLINE {
@@ -341,17 +401,23 @@ int CCpu::Execute(int request) {
       case 0x2C: bit(read(absolute())); spent += 4; break;
 
       // Branches.
-      case 0x10: branch(!(p & kFlagN)); break;
-      case 0x30: branch(p & kFlagN); break;
-      case 0x50: branch(!(p & kFlagV)); break;
-      case 0x70: branch(p & kFlagV); break;
-      case 0x90: branch(!(p & kFlagC)); break;
-      case 0xB0: branch(p & kFlagC); break;
-      case 0xD0: branch(!(p & kFlagZ)); break;
-      case 0xF0: branch(p & kFlagZ); break;
+      case 0x10: if (branch(!(p & kFlagN))) goto looped_back; break;
+      case 0x30: if (branch(p & kFlagN)) goto looped_back; break;
+      case 0x50: if (branch(!(p & kFlagV))) goto looped_back; break;
+      case 0x70: if (branch(p & kFlagV)) goto looped_back; break;
+      case 0x90: if (branch(!(p & kFlagC))) goto looped_back; break;
+      case 0xB0: if (branch(p & kFlagC)) goto looped_back; break;
+      case 0xD0: if (branch(!(p & kFlagZ))) goto looped_back; break;
+      case 0xF0: if (branch(p & kFlagZ)) goto looped_back; break;
 
       // Jumps, calls, returns.
-      case 0x4C: pc = absolute(); spent += 3; break;
+      case 0x4C: {
+        const uint16_t at = static_cast<uint16_t>(pc - 1);
+        pc = absolute();
+        spent += 3;
+        if (static_cast<uint16_t>(at - pc) <= CIdleLoop::kMaxLoopBytes) goto looped_back;
+        break;
+      }
       case 0x6C: {
         const uint16_t pointer = absolute();
         // The pointer's high byte is fetched without carrying into its page.
@@ -502,11 +568,22 @@ int CCpu::Execute(int request) {
         break;
     }
 
-    total_ += static_cast<uint32_t>(spent);
-    request -= spent;
-    if (mapper_->WantsCpuClock()) {
-      p_ = p;  // the mapper's IRQ looks at the I flag
-      mapper_->CpuClock(spent);
+    finish();
+    continue;
+
+  looped_back:
+    finish();
+    if (skipIdleLoops_ && request > 0) {
+      // A loop lately found busy is passed by at once.
+      RejectedLoop& rejected = rejected_[pc % kRejectedLoops];
+      if (rejected.head == pc && rejected.wait > 0 && idleLoop_.Head() != pc) {
+        --rejected.wait;
+        continue;
+      }
+      save();
+      if (SkipIdleLoop(request, true, CIdleLoop::KeyOf(pc, a, x, y, s, p)) != 0) {
+        return static_cast<int>(total_ - start);
+      }
     }
   }
 #undef QGU_READ_GROUP

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "core/cpu/idle_loop.h"
+
 namespace qgu::core {
 
 class CMachine;
@@ -48,9 +50,22 @@ class CCpu {
   Registers GetRegisters() const;
   void SetRegisters(const Registers& registers);
 
+  // Cycles counted through idle loops instead of run (see CIdleLoop), since
+  // the machine was built; the "skipIdleLoops" machine setting turns it off.
+  uint64_t IdleCyclesSkipped() const { return idleCyclesSkipped_; }
+
  private:
   uint8_t BusRead(uint16_t address);
   void BusWrite(uint16_t address, uint8_t data);
+  // With the registers saved: spends the whole request in the known idle
+  // loop when the CPU stands in it and nothing can interrupt it; returns the
+  // cycles spent, 0 when it must run. jumpedBack: the CPU has just jumped
+  // back a short way, so it may be at the head of a loop not yet known.
+  // registerKey: CIdleLoop::KeyOf the registers.
+  int SkipIdleLoop(int request, bool jumpedBack, uint64_t registerKey);
+  // Is the CPU at the head of an idle loop? Loops that are not are left
+  // alone for a while, so a busy loop costs little.
+  bool LookForIdleLoop();
 
   CMachine& machine_;
   CSoundUnit* soundUnit_ = nullptr;
@@ -64,6 +79,17 @@ class CCpu {
   int32_t dmaStall_ = 0;
   uint8_t* stack_ = nullptr;
   uint8_t zeroNegative_[256] = {};
+
+  bool plainCartridgeRam_ = false;  // the mapper's PlainCartridgeRam
+  bool skipIdleLoops_ = true;
+  CIdleLoop idleLoop_;
+  uint64_t idleCyclesSkipped_ = 0;
+  struct RejectedLoop {
+    uint16_t head;
+    uint8_t wait;  // jumps back to it before it is looked at again
+  };
+  static constexpr int kRejectedLoops = 16;
+  RejectedLoop rejected_[kRejectedLoops] = {};
 };
 
 }  // namespace qgu::core

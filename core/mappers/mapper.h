@@ -31,10 +31,15 @@ class CMapper {
   // board keeps it set whenever its CpuClock has something to do, so the
   // per-instruction virtual call is skipped for nothing.
   bool WantsCpuClock() const { return wantsCpuClock_; }
+  // Set by a board whose $6000-$7FFF is the base's plain memory through the
+  // page table (it overrides neither ReadLowArea nor WriteLowArea there): the
+  // CPU then reads and writes those pages directly instead of calling.
+  bool PlainCartridgeRam() const { return plainCartridgeRam_; }
 
  protected:
   CMachine& machine_;
   bool wantsCpuClock_ = false;
+  bool plainCartridgeRam_ = false;
 };
 
 }  // namespace qgu::core

@@ -13,7 +13,7 @@ class CMapperMmc3 : public CMapper {
   static constexpr int kMapperNumber = 4;
   static constexpr int kStateBytes = 22;
 
-  explicit CMapperMmc3(CMachine& machine) : CMapper(machine) {}
+  explicit CMapperMmc3(CMachine& machine) : CMapper(machine) { plainCartridgeRam_ = true; }
 
   void Reset() override;
   void WriteRom(uint16_t address, uint8_t data) override;

@@ -10,7 +10,7 @@ class CMapperNrom : public CMapper {
  public:
   static constexpr int kMapperNumber = 0;
 
-  explicit CMapperNrom(CMachine& machine) : CMapper(machine) {}
+  explicit CMapperNrom(CMachine& machine) : CMapper(machine) { plainCartridgeRam_ = true; }
   void Reset() override;
 };
 

@@ -97,6 +97,7 @@ void CPictureUnit::Reset() {
   state_.fineX = 0;
   fineY_ = 0;
   shift_ = 0;
+  spriteLinesKnown_ = false;
   if (screen_ != nullptr) std::memset(screen_, 0x3F, kRenderBufferBytes);
 }
 
@@ -156,6 +157,7 @@ void CPictureUnit::WriteRegister(uint16_t address, uint8_t data) {
       break;
     case 4:
       memory.spriteRam[state_.registers[kSpriteAddress]++] = data;
+      spriteLinesKnown_ = false;
       break;
     case 5:
       if (state_.toggle == 0) {
@@ -234,6 +236,7 @@ void CPictureUnit::SpriteDma(uint8_t page) {
   CMemoryMap& memory = Memory();
   const uint16_t base = static_cast<uint16_t>(page << 8);
   for (int i = 0; i < 256; ++i) memory.spriteRam[i] = machine_.CpuRead(static_cast<uint16_t>(base + i));
+  spriteLinesKnown_ = false;
 }
 
 // ---------------------------------------------------------- line operations
@@ -299,19 +302,27 @@ bool CPictureUnit::Sprite0Possible(int line) const {
   return row >= 0 && row < SpriteHeight();
 }
 
+int CPictureUnit::SpritesOnLine(int line) {
+  const int height = SpriteHeight();
+  if (!spriteLinesKnown_ || spriteLinesHeight_ != height) {
+    const CMemoryMap& memory = Memory();
+    std::memset(spritesOnLine_, 0, sizeof spritesOnLine_);
+    for (int i = 0; i < kSpriteCount; ++i) {
+      const int top = memory.spriteRam[4 * i] + 1;
+      for (int covered = top; covered < top + height && covered < kRenderLines; ++covered) {
+        if (spritesOnLine_[covered] < kSpritesPerLine) ++spritesOnLine_[covered];
+      }
+    }
+    spriteLinesKnown_ = true;
+    spriteLinesHeight_ = height;
+  }
+  return spritesOnLine_[line];
+}
+
 void CPictureUnit::DummyLine(int line) {
-  CMemoryMap& memory = Memory();
   state_.registers[kStatus] &= ~kSpriteOverflow;
   if (!(state_.registers[kMask] & kShowSprites) || line < 0 || line >= kRenderLines) return;
-  const int height = SpriteHeight();
-  int found = 0;
-  for (int i = 0; i < kSpriteCount; ++i) {
-    const int row = SpriteRow(line, memory.spriteRam + 4 * i);
-    if (row >= 0 && row < height && ++found == kSpritesPerLine) {
-      state_.registers[kStatus] |= kSpriteOverflow;
-      return;
-    }
-  }
+  if (SpritesOnLine(line) >= kSpritesPerLine) state_.registers[kStatus] |= kSpriteOverflow;
 }
 
 // ------------------------------------------------------------- line renderer
@@ -433,6 +444,63 @@ void CPictureUnit::DrawBackground(uint8_t* line) {
   }
   backgroundMask_[32] = 0;
   backgroundMask_[33] = 0;
+}
+
+uint8_t CPictureUnit::BackgroundTileMask(uint16_t v) const {
+  const CMemoryMap& memory = Memory();
+  const uint8_t* nameTable = memory.ppuPage[8 + ((v >> 10) & 3)];
+  const int patternBase = (state_.registers[kControl] & kBackgroundPatterns1000) ? 0x1000 : 0;
+  const int patternAddress = patternBase + nameTable[v & 0x3FF] * 16 + fineY_;
+  const uint8_t* pattern = memory.ppuPage[patternAddress >> 10] + (patternAddress & 0x3FF);
+  return pattern[0] | pattern[8];
+}
+
+// RenderLine's effects without its pixels: v walks the line's 33 tiles, only
+// the tiles under sprite 0 are looked at, and the sprite pass keeps its flags.
+void CPictureUnit::FlagLine(int line, bool clipLeft) {
+  const CMemoryMap& memory = Memory();
+  uint8_t& status = state_.registers[kStatus];
+  const uint8_t mask = state_.registers[kMask];
+  const uint8_t* sprite = memory.spriteRam;
+  const int column = sprite[3] >> 3;
+  unsigned under[3] = {};  // tile masks at columns column .. column + 2
+  if (mask & kShowBackground) {
+    uint16_t v = state_.v;
+    for (int tile = 0; tile < kTilesPerLine; ++tile) {
+      if (tile >= column && tile <= column + 2) under[tile - column] = BackgroundTileMask(v);
+      v = (v & 0x1F) == 0x1F ? static_cast<uint16_t>(v ^ 0x41F) : static_cast<uint16_t>(v + 1);
+    }
+    state_.v = v;
+  }
+  status &= ~kSpriteOverflow;
+  if (line > kRenderLines - 1 || !(mask & kShowSprites)) return;
+  if (SpritesOnLine(line) >= kSpritesPerLine) status |= kSpriteOverflow;
+
+  const int height = SpriteHeight();
+  int row = SpriteRow(line, sprite);
+  if (row < 0 || row >= height) return;
+  const uint8_t tile = sprite[1];
+  const uint8_t attribute = sprite[2];
+  if (attribute & 0x80) row = height - 1 - row;
+  const int patternTable = (state_.registers[kControl] & kSpritePatterns1000) ? 256 : 0;
+  const int patternAddress = height == 16 ? ((tile & 1) * 256 + (tile & 0xFE)) * 16 + (row & 8) * 2 + (row & 7)
+                                          : (patternTable + tile) * 16 + row;
+  const uint8_t* pattern = memory.ppuPage[patternAddress >> 10] + (patternAddress & 0x3FF);
+  uint8_t opaquePattern = pattern[0] | pattern[8];
+  if (attribute & 0x40) opaquePattern = kBitReversal[opaquePattern];
+  unsigned opaque = static_cast<unsigned>(opaquePattern) << (8 - (sprite[3] & 7));
+  if (clipLeft && !(mask & kShowSpritesLeft) && column == 0) opaque &= 0x00FF;
+  if (column == 31) opaque &= 0xFF00;
+
+  // The background mask of the two screen columns, as DrawBackground aligns it.
+  auto screenColumn = [&](int at) -> unsigned {
+    if (at == 32) return 0;
+    if (at == 0 && clipLeft && !(mask & kShowBackgroundLeft)) return 0;
+    const int i = at - column;
+    return static_cast<uint8_t>((((under[i] << 8) | under[i + 1]) << shift_) >> 8);
+  };
+  const unsigned background = (screenColumn(column) << 8) | screenColumn(column + 1);
+  if (opaque & background) status |= kSprite0Hit;
 }
 
 void CPictureUnit::DrawSprites(int line, bool noSpriteLimit, bool clipLeft, uint8_t* pixels) {

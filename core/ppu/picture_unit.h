@@ -45,6 +45,10 @@ class CPictureUnit {
   void LineStart();
   void RenderLine(int line, bool noSpriteLimit, bool clipLeft);
   void DummyLine(int line);
+  // A line of a frame that is not drawn where sprite 0 can hit: the flags and
+  // latches RenderLine would leave (sprite-0 hit, overflow, v), no pixels.
+  // Not for the tile render method, whose drawing runs CPU time.
+  void FlagLine(int line, bool clipLeft);
   bool Sprite0Possible(int line) const;
   void VBlankStart();
   void VBlankEnd();
@@ -53,6 +57,9 @@ class CPictureUnit {
 
   PictureUnitState& State() { return state_; }
   const PictureUnitState& State() const { return state_; }
+  // Sprite RAM was written other than through the unit (a snapshot, a test):
+  // the unit's count of sprites per line is made anew.
+  void SpriteRamChanged() { spriteLinesKnown_ = false; }
 
  private:
   static constexpr int kTilesPerLine = 33;  // 32 and the one a fine scroll reveals
@@ -69,6 +76,8 @@ class CPictureUnit {
   void ClearBackground(uint8_t* line);
   void DrawSprites(int line, bool noSpriteLimit, bool clipLeft, uint8_t* pixels);
   int SpriteHeight() const;
+  int SpritesOnLine(int line);
+  uint8_t BackgroundTileMask(uint16_t v) const;
 
   CMachine& machine_;
   PictureUnitState state_;
@@ -83,6 +92,11 @@ class CPictureUnit {
   uint8_t backgroundMask_[kMaskBytes] = {};
   // Drawn into when no screen is attached, so flags still come out right.
   uint8_t spareLine_[kRenderLineBytes] = {};
+  // Sprites on each visible line (up to 8), made from sprite RAM when first
+  // needed after it or the sprite height changed.
+  uint8_t spritesOnLine_[kRenderLines] = {};
+  bool spriteLinesKnown_ = false;
+  int spriteLinesHeight_ = 0;
 };
 
 }  // namespace qgu::core

@@ -58,6 +58,7 @@ void PpuTestMachine::SetTileRow(uint16_t patternBase, int tile, int row, uint8_t
 
 void PpuTestMachine::SetSprite(int index, int y, int tile, int attribute, int x) {
   uint8_t* sprite = Memory().spriteRam + index * 4;
+  Ppu().SpriteRamChanged();
   sprite[0] = static_cast<uint8_t>(y);
   sprite[1] = static_cast<uint8_t>(tile);
   sprite[2] = static_cast<uint8_t>(attribute);

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <initializer_list>
+#include <random>
 #include <utility>
 
 #include "ppu_test_machine.h"
@@ -213,6 +214,61 @@ TEST_F(PictureRendererTest, DummyLineCountsSpritesWithoutDrawing) {
   nes_.Write(0x2001, 0x08);
   nes_.Ppu().DummyLine(101);
   EXPECT_FALSE(Overflow());
+}
+
+// A line of an undrawn frame where sprite 0 can hit leaves what a drawn one
+// leaves: the hit and overflow flags and v. Random pictures, scrolls, sprite
+// sizes, flips and clipping, each drawn on one machine and flagged on another.
+TEST(PictureFlagLine, LeavesTheFlagsAndLatchesOfADrawnLine) {
+  std::mt19937 random(7);
+  auto pick = [&](int n) { return static_cast<int>(random() % static_cast<uint32_t>(n)); };
+  int hits = 0;
+  for (int round = 0; round < 400; ++round) {
+    PpuTestMachine drawn, flagged;
+    const uint32_t seed = random();
+    for (PpuTestMachine* nes : {&drawn, &flagged}) {
+      std::mt19937 same(seed);
+      auto byte = [&]() { return static_cast<uint8_t>(same()); };
+      // Half the pattern bytes empty, so both hits and misses come up.
+      for (uint16_t address = 0; address < 0x2000; ++address) nes->Poke(address, (same() % 2 == 0) ? byte() : 0);
+      for (uint16_t address = 0x2000; address < 0x3000; ++address) nes->Poke(address, byte());
+      for (int i = 0; i < 64; ++i) nes->SetSprite(i, byte(), byte(), byte(), byte());
+      nes->Memory().SetMirroring(static_cast<int>(same() % 2));
+    }
+    const int line = pick(240);
+    const uint8_t control = static_cast<uint8_t>(random() & 0x3B);  // pattern tables, sprite size, name table
+    const uint8_t mask = static_cast<uint8_t>(0x18 | (random() & 0x06));
+    const uint16_t t = static_cast<uint16_t>(random() & 0x7FFF);
+    const uint8_t fineX = static_cast<uint8_t>(random() & 7);
+    const bool clipLeft = pick(2) == 0;
+    for (PpuTestMachine* nes : {&drawn, &flagged}) {
+      // Sprite 0 on the line, somewhere across it.
+      uint8_t* sprite0 = nes->Memory().spriteRam;
+      sprite0[0] = static_cast<uint8_t>(std::max(0, line - 1 - pick(8)));
+      nes->Ppu().SpriteRamChanged();
+      nes->Write(0x2000, control);
+      nes->Write(0x2001, mask);
+      PictureUnitState& state = nes->Ppu().State();
+      state.t = state.v = t;
+      state.fineX = fineX;
+      nes->Ppu().SetRenderLine(line);
+      nes->Ppu().FrameStart();
+    }
+    // The same row for both, and often at the left edge, where clipping counts.
+    flagged.Memory().spriteRam[0] = drawn.Memory().spriteRam[0];
+    const uint8_t x = static_cast<uint8_t>(pick(2) == 0 ? pick(16) : pick(256));
+    drawn.Memory().spriteRam[3] = flagged.Memory().spriteRam[3] = x;
+    flagged.Ppu().SpriteRamChanged();
+    if (!drawn.Ppu().Sprite0Possible(line)) continue;
+    drawn.Ppu().RenderLine(line, true, clipLeft);
+    flagged.Ppu().FlagLine(line, clipLeft);
+    const PictureUnitState& a = drawn.Ppu().State();
+    const PictureUnitState& b = flagged.Ppu().State();
+    ASSERT_EQ(a.registers[2], b.registers[2]) << "round " << round;
+    ASSERT_EQ(a.v, b.v) << "round " << round;
+    hits += (a.registers[2] & 0x40) != 0;
+  }
+  EXPECT_GT(hits, 40);
 }
 
 // ---------------------------------------------------------------- sprite 0 hit
