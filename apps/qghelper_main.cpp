@@ -314,11 +314,14 @@ std::vector<std::string> EnterDataFolder(std::vector<std::string> args) {
       args[0] == "help") {
     return args;
   }
-  for (size_t i = 1; i + 1 < args.size(); ++i) {
-    if ((args[i] == "--image" || args[i] == "--json") && args[i + 1] != "-") args[i + 1] = fs::absolute(args[i + 1]).string();
-  }
+  std::error_code unknown;
+  const fs::path start = fs::current_path(unknown);
   auto folder = qgu::base::EnterDataFolder(asked);
   if (!folder) throw Failure{folder.error()};
+  if (folder.value() == start) return args;
+  for (size_t i = 1; i + 1 < args.size(); ++i) {
+    if ((args[i] == "--image" || args[i] == "--json") && args[i + 1] != "-") args[i + 1] = (start / args[i + 1]).string();
+  }
   return args;
 }
 

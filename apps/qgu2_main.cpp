@@ -148,10 +148,10 @@ int ParseMode(const std::string& option, const std::string& text) {
 }
 
 // --help and --version: the text on standard output, or a message and exit 1 when it cannot be written.
-[[noreturn]] void PrintAndExit(const char* text) {
+[[noreturn]] void PrintAndExit(const char* text, const char* what) {
   std::fputs(text, stdout);
   if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-    std::cerr << "qgu2: cannot write to standard output: " << std::strerror(errno) << "\n";
+    std::cerr << "qgu2: cannot write " << what << " to standard output: " << std::strerror(errno) << "\n";
     std::exit(1);
   }
   std::exit(0);
@@ -222,9 +222,9 @@ Options ParseOptions(int argc, char** argv) {
     } else if (arg == "--data-home") {
       options.dataHome = true;
     } else if (arg == "--version") {
-      PrintAndExit("qgu2 " QGU_VERSION "\n");
+      PrintAndExit("qgu2 " QGU_VERSION "\n", "the version");
     } else if (arg == "--help" || arg == "-h") {
-      PrintAndExit(kUsage);
+      PrintAndExit(kUsage, "the usage");
     } else {
       throw UsageError{"unknown argument \"" + arg + "\""};
     }
@@ -241,11 +241,11 @@ struct Failure {
   std::string message;
 };
 
-// Files named on the command line stay the files meant when the program moves
-// into the user's data folder.
-void KeepPathsAcrossMove(Options& options) {
+// Files named on the command line stay the files meant when the program has
+// moved from the start folder into the user's data folder.
+void KeepPathsAcrossMove(Options& options, const std::filesystem::path& start) {
   for (std::optional<std::string>* path : {&options.cartridge, &options.home, &options.away, &options.frameReport}) {
-    if (*path && !path->value().empty()) *path = std::filesystem::absolute(path->value()).string();
+    if (*path && !path->value().empty()) *path = (start / path->value()).string();
   }
 }
 
@@ -571,9 +571,11 @@ int main(int argc, char** argv) {
       }
       return WriteWholeFile(*options.writeIcon, std::string(png.constData(), png.size()), "the icon") ? 0 : 1;
     }
-    KeepPathsAcrossMove(options);
+    std::error_code unknown;
+    const std::filesystem::path start = std::filesystem::current_path(unknown);
     auto folder = qgu::base::EnterDataFolder(options.dataHome);
     if (!folder) return Fail(folder.error());
+    if (folder.value() != start) KeepPathsAcrossMove(options, start);
     if (options.headless) return PlayHeadless(options);
     return PlayInWindow(options, argc, argv);
   } catch (const Failure& failure) {
