@@ -22,6 +22,7 @@ constexpr std::array<int, 4> kComboIds = {262, 263, 264, 265};
 constexpr std::array<std::array<int, 3>, 2> kSkinIds = {{{219, 220, 221}, {222, 224, 223}}};
 constexpr std::array<int, 2> kPreviewIds = {352, 353};
 constexpr std::array<const char*, 3> kToneNames = {"Light", "Medium", "Dark"};
+constexpr int kDarkTone = 2;
 
 ColourSlot PantsSlot(bool secondary) { return secondary ? kSecondaryPants : kPrimaryPants; }
 ColourSlot JerseySlot(bool secondary) { return secondary ? kSecondaryJersey : kPrimaryJersey; }
@@ -114,8 +115,15 @@ std::optional<int> CEditColorsDlg::SkinChoice(bool secondary) const {
   return std::nullopt;
 }
 
-// A skin radio stores its tone when clicked; a uniform whose skin was none
-// of the three tones and got no click keeps the value it came with.
-ColourSlots CEditColorsDlg::Result() const { return slots_; }
+// Each skin comes from its checked radio; a group with none checked (the
+// skin came as none of the three tones and got no click) is stored as Dark.
+ColourSlots CEditColorsDlg::Result() const {
+  ColourSlots result = slots_;
+  for (bool secondary : {false, true}) {
+    const std::optional<int> tone = SkinChoice(secondary);
+    result[SkinSlot(secondary)] = kSkinTones[static_cast<size_t>(tone.value_or(kDarkTone))];
+  }
+  return result;
+}
 
 }  // namespace qgu::editors

@@ -18,6 +18,13 @@
 namespace qgu::editors {
 namespace {
 
+// The row the user chose, or -1. A list that takes the keyboard focus makes
+// its first row current without choosing it; only a selection counts.
+int ChosenRow(const QListWidget* list) {
+  const QList<QListWidgetItem*> chosen = list->selectedItems();
+  return chosen.isEmpty() ? -1 : list->row(chosen.first());
+}
+
 }  // namespace
 
 CEditPlayerDlg::CEditPlayerDlg(std::filesystem::path recordFile, int kickReturner, int puntReturner, QWidget* parent)
@@ -71,8 +78,9 @@ void CEditPlayerDlg::BuildUi() {
 }
 
 void CEditPlayerDlg::ConnectSignals() {
-  connect(playerList_, &QListWidget::currentRowChanged, this, &CEditPlayerDlg::Select);
-  connect(positionList_, &QListWidget::currentRowChanged, this, &CEditPlayerDlg::Select);
+  for (QListWidget* list : {playerList_, positionList_}) {
+    connect(list, &QListWidget::itemSelectionChanged, this, [this, list] { Select(ChosenRow(list)); });
+  }
   connect(panel_, &CPlayerPanel::Changed, this, &CEditPlayerDlg::MarkChanged);
   connect(panel_, &CPlayerPanel::KickReturnerChosen, this, [this](int index) { kick_ = index; });
   connect(panel_, &CPlayerPanel::PuntReturnerChosen, this, [this](int index) { punt_ = index; });

@@ -125,8 +125,8 @@ TEST(EditColorsDlg, SkinRadiosCombosAndPreviews) {
   EXPECT_EQ(dialog.PreviewPaints()[1], paintsBefore[1] + 1);
   EXPECT_EQ(dialog.Result()[kSecondaryJersey], 0x2B);
 
-  // An untouched odd skin comes back as it was; a radio stores its tone.
-  EXPECT_EQ(dialog.Result()[kSecondarySkin], 0x30);
+  // A group with no radio chosen comes back Dark; a radio stores its tone.
+  EXPECT_EQ(dialog.Result()[kSecondarySkin], 0x0F);
   for (auto [id, tone] : {std::pair{222, 0x16}, {224, 0x06}, {223, 0x0F}}) {
     testing::Click(&dialog, id);
     EXPECT_EQ(dialog.Result()[kSecondarySkin], tone) << id;

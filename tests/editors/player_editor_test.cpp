@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QFocusEvent>
 #include <QListWidget>
 
 #include "editors/edit_player_dlg.h"
@@ -55,7 +57,13 @@ class PlayerEditorTest : public ::testing::Test {
 };
 
 TEST_F(PlayerEditorTest, StepsStopAtTheirEnds) {
-  EXPECT_FALSE(Control<QWidget>(Dialog(), kEdit)->isEnabled());  // nothing chosen yet
+  // The position list taking the focus as the dialog opens makes its first
+  // row current; that is no choice: nothing is shown and EDIT stays disabled.
+  QFocusEvent focusIn(QEvent::FocusIn, Qt::TabFocusReason);
+  QApplication::sendEvent(Control<QListWidget>(Dialog(), 277), &focusIn);
+  EXPECT_EQ(Control<QListWidget>(Dialog(), 277)->currentRow(), 0);
+  EXPECT_EQ(Shown(Dialog(), 308), "");
+  EXPECT_FALSE(Control<QWidget>(Dialog(), kEdit)->isEnabled());
   Choose(0);
   const std::string before = testing::ReadBytes(path_);
   Click(Dialog(), kEdit);
