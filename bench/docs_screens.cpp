@@ -11,6 +11,7 @@
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPainter>
 #include <QPushButton>
 #include <QTimer>
 #include <algorithm>
@@ -30,6 +31,8 @@
 #include "editors/edit_player_dlg.h"
 #include "editors/edit_team_dlg.h"
 #include "editors/new_team_dlg.h"
+#include "editors/play_pictures.h"
+#include "editors/play_table.h"
 #include "frontend/about_dlg.h"
 #include "league/cartridge_teams.h"
 #include "league/default_league.h"
@@ -86,6 +89,17 @@ class Pictures {
     std::cout << file.string() << "  (" << window->windowTitle().toStdString() << ")\n";
   }
 
+  // A picture drawn here rather than grabbed from a window.
+  void SaveImage(const QImage& image, const std::string& name, const std::string& what) {
+    const fs::path file = out_ / name;
+    fs::create_directories(file.parent_path());
+    if (!image.save(QString::fromStdString(file.string()), "PNG")) {
+      std::cerr << "docs_screens: unable to write " << file << "\n";
+      std::exit(1);
+    }
+    std::cout << file.string() << "  (" << what << ")\n";
+  }
+
   // For dialogs that set themselves up in exec(): `act` runs once the dialog
   // is open and must close it.
   void WhileOpen(QDialog& dialog, std::function<void(QDialog&)> act) {
@@ -106,7 +120,39 @@ std::vector<fs::path> LeagueTeams(const fs::path& folder) {
   return teams;
 }
 
+// All 64 play pictures at twice their size, a slot to a row (run slots 1..4,
+// then pass slots 1..4), each with its picture id, on a dark ground with the
+// key colour left out as the buttons leave it out.
+void PlayContactSheet(Pictures& pictures) {
+  constexpr int kScale = 2, kCellWidth = 50 * kScale + 8, kCellHeight = 74 * kScale + 20;
+  QImage sheet(8 * kCellWidth + 8, 8 * kCellHeight + 8, QImage::Format_RGB32);
+  sheet.fill(QColor(0x30, 0x30, 0x30));
+  QPainter painter(&sheet);
+  painter.setPen(Qt::white);
+  int row = 0;
+  for (qgu::editors::PlayKind kind : {qgu::editors::PlayKind::kRun, qgu::editors::PlayKind::kPass}) {
+    const auto& table = qgu::editors::PlayTable(kind);
+    for (size_t index = 0; index < table.size(); ++index) {
+      const int column = static_cast<int>(index % 8);
+      const QPoint at(8 + column * kCellWidth, 8 + (row + static_cast<int>(index / 8)) * kCellHeight);
+      QImage picture = qgu::editors::PlayPicture(table[index].pictureId).convertToFormat(QImage::Format_ARGB32);
+      for (int y = 0; y < picture.height(); ++y) {  // the key colour drawn as the button would: not at all
+        for (int x = 0; x < picture.width(); ++x) {
+          if ((picture.pixel(x, y) & 0xFFFFFF) == qgu::editors::kPlayPictureKeyColour) picture.setPixel(x, y, 0);
+        }
+      }
+      painter.drawImage(QRect(at, picture.size() * kScale), picture);
+      painter.drawText(QRect(at.x(), at.y() + 74 * kScale, 50 * kScale, 18), Qt::AlignCenter,
+                       QString::number(table[index].pictureId));
+    }
+    row += 4;
+  }
+  painter.end();
+  pictures.SaveImage(sheet, "editors/play-pictures.png", "the 64 play pictures");
+}
+
 void EditorPictures(Pictures& pictures, const fs::path& league) {
+  PlayContactSheet(pictures);
   const fs::path team = LeagueTeams(league).front();
   const qgu::league::TeamRecord record = qgu::league::ReadTeamRecordFile(team).value();
   {

@@ -23,7 +23,7 @@ enum class Formation {
   kWingTE,      // I backs, tight end on the right wing
   kOffset,      // I with the fullback offset right
   kSlotRightSet,  // split backs, flanker in the right slot
-  kSlotLeftSet,   // one back, slot receiver left
+  kSlotLeftSet,   // split backs, slot receiver left
   kOneBack,     // one back, tight end, three receivers
   kRunShoot,    // one back, two split ends, two slots
   kShotgun,     // QB five yards back, one back beside him
@@ -40,14 +40,14 @@ enum class Side { kNone, kLeft, kRight };
 // ("in") or the sideline ("out") of the side the receiver lines up on.
 enum class Path {
   // runs
-  kDive, kOffTackle, kSweep, kCounter, kReverse, kSneak, kDraw, kLead, kFake,
+  kDive, kOffTackle, kSweep, kCounterSweep, kCounter, kReverse, kSneak, kDraw, kLead, kFake,
   // routes
-  kFly, kPost, kCorner, kOut, kIn, kCurl, kSlant, kDrive, kDrag, kOutAndUp, kFlare, kScreen,
+  kFly, kPost, kCorner, kOut, kIn, kCurl, kSlant, kDrive, kDrag, kOutAndUp, kFlare, kScreen, kSeam,
 };
 
 // How the ball leaves the quarterback.
 enum class BallPlay {
-  kHandoff, kPitch, kKeep, kDrawHandoff, kReverseHandoff,  // runs
+  kHandoff, kPitch, kKeep, kDrawHandoff, kReverseHandoff, kReversePitch,  // runs
   kDropBack, kRollRight, kRollLeft, kBootRight, kBootLeft, kPlayAction, kFleaFlicker,  // passes
 };
 
@@ -59,11 +59,16 @@ struct Route {
 
 inline constexpr int kMaxRoutes = 4;
 
+// What the five linemen do: drive ahead (runs), hold a pocket (passes), or
+// the guards pull to lead a run to one side.
+enum class Blocking { kAsPlayed, kPullLeft, kPullRight };
+
 struct PlaySketch {
   Formation formation = Formation::kProSet;
   BallPlay ball = BallPlay::kHandoff;
   Role carrier = Role::kNone;  // the runner, or the pass's target
   std::array<Route, kMaxRoutes> routes{};  // the carrier's own route first
+  Blocking line = Blocking::kAsPlayed;
 };
 
 struct PlayEntry {
