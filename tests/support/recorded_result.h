@@ -44,6 +44,8 @@ inline void PrintTo(const RecordedResult& record, std::ostream* out) { *out << r
 
 class RecordedResultTest : public ::testing::TestWithParam<RecordedResult> {
  protected:
+  void SetUp() override { QGU_SKIP_WITHOUT_TESTROMS(); }
+
   // A $6000 program has this long to give its verdict.
   static constexpr int kStatusFrames = 1200;
   // An older program is read after this many frames; the slowest settles after about 32.

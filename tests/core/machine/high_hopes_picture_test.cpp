@@ -122,6 +122,7 @@ void SavePicture([[maybe_unused]] CMachine& machine, [[maybe_unused]] const std:
 }
 
 TEST(HighHopesPicture, UnpatchedDemoStaysBlack) {
+  QGU_SKIP_WITHOUT_TESTROMS();
   testsupport::CTestRomRunner rom(DemoImage());
   // From frame 10: the first frames still show the power-up palette.
   for (int frame = 10; frame <= 120; frame += 10) {
@@ -132,6 +133,7 @@ TEST(HighHopesPicture, UnpatchedDemoStaysBlack) {
 }
 
 TEST(HighHopesPicture, PatchedDemoShowsItsLogoStretch) {
+  QGU_SKIP_WITHOUT_TESTROMS();
   testsupport::CTestRomRunner rom(PatchedDemoImage());
   CMachine& machine = rom.Machine();
 

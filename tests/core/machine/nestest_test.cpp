@@ -27,6 +27,7 @@ std::string Describe(const CCpu::Registers& r) {
 }
 
 TEST(Nestest, EveryLineOfTheReferenceTraceMatches) {
+  QGU_SKIP_WITHOUT_TESTROMS();
   testsupport::CTestRomRunner rom(testsupport::TestRomPath("nestest/nestest.nes"));
   CCpu& cpu = rom.Machine().Cpu();
   // Automation mode starts at $C000.

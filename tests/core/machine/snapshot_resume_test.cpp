@@ -34,6 +34,7 @@ uint64_t MachineHash(CMachine& machine) {
 }
 
 TEST_F(SnapshotFile, LoadingResumesExactlyWhereTheSaveWas) {
+  QGU_SKIP_WITHOUT_TESTROMS();
   testsupport::CTestRomRunner rom(testsupport::TestRomPath("demos/high-hopes.nes"));
   CMachine& machine = rom.Machine();
   rom.RunFrames(300);
