@@ -36,12 +36,33 @@ MessageAnswer AnswerOf(int button) {
   }
 }
 
+// A path is one long word: let the line break after each of its slashes
+// (and inside a name longer than a line), so a message naming one stays
+// narrower than the screen.
+QString WithBreakablePaths(const QString& text) {
+  constexpr int kLongestUnbroken = 40;
+  constexpr QChar kBreakHere(0x200B);  // zero width, a place to break the line
+  QString breakable;
+  int run = 0;
+  for (const QChar c : text) {
+    if (run == kLongestUnbroken) {
+      breakable += kBreakHere;
+      run = 0;
+    }
+    breakable += c;
+    run = c.isSpace() ? 0 : run + 1;
+    if (c == '/' || c == '\\') {
+      breakable += kBreakHere;
+      run = 0;
+    }
+  }
+  return breakable;
+}
+
 class QtMessageBoxes : public IMessageBoxes {
  public:
   MessageAnswer Show(QWidget* owner, const Message& message) override {
-    QMessageBox box(QtIcon(message.icon), QString::fromStdString(message.title),
-                    QString::fromStdString(message.text), QtButtons(message.buttons), owner);
-    return AnswerOf(box.exec());
+    return AnswerOf(MakeMessageBox(owner, message)->exec());
   }
 };
 
@@ -49,6 +70,12 @@ QtMessageBoxes realBoxes;
 IMessageBoxes* installedBoxes = &realBoxes;
 
 }  // namespace
+
+std::unique_ptr<QMessageBox> MakeMessageBox(QWidget* owner, const Message& message) {
+  return std::make_unique<QMessageBox>(QtIcon(message.icon), QString::fromStdString(message.title),
+                                       WithBreakablePaths(QString::fromStdString(message.text)),
+                                       QtButtons(message.buttons), owner);
+}
 
 IMessageBoxes& MessageBoxes() { return *installedBoxes; }
 

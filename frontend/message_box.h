@@ -2,8 +2,10 @@
 // Every message box of both programs goes through this one small interface,
 // so that tests can record each title, text and icon and answer its buttons.
 
+#include <memory>
 #include <string>
 
+class QMessageBox;
 class QWidget;
 
 namespace qgu::frontend {
@@ -26,6 +28,10 @@ class IMessageBoxes {
   // button the user pressed.
   virtual MessageAnswer Show(QWidget* owner, const Message& message) = 0;
 };
+
+// The QMessageBox the process shows for a message (long paths in the text
+// may break after a slash).
+std::unique_ptr<QMessageBox> MakeMessageBox(QWidget* owner, const Message& message);
 
 // The process's message boxes: QMessageBox, unless a test has installed others.
 IMessageBoxes& MessageBoxes();
