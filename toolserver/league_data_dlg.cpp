@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "frontend/elided_path_label.h"
 #include "frontend/message_box.h"
 #include "league/league_folders.h"
 #include "toolserver/dialog_ids.h"
@@ -33,7 +34,7 @@ void CLeagueDataDlg::BuildUi() {
   leagues_ = new QListWidget(this);
   firstHint_ = new QLabel("Select existing league to add imported teams, or ", this);
   secondHint_ = new QLabel("Select \"New League\" to create a new league.", this);
-  imageLine_ = new QLabel(this);
+  imageLine_ = new frontend::CElidedPathLabel({}, this);
   create_ = new QPushButton("Create New League", this);
   add_ = new QPushButton("Add To Selected League", this);
   editCancel_ = new QPushButton("Cancel", this);

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "frontend/elided_path_label.h"
 #include "frontend/message_box.h"
 #include "toolserver/dialog_ids.h"
 #include "toolserver/league_data_dlg.h"
@@ -25,7 +26,7 @@ CTeamImportDlg::CTeamImportDlg(const league::CartridgeTeams& teams, std::filesys
                                std::filesystem::path base, league::TeamWritten written, QWidget* owner)
     : QDialog(owner), teams_(teams), image_(std::move(image)), base_(std::move(base)), written_(std::move(written)) {
   setWindowTitle("Team Import");
-  auto* imageLine = new QLabel(QString::fromStdString(image_.string()), this);
+  auto* imageLine = new frontend::CElidedPathLabel(QString::fromStdString(image_.string()), this);
   SetControlId(imageLine, kImageLine);
   imageLine->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
