@@ -5,6 +5,9 @@
 #include <QHBoxLayout>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -74,10 +77,31 @@ void CNewTeamDlg::BuildUi() {
   connect(buttons, &QDialogButtonBox::accepted, this, &CNewTeamDlg::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
+  // The team and its players are taller than a 768-line screen: they scroll
+  // when the screen is that small, with OK and Cancel always in view.
+  auto* content = new QWidget;
+  auto* contentLayout = new QVBoxLayout(content);
+  contentLayout->setContentsMargins(0, 0, 0, 0);
+  contentLayout->addWidget(header_);
+  contentLayout->addWidget(players);
+  auto* scroll = new QScrollArea(this);
+  scroll->setWidget(content);
+  scroll->setWidgetResizable(true);
+  scroll->setFrameShape(QFrame::NoFrame);
+  scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  scroll->setMinimumWidth(content->sizeHint().width() + scroll->verticalScrollBar()->sizeHint().width());
+
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(header_);
-  layout->addWidget(players);
+  layout->addWidget(scroll, 1);
   layout->addWidget(buttons);
+  FitScreen(content->sizeHint().height() + buttons->sizeHint().height() + 3 * layout->spacing());
+}
+
+void CNewTeamDlg::FitScreen(int wantedHeight) {
+  constexpr int kTitleBar = 40;  // the window manager's frame above the dialog
+  const QScreen* shown = screen();
+  const int room = shown != nullptr ? shown->availableGeometry().height() - kTitleBar : wantedHeight;
+  resize(sizeHint().width(), std::min(wantedHeight, room));
 }
 
 void CNewTeamDlg::ConnectSignals() {

@@ -35,6 +35,7 @@ class CNewTeamDlg : public QDialog {
 
  private:
   void BuildUi();
+  void FitScreen(int wantedHeight);
   void ConnectSignals();
   void StoreShownNames();
   void SelectPosition(int index);
