@@ -6,6 +6,7 @@
 #include <mutex>
 #include <thread>
 
+#include "base/file_read.h"
 #include "driver/game_manager.h"
 #include "driver/headless_game.h"
 #include "driver/play_calling.h"
@@ -69,6 +70,24 @@ int PlayoffGamesLeft(const Season& season) {
   int played = 0;
   for (const GameRecord& game : season.games) played += game.id > kPlayoffGameBase ? 1 : 0;
   return season.definition.playoffTeams - 1 - played;
+}
+
+// Why a game could not start, naming the definition's line when a team file is gone.
+std::string WhyNotPlayed(const Season& season, const ScheduledGame& game, const std::string& error) {
+  for (const int team : {game.home, game.away}) {
+    std::error_code missing;
+    if (fs::exists(TeamPath(season, team), missing)) continue;
+    const fs::path definition = season.folder / kDefinitionFileName;
+    base::Result<std::string> text = base::ReadFileText(definition, 16 << 20);
+    const std::string needle = "\"file\": " + json::Quote(season.definition.teams[team].file);
+    const size_t at = text ? text.value().find(needle) : std::string::npos;
+    std::string where = definition.string();
+    if (at != std::string::npos) {
+      where += ", line " + std::to_string(1 + std::count(text.value().begin(), text.value().begin() + at, '\n'));
+    }
+    return "the team file " + TeamPath(season, team).string() + " (" + where + ") has gone from the league";
+  }
+  return error;
 }
 
 }  // namespace
@@ -190,7 +209,7 @@ Result<PlayOutcome> PlaySeason(const fs::path& leagueFolder, std::string_view na
       if (!played) {
         failed.push_back(game.id);
         outcome.problems.push_back("game " + std::to_string(game.id) + " (week " + std::to_string(game.week) +
-                                   ") was not played: " + played.error());
+                                   ") was not played: " + WhyNotPlayed(season, game, played.error()));
         return;
       }
       if (writeError) return;

@@ -288,8 +288,11 @@ TEST_F(SeasonFiles, ResultsFromElsewhereAreCheckedAndAGoneTeamFileIsNamed) {
   ASSERT_TRUE(outcome) << outcome.error();
   EXPECT_EQ(outcome.value().played, 0);
   ASSERT_EQ(outcome.value().problems.size(), 1u);
-  EXPECT_NE(outcome.value().problems[0].find(later.job.homeFile.filename().string()), std::string::npos)
+  EXPECT_NE(outcome.value().problems[0].find(later.job.homeFile.string() + " (" +
+                                             (season.folder / kDefinitionFileName).string() + ", line "),
+            std::string::npos)
       << outcome.value().problems[0];
+  EXPECT_NE(outcome.value().problems[0].find("has gone from the league"), std::string::npos);
   EXPECT_EQ(OpenSeason(league_, "S").value().games.size(), 1u);
 }
 
