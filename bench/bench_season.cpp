@@ -6,6 +6,8 @@
 //   bench_season [--teams N] [--games G] [--quarter Q] [--jobs J]
 //   (defaults: 28 teams of the default league, 16 games, 5-minute quarters, 2 jobs)
 
+#include <sys/resource.h>
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -26,6 +28,14 @@ using namespace qgu::season;
 using Clock = std::chrono::steady_clock;
 
 namespace {
+
+// CPU seconds of every thread of the process so far: on a shared machine the
+// wall time says how loaded it was, the CPU time what the games cost.
+double CpuSeconds() {
+  rusage usage{};
+  ::getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
 
 double Seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
 
@@ -82,10 +92,12 @@ int main(int argc, char** argv) {
 
   Season season = OpenSeason(league, "Bench").value();
   auto start = Clock::now();
+  double cpu = CpuSeconds();
   auto single = PlayOneGame(image, JobFor(season, season.definition.schedule.front()));
   if (!single) return Fail(single.error());
   const double oneGame = Seconds(start);
-  std::printf("one game alone: %.2f s\n", oneGame);
+  const double oneGameCpu = CpuSeconds() - cpu;
+  std::printf("one game alone: %.2f s wall, %.2f s CPU\n", oneGame, oneGameCpu);
 
   PlayRequest play;
   play.image = image;
@@ -99,11 +111,15 @@ int main(int argc, char** argv) {
     }
   };
   start = Clock::now();
+  cpu = CpuSeconds();
   auto outcome = PlaySeason(league, "Bench", play);
   if (!outcome) return Fail(outcome.error());
   const double seasonTime = Seconds(start);
+  const double seasonCpu = CpuSeconds() - cpu;
   std::printf("season: %.1f s wall for %d games = %.1f single games (aim: at most %.0f)\n", seasonTime,
               outcome.value().played, seasonTime / oneGame, regular / static_cast<double>(jobs));
+  std::printf("season CPU: %.1f s = %.1f single games' CPU; the cores were busy %.0f%% of the wall time\n", seasonCpu,
+              seasonCpu / oneGameCpu, 100.0 * seasonCpu / (seasonTime * jobs));
   std::printf("load after: %s\n", LoadAverage().c_str());
 
   // Derived tables, best of five, from a season read afresh.
