@@ -82,6 +82,7 @@ bool CEmulatorThread::Start(IFrameConsole& console) {
   console_ = &console;
   frozen_ = false;
   framesEmulated_ = 0;
+  if (IFrameInputLink* link = devices_.link) link->SetWaitingHandler([this] { ShowLinkWaiting(); });
   command_ = kStart;
   state_ = State::kStopped;
   commandEvent_->Set();
@@ -101,9 +102,14 @@ void CEmulatorThread::Stop() {
   acceptedEvent_->Reset();
   command_ = kExit;
   commandEvent_->Set();
+  // A wait for the other side's input must not hold the stop for 10 seconds.
+  if (devices_.link != nullptr) devices_.link->Interrupt();
   if (thread_.joinable()) thread_.join();
   state_ = State::kStopped;
-  if (devices_.link != nullptr) devices_.link->Disconnect();
+  if (devices_.link != nullptr) {
+    devices_.link->SetWaitingHandler({});
+    devices_.link->Disconnect();
+  }
 }
 
 void CEmulatorThread::SendCommand(Command command) {
@@ -307,6 +313,15 @@ void CEmulatorThread::SyncInput() {
   }
 }
 
+void CEmulatorThread::ShowLinkWaiting() {
+  // The last whole frame again, with the read-out saying who is awaited.
+  IVideoSink* video = devices_.video;
+  if (driverHoldsInput_ || video == nullptr || devices_.link == nullptr) return;
+  video->SetInfoText(devices_.link->StatusText(true));
+  video->RenderFrame();
+  video->PresentFrame();
+}
+
 void CEmulatorThread::StreamSound() {
   ISoundStream* sound = devices_.sound;
   size_t offset = 0;
@@ -326,7 +341,13 @@ void CEmulatorThread::UpdateReadout() {
     const uint32_t span = stamps_[31] - stamps_[0];
     fpsTenths_ = span != 0 ? static_cast<int>(310000 / span) : 0;
   }
-  if (IVideoSink* video = devices_.video) video->SetInfoText(fpsDisplay_ ? FpsText(fpsTenths_) : std::string());
+  if (IVideoSink* video = devices_.video) {
+    std::string text = fpsDisplay_ ? FpsText(fpsTenths_) : std::string();
+    if (IFrameInputLink* link = devices_.link; link != nullptr && link->Connected()) {
+      text = link->StatusText(false) + (text.empty() ? "" : "  ") + text;
+    }
+    video->SetInfoText(text);
+  }
 }
 
 }  // namespace qgu::host

@@ -130,6 +130,7 @@ class CEmulatorThread final : public driver::IFrameLoop {
   void Observe(int64_t frame);
   void SyncInput();
   void StreamSound();
+  void ShowLinkWaiting();
   void UpdateReadout();
   void Notify(const std::string& text);
 

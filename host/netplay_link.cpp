@@ -136,7 +136,8 @@ void CNetplayLink::Release() {
 }
 
 void CNetplayLink::Disconnect() {
-  CloseSocket(socket_);
+  int socket = socket_.exchange(-1);
+  CloseSocket(socket);
   connected_ = false;
   synchronised_ = false;
 }
@@ -165,6 +166,7 @@ void CNetplayLink::Adopt(int socket, bool isHost, const NetGreeting& greeting) {
 namespace {
 
 constexpr size_t kMaxPendingPeers = 4;
+constexpr uint32_t kWaitingShownMs = 250;
 constexpr int kListenPollMs = 100;
 
 std::string PeerName(int socket) {
@@ -297,6 +299,7 @@ league::Status CNetplayLink::Host(const NetEndpoint& endpoint, const NetGreeting
         continue;
       }
       const int data = peer.socket;
+      const auto since = peer.since;
       pending.erase(pending.begin() + static_cast<std::ptrdiff_t>(i));
       closeAll();
       if (verdict.kind == GreetingVerdict::Kind::kDifferentGame) {
@@ -304,6 +307,8 @@ league::Status CNetplayLink::Host(const NetEndpoint& endpoint, const NetGreeting
         return league::Fail(verdict.reason);
       }
       Adopt(data, true, greeting);
+      roundTripMs_ = static_cast<int>(
+          std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - since).count());
       return {};
     }
     if (waiting[0].revents != 0) {
@@ -339,6 +344,9 @@ league::Result<std::string> CNetplayLink::ReceiveNickName() {
 league::Result<NetGameOffer> CNetplayLink::ReceiveOffer() {
   std::vector<uint8_t> message(kOfferHeaderBytes);
   if (socket_ < 0 || !ReadExactly(socket_, message, kNetTimeoutMs)) return league::Fail("the host did not send the game");
+  // The host sends its game as soon as this side's greeting has come.
+  roundTripMs_ = static_cast<int>(
+      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - answeredAt_).count());
   const auto body = OfferBodyBytes(message);
   if (!body) return league::Fail(body.error());
   message.resize(kOfferHeaderBytes + body.value());
@@ -401,6 +409,7 @@ league::Status CNetplayLink::Join(const std::string& host, uint16_t port, const 
     return league::Fail("the host left during the greeting");
   }
   Adopt(data, false, answer);
+  answeredAt_ = std::chrono::steady_clock::now();
   return {};
 }
 
@@ -463,6 +472,7 @@ bool CNetplayLink::SendPacket(std::array<uint8_t, 8> packet) {
 
 bool CNetplayLink::WaitForBytes(size_t bytes) {
   const uint32_t started = clock_.NowMs();
+  uint32_t lastWaitingTick = 0;
   for (;;) {
     // What has come is used before a close is noticed, so both sides see the same last packets.
     if (received_.Buffered() >= bytes) return true;
@@ -472,9 +482,14 @@ bool CNetplayLink::WaitForBytes(size_t bytes) {
     }
     if (PollReceive() == 0) return false;
     if (received_.Buffered() >= bytes) return true;
-    if (clock_.NowMs() - started >= static_cast<uint32_t>(kNetTimeoutMs)) {
+    const uint32_t waited = clock_.NowMs() - started;
+    if (waited >= static_cast<uint32_t>(kNetTimeoutMs)) {
       Fail("the other side did not answer for 10 seconds");
       return false;
+    }
+    if (waitingHandler_ && waited >= kWaitingShownMs && waited / kWaitingShownMs != lastWaitingTick) {
+      lastWaitingTick = waited / kWaitingShownMs;
+      waitingHandler_();
     }
     clock_.SleepMs(1);
   }
@@ -491,6 +506,18 @@ int CNetplayLink::Synchronise() {
   if (!WaitForBytes(static_cast<size_t>(greeting_.latency + 1) * kNetPacketBytes)) return -1;
   synchronised_ = true;
   return 0;
+}
+
+void CNetplayLink::Interrupt() {
+  const int socket = socket_;
+  if (socket >= 0) ::shutdown(socket, SHUT_RDWR);
+}
+
+std::string CNetplayLink::StatusText(bool waiting) const {
+  if (waiting) return "waiting for " + peerName_;
+  std::string text = peerName_ + "  delay " + std::to_string((greeting_.latency + 1) * (greeting_.stepLength + 1)) + " frames";
+  if (roundTripMs_ >= 0) text += "  " + std::to_string(roundTripMs_) + " ms";
+  return text;
 }
 
 void CNetplayLink::OfferStateHash(int64_t frame, uint64_t hash) {

@@ -25,6 +25,8 @@
 // joining side pad 2, each with its own controller 1.
 
 #include <array>
+#include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -133,6 +135,13 @@ class CNetplayLink final : public IFrameInputLink {
   bool Connected() const override { return connected_; }
   std::optional<uint32_t> ExchangeFrameInput(uint32_t local) override;
   std::string CloseReason() const override { return closeReason_; }
+  std::string StatusText(bool waiting) const override;
+  void SetWaitingHandler(std::function<void()> handler) override { waitingHandler_ = std::move(handler); }
+  void Interrupt() override;
+  // The other side's nickname, for the read-out.
+  void SetPeerName(std::string name) { peerName_ = std::move(name); }
+  // Measured during the greetings; -1 before.
+  int RoundTripMs() const { return roundTripMs_; }
 
  private:
   bool SendPacket(std::array<uint8_t, 8> packet);
@@ -143,15 +152,19 @@ class CNetplayLink final : public IFrameInputLink {
   std::unique_ptr<IFrameClock> ownClock_;
   IFrameClock& clock_;
   bool enabled_ = false;
-  bool connected_ = false;
+  std::atomic<bool> connected_{false};
   bool synchronised_ = false;
   bool isHost_ = false;
-  int socket_ = -1;
+  std::atomic<int> socket_{-1};
   NetGreeting greeting_;
   std::string closeReason_;
 
   int stepCounter_ = 0;
   int64_t frames_ = 0;
+  std::string peerName_ = "the other side";
+  int roundTripMs_ = -1;
+  std::chrono::steady_clock::time_point answeredAt_{};
+  std::function<void()> waitingHandler_;
   bool peerGone_ = false;  // sending found the other side gone
   std::optional<std::pair<int64_t, uint32_t>> pendingHash_;  // frame, 24 bits
   std::array<int64_t, kNetRingBytes / kNetPacketBytes> sentHashFrame_{};

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -61,6 +62,13 @@ class IFrameInputLink {
   virtual std::optional<uint32_t> ExchangeFrameInput(uint32_t local) = 0;
   virtual std::string CloseReason() const = 0;
   virtual void Disconnect() = 0;
+  // For the read-out: the other side and the link's state; waiting: while
+  // the other side's input is awaited.
+  virtual std::string StatusText(bool /*waiting*/) const { return {}; }
+  // Called on the exchanging thread about four times a second while it waits.
+  virtual void SetWaitingHandler(std::function<void()> /*handler*/) {}
+  // From another thread: ends a wait for the other side at once (the link closes).
+  virtual void Interrupt() {}
 };
 
 }  // namespace qgu::host

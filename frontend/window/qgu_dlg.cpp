@@ -302,7 +302,11 @@ bool CQguDlg::StartEmulation() {
   auto notice = [window = QPointer<CQguDlg>(this)](const std::string& text) {
     QMetaObject::invokeMethod(
         window.data(), [window, text] {
-          if (window) ShowMessage(window, kProgramTitle, text);
+          if (window && window->link_) {
+            window->LinkNotice(text);
+          } else if (window) {
+            ShowMessage(window, kProgramTitle, text);
+          }
         },
         Qt::QueuedConnection);
   };
@@ -397,6 +401,7 @@ double CQguDlg::TotalRunningSeconds() const { return totalSeconds_; }
 void CQguDlg::ShowDriverStatus(const QString& text) { SetStatus(text); }
 
 void CQguDlg::EndBoot() {
+  linkBootDone_ = true;
   bootSeconds_ = std::chrono::duration<double>(std::chrono::steady_clock::now() - gameStarted_).count();
   SetStatus({});
   helmets_->ClearHelmets();

@@ -163,6 +163,8 @@ class CQguDlg : public QDialog {
 
   driver::CThreadedGame::Options DriverThreads();
   bool StartLinkedGame(uint32_t seed, int weather);
+  // A notice of the emulator thread during a linked game: a closed link ends the game.
+  void LinkNotice(const std::string& text);
 
   WindowOptions options_;
   CHostRuntime runtime_;
@@ -187,6 +189,7 @@ class CQguDlg : public QDialog {
   std::unique_ptr<host::CNetplayLink> link_;  // of the linked game being started or played
   std::string linkPeer_;
   int selectedWeather_ = 0;  // of the last single game dialog
+  bool linkBootDone_ = false;
   std::array<CPrivateRecordFile, 2> linkedRecords_;  // the host's teams, on the joining side
   bool initialized_ = false;
   bool exiting_ = false;

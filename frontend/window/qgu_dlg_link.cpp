@@ -7,6 +7,7 @@
 
 #include "driver/random_source.h"
 #include "frontend/message_box.h"
+#include "frontend/window/game_session.h"
 #include "frontend/window/link_dlg.h"
 #include "frontend/window/qgu_dlg.h"
 
@@ -112,7 +113,24 @@ bool CQguDlg::JoinLinkedGame() {
   return StartLinkedGame(seed, game.weather);
 }
 
+void CQguDlg::LinkNotice(const std::string& text) {
+  if (!session_ || !session_->Running()) return;  // stopped here: the other side is told by the link
+  if (link_->Connected()) {
+    ShowMessage(this, kProgramTitle, text);  // not about the link
+    return;
+  }
+  // Once the game is over each side shows its summary, whatever the link does.
+  if (linkBootDone_ && session_->Thread().DriverHoldsInput()) return;
+  StopGame();
+  const std::string reason = link_->CloseReason();
+  const std::string peer = linkPeer_;
+  Stop();
+  ShowMessage(this, kProgramTitle, "The link with " + peer + " has closed (" + reason + "). The game has ended.");
+}
+
 bool CQguDlg::StartLinkedGame(uint32_t seed, int weather) {
+  linkBootDone_ = false;
+  link_->SetPeerName(linkPeer_);
   manager_.SetRandom(std::make_unique<driver::CSeededRandom>(seed));
   ApplyWeather(static_cast<driver::Weather>(weather));
   SetStatus(QString::fromStdString("Linked with " + linkPeer_));

@@ -212,6 +212,34 @@ TEST(NetplayLink, TheHostSendsItsTeamsAndBothSidesTheirNames) {
   EXPECT_EQ(silent.ReceiveOffer().error(), "the host did not send the game");
 }
 
+TEST(NetplayLink, AWaitIsShownAndAStopFromAnotherThreadEndsItAtOnce) {
+  const auto [a, b] = SocketPair();
+  FastClock clock;
+  CNetplayLink link(clock);
+  link.Adopt(a, true, {1, 0, 0, {}});
+  link.SetPeerName("Ann");
+  EXPECT_EQ(link.StatusText(false), "Ann  delay 2 frames");
+  EXPECT_EQ(link.StatusText(true), "waiting for Ann");
+  int shown = 0;
+  link.SetWaitingHandler([&] { ++shown; });
+  EXPECT_FALSE(link.ExchangeFrameInput(0).has_value());  // silence: 10 s on the fast clock
+  EXPECT_GE(shown, 15);  // every quarter second waited (the fast clock takes half a second a step)
+  ::close(b);
+
+  const auto [c, d] = SocketPair();
+  CNetplayLink waiting;  // on the real clock
+  waiting.Adopt(c, true, {});
+  const auto started = std::chrono::steady_clock::now();
+  std::thread stopper([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    waiting.Interrupt();
+  });
+  EXPECT_FALSE(waiting.ExchangeFrameInput(0).has_value());
+  stopper.join();
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(2));
+  ::close(d);
+}
+
 // A free loopback port, for a moment.
 uint16_t FreePort() {
   const int probe = ::socket(AF_INET, SOCK_STREAM, 0);
