@@ -242,6 +242,8 @@ int ScriptedImport(const std::string& folder, const std::vector<std::string>& op
   if (!outcome) throw Failure{outcome.error()};
   const auto& report = outcome.value().report;
   if (outcome.value().leagueCreated) std::cout << "created league " << outcome.value().leagueFolder.string() << "\n";
+  for (const std::string& note : outcome.value().notes) std::cout << note << "\n";
+  for (const std::string& leftover : report.leftovers) std::cout << leftover << "\n";
   for (const fs::path& file : report.written) std::cout << "wrote " << file.string() << "\n";
   for (const fs::path& file : report.replaced) std::cout << "replaced " << file.string() << "\n";
   for (const int team : report.kept) std::cout << "kept the league's own team for cartridge team " << team << "\n";

@@ -1,6 +1,7 @@
 #include "base/file_write.h"
 
 #include <fcntl.h>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -68,15 +69,57 @@ std::filesystem::path TemporaryPathFor(const std::filesystem::path& path) {
 }
 
 Result<bool> CreateNewFile(const std::filesystem::path& path, std::string_view content) {
-  const int fd = CreateExclusive(path);
-  if (fd < 0) {
-    if (errno == EEXIST) return false;
-    return Fail("Unable to create " + Describe(path, errno));
+  struct stat status {};
+  if (::lstat(path.c_str(), &status) == 0) return false;
+  Result<Temporary> temporary = CreateTemporary(path);
+  if (!temporary) return Fail(temporary.error());
+  const std::filesystem::path& written = temporary.value().path;
+  if (const int error = WriteAllAndClose(temporary.value().fd, content); error != 0) {
+    ::unlink(written.c_str());
+    return Fail("Unable to write " + Describe(written, error));
   }
-  if (const int error = WriteAllAndClose(fd, content); error != 0) {
-    ::unlink(path.c_str());
-    return Fail("Unable to write " + Describe(path, error));
+  Result<bool> placed = RenameNoReplace(written, path);
+  if (!placed || !placed.value()) ::unlink(written.c_str());
+  return placed;
+}
+
+Result<bool> RenameNoReplace(const std::filesystem::path& from, const std::filesystem::path& to) {
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+  if (errno == EEXIST) return false;
+  if (errno != EINVAL && errno != ENOSYS) return Fail("Unable to rename " + from.string() + " to " + Describe(to, errno));
+  // A file system without the flag: a hard link fails on a taken name as well.
+  struct stat status {};
+  if (::lstat(from.c_str(), &status) == 0 && !S_ISDIR(status.st_mode)) {
+    if (::link(from.c_str(), to.c_str()) != 0) {
+      if (errno == EEXIST) return false;
+      return Fail("Unable to rename " + from.string() + " to " + Describe(to, errno));
+    }
+    ::unlink(from.c_str());
+    return true;
   }
+  // A folder there: rename() would replace an empty folder, so look first.
+  if (::lstat(to.c_str(), &status) == 0) return false;
+  if (std::rename(from.c_str(), to.c_str()) != 0) {
+    if (errno == EEXIST || errno == ENOTEMPTY) return false;
+    return Fail("Unable to rename " + from.string() + " to " + Describe(to, errno));
+  }
+  return true;
+}
+
+bool IsTemporaryName(const std::string& fileName, std::string* written) {
+  const size_t at = fileName.rfind(".tmp");
+  if (at == std::string::npos || at == 0) return false;
+  const std::string_view rest = std::string_view(fileName).substr(at + 4);
+  if (!rest.empty()) {
+    // ".<pid>-<attempt>"
+    if (rest.size() < 4 || rest[0] != '.') return false;
+    const size_t dash = rest.find('-');
+    if (dash == std::string_view::npos || dash < 2 || dash + 1 == rest.size()) return false;
+    for (size_t i = 1; i < rest.size(); ++i) {
+      if (i != dash && (rest[i] < '0' || rest[i] > '9')) return false;
+    }
+  }
+  if (written != nullptr) *written = fileName.substr(0, at);
   return true;
 }
 

@@ -9,10 +9,21 @@
 
 namespace qgu::base {
 
-// Writes a file that must not exist yet, flushed to disk. ok(true): written;
-// ok(false): the name is taken (nothing written); error: the write failed and
-// the file it had created is removed again.
+// Writes a file that must not exist yet, flushed to disk. The content goes
+// into a temporary file beside it first and takes the name only when whole,
+// so the name never shows a part of it. ok(true): written; ok(false): the
+// name is taken (nothing written, nothing replaced); error: the write failed
+// and nothing of it is left.
 Result<bool> CreateNewFile(const std::filesystem::path& path, std::string_view content);
+
+// Renames a file or folder to a name that must be free. ok(false): the name
+// is taken and both are left as they were; a taken name is never replaced.
+Result<bool> RenameNoReplace(const std::filesystem::path& from, const std::filesystem::path& to);
+
+// Whether a file name is one of the temporary names these writes use
+// ("<name>.tmp", "<name>.tmp.<pid>-<n>"): what a write that was cut short
+// leaves. The base name before ".tmp" is returned through `written`.
+bool IsTemporaryName(const std::string& fileName, std::string* written = nullptr);
 
 // Puts a file with this content in place of path, which may or may not exist
 // yet: the content goes into a new temporary file beside it ("<path>.tmp", or

@@ -19,6 +19,7 @@
 #include "frontend/helmet_picture.h"
 #include "frontend/message_box.h"
 #include "league/roster.h"
+#include "league/league_writer.h"
 #include "league/team_record_file.h"
 #include "league/text_case.h"
 
@@ -155,11 +156,20 @@ bool CNewTeamDlg::WriteTeam() {
   league::TeamRecord record = team_;
   std::erase(record.header.abbreviation, '.');
   for (league::PlayerRecord& player : record.players) player.firstName = league::LowerCase(player.firstName);
-  league::Result<std::filesystem::path> written = league::CreateTeamRecordFile(folder_, record);
-  if (!written) return Refuse(kSaveFailedMessage);
-  created_ = written.value();
+  league::Result<std::string> content = league::FormatTeamRecord(record);
+  if (!content) return Refuse(kSaveFailedMessage);
+  league::Result<league::LeagueWriter> writer = league::LeagueWriter::Open(folder_);
+  if (!writer) return Refuse(kSaveFailedMessage);
   // The game window shows the helmet beside the record; the team is whole without it.
-  (void)frontend::WriteHelmetPicture(created_, record.header, NesColorToRgb);
+  const auto helmet = [](const std::filesystem::path& file, const league::TeamHeader& team) {
+    return frontend::WriteHelmetPicture(file, team, NesColorToRgb);
+  };
+  league::Result<league::PlacedTeam> placed = writer.value().CreateTeam(content.value(), record.header, helmet);
+  if (!placed) return Refuse(kSaveFailedMessage);
+  created_ = placed.value().path;
+  for (const std::string& failure : placed.value().failures) {
+    frontend::ShowMessage(this, kEditorTitle, failure, frontend::MessageIcon::kExclamation);
+  }
   return true;
 }
 

@@ -7,7 +7,7 @@
 
 #include "base/file_read.h"
 #include "league/field_splitter.h"
-#include "league/file_io.h"
+#include "league/league_writer.h"
 #include "league/team_record_format.h"
 #include "league/text_case.h"
 
@@ -130,11 +130,16 @@ Status MergePlayerLine(Line& line, const PlayerRecord& player) {
   return {};
 }
 
-Status Replace(const fs::path& path, const std::string& before, const std::vector<Line>& lines) {
+Status Replace(league::LeagueWriter& writer, const fs::path& path, const std::string& before,
+               const std::vector<Line>& lines) {
   const std::string after = JoinLines(lines);
   if (after == before) return {};  // nothing to write: the file stays untouched
-  return league::ReplaceFileContents(path, after);
+  return writer.Rewrite(path, after);
 }
+
+// The league's writer for the file's folder: the file is read and replaced
+// while no other program writes there.
+Result<league::LeagueWriter> WriterFor(const fs::path& path) { return league::LeagueWriter::Open(league::FolderOf(path)); }
 
 }  // namespace
 
@@ -149,16 +154,20 @@ std::optional<FileStamp> StampOf(const fs::path& path) {
 }
 
 Status SaveTeamLine(const fs::path& path, const TeamHeader& header) {
+  Result<league::LeagueWriter> writer = WriterFor(path);
+  if (!writer) return Fail(writer.error());
   Result<std::string> content = ReadWhole(path);
   if (!content) return Fail(content.error());
   std::vector<Line> lines = SplitLines(content.value());
   if (lines.empty()) return Fail(path.string() + ": the file is empty");
   if (Status merged = MergeTeamLine(lines[0], header); !merged) return Fail(path.string() + ": " + merged.error());
-  return Replace(path, content.value(), lines);
+  return Replace(writer.value(), path, content.value(), lines);
 }
 
 Status SavePlayers(const fs::path& path, int kickReturner, int puntReturner,
                    const std::array<PlayerRecord, league::kPlayerCount>& players) {
+  Result<league::LeagueWriter> writer = WriterFor(path);
+  if (!writer) return Fail(writer.error());
   Result<std::string> content = ReadWhole(path);
   if (!content) return Fail(content.error());
   std::vector<Line> lines = SplitLines(content.value());
@@ -179,7 +188,7 @@ Status SavePlayers(const fs::path& path, int kickReturner, int puntReturner,
       return Fail(path.string() + ": " + std::string(league::PositionNames[i]) + ": " + merged.error());
     }
   }
-  return Replace(path, content.value(), lines);
+  return Replace(writer.value(), path, content.value(), lines);
 }
 
 }  // namespace qgu::editors

@@ -5,8 +5,10 @@
 // edit of a mixed-case name that was not retyped keeps the old spelling),
 // fields past the 24th and each line's own line end survive, and a line
 // without any change is copied whole. A changed team line is written with all
-// 24 fields. Files are replaced through "<name>.tmp"; a failed write leaves
-// the old file as it was.
+// 24 fields. Files are replaced through "<name>.tmp" by the league's writer
+// (league/league_writer.h), which holds the folder's lock while the file is
+// read and replaced and removes what a save cut short left; a failed write
+// leaves the old file as it was.
 
 #include <array>
 #include <cstdint>

@@ -19,24 +19,13 @@ std::string JoinLines(const std::vector<std::string>& lines) {
 }
 
 // The league's folder, made (with its config.lge) when there is none yet.
-Result<std::pair<fs::path, bool>> FindOrCreateLeague(const fs::path& base, const std::string& name) {
+Result<FoundLeague> FindOrMakeLeague(const fs::path& base, const std::string& name) {
   std::error_code error;
   fs::create_directories(base, error);
   if (error) return Fail("Unable to create the folder " + base.string() + ": " + error.message());
   Result<fs::path> leagues = FindOrCreateLeaguesFolder(base);
   if (!leagues) return Fail(leagues.error());
-  Result<std::vector<std::string>> marked = ListLeagues(leagues.value(), LeagueFilter::kMarkedOnly);
-  if (!marked) return Fail(marked.error());
-  if (std::find(marked.value().begin(), marked.value().end(), name) != marked.value().end()) {
-    return std::pair{leagues.value() / name, false};
-  }
-  if (fs::exists(leagues.value() / name, error)) {
-    return Fail((leagues.value() / name).string() + " is not a league (it holds no " + std::string(kLeagueMarkerName) +
-                ")");
-  }
-  Result<NewLeague> created = CreateLeague(leagues.value(), name);
-  if (!created) return Fail(created.error());
-  return std::pair{created.value().folder, true};
+  return FindOrCreateLeague(leagues.value(), name);
 }
 
 }  // namespace
@@ -51,8 +40,10 @@ LoadedCartridge LoadCartridgeForImport(const fs::path& image) {
       return loaded;
     }
     loaded.messages.push_back(teams.error());
+    loaded.messages.emplace_back(kRomLoadFailedMessage);
+    return loaded;
   }
-  loaded.messages.emplace_back(kRomLoadFailedMessage);
+  loaded.messages.push_back(bytes.error());  // the described message with its reason
   return loaded;
 }
 
@@ -66,7 +57,7 @@ Result<ScriptedImportOutcome> RunScriptedImport(const ScriptedImport& request) {
   LoadedCartridge loaded = LoadCartridgeForImport(request.image);
   if (!loaded.teams) return Fail(JoinLines(loaded.messages));
 
-  Result<std::pair<fs::path, bool>> league = FindOrCreateLeague(request.base, request.league);
+  Result<FoundLeague> league = FindOrMakeLeague(request.base, request.league);
   if (!league) return Fail(league.error());
   std::vector<int> selection = request.teams;
   if (selection.empty()) {
@@ -74,18 +65,12 @@ Result<ScriptedImportOutcome> RunScriptedImport(const ScriptedImport& request) {
   }
   const bool replace = request.duplicates == DuplicatePolicy::kReplace;
   Result<ImportReport> report =
-      WriteCartridgeTeams(league.value().first, *loaded.teams, selection,
-                          [replace](const TeamHeader&, const TeamListEntry&) { return replace; });
+      WriteCartridgeTeams(league.value().folder, *loaded.teams, selection,
+                          [replace](const TeamHeader&, const TeamListEntry&) { return replace; }, request.written);
   if (!report) return Fail(report.error());
-  AnnounceWrittenTeams(report.value(), request.written);
-  return ScriptedImportOutcome{league.value().first, league.value().second, std::move(report).value()};
-}
-
-void AnnounceWrittenTeams(const ImportReport& report, const TeamWritten& written) {
-  if (!written) return;
-  for (const fs::path& file : report.written) {
-    if (Result<TeamHeader> header = ReadTeamLineFile(file)) written(file, header.value());
-  }
+  ScriptedImportOutcome outcome{league.value().folder, league.value().created, std::move(report).value(), {}};
+  if (!league.value().note.empty()) outcome.notes.push_back(league.value().note);
+  return outcome;
 }
 
 std::optional<std::vector<int>> ParseTeamSelection(std::string_view text) {

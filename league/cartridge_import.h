@@ -20,18 +20,17 @@ struct LoadedCartridge {
 };
 
 // Reads, checks and extracts. A refused image gives its reason
-// (kRomNotNesMessage or kRomNotRecognisedMessage; a file that cannot be read
-// has none) followed by kRomLoadFailedMessage. Images too short for the
+// (kRomNotNesMessage or kRomNotRecognisedMessage) followed by
+// kRomLoadFailedMessage; a file that cannot be read gives
+// kRomLoadFailedMessage with the reason on its second line. Images too short for the
 // offsets, or whose pointers lead outside them, are not recognised.
 LoadedCartridge LoadCartridgeForImport(const std::filesystem::path& image);
 
 enum class DuplicatePolicy { kReplace, kKeep };
 
-// Called for every team file written, so the caller can add what goes beside it (its helmet picture).
-using TeamWritten = std::function<void(const std::filesystem::path& teamFile, const TeamHeader& team)>;
-
-// Calls `written` (when set) for each file of the report with the team line read back from it.
-void AnnounceWrittenTeams(const ImportReport& report, const TeamWritten& written);
+// Writes what goes beside each team file written (its helmet picture), while
+// the league is locked; a failure is reported with the import's failures.
+using TeamWritten = TeamPicture;
 
 struct ScriptedImport {
   std::filesystem::path base;   // holds (or will hold) qgu_lge; made when missing
@@ -46,10 +45,12 @@ struct ScriptedImportOutcome {
   std::filesystem::path leagueFolder;
   bool leagueCreated = false;
   ImportReport report;
+  std::vector<std::string> notes;  // what was done besides (an empty folder made a league)
 };
 
-// The import without dialogs. Errors: the load's messages (one per line), an
-// unusable league name or folder, a team index outside 0..27.
+// The import without dialogs. The league name is compared trimmed. Errors:
+// the load's messages (one per line), an unusable league name or folder, a
+// team index outside 0..27.
 Result<ScriptedImportOutcome> RunScriptedImport(const ScriptedImport& request);
 
 // "all" or indices separated by commas ("0,3,7"); nothing for anything else.

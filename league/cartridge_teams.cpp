@@ -1,14 +1,13 @@
 #include "league/cartridge_teams.h"
 
 #include <algorithm>
-#include <set>
+#include <map>
 #include <system_error>
 
 #include "base/file_read.h"
 #include "league/cartridge_encoding.h"
 #include "league/cartridge_layout.h"
 #include "league/team_record_file.h"
-#include "league/text_case.h"
 
 namespace qgu::league {
 namespace {
@@ -116,27 +115,12 @@ void ReadRatings(const ImageReader& reader, CartridgeTeams& teams) {
   }
 }
 
-// The lowest free "<stem><n>.dat" below the file's own number, or the file itself.
-fs::path MoveToLowestFreeName(const fs::path& folder, const fs::path& file, const std::string& stem) {
-  std::set<std::string> taken;
-  std::error_code error;
-  for (const auto& entry : fs::directory_iterator(folder, error)) taken.insert(LowerCase(entry.path().filename().string()));
-  if (error) return file;
-  const std::string own = LowerCase(file.filename().string());
-  for (long n = 0;; ++n) {
-    const std::string name = TeamFileName(stem, n);
-    if (LowerCase(name) == own) return file;
-    if (taken.count(LowerCase(name)) != 0) continue;
-    fs::rename(file, folder / name, error);
-    return error ? file : folder / name;
-  }
-}
-
 }  // namespace
 
 Result<std::vector<uint8_t>> ReadCartridgeFile(const fs::path& path) {
   Result<std::vector<uint8_t>> bytes = base::ReadFileBytes(path, kMaxCartridgeFileBytes);
-  if (!bytes) return Fail(std::string(kRomLoadFailedMessage));
+  // The described message, and on its second line why the file could not be read.
+  if (!bytes) return Fail(std::string(kRomLoadFailedMessage) + "\n" + bytes.error());
   return bytes;
 }
 
@@ -196,47 +180,79 @@ Status CheckTeamsWhole(const CartridgeTeams& teams) {
   return {};
 }
 
+namespace {
+
+// The answers given before the lock, by incoming team and the existing file they were about.
+using Answers = std::map<std::pair<int, fs::path>, bool>;
+
+struct TeamPlan {
+  bool write = true;
+  std::vector<fs::path> replace;
+};
+
+TeamPlan PlanTeam(const TeamListing& listing, int index, const TeamHeader& team, Answers& answers,
+                  const OverwriteQuestion& overwrite) {
+  TeamPlan plan;
+  for (const TeamListEntry& existing : FindDuplicates(listing, team)) {
+    const std::pair key{index, existing.path};
+    auto answer = answers.find(key);
+    if (answer == answers.end()) answer = answers.emplace(key, overwrite(team, existing)).first;
+    plan.write = answer->second;
+    if (plan.write) plan.replace.push_back(existing.path);
+  }
+  return plan;
+}
+
+}  // namespace
+
 Result<ImportReport> WriteCartridgeTeams(const fs::path& leagueFolder, const CartridgeTeams& teams,
-                                         std::vector<int> selection, const OverwriteQuestion& overwrite) {
-  // The league as it was before the import; teams written now are not compared.
-  Result<TeamListing> before = ListTeams(leagueFolder);
-  if (!before) return Fail(before.error());
+                                         std::vector<int> selection, const OverwriteQuestion& overwrite,
+                                         const TeamPicture& picture) {
   std::sort(selection.begin(), selection.end());
   selection.erase(std::unique(selection.begin(), selection.end()), selection.end());
+  const auto valid = [](int index) { return index >= 0 && index < cartridge::kTeamCount; };
+  const auto recordOf = [&teams](int index) -> const TeamRecord& { return teams[static_cast<size_t>(index)].record; };
 
-  ImportReport report;
+  // The questions, on the league as it is before the import; no lock is held
+  // while the user thinks.
+  Result<TeamListing> before = ListTeams(leagueFolder);
+  if (!before) return Fail(before.error());
+  Answers answers;
   for (const int index : selection) {
-    if (index < 0 || index >= cartridge::kTeamCount) {
+    if (valid(index)) (void)PlanTeam(before.value(), index, recordOf(index).header, answers, overwrite);
+  }
+
+  Result<LeagueWriter> writer = LeagueWriter::Open(leagueFolder);
+  if (!writer) return Fail(writer.error());
+  // The league as it is now; teams written by this import are not compared.
+  Result<TeamListing> now = writer.value().ListTeams();
+  if (!now) return Fail(now.error());
+  ImportReport report;
+  report.leftovers = writer.value().removedLeftovers();
+  for (const int index : selection) {
+    if (!valid(index)) {
       report.failures.push_back("There is no cartridge team " + std::to_string(index));
       continue;
     }
-    const TeamRecord& record = teams[static_cast<size_t>(index)].record;
-    bool write = true;
-    std::vector<fs::path> replace;
-    for (const TeamListEntry& existing : FindDuplicates(before.value(), record.header)) {
-      write = overwrite(record.header, existing);
-      if (write) replace.push_back(existing.path);
-    }
-    if (!write) {
+    const TeamRecord& record = recordOf(index);
+    const TeamPlan plan = PlanTeam(now.value(), index, record.header, answers, overwrite);
+    if (!plan.write) {
       report.kept.push_back(index);
       continue;
     }
-    Result<fs::path> created = CreateTeamRecordFile(leagueFolder, record, TeamLineForm::kImport);
-    if (!created) {
-      report.failures.push_back(created.error());
+    Result<std::string> content = FormatTeamRecord(record, TeamLineForm::kImport);
+    if (!content) {
+      report.failures.push_back("Unable to write team " + TeamDisplayName(record.header) + ": " + content.error());
       continue;
     }
-    for (const fs::path& old : replace) {
-      std::error_code error;
-      if (fs::remove(old, error)) {
-        report.replaced.push_back(old);
-      } else if (error) {
-        report.failures.push_back("Unable to remove " + old.string() + ": " + error.message());
-      }
+    Result<PlacedTeam> placed = writer.value().ReplaceTeam(plan.replace, content.value(), record.header, picture);
+    if (!placed) {
+      report.failures.push_back(placed.error());
+      continue;
     }
-    fs::path written = created.value();
-    if (!replace.empty()) written = MoveToLowestFreeName(leagueFolder, written, TeamFileStem(record.header.abbreviation));
-    report.written.push_back(written);
+    report.written.push_back(placed.value().path);
+    report.replaced.insert(report.replaced.end(), plan.replace.begin(), plan.replace.end());
+    report.failures.insert(report.failures.end(), placed.value().failures.begin(), placed.value().failures.end());
   }
   return report;
 }

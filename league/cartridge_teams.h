@@ -17,6 +17,7 @@
 
 #include "league/cartridge_layout.h"
 #include "league/league_folders.h"
+#include "league/league_writer.h"
 #include "league/result.h"
 #include "league/team_record.h"
 
@@ -48,8 +49,9 @@ using CartridgeTeams = std::array<CartridgeTeam, cartridge::kTeamCount>;
 // Far larger than any cartridge image of the console.
 inline constexpr size_t kMaxCartridgeFileBytes = 16 << 20;
 
-// The whole file. A file that cannot be read (a folder, a device, a pipe, one
-// larger than kMaxCartridgeFileBytes) gives kRomLoadFailedMessage.
+// The whole file. A file that cannot be read (missing, a folder, a device, a
+// pipe, one larger than kMaxCartridgeFileBytes) gives kRomLoadFailedMessage
+// with the reason on a second line.
 Result<std::vector<uint8_t>> ReadCartridgeFile(const std::filesystem::path& path);
 
 // The load's two checks: "NES" at the start (else kRomNotNesMessage) and the
@@ -74,20 +76,26 @@ Status CheckTeamsWhole(const CartridgeTeams& teams);
 using OverwriteQuestion = std::function<bool(const TeamHeader& incoming, const TeamListEntry& existing)>;
 
 struct ImportReport {
-  std::vector<std::filesystem::path> written;  // in cartridge order
-  std::vector<std::filesystem::path> replaced;  // old files removed after their team was written again
+  std::vector<std::filesystem::path> written;   // in cartridge order
+  std::vector<std::filesystem::path> replaced;  // old files of teams written again (now gone or rewritten)
   std::vector<int> kept;                        // cartridge indices left out: the user kept the old team
-  std::vector<std::string> failures;            // teams that could not be written; their old files stay
+  std::vector<std::string> failures;            // what could not be written (teams, pictures); old files stay
+  std::vector<std::string> leftovers;           // leftovers of cut-short writes that were removed
 };
 
 // Writes the selected cartridge teams (indices 0..27, any order; written in
 // ascending order, each once) into a league folder as 16-field team records
-// under the naming rule. Duplicates are looked for among the files that were
-// there before the import; the answer for a team's last duplicate decides
-// whether it is written. An old file answered "Yes" is removed only once its
-// replacement has been written, and the replacement then takes the lowest
-// free name. Fails only when the league folder cannot be listed.
+// under the naming rule, each with its picture when `picture` is given.
+// Duplicates are looked for among the files that were there before the
+// import; the answer for a team's last duplicate decides whether it is
+// written. The questions are asked before the folder is locked; the writing
+// then lists the league again under its lock (another writer may have been
+// at work) and asks only about duplicates that were not there before. A team
+// answered "Yes" takes its old file's place in one rename and then the lowest
+// free name (LeagueWriter::ReplaceTeam). Fails only when the league folder
+// cannot be listed or locked.
 Result<ImportReport> WriteCartridgeTeams(const std::filesystem::path& leagueFolder, const CartridgeTeams& teams,
-                                         std::vector<int> selection, const OverwriteQuestion& overwrite);
+                                         std::vector<int> selection, const OverwriteQuestion& overwrite,
+                                         const TeamPicture& picture = {});
 
 }  // namespace qgu::league

@@ -4,6 +4,7 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -13,6 +14,7 @@
 
 #include "base/file_write.h"
 #include "league/cartridge_teams.h"
+#include "league/folder_lock.h"
 #include "league/league_folders.h"
 #include "league/text_lines.h"
 
@@ -24,49 +26,19 @@ namespace fs = std::filesystem;
 // Names tried when a file (not a league) already has the league's name.
 constexpr int kMaxLeagueNames = 100;
 
-// Only one start at a time looks at and builds the default league: an
-// advisory lock on the leagues folder itself, released when the holder ends,
-// however it ends. While it is held, any build folder is a leftover.
-class LeaguesFolderLock {
- public:
-  static Result<LeaguesFolderLock> Take(const fs::path& leagues) {
-    const int fd = ::open(leagues.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return Fail("Unable to open the leagues folder " + leagues.string() + ": " + std::strerror(errno));
-    while (::flock(fd, LOCK_EX) != 0) {
-      if (errno == EINTR) continue;
-      const int error = errno;
-      ::close(fd);
-      return Fail("Unable to lock the leagues folder " + leagues.string() + ": " + std::strerror(error));
-    }
-    return LeaguesFolderLock(fd);
-  }
-  LeaguesFolderLock(LeaguesFolderLock&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
-  LeaguesFolderLock& operator=(LeaguesFolderLock&&) = delete;
-  ~LeaguesFolderLock() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-
- private:
-  explicit LeaguesFolderLock(int fd) : fd_(fd) {}
-  int fd_;
-};
-
-bool IsBuildFolder(const fs::path& path) { return path.filename().string().starts_with(kLeagueBuildPrefix); }
-
-// Folders of builds that were cut short (killed, power lost, disk full).
-void RemoveUnfinishedBuilds(const fs::path& leagues) {
+bool IsEmptyFolder(const fs::path& folder) {
   std::error_code error;
-  for (const fs::directory_entry& entry : fs::directory_iterator(leagues, error)) {
-    std::error_code ignored;
-    if (IsBuildFolder(entry.path()) && entry.is_directory(ignored)) fs::remove_all(entry.path(), ignored);
-  }
+  return fs::is_empty(folder, error) && !error;
 }
 
 Result<bool> HasAnyLeague(const fs::path& leagues) {
-  // Any sub-folder counts: the single game dialog lists folders without config.lge too.
+  // Any sub-folder counts (the single game dialog lists folders without
+  // config.lge too) but an empty one: that holds no team, and is what a
+  // league creation cut short used to leave.
   Result<std::vector<std::string>> names = ListLeagues(leagues, LeagueFilter::kAllFolders);
   if (!names) return Fail(names.error());
-  return !names.value().empty();
+  return std::any_of(names.value().begin(), names.value().end(),
+                     [&leagues](const std::string& name) { return !IsEmptyFolder(leagues / name); });
 }
 
 // The whole league in a folder of its own beside its final place.
@@ -100,17 +72,21 @@ Result<fs::path> BuildLeague(const fs::path& leagues, const CartridgeTeams& team
 
 // Renames the finished league into place: all of it appears at once.
 Result<std::string> MoveIntoPlace(const fs::path& built, const fs::path& leagues) {
+  std::string why = "every name is taken";
   for (int number = 0; number < kMaxLeagueNames; ++number) {
     const std::string name =
         std::string(kDefaultLeagueName) + (number == 0 ? std::string() : " " + std::to_string(number));
-    if (::rename(built.c_str(), (leagues / name).c_str()) == 0) {
+    Result<bool> moved = base::RenameNoReplace(built, leagues / name);
+    if (moved && moved.value()) {
       (void)base::SyncFolder(leagues);
       return name;
     }
-    // Something that is not a league has the name: try the next one.
-    if (errno != EEXIST && errno != ENOTEMPTY && errno != ENOTDIR && errno != EISDIR) break;
+    // Something has the name (an empty folder, a file): try the next one.
+    if (!moved) {
+      why = moved.error();
+      break;
+    }
   }
-  const std::string why = std::strerror(errno);
   std::error_code ignored;
   fs::remove_all(built, ignored);
   return Fail("Unable to move the new league into " + leagues.string() + ": " + why);
@@ -121,9 +97,10 @@ Result<std::string> MoveIntoPlace(const fs::path& built, const fs::path& leagues
 Result<DefaultLeagueOutcome> EnsureDefaultLeague(const fs::path& base, std::span<const uint8_t> cartridgeImage) {
   Result<fs::path> leagues = FindOrCreateLeaguesFolder(base);
   if (!leagues) return Fail(leagues.error());
-  Result<LeaguesFolderLock> lock = LeaguesFolderLock::Take(leagues.value());
+  // One start at a time looks at and builds the default league.
+  Result<FolderLock> lock = FolderLock::Take(leagues.value());
   if (!lock) return Fail(lock.error());
-  RemoveUnfinishedBuilds(leagues.value());
+  RemoveUnfinishedLeagueBuilds(leagues.value());
   Result<bool> hasLeague = HasAnyLeague(leagues.value());
   if (!hasLeague) return Fail(hasLeague.error());
   if (hasLeague.value()) return DefaultLeagueOutcome{};

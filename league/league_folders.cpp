@@ -1,5 +1,6 @@
 #include "league/league_folders.h"
 
+#include <stdlib.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -10,6 +11,8 @@
 #include <system_error>
 
 #include "league/file_io.h"
+#include "league/folder_lock.h"
+#include "league/league_writer.h"
 #include "league/text_case.h"
 #include "league/team_record_file.h"
 #include "league/text_lines.h"
@@ -77,8 +80,11 @@ std::string NumberedName(std::string_view name, long number) {
   return std::string(name) + " " + std::to_string(number);
 }
 
-// Makes the folder for the first free name in "NAME", "NAME 1", ...
-Result<NewLeague> MakeNumberedFolder(const fs::path& leaguesFolder, std::string_view name) {
+std::string CreateFailed(const std::string& why) { return std::string(kCreateLeagueFailedMessage) + "\n" + why; }
+
+// Renames a whole league folder in as "NAME", or "NAME 1", "NAME 2", ... when
+// that name is taken; a taken name is never replaced.
+Result<NewLeague> MoveInNumbered(const fs::path& leaguesFolder, const fs::path& built, std::string_view name) {
   std::set<std::string> taken;
   if (Result<std::vector<fs::directory_entry>> entries = SortedEntries(leaguesFolder)) {
     for (const fs::directory_entry& entry : entries.value()) {
@@ -91,14 +97,15 @@ Result<NewLeague> MakeNumberedFolder(const fs::path& leaguesFolder, std::string_
     const std::string candidate = NumberedName(name, number);
     if (taken.count(LowerCase(candidate)) != 0) continue;
     const fs::path folder = leaguesFolder / candidate;
-    if (::mkdir(folder.c_str(), 0777) == 0) return NewLeague{candidate, folder};
-    if (errno == EEXIST) continue;
-    lastError = folder.string() + ": " + std::strerror(errno);
+    Result<bool> moved = base::RenameNoReplace(built, folder);
+    if (moved && moved.value()) return NewLeague{candidate, folder};
+    if (moved) continue;
+    lastError = moved.error();
     if (++otherFailures >= kMaxOtherCreateFailures) break;
   }
   if (lastError.empty()) lastError = "every name from \"" + std::string(name) + "\" to \"" +
                                      NumberedName(name, kMaxLeagueNumber) + "\" is taken";
-  return Fail(std::string(kCreateLeagueFailedMessage) + "\n" + lastError);
+  return Fail(CreateFailed(lastError));
 }
 
 Result<std::optional<fs::path>> LocateLeaguesFolder(const fs::path& base) {
@@ -147,25 +154,88 @@ Result<std::vector<std::string>> ListLeagues(const fs::path& leaguesFolder, Leag
   return leagues;
 }
 
-Result<NewLeague> CreateLeague(const fs::path& leaguesFolder, std::string_view enteredName) {
+void RemoveUnfinishedLeagueBuilds(const fs::path& leaguesFolder) {
+  std::error_code error;
+  for (const fs::directory_entry& entry : fs::directory_iterator(leaguesFolder, error)) {
+    std::error_code ignored;
+    if (entry.path().filename().string().starts_with(kLeagueBuildPrefix) && entry.is_directory(ignored)) {
+      fs::remove_all(entry.path(), ignored);
+    }
+  }
+}
+
+namespace {
+
+Result<fs::path> MakeBuildFolder(const fs::path& leaguesFolder) {
+  std::string pattern = (leaguesFolder / (std::string(kLeagueBuildPrefix) + "XXXXXX")).string();
+  if (::mkdtemp(pattern.data()) == nullptr) {
+    return Fail("Unable to create a folder in " + leaguesFolder.string() + ": " + std::strerror(errno));
+  }
+  return fs::path(pattern);
+}
+
+Result<NewLeague> CreateLeagueLocked(const fs::path& leaguesFolder, std::string_view enteredName) {
   const std::string_view name = base::Trim(enteredName);
   if (Status valid = CheckLeagueName(name); !valid) return Fail(valid.error());
-  Result<NewLeague> league = MakeNumberedFolder(leaguesFolder, name);
-  if (!league) return league;
-  const std::string marker = std::string(name) + kWindowsTextLineEnd;
-  Result<bool> written = CreateNewFile(league.value().folder / kLeagueMarkerName, marker);
-  if (!written || !written.value()) {
+  RemoveUnfinishedLeagueBuilds(leaguesFolder);
+  Result<fs::path> built = MakeBuildFolder(leaguesFolder);
+  if (!built) return Fail(CreateFailed(built.error()));
+  const auto failed = [&built](const std::string& why) -> Result<NewLeague> {
     std::error_code ignored;
-    fs::remove(league.value().folder, ignored);
-    return Fail(std::string(kCreateLeagueFailedMessage));
-  }
+    fs::remove_all(built.value(), ignored);
+    return Fail(why);
+  };
+  const std::string marker = std::string(name) + kWindowsTextLineEnd;
+  Result<bool> written = CreateNewFile(built.value() / kLeagueMarkerName, marker);
+  if (!written || !written.value()) return failed(std::string(kCreateLeagueFailedMessage));
+  if (Status synced = base::SyncFolder(built.value()); !synced) return failed(CreateFailed(synced.error()));
+  Result<NewLeague> league = MoveInNumbered(leaguesFolder, built.value(), name);
+  if (!league) return failed(league.error());
+  (void)base::SyncFolder(leaguesFolder);
   return league;
 }
 
+}  // namespace
+
+Result<NewLeague> CreateLeague(const fs::path& leaguesFolder, std::string_view enteredName) {
+  if (Status valid = CheckLeagueName(base::Trim(enteredName)); !valid) return Fail(valid.error());
+  Result<FolderLock> lock = FolderLock::Take(leaguesFolder);
+  if (!lock) return Fail(CreateFailed(lock.error()));
+  return CreateLeagueLocked(leaguesFolder, enteredName);
+}
+
+Result<FoundLeague> FindOrCreateLeague(const fs::path& leaguesFolder, std::string_view enteredName) {
+  const std::string name(base::Trim(enteredName));
+  if (Status valid = CheckLeagueName(name); !valid) return Fail(valid.error());
+  Result<FolderLock> lock = FolderLock::Take(leaguesFolder);
+  if (!lock) return Fail(lock.error());
+  RemoveUnfinishedLeagueBuilds(leaguesFolder);
+  const fs::path folder = leaguesFolder / name;
+  std::error_code error;
+  if (!fs::exists(folder, error)) {
+    Result<NewLeague> created = CreateLeagueLocked(leaguesFolder, name);
+    if (!created) return Fail(created.error());
+    return FoundLeague{created.value().folder, true, {}};
+  }
+  if (HoldsLeagueMarker(folder)) return FoundLeague{folder, false, {}};
+  if (!fs::is_directory(folder, error) || !fs::is_empty(folder, error)) {
+    return Fail(folder.string() + " is not a league (it holds no " + std::string(kLeagueMarkerName) + ")");
+  }
+  // An empty folder is what a league creation cut short used to leave: it becomes the league.
+  Result<FolderLock> leagueLock = FolderLock::Take(folder);
+  if (!leagueLock) return Fail(leagueLock.error());
+  Result<bool> marked = CreateNewFile(folder / kLeagueMarkerName, name + kWindowsTextLineEnd);
+  if (!marked || !marked.value()) {
+    return Fail(std::string(kCreateLeagueFailedMessage) + (marked ? std::string() : "\n" + marked.error()));
+  }
+  return FoundLeague{folder, true, "made the empty folder " + folder.string() + " a league"};
+}
+
 Result<TeamListing> ListTeams(const fs::path& leagueFolder) {
+  TeamListing listing;
+  listing.removed = RemoveLeftovers(leagueFolder);
   Result<std::vector<fs::directory_entry>> entries = SortedEntries(leagueFolder);
   if (!entries) return Fail(entries.error());
-  TeamListing listing;
   for (const fs::directory_entry& entry : entries.value()) {
     if (entry.path().filename() == kSeasonsFolderName) continue;
     if (!EndsWithIgnoringCase(entry.path().filename().string(), kTeamFileExtension)) continue;

@@ -8,6 +8,7 @@
 
 #include "base/file_read.h"
 #include "league/file_io.h"
+#include "league/league_writer.h"
 #include "league/text_case.h"
 #include "league/text_lines.h"
 
@@ -15,20 +16,6 @@ namespace qgu::league {
 namespace {
 
 namespace fs = std::filesystem;
-
-// Far more teams than any league holds; stops a runaway search.
-constexpr long kMaxFileNumber = 1'000'000;
-
-Result<std::set<std::string>> LowerCaseNamesIn(const fs::path& folder) {
-  std::set<std::string> names;
-  std::error_code error;
-  fs::directory_iterator entries(folder, error);
-  if (error) return Fail("Unable to read league folder " + folder.string() + ": " + error.message());
-  for (const fs::directory_entry& entry : entries) {
-    names.insert(LowerCase(entry.path().filename().string()));
-  }
-  return names;
-}
 
 template <class T>
 Result<T> PrefixPath(const fs::path& path, Result<T> result) {
@@ -100,35 +87,31 @@ Result<fs::path> CreateTeamRecordFile(const fs::path& leagueFolder, const TeamRe
   if (!content) {
     return Fail("Unable to write team " + TeamDisplayName(record.header) + ": " + content.error());
   }
-  Result<std::set<std::string>> taken = LowerCaseNamesIn(leagueFolder);
-  if (!taken) return Fail(taken.error());
-  const std::string stem = TeamFileStem(record.header.abbreviation);
-  for (long number = 0; number < kMaxFileNumber; ++number) {
-    const std::string name = TeamFileName(stem, number);
-    if (taken.value().count(LowerCase(name)) != 0) continue;
-    const fs::path path = leagueFolder / name;
-    Result<bool> created = CreateNewFile(path, content.value());
-    if (!created) return Fail(created.error());
-    if (created.value()) return path;
-  }
-  return Fail("No free file name for the team " + TeamDisplayName(record.header) + " in " +
-              leagueFolder.string());
+  Result<LeagueWriter> writer = LeagueWriter::Open(leagueFolder);
+  if (!writer) return Fail(writer.error());
+  Result<PlacedTeam> placed = writer.value().CreateTeam(content.value(), record.header, {});
+  if (!placed) return Fail(placed.error());
+  return placed.value().path;
 }
 
 Status RewriteTeamRecordFile(const fs::path& path, const TeamRecord& record) {
   Result<std::string> content = FormatTeamRecord(record);
   if (!content) return Fail(path.string() + ": " + content.error());
+  Result<LeagueWriter> writer = LeagueWriter::Open(FolderOf(path));
+  if (!writer) return Fail(writer.error());
   std::error_code error;
   if (!fs::is_regular_file(path, error)) return Fail("Unable to open " + path.string());
-  return ReplaceFileContents(path, content.value());
+  return writer.value().Rewrite(path, content.value());
 }
 
 Status RewriteTeamLine(const fs::path& path, const TeamHeader& header) {
   Result<std::string> teamLine = FormatTeamLine(header);
   if (!teamLine) return Fail(path.string() + ": " + teamLine.error());
+  Result<LeagueWriter> writer = LeagueWriter::Open(FolderOf(path));
+  if (!writer) return Fail(writer.error());
   Result<std::string> playerLines = PlayerLinesOf(path);
   if (!playerLines) return Fail(playerLines.error());
-  return ReplaceFileContents(path, teamLine.value() + playerLines.value());
+  return writer.value().Rewrite(path, teamLine.value() + playerLines.value());
 }
 
 }  // namespace qgu::league

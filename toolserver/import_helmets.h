@@ -5,11 +5,13 @@
 
 #include <filesystem>
 
+#include "league/result.h"
 #include "league/team_record.h"
 
 namespace qgu::toolserver {
 
-// Never fails the import: a helmet that cannot be written is left out.
-void WriteImportHelmet(const std::filesystem::path& teamFile, const league::TeamHeader& team);
+// Writes the picture whole (through a temporary file) at the path's own
+// bytes; a failure says which picture and why, for the import to report.
+league::Status WriteImportHelmet(const std::filesystem::path& teamFile, const league::TeamHeader& team);
 
 }  // namespace qgu::toolserver

@@ -154,12 +154,11 @@ void CLeagueDataDlg::WriteImport(const std::string& leagueName) {
     return ask.exec() == Accepted;
   };
   league::Result<league::ImportReport> report =
-      league::WriteCartridgeTeams(folder, *job_->teams, job_->selection, overwrite);
+      league::WriteCartridgeTeams(folder, *job_->teams, job_->selection, overwrite, job_->written);
   if (!report) {
     frontend::ShowMessage(this, std::string(league::kImportTitle), report.error());
     return;
   }
-  league::AnnounceWrittenTeams(report.value(), job_->written);
   if (report.value().failures.empty()) {
     Say(std::string(league::kImportSucceededMessage), true);
   } else {

@@ -54,7 +54,7 @@ killed "file-size limit 1 KB" sh -c 'ulimit -f 1; exec "$0" "$@"'
 
 if command -v strace >/dev/null 2>&1 && strace -qq -o /dev/null true 2>/dev/null; then
   for point in write:1 write:2 write:7 write:15 write:28 write:29 fsync:1 fsync:14 fsync:29 fsync:30 \
-               rename:1 mkdir:1 mkdir:2 unlink:1; do
+               rename:1 renameat2:1 renameat2:15 renameat2:29 mkdir:1 mkdir:2 unlink:1; do
     call=${point%%:*}
     n=${point##*:}
     killed "killed at $call $n" strace -f -qq -o /dev/null -e trace="$call" -e inject="$call:signal=KILL:when=$n"

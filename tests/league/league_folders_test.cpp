@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "base/file_write.h"
+
+#include "league/league_writer.h"
 #include "league/team_record_file.h"
 #include "tests/league/sample_team.h"
 #include "tests/support/temp_folder.h"
@@ -150,6 +153,76 @@ TEST(DuplicateTeams, AllThreeNamesMustMatchExactly) {
   ASSERT_EQ(duplicates.size(), 2u);
   EXPECT_EQ(duplicates[0].path, first);
   EXPECT_EQ(duplicates[1].path, second);
+}
+
+TEST(LeagueWriterTest, LeftoversOfCutShortWritesGoWhenNoWriterIsAtWork) {
+  TempFolder league;
+  const fs::path team = CreateTeamRecordFile(league.path(), SampleTeam()).value();
+  const Names leftovers{"MPD0.dat.tmp", "MPD1.bmp.tmp.4711-2", "config.lge.tmp"};
+  const Names kept{"notes.tmp", "MPD0.dat.tmpx", "MPD0.dat.tmp.12", "old.txt.tmp"};
+  for (const std::string& name : leftovers) WriteBytes(league / name, "cut short");
+  for (const std::string& name : kept) WriteBytes(league / name, "the user's");
+  {
+    // A writer at work: its temporary files are its own.
+    Result<LeagueWriter> writer = LeagueWriter::Open(league.path());
+    ASSERT_TRUE(writer.ok()) << writer.error();
+    EXPECT_EQ(writer.value().removedLeftovers().size(), 3u) << "the writer itself removes them when it starts";
+    for (const std::string& name : leftovers) WriteBytes(league / name, "being written");
+    EXPECT_TRUE(ListTeams(league.path()).value().removed.empty());
+    for (const std::string& name : leftovers) EXPECT_TRUE(fs::exists(league / name)) << name;
+  }
+  const Result<TeamListing> listing = ListTeams(league.path());
+  ASSERT_TRUE(listing.ok());
+  EXPECT_EQ(listing.value().removed.size(), 3u);
+  for (const std::string& name : leftovers) EXPECT_FALSE(fs::exists(league / name)) << name;
+  for (const std::string& name : kept) EXPECT_TRUE(fs::exists(league / name)) << name;
+  ASSERT_EQ(listing.value().teams.size(), 1u);
+  EXPECT_EQ(listing.value().teams[0].path, team);
+}
+
+TEST(LeagueWriterTest, AReplacedTeamTakesItsPictureToTheLowestFreeNameAndNewNamesReplaceNothing) {
+  TempFolder league;
+  const auto content = FormatTeamRecord(SampleTeam()).value();
+  const std::string stem = TeamFileStem(SampleTeam().header.abbreviation);
+  const auto picture = [](const fs::path& file, const TeamHeader& team) -> Status {
+    WriteBytes(PicturePathFor(file), "helmet of " + team.city);
+    return {};
+  };
+  WriteBytes(league / (stem + "3.dat"), content);
+  WriteBytes(league / (stem + "3.bmp"), "old helmet");
+  WriteBytes(league / (stem + "5.dat"), content);  // a second copy of the same team
+  WriteBytes(league / (stem + "5.bmp"), "old helmet");
+  Result<LeagueWriter> writer = LeagueWriter::Open(league.path());
+  ASSERT_TRUE(writer.ok());
+  TeamHeader team = SampleTeam().header;
+  team.city = "NEWTOWN";
+  const Result<PlacedTeam> placed =
+      writer.value().ReplaceTeam({league / (stem + "3.dat"), league / (stem + "5.dat")}, "new", team, picture);
+  ASSERT_TRUE(placed.ok()) << placed.error();
+  EXPECT_EQ(placed.value().path, league / (stem + "0.dat"));
+  EXPECT_TRUE(placed.value().failures.empty());
+  EXPECT_EQ(ReadBytes(league / (stem + "0.dat")), "new");
+  EXPECT_EQ(ReadBytes(league / (stem + "0.bmp")), "helmet of NEWTOWN");
+  for (const char* gone : {"3.dat", "3.bmp", "5.dat", "5.bmp"}) EXPECT_FALSE(fs::exists(league / (stem + gone))) << gone;
+
+  // A picture without its team (a write cut short) is no team: the name is free and its picture replaced.
+  WriteBytes(league / (stem + "1.bmp"), "stale");
+  const Result<PlacedTeam> created = writer.value().CreateTeam("second", team, picture);
+  ASSERT_TRUE(created.ok());
+  EXPECT_EQ(created.value().path, league / (stem + "1.dat"));
+  EXPECT_EQ(ReadBytes(league / (stem + "1.bmp")), "helmet of NEWTOWN");
+
+  // A name taken by a file the listing did not show is never replaced.
+  const fs::path elsewhere = league / "other.dat";
+  WriteBytes(elsewhere, "someone else's");
+  Result<bool> moved = base::RenameNoReplace(league / (stem + "0.dat"), elsewhere);
+  ASSERT_TRUE(moved.ok());
+  EXPECT_FALSE(moved.value());
+  EXPECT_EQ(ReadBytes(elsewhere), "someone else's");
+  Result<bool> again = base::CreateNewFile(elsewhere, "mine");
+  ASSERT_TRUE(again.ok());
+  EXPECT_FALSE(again.value());
+  EXPECT_EQ(ReadBytes(elsewhere), "someone else's");
 }
 
 }  // namespace

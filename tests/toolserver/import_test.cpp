@@ -56,8 +56,8 @@ struct ImportBench {
   void Import(const fs::path& file) {
     RunCartridgeImport(nullptr, base.path(), [&](QWidget*) { return std::optional<fs::path>(file); },
                        [&](const fs::path& team, const league::TeamHeader& header) {
-                         WriteImportHelmet(team, header);
                          written.push_back(team.filename().string());
+                         return WriteImportHelmet(team, header);
                        });
   }
   std::vector<std::string> MessageTexts() const {
@@ -247,9 +247,18 @@ TEST(CartridgeImport, FilesThatAreNoImageOfThisGameAreRefusedWithTwoMessages) {
       EXPECT_EQ(message.icon, MessageIcon::kNone);
     }
   }
+  // A file that cannot be read: the described message with the reason on its second line.
+  const fs::path missing = bench.elsewhere / "missing.nes";
   bench.messages.Clear();
-  bench.Import(bench.elsewhere / "missing.nes");
-  EXPECT_EQ(bench.MessageTexts(), (std::vector<std::string>{kLoadFailed}));
+  bench.Import(missing);
+  EXPECT_EQ(bench.MessageTexts(),
+            (std::vector<std::string>{std::string(kLoadFailed) + "\nUnable to open " + missing.string() +
+                                      ": No such file or directory"}));
+  bench.messages.Clear();
+  bench.Import(bench.elsewhere.path());
+  EXPECT_EQ(bench.MessageTexts(),
+            (std::vector<std::string>{std::string(kLoadFailed) + "\n" + bench.elsewhere.path().string() +
+                                      " is a folder, not a file"}));
   EXPECT_FALSE(fs::exists(bench.base / "qgu_lge")) << "nothing is written for a refused image";
 }
 

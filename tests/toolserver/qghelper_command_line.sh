@@ -52,12 +52,41 @@ expect 0 import-rom base --image "$image" --league "Script League" --teams all
 [ "$(grep -c '^replaced ' out.txt)" -eq 2 ] || fail "two teams replaced: $(cat out.txt)"
 [ "$(ls "$league"/*.dat | wc -l)" -eq 28 ] || fail "28 team files after replacing"
 
+# A name with blanks around it is the same league.
+expect 0 import-rom base --image "$image" --league " Script League " --teams 1 --duplicates keep
+[ "$(ls base/qgu_lge | wc -l)" -eq 2 ] || fail "a blank after the name made a league: $(ls base/qgu_lge)"
+grep -q "created league" out.txt && fail "a blank after the name made a league: $(cat out.txt)"
+
+# A replaced team whose file number changes takes its helmet along.
+team=$(cd "$league" && ls *0.dat | head -1)
+mv "$league/$team" "$league/${team%0.dat}3.dat"
+printf 'stale' >"$league/${team%0.dat}3.bmp"
+expect 0 import-rom base --image "$image" --league "Script League" --teams all
+[ -f "$league/$team" ] && [ -f "$league/${team%.dat}.bmp" ] || fail "the replaced team is not at $team with its helmet"
+[ -e "$league/${team%0.dat}3.dat" ] || [ -e "$league/${team%0.dat}3.bmp" ] && fail "the old file or helmet stayed: $(ls "$league")"
+cmp -s "$league/${team%.dat}.bmp" "$(ls "$league"/*.bmp | grep -v "/${team%.dat}.bmp" | head -1)" && fail "helmets all alike"
+
+# Pictures that cannot be written (a full disk, here a file-size limit) are reported.
+sh -c 'trap "" XFSZ; ulimit -f 16; exec "$0" "$@"' "$qghelper" import-rom limited --image "$image" --league L \
+  --teams 0,1 >out.txt 2>err.txt && fail "an import that wrote no helmets exited 0"
+[ "$(grep -c 'helmet picture was not written' err.txt)" -eq 2 ] || fail "helmets not reported: $(cat err.txt)"
+
 # Refusals: the described messages on standard error, nothing on standard output.
 printf 'not a cartridge' >plain.nes
 expect 1 import-rom base --image plain.nes --league "Script League"
 contains err.txt "Rom is not valid NES Rom!"
 contains err.txt "Unable to load rom. Make sure it is not opened by another program"
 [ -s out.txt ] && fail "a refused image printed: $(cat out.txt)"
+# An image that cannot be read at all: the described message, and why on the next line.
+mkdir folder.nes
+mkfifo pipe.nes
+truncate -s 18M huge.nes
+for case in "missing.nes:No such file or directory" "folder.nes:is a folder, not a file" \
+            "pipe.nes:is not a regular file" "huge.nes:bytes, more than the"; do
+  expect 1 import-rom base --image "${case%%:*}" --league "Script League"
+  grep -A1 -x "qghelper: Unable to load rom. Make sure it is not opened by another program" err.txt | sed -n 2p |
+    grep -qF -- "${case#*:}" || fail "${case%%:*} gives no reason on the second line: $(cat err.txt)"
+done
 expect 1 import-rom fresh --image plain.nes --league "New"
 [ -e fresh/qgu_lge ] && fail "a refused image left a leagues folder"
 expect 1 import-rom base --image "$image" --league "Script League" --teams 30

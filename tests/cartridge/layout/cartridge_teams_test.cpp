@@ -184,8 +184,12 @@ TEST(CartridgeExtraction, RefusesImagesThatAreNotThisGameWithoutReadingPastTheEn
 
 TEST(CartridgeFile, UnreadableFilesFailToLoad) {
   qgu::testing::TempFolder folder;
-  EXPECT_EQ(ReadCartridgeFile(folder / "missing.nes").error(), kRomLoadFailedMessage);
-  EXPECT_EQ(ReadCartridgeFile(folder.path()).error(), kRomLoadFailedMessage);
+  // The described message, and why on a second line.
+  const std::string prefix = std::string(kRomLoadFailedMessage) + "\n";
+  const std::string missing = ReadCartridgeFile(folder / "missing.nes").error();
+  EXPECT_TRUE(missing.starts_with(prefix) && missing.ends_with("No such file or directory")) << missing;
+  const std::string isFolder = ReadCartridgeFile(folder.path()).error();
+  EXPECT_TRUE(isFolder.starts_with(prefix) && isFolder.ends_with("is a folder, not a file")) << isFolder;
   qgu::testing::WriteBytes(folder / "game.nes", "NES\x1a");
   auto bytes = ReadCartridgeFile(folder / "game.nes");
   ASSERT_TRUE(bytes.ok());

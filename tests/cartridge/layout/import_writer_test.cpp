@@ -182,17 +182,23 @@ TEST(DefaultLeague, IsCreatedOnceWithTheTwentyEightCartridgeTeams) {
   EXPECT_EQ(FileNames(folder).size(), 29u);
 }
 
-// A leagues folder of any case is used; a league already in it means none is made.
+// A leagues folder of any case is used; a league already in it means none is
+// made. An empty folder (what a cut-short league creation used to leave) is no league.
 TEST(DefaultLeague, GoesOnlyIntoAnEmptyLeaguesFolderOfAnyCase) {
   for (const bool hasLeague : {false, true}) {
     TempFolder base;
-    fs::create_directories(hasLeague ? base / "QGU_LGE" / "Mine" : base / "Qgu_Lge");
+    fs::create_directories(hasLeague ? base / "QGU_LGE" / "Mine" : base / "Qgu_Lge" / "Bare");
+    if (hasLeague) qgu::testing::WriteBytes(base / "QGU_LGE" / "Mine" / "config.lge", "Mine\r\r\n");
     auto made = EnsureDefaultLeague(base.path(), qgu::cartridge::EmbeddedCartridgeImage());
     ASSERT_TRUE(made.ok());
     EXPECT_EQ(made.value().created, !hasLeague);
     EXPECT_THAT(FileNames(base.path()), ElementsAre(hasLeague ? "QGU_LGE" : "Qgu_Lge"));
-    if (hasLeague) EXPECT_THAT(FileNames(base / "QGU_LGE"), ElementsAre("Mine"));
-    else EXPECT_TRUE(fs::exists(base / "Qgu_Lge" / "Quozi League" / "config.lge"));
+    if (hasLeague) {
+      EXPECT_THAT(FileNames(base / "QGU_LGE"), ElementsAre("Mine"));
+    } else {
+      EXPECT_THAT(FileNames(base / "Qgu_Lge"), ElementsAre("Bare", "Quozi League"));
+      EXPECT_TRUE(fs::exists(base / "Qgu_Lge" / "Quozi League" / "config.lge"));
+    }
   }
 }
 

@@ -1,0 +1,34 @@
+#pragma once
+// One writer at a time in a folder: an advisory lock (flock) on the folder
+// itself, so no lock file ever shows in a listing. Every program that changes
+// a league folder (import, new team, editor saves, default league) holds its
+// folder's lock while it lists what is there and writes; creating or
+// renaming leagues holds the leagues folder's lock. The lock ends with its
+// holder, however the holder ends. Locks are taken leagues folder first,
+// league folder second, never the other way round.
+
+#include <filesystem>
+#include <optional>
+
+#include "league/result.h"
+
+namespace qgu::league {
+
+class FolderLock {
+ public:
+  // Waits until no other holder has the folder.
+  static Result<FolderLock> Take(const std::filesystem::path& folder);
+  // Nothing when another holder has the folder at this moment.
+  static Result<std::optional<FolderLock>> TryTake(const std::filesystem::path& folder);
+
+  FolderLock(FolderLock&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+  FolderLock& operator=(FolderLock&&) = delete;
+  FolderLock(const FolderLock&) = delete;
+  ~FolderLock();
+
+ private:
+  explicit FolderLock(int fd) : fd_(fd) {}
+  int fd_;
+};
+
+}  // namespace qgu::league
