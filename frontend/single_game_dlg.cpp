@@ -33,6 +33,14 @@ constexpr int kMaxQuarter = 99;
 
 QString Id(int id) { return QString::number(id); }
 
+// Names and paths stay the bytes the file system gave, whatever their
+// encoding: the item shows them as well as it can and keeps the bytes.
+QByteArray Bytes(const std::string& text) { return QByteArray(text.data(), static_cast<qsizetype>(text.size())); }
+std::string FromBytes(const QVariant& data) {
+  const QByteArray bytes = data.toByteArray();
+  return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
+}
+
 // The decimal number a text starts with, as C's conversion reads it: an empty
 // or non-numeric text is 0.
 int LeadingNumber(const std::string& text) {
@@ -177,7 +185,7 @@ bool CSingleGameDlg::SetUp() {
   }
   for (QComboBox* list : {homeLeagues_, awayLeagues_}) {
     const QSignalBlocker quiet(list);
-    for (const std::string& name : leagues.value()) list->addItem(QString::fromStdString(name));
+    for (const std::string& name : leagues.value()) list->addItem(QString::fromUtf8(Bytes(name)), Bytes(name));
     list->setCurrentIndex(-1);
   }
   return true;
@@ -191,15 +199,15 @@ void CSingleGameDlg::FillTeams(QComboBox* leagues, QListWidget* teams) {
     Refuse(kNoLeaguesFolder);
     return;
   }
-  const std::filesystem::path leagueFolder = *leaguesFolder / leagues->currentText().toStdString();
+  const std::filesystem::path leagueFolder = *leaguesFolder / FromBytes(leagues->currentData());
   const auto listing = league::ListTeams(leagueFolder);
   if (!listing || listing.value().teams.empty()) {
     Refuse(kNoTeams);
     return;
   }
   for (const league::TeamListEntry& team : listing.value().teams) {
-    auto* item = new QListWidgetItem(QString::fromStdString(team.header.city + " " + team.header.nickname));
-    item->setData(kPathRole, QString::fromStdString(team.path.string()));
+    auto* item = new QListWidgetItem(QString::fromUtf8(Bytes(team.header.city + " " + team.header.nickname)));
+    item->setData(kPathRole, Bytes(team.path.string()));
     teams->addItem(item);
   }
 }
@@ -219,8 +227,8 @@ void CSingleGameDlg::Play() {
     Refuse(kChooseBothTeams);
     return;
   }
-  homeTeam_ = home->data(kPathRole).toString().toStdString();
-  awayTeam_ = away->data(kPathRole).toString().toStdString();
+  homeTeam_ = FromBytes(home->data(kPathRole));
+  awayTeam_ = FromBytes(away->data(kPathRole));
   played_ = true;
   accept();
 }

@@ -148,6 +148,27 @@ TEST_F(SingleGameDlgTest, PlayChecksQuarterLengthThenBothTeams) {
   EXPECT_EQ(dialog.WeatherChoice(), Dlg::kSnow);
 }
 
+// Names that are not UTF-8 (Latin-1 bytes here) reach the game as the very
+// bytes the folder holds, league folder and team file alike.
+TEST_F(SingleGameDlgTest, PathsThatAreNotUtf8AreReturnedAsTheirBytes) {
+  const std::string league = "Nord\xE9";
+  const std::string file = "\xC9T\xC9" "0.dat";
+  WriteTeam(Leagues() / league, file, "\xC9TANG", "OIES");
+  Dlg dialog(nullptr, kGameProgramWeatherIds, folder_.path());
+  Open(dialog);
+  for (int list : {Dlg::kHomeLeagueList, Dlg::kAwayLeagueList}) {
+    Control<QComboBox>(&dialog, list)->setCurrentIndex(0);
+    Control<QListWidget>(&dialog, list == Dlg::kHomeLeagueList ? Dlg::kHomeTeamList : Dlg::kAwayTeamList)
+        ->setCurrentRow(0);
+  }
+  Click(dialog, Dlg::kPlayButton);
+  EXPECT_TRUE(messages_.Shown().empty());
+  const fs::path expected = Leagues() / league / file;
+  EXPECT_EQ(dialog.HomeTeam(), expected.string());
+  EXPECT_EQ(dialog.AwayTeam(), expected.string());
+  EXPECT_TRUE(fs::exists(fs::path(dialog.HomeTeam())));
+}
+
 TEST_F(SingleGameDlgTest, QuitAfterARefusedPlayLeavesNoTeams) {
   WriteTeam(Leagues() / "North", "A0.dat", "ASHFORD", "ANTS");
   Dlg dialog(nullptr, kToolServerWeatherIds, folder_.path());
