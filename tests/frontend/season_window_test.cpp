@@ -319,9 +319,13 @@ TEST_F(SeasonWindowTest, ClosingTheSeasonWindowOrExitingDuringASimLosesNothing) 
     return ids;
   };
 
-  // Closed mid-sim: gone from the screen at once, deleted once the games
-  // under way are in the journal.
+  // Closed mid-sim, once a game is in: gone from the screen at once, deleted
+  // once the games under way are in the journal. (A close before the first
+  // game ends may rightly keep none, so the test waits for one.)
   CSeasonWnd* wnd = sim();
+  auto* bar = Control<QProgressBar>(wnd, CSeasonWnd::kProgressBar);
+  ASSERT_NE(bar, nullptr);
+  ASSERT_TRUE(ProcessUntil([&] { return bar->value() >= 1; }, 120));
   wnd->close();
   EXPECT_FALSE(wnd->isVisible());
   ASSERT_TRUE(ProcessUntil([&] { return dlg->SeasonWindow() == nullptr; }, 120));
