@@ -195,14 +195,14 @@ class RandomLoop {
 TEST(IdleLoop, RandomLoopsEndEveryFrameAsRunningThem) {
   uint64_t skipped = 0;
   int idle = 0;
-  for (uint32_t seed = 1; seed <= 300; ++seed) {
+  for (uint32_t seed = 1; seed <= 150; ++seed) {
     SideBySide machines(RandomLoop(seed).Image());
     ASSERT_EQ(machines.FirstDifference(24), -1) << "seed " << seed << "\n" << machines.difference;
     skipped += machines.skipping->Cpu().IdleCyclesSkipped();
     idle += machines.skipping->Cpu().IdleCyclesSkipped() > 0;
   }
   // Enough of them wait, or the comparison shows nothing.
-  EXPECT_GT(idle, 60);
+  EXPECT_GT(idle, 25);
   EXPECT_GT(skipped, 0u);
 }
 
