@@ -18,15 +18,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-int ScoreOf(const std::string& text) {
-  int score = 0;
-  for (const char ch : text) {
-    if (ch < '0' || ch > '9') break;
-    score = score * 10 + (ch - '0');
-  }
-  return score;
-}
-
 bool InScope(const ScheduledGame& game, bool playoff, PlayScope scope, int week, int gameId) {
   switch (scope) {
     case PlayScope::kWeek: return game.week == week;
@@ -233,6 +224,15 @@ Result<PlayOutcome> PlaySeason(const fs::path& leagueFolder, std::string_view na
     outcome.problems.push_back("the playoffs begin when the regular season is over");
   }
   return outcome;
+}
+
+int ScoreOf(const std::string& text) {
+  int score = 0;
+  for (const char ch : text) {
+    if (ch < '0' || ch > '9') break;
+    score = score * 10 + (ch - '0');
+  }
+  return score;
 }
 
 }  // namespace qgu::season

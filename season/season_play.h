@@ -39,6 +39,9 @@ struct PlayedGame {
 // Both sides COM. The error names the team file or what stopped the game.
 base::Result<PlayedGame> PlayOneGame(std::span<const uint8_t> image, const GameJob& job);
 
+// A score as the summary spells it ("21"): the leading digits, 0 for none.
+int ScoreOf(const std::string& text);
+
 // The result file of a job: one journal line with the team file names.
 std::string ResultFileText(const PlayedGame& game);
 

@@ -11,15 +11,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-int ScoreOf(const std::string& text) {
-  int score = 0;
-  for (const char ch : text) {
-    if (ch < '0' || ch > '9') break;
-    score = score * 10 + (ch - '0');
-  }
-  return score;
-}
-
 std::optional<ScheduledGame> KnownGame(const Season& season, int id) {
   if (id >= 1 && id <= static_cast<int>(season.definition.schedule.size())) {
     return season.definition.schedule[static_cast<size_t>(id - 1)];
