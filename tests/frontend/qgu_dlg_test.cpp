@@ -42,20 +42,7 @@ namespace {
 namespace fs = std::filesystem;
 using testing::Control;
 using testing::ProcessUntil;
-
-// Runs act on the next modal dialog of type Dialog once it is open.
-template <class Dialog>
-void WhenModal(std::function<void(Dialog&)> act) {
-  auto* poll = new QTimer;
-  QObject::connect(poll, &QTimer::timeout, [poll, act] {
-    if (auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget())) {
-      poll->stop();
-      poll->deleteLater();
-      act(*dialog);
-    }
-  });
-  poll->start(10);
-}
+using testing::WhenModal;
 
 class QguDlgTest : public ::testing::Test {
  protected:

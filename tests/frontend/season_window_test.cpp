@@ -44,21 +44,9 @@ namespace {
 namespace fs = std::filesystem;
 using testing::Control;
 using testing::ProcessUntil;
+using testing::WhenModal;
 
 constexpr const char* kLeague = "Small";
-
-template <class Dialog>
-void WhenModal(std::function<void(Dialog&)> act) {
-  auto* poll = new QTimer;
-  QObject::connect(poll, &QTimer::timeout, [poll, act] {
-    if (auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget())) {
-      poll->stop();
-      poll->deleteLater();
-      act(*dialog);
-    }
-  });
-  poll->start(10);
-}
 
 class SeasonWindowTest : public ::testing::Test {
  protected:

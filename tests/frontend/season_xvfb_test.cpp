@@ -46,6 +46,7 @@ namespace {
 namespace fs = std::filesystem;
 using testing::Control;
 using testing::ProcessUntil;
+using testing::WhenModal;
 
 bool Shell(const std::string& command) { return std::system(command.c_str()) == 0; }
 
@@ -61,19 +62,6 @@ void Picture(QWidget* window, const char* name) {
   if (folder == nullptr) return;
   Pump(200);
   EXPECT_TRUE(window->grab().save(QString("%1/%2").arg(folder, name))) << name;
-}
-
-template <class Dialog>
-void WhenModal(std::function<void(Dialog&)> act) {
-  auto* poll = new QTimer;
-  QObject::connect(poll, &QTimer::timeout, [poll, act] {
-    if (auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget())) {
-      poll->stop();
-      poll->deleteLater();
-      act(*dialog);
-    }
-  });
-  poll->start(10);
 }
 
 TEST(SeasonOnX, CreatedInTheWindowFirstGamePlayedByKeysRestSimmedChampionInThePlayoffsTab) {

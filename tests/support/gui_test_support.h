@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QString>
+#include <QTimer>
 #include <QWidget>
 #include <functional>
 
@@ -26,6 +27,20 @@ inline bool ProcessUntil(const std::function<bool()>& condition, int guardSecond
     QApplication::processEvents(QEventLoop::AllEvents, 20);
   }
   return true;
+}
+
+// Runs act on the next modal dialog of type Dialog once it is open.
+template <class Dialog>
+void WhenModal(std::function<void(Dialog&)> act) {
+  auto* poll = new QTimer;
+  QObject::connect(poll, &QTimer::timeout, [poll, act] {
+    if (auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget())) {
+      poll->stop();
+      poll->deleteLater();
+      act(*dialog);
+    }
+  });
+  poll->start(10);
 }
 
 }  // namespace qgu::testing
