@@ -9,7 +9,7 @@
 //   qgu2 [--cartridge FILE] --headless [--home FILE --away FILE] [--quarter N]
 //        [--p1 COM] [--p2 COM] [--weather clear|rain|snow]
 //        [--seed N] [--json] [--quiet] [--max-frames N]
-//        [--net-host [ADDRESS:]PORT | --net-join HOST:PORT]
+//        [--net-host [ADDRESS:]PORT | --net-join HOST:PORT | --net-watch HOST:PORT]
 //   qgu2 --write-icon FILE.png [--icon-size N]
 //   qgu2 --version
 //   qgu2 season ...   (seasons: qgu2 season --help)
@@ -32,6 +32,7 @@
 #include "apps/season_command.h"
 #include "base/data_home.h"
 #include "base/file_read.h"
+#include "frontend/window/link_game.h"
 #include "frontend/window/printed_messages.h"
 #include "frontend/window/program_icon.h"
 #include "frontend/window/qgu_app.h"
@@ -43,6 +44,8 @@
 #include "driver/play_calling.h"
 #include "driver/random_source.h"
 #include "host/linked_game.h"
+#include "host/netplay_spectator.h"
+#include "host/netplay_watch_link.h"
 #include "league/cartridge_layout.h"
 #include "league/cartridge_teams.h"
 #include "league/default_league.h"
@@ -61,7 +64,7 @@ constexpr const char* kUsage =
     "            [--seed N] [--exit-after-game] [--frame-report FILE]\n"
     "       qgu2 [--cartridge FILE] --headless [--home FILE --away FILE] [--quarter N]\n"
     "            [--weather clear|rain|snow] [--seed N] [--json] [--quiet] [--max-frames N]\n"
-    "            [--net-host [ADDRESS:]PORT | --net-join HOST:PORT]\n"
+    "            [--net-host [ADDRESS:]PORT | --net-join HOST:PORT | --net-watch HOST:PORT]\n"
     "       qgu2 --write-icon FILE.png [--icon-size N]\n"
     "       qgu2 season ...  (a league's seasons: qgu2 season --help)\n"
     "       qgu2 --version\n"
@@ -89,7 +92,9 @@ constexpr const char* kUsage =
     "                side playing the same game joins (the host's seed is used on both sides);\n"
     "                prints the machine's state hash every 600 frames\n"
     "  --net-join    join a linked game at HOST:PORT; both sides must name the same teams,\n"
-    "                quarter length and weather\n";
+    "                quarter length and weather\n"
+    "  --net-watch   watch a linked game hosted at HOST:PORT: waits for it to begin, takes the\n"
+    "                host's teams and plays along, sending nothing; prints what the players print\n";
 
 constexpr int kMaxQuarterMinutes = 99;
 
@@ -108,6 +113,7 @@ struct Options {
   int64_t maxFrames = 0;
   std::optional<qgu::host::NetEndpoint> netHost;
   std::optional<std::pair<std::string, uint16_t>> netJoin;
+  std::optional<std::pair<std::string, uint16_t>> netWatch;
   bool exitAfterGame = false;
   std::optional<std::string> frameReport;
   std::optional<std::string> writeIcon;
@@ -211,6 +217,11 @@ Options ParseOptions(int argc, char** argv) {
       const auto endpoint = ParseEndpoint(text, true);
       if (!endpoint) throw UsageError{"--net-join takes HOST:PORT, not \"" + text + "\""};
       options.netJoin = *endpoint;
+    } else if (arg == "--net-watch") {
+      const std::string text = value();
+      const auto endpoint = ParseEndpoint(text, true);
+      if (!endpoint) throw UsageError{"--net-watch takes HOST:PORT, not \"" + text + "\""};
+      options.netWatch = *endpoint;
     } else if (arg == "--exit-after-game") {
       options.exitAfterGame = true;
     } else if (arg == "--frame-report") {
@@ -230,7 +241,9 @@ Options ParseOptions(int argc, char** argv) {
     }
   }
   if (options.home.has_value() != options.away.has_value()) throw UsageError{"--home and --away go together"};
-  if (options.netHost && options.netJoin) throw UsageError{"--net-host and --net-join exclude each other"};
+  if (int{options.netHost.has_value()} + int{options.netJoin.has_value()} + int{options.netWatch.has_value()} > 1) {
+    throw UsageError{"--net-host, --net-join and --net-watch exclude each other"};
+  }
   if (options.exitAfterGame && !options.home && !options.headless) {
     throw UsageError{"--exit-after-game needs the game: --home and --away"};
   }
@@ -359,25 +372,36 @@ class CLinkSeededRandom final : public qgu::driver::IRandomSource {
 
 int WeatherCode(const std::string& name) { return name == "rain" ? 1 : name == "snow" ? 2 : 0; }
 
-// The other program's link for the prepared game; returns the seed both
-// sides play with (the host's).
-uint32_t OpenLink(const Options& options, uint32_t seed, const qgu::driver::CGameManager& manager,
-                  qgu::host::CNetplayLink& link, const Progress& progress) {
+qgu::host::GameIdentity IdentityOf(const qgu::driver::CGameManager& manager, int weather) {
   qgu::host::GameIdentity game;
   game.homeRecordHash = qgu::host::TeamRecordHash(manager.HomeTeam());
   game.awayRecordHash = qgu::host::TeamRecordHash(manager.AwayTeam());
   game.quarterMinutes = manager.QuarterLength();
-  game.weather = WeatherCode(options.weather);
+  game.weather = weather;
   game.controlByte = manager.ControlByte();
+  return game;
+}
+
+// The other program's link for the prepared game; returns the seed both
+// sides play with (the host's). A host takes watchers too.
+uint32_t OpenLink(const Options& options, uint32_t seed, const qgu::driver::CGameManager& manager,
+                  qgu::host::CNetplayLink& link, std::unique_ptr<qgu::host::CSpectatorHost>& spectators,
+                  const Progress& progress) {
+  const qgu::host::GameIdentity game = IdentityOf(manager, WeatherCode(options.weather));
   link.Start();
   if (options.netHost) {
     const auto& endpoint = *options.netHost;
     progress("waiting for the other side on " +
              (endpoint.address.empty() ? std::string("every interface") : endpoint.address) + ", port " +
              std::to_string(endpoint.port));
+    const qgu::host::NetGreeting greeting{0, 0, seed, game};
+    spectators = std::make_unique<qgu::host::CSpectatorHost>(greeting, progress);
     qgu::host::HostOptions hosting;
     hosting.notice = progress;
-    if (auto hosted = link.Host(endpoint, {0, 0, seed, game}, hosting); !hosted) throw Failure{hosted.error()};
+    hosting.watchers = spectators.get();
+    if (auto hosted = link.Host(endpoint, greeting, hosting); !hosted) throw Failure{hosted.error()};
+    spectators->Begin({manager.HomeTeam(), manager.AwayTeam(), "host"}, "joiner");
+    link.SetObserver(spectators.get());
   } else {
     const auto& [host, port] = *options.netJoin;
     progress("joining " + host + ":" + std::to_string(port));
@@ -389,7 +413,7 @@ uint32_t OpenLink(const Options& options, uint32_t seed, const qgu::driver::CGam
 
 // A linked game: its state hash every 600 frames on standard output, then the
 // box score (or where it stopped).
-int PlayLinked(const Options& options, qgu::driver::CGameManager& manager, qgu::host::CNetplayLink& link,
+int PlayLinked(const Options& options, qgu::driver::CGameManager& manager, qgu::host::IFrameInputLink& link,
                const Progress& progress) {
   qgu::host::LinkedGameOptions linked;
   linked.maxFrames = options.maxFrames;
@@ -400,7 +424,11 @@ int PlayLinked(const Options& options, qgu::driver::CGameManager& manager, qgu::
     std::fflush(stdout);
   };
   const qgu::host::LinkedGameResult result = qgu::host::PlayLinkedGame(manager, link, linked);
-  if (!result.linkClosed.empty()) progress("the link closed (" + result.linkClosed + "); the game went on alone");
+  // A watcher's stream ends soon after the game, often before its machine has stopped.
+  const bool watchedToTheEnd = options.netWatch && result.summary;
+  if (!result.linkClosed.empty() && !watchedToTheEnd) {
+    progress("the link closed (" + result.linkClosed + "); the game went on alone");
+  }
   if (!result.error.empty()) throw Failure{result.error};
   if (result.summary) {
     WriteStandardOutput(options.json ? qgu::driver::BoxScoreJson(*result.summary)
@@ -411,12 +439,45 @@ int PlayLinked(const Options& options, qgu::driver::CGameManager& manager, qgu::
   return 0;
 }
 
+// A linked game watched: the host's teams (kept in memory, out of any league
+// here), quarter length, controls, weather and seed; the players' frame input.
+int WatchLinked(const Options& options, const std::vector<uint8_t>& image, const Progress& progress) {
+  const auto& [host, port] = *options.netWatch;
+  progress("watching " + host + ":" + std::to_string(port) + "; waiting for the game to begin");
+  qgu::host::CWatchLink link;
+  auto watched = link.Watch(host, port, "headless");
+  if (!watched) throw Failure{watched.error()};
+  const qgu::host::WatchedGame& game = watched.value();
+  const qgu::host::GameIdentity& identity = game.greeting.game;
+  std::array<qgu::frontend::CPrivateRecordFile, 2> records;
+  for (auto [file, record] : {std::pair{&records[0], &game.game.home}, std::pair{&records[1], &game.game.away}}) {
+    if (auto kept = file->Write(*record); !kept) throw Failure{kept.error()};
+  }
+  qgu::driver::CGameManager manager(image, std::make_unique<qgu::driver::CSeededRandom>(game.greeting.seed));
+  manager.SetHomePath(records[0].Path());
+  manager.SetAwayPath(records[1].Path());
+  manager.SetQuarterLength(identity.quarterMinutes);
+  manager.SetControls(identity.controlByte >> 4, identity.controlByte & 15);
+  if (!manager.PrepareGame()) throw Failure{manager.PrepareError()};
+  if (const std::string differs = qgu::host::DescribeGameDifference(IdentityOf(manager, identity.weather), identity);
+      !differs.empty()) {
+    throw Failure{"the host's game came out different here: " + differs};
+  }
+  progress("watching " + game.game.nickName + " v " + game.playerNickName + ": " +
+           TeamDisplayName(manager.HomeTeam().header) + " (home) against " +
+           TeamDisplayName(manager.AwayTeam().header) + " (away), " + std::to_string(identity.quarterMinutes) +
+           "-minute quarters, seed " + std::to_string(game.greeting.seed));
+  return PlayLinked(options, manager, link, progress);
+}
+
 int PlayHeadless(const Options& options) {
   const Progress progress(options.quiet);
   CheckHeadlessControls(options);
   const std::vector<uint8_t> image = LoadImage(options);
+  if (options.netWatch) return WatchLinked(options, image, progress);
   const Teams teams = options.home ? Teams{*options.home, *options.away} : DefaultTeams(image, progress);
 
+  std::unique_ptr<qgu::host::CSpectatorHost> spectators;  // outlives the link that tells it the frames
   qgu::host::CNetplayLink link;
   uint32_t seed = options.seed.value_or(qgu::driver::TimeSeed());
   auto random = std::make_unique<CLinkSeededRandom>(seed);
@@ -429,7 +490,7 @@ int PlayHeadless(const Options& options) {
   if (!manager.PrepareGame()) throw Failure{manager.PrepareError()};
   // The link checks the prepared game (the records as read) against the other side's.
   if (options.netHost || options.netJoin) {
-    seed = OpenLink(options, seed, manager, link, progress);
+    seed = OpenLink(options, seed, manager, link, spectators, progress);
     playCalling.Reseed(seed);
   }
 

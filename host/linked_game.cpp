@@ -107,7 +107,7 @@ league::Result<uint64_t> CPrivateSnapshot::Hash(core::CMachine& machine) {
   return HashBytes(bytes);
 }
 
-LinkedGameResult PlayLinkedGame(driver::CGameManager& manager, CNetplayLink& link, const LinkedGameOptions& options) {
+LinkedGameResult PlayLinkedGame(driver::CGameManager& manager, IFrameInputLink& link, const LinkedGameOptions& options) {
   core::CMachine machine(manager.WorkingImage());
   CMachineConsole console(machine);
   CUnpacedFrameClock clock;

@@ -58,7 +58,8 @@ class CPrivateSnapshot {
   std::error_code error_;
 };
 
-// PrepareGame must have succeeded on the manager, with the link's shared seed.
-LinkedGameResult PlayLinkedGame(driver::CGameManager& manager, CNetplayLink& link, const LinkedGameOptions& options);
+// PrepareGame must have succeeded on the manager, with the link's shared
+// seed. The link is a player's CNetplayLink or a watcher's CWatchLink.
+LinkedGameResult PlayLinkedGame(driver::CGameManager& manager, IFrameInputLink& link, const LinkedGameOptions& options);
 
 }  // namespace qgu::host

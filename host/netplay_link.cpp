@@ -143,8 +143,10 @@ void CNetplayLink::Disconnect() {
 }
 
 void CNetplayLink::Fail(const std::string& reason) {
+  const bool wasConnected = connected_;
   if (closeReason_.empty()) closeReason_ = reason;
   Disconnect();
+  if (observer_ != nullptr && wasConnected) observer_->LinkClosed(closeReason_);
 }
 
 void CNetplayLink::Adopt(int socket, bool isHost, const NetGreeting& greeting) {
@@ -292,6 +294,15 @@ league::Status CNetplayLink::Host(const NetEndpoint& endpoint, const NetGreeting
         continue;
       }
       peer.count += static_cast<size_t>(got);
+      if (options.watchers != nullptr) {
+        const auto answer = std::span(peer.received).first(peer.count);
+        const auto watcher = options.watchers->Recognise(answer);
+        if (watcher == IWatcherIntake::Answer::kYes) {
+          options.watchers->TakeConnection(peer.socket, peer.name, answer);
+          pending.erase(pending.begin() + static_cast<std::ptrdiff_t>(i));
+        }
+        if (watcher != IWatcherIntake::Answer::kNo) continue;
+      }
       const GreetingVerdict verdict = JudgeGreeting(std::span(peer.received).first(peer.count), greeting.game);
       if (verdict.kind == GreetingVerdict::Kind::kIncomplete) continue;
       if (verdict.kind == GreetingVerdict::Kind::kRefused) {
@@ -301,7 +312,15 @@ league::Status CNetplayLink::Host(const NetEndpoint& endpoint, const NetGreeting
       const int data = peer.socket;
       const auto since = peer.since;
       pending.erase(pending.begin() + static_cast<std::ptrdiff_t>(i));
-      closeAll();
+      if (options.watchers != nullptr && verdict.kind == GreetingVerdict::Kind::kAccepted) {
+        // Watchers go on coming; the connections still greeting may be watchers.
+        for (PendingPeer& other : pending) {
+          options.watchers->TakeConnection(other.socket, other.name, std::span(other.received).first(other.count));
+        }
+        options.watchers->TakeListener(listener);
+      } else {
+        closeAll();
+      }
       if (verdict.kind == GreetingVerdict::Kind::kDifferentGame) {
         ::close(data);
         return league::Fail(verdict.reason);
@@ -524,6 +543,7 @@ void CNetplayLink::OfferStateHash(int64_t frame, uint64_t hash) {
   // 24 bits folded from all 64.
   const uint64_t folded = hash ^ (hash >> 24) ^ (hash >> 48);
   pendingHash_ = std::pair{frame, static_cast<uint32_t>(folded & 0xFFFFFF)};
+  if (observer_ != nullptr) observer_->StateHash(frame, hash);
 }
 
 bool CNetplayLink::CompareStateHashes(const std::array<uint8_t, 8>& mine, const std::array<uint8_t, 8>& theirs) {
@@ -572,7 +592,9 @@ std::optional<uint32_t> CNetplayLink::ExchangeFrameInput(uint32_t local) {
   auto input = [](const std::array<uint8_t, 8>& p) {
     return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
   };
-  return isHost_ ? CombineFrameInput(input(mine), input(theirs)) : CombineFrameInput(input(theirs), input(mine));
+  const uint32_t both = isHost_ ? CombineFrameInput(input(mine), input(theirs)) : CombineFrameInput(input(theirs), input(mine));
+  if (observer_ != nullptr) observer_->FrameInput(frames_, both);
+  return both;
 }
 
 }  // namespace qgu::host

@@ -36,6 +36,7 @@
 
 #include "host/frame_clock.h"
 #include "host/netplay_greeting.h"
+#include "host/netplay_watchers.h"
 #include "host/runtime_devices.h"
 #include "league/result.h"
 
@@ -77,6 +78,9 @@ struct HostOptions {
   int timeoutMs = -1;               // for anybody to join; -1: until stopped
   std::function<bool()> stopped;    // polled about ten times a second
   std::function<void(const std::string& line)> notice;  // connections dropped meanwhile
+  // Connections that answer as watchers go here, and so does the listening
+  // socket once a side has joined (host/netplay_spectator.h).
+  IWatcherIntake* watchers = nullptr;
 };
 
 class CNetplayLink final : public IFrameInputLink {
@@ -116,9 +120,11 @@ class CNetplayLink final : public IFrameInputLink {
 
   // The machine's state after a frame both sides hash at; it goes out with
   // the next packet and is compared with the other side's.
-  void OfferStateHash(int64_t frame, uint64_t hash);
+  void OfferStateHash(int64_t frame, uint64_t hash) override;
   // Ends the link for a reason of this side's own.
-  void Close(const std::string& reason) { Fail(reason); }
+  void Close(const std::string& reason) override { Fail(reason); }
+  // Told each frame's input both sides use, the state hashes and the close (watchers).
+  void SetObserver(ILinkObserver* observer) { observer_ = observer; }
   // Frames exchanged so far.
   int64_t Frames() const { return frames_; }
 
@@ -165,6 +171,7 @@ class CNetplayLink final : public IFrameInputLink {
   int roundTripMs_ = -1;
   std::chrono::steady_clock::time_point answeredAt_{};
   std::function<void()> waitingHandler_;
+  ILinkObserver* observer_ = nullptr;
   bool peerGone_ = false;  // sending found the other side gone
   std::optional<std::pair<int64_t, uint32_t>> pendingHash_;  // frame, 24 bits
   std::array<int64_t, kNetRingBytes / kNetPacketBytes> sentHashFrame_{};

@@ -69,6 +69,10 @@ class IFrameInputLink {
   virtual void SetWaitingHandler(std::function<void()> /*handler*/) {}
   // From another thread: ends a wait for the other side at once (the link closes).
   virtual void Interrupt() {}
+  // The machine's state after a frame, to be compared with the other side's.
+  virtual void OfferStateHash(int64_t /*frame*/, uint64_t /*hash*/) {}
+  // Ends the link for a reason of this side's own.
+  virtual void Close(const std::string& /*reason*/) { Disconnect(); }
 };
 
 }  // namespace qgu::host

@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# A hosted game with one joiner and watchers over loopback. Before the joiner
+# come: a watcher that stays, one killed mid-game, one stopped (it reads
+# nothing from the start), and watchers gone wrong (bytes after the name, a
+# malformed answer, garbage). The watcher that stays prints what both players
+# print (state hashes every 600 frames and the box score); the killed and the
+# stopped one do not disturb the game; a watcher after the first frame is
+# refused, saying why.
+# usage: spectator_games.sh QGU2
+set -euo pipefail
+qgu2=$(realpath "$1")
+here=$(dirname "$(realpath "$0")")
+work=$(mktemp -d)
+trap 'kill -CONT $(jobs -p) 2>/dev/null || true; kill -9 $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
+cd "$work"
+port=$((20000 + ($$ + 7919) % 20000))
+
+wait_for() {  # FILE PATTERN [COUNT]
+  for _ in $(seq 1 1200); do
+    [ "$(grep -c -- "$2" "$1" 2>/dev/null || true)" -ge "${3:-1}" ] && return
+    sleep 0.1
+  done
+  echo "no \"$2\" in $1:"; cat "$1"; exit 1
+}
+
+"$qgu2" --headless --net-host "$port" --quarter 1 --seed 23 > host.out 2> host.err &
+hostPid=$!
+wait_for host.err 'waiting for the other side'
+"$qgu2" --headless --net-watch "localhost:$port" > watch.out 2> watch.err &
+watchPid=$!
+"$qgu2" --headless --quiet --net-watch "localhost:$port" > gone.out 2> gone.err &
+gonePid=$!
+"$qgu2" --headless --quiet --net-watch "localhost:$port" > stopped.out 2> stopped.err &
+stoppedPid=$!
+wait_for host.err 'waits to watch the game' 3
+kill -STOP "$stoppedPid"
+python3 "$here/hostile_watcher.py" "$port" > hostile.out || { echo "a bad watcher was kept:"; cat hostile.out host.err; exit 1; }
+
+"$qgu2" --headless --quiet --quarter 1 --net-join "localhost:$port" > join.out 2> join.err &
+joinPid=$!
+wait_for gone.out '^frame 1200 '
+kill -9 "$gonePid"
+wait "$gonePid" 2>/dev/null || true
+if "$qgu2" --headless --quiet --net-watch "localhost:$port" > late.out 2> late.err; then
+  echo "a watcher joined a game under way"; exit 1
+fi
+grep -q 'the host refused this watcher: the game has begun; watchers join before its first frame' late.err ||
+  { echo "the late watcher was not told why:"; cat late.err; exit 1; }
+
+wait "$joinPid" || { echo "the joining side failed:"; cat join.err; exit 1; }
+wait "$hostPid" || { echo "the host failed:"; cat host.err; exit 1; }
+wait "$watchPid" || { echo "the watcher failed:"; cat watch.err; exit 1; }
+kill -9 "$stoppedPid"
+wait "$stoppedPid" 2>/dev/null || true
+grep -q '^Passing' host.out || { echo "the host has no box score:"; cat host.out; exit 1; }
+cmp host.out join.out || { echo "the players differ:"; diff host.out join.out; exit 1; }
+cmp host.out watch.out || { echo "the watcher saw another game:"; diff host.out watch.out; exit 1; }
+for told in 'dropped the watcher Mallory: it sent bytes after its greeting' \
+            "dropped the connection from .*: its watcher's answer is malformed" \
+            'dropped the connection from .*: it is not a Quozi Gridcrown link of this version' \
+            'headless stopped watching'; do
+  grep -q -- "$told" host.err || { echo "the host did not say \"$told\":"; cat host.err; exit 1; }
+done
+echo "$(grep -c '^frame' host.out) equal state hashes and box scores on host, joiner and watcher;" \
+     "a watcher killed at frame 1200 and a stopped one left the game alone; $(cat hostile.out); a late watcher refused"
