@@ -58,7 +58,7 @@ std::optional<std::pair<std::string, uint16_t>> ParseHostText(const std::string&
 
 CLinkDlg::CLinkDlg(QWidget* parent, Kind kind, host::AppConfig::Netplay& netplay)
     : QDialog(parent), kind_(kind), netplay_(netplay) {
-  setWindowTitle(kind == Kind::kHost ? "Host Linked Game" : "Join Linked Game");
+  setWindowTitle(kind == Kind::kHost ? "Host Linked Game" : kind == Kind::kJoin ? "Join Linked Game" : "Watch Linked Game");
   address_ = new QComboBox(this);
   address_->setObjectName(QString::number(kAddressBox));
   address_->setEditable(true);

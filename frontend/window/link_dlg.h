@@ -34,7 +34,7 @@ class CLinkDlg : public QDialog {
   static constexpr int kOkButton = 1;
   static constexpr int kCancelButton = 2;
 
-  enum class Kind { kHost, kJoin };
+  enum class Kind { kHost, kJoin, kWatch };  // watching asks what joining asks
   CLinkDlg(QWidget* parent, Kind kind, host::AppConfig::Netplay& netplay);
 
   uint16_t Port() const { return port_; }

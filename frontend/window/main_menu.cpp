@@ -14,6 +14,7 @@ CMainMenu::CMainMenu(QWidget* window) : QObject(window), bar_(new QMenuBar(windo
   AddCommand(play, "Single Game", kSingleGame);
   AddCommand(play, "Host Linked Game...", kHostLinkedGame);
   AddCommand(play, "Join Linked Game...", kJoinLinkedGame);
+  AddCommand(play, "Watch Linked Game...", kWatchLinkedGame);
   QMenu* season = play->addMenu("Single Season");
   AddCommand(season, "Select Season", kSelectSeason);
   AddCommand(season, "Create Season", kCreateSeason);

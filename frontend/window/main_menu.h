@@ -24,6 +24,7 @@ class CMainMenu : public QObject {
     kCreateSeason = 141,
     kHostLinkedGame = 142,
     kJoinLinkedGame = 143,
+    kWatchLinkedGame = 144,
     kMultiSeason = 32776,
     kDynasty = 32777,
     kNewLeague = 32778,

@@ -156,11 +156,12 @@ bool CQguDlg::ShowingPicture() const { return screens_->currentWidget() == pictu
 void CQguDlg::OnCommand(int command) {
   switch (command) {
     case CMainMenu::kSingleGame:
-      link_.reset();
+      EndLinks();
       if (SelectGame()) StartSingleGame();
       break;
     case CMainMenu::kHostLinkedGame: HostLinkedGame(); break;
     case CMainMenu::kJoinLinkedGame: JoinLinkedGame(); break;
+    case CMainMenu::kWatchLinkedGame: WatchLinkedGame(); break;
     case CMainMenu::kSelectSeason: SelectSeason(); break;
     case CMainMenu::kCreateSeason: CreateSeason(); break;
     case CMainMenu::kExit: Exit(); break;
@@ -244,7 +245,7 @@ bool CQguDlg::StartSingleGame() {
     return false;
   }
 
-  if (!link_) session_->StartDriver(driver::DriverGameFrom(manager_), *driverUi_, DriverThreads());
+  if (!GameLink()) session_->StartDriver(driver::DriverGameFrom(manager_), *driverUi_, DriverThreads());
   menu_->SetState(MenuState::kPlaying);
   return true;
 }
@@ -298,11 +299,11 @@ bool CQguDlg::StartEmulation() {
   }
   session_->Machine().SetFormationPairValue(manager_.FormationPairValue());
   session_->Machine().SetControlByte(manager_.ControlByte());
-  const host::EmulatorDevices devices{&runtime_.Video(), runtime_.Sound(), &runtime_.Input(), link_.get()};
+  const host::EmulatorDevices devices{&runtime_.Video(), runtime_.Sound(), &runtime_.Input(), GameLink()};
   auto notice = [window = QPointer<CQguDlg>(this)](const std::string& text) {
     QMetaObject::invokeMethod(
         window.data(), [window, text] {
-          if (window && window->link_) {
+          if (window && window->GameLink()) {
             window->LinkNotice(text);
           } else if (window) {
             ShowMessage(window, kProgramTitle, text);
@@ -311,7 +312,7 @@ bool CQguDlg::StartEmulation() {
         Qt::QueuedConnection);
   };
   // Linked: the driver first, so both programs' drivers act at the same frames.
-  if (link_) session_->StartDriver(driver::DriverGameFrom(manager_), *driverUi_, DriverThreads());
+  if (GameLink()) session_->StartDriver(driver::DriverGameFrom(manager_), *driverUi_, DriverThreads());
   if (!session_->StartEmulation(devices, runtime_.Pacing(), notice)) {
     ShowMessage(nullptr, kProgramTitle, "Error starting Emulation !");
     return false;
@@ -344,7 +345,7 @@ void CQguDlg::Resume() {
 
 void CQguDlg::Stop() {
   StopGame();
-  link_.reset();
+  EndLinks();
   helmets_->ClearHelmets();
   screens_->setCurrentWidget(helmets_);
   update();

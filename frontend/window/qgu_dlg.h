@@ -29,6 +29,8 @@
 #include "host/frame_clock.h"
 #include "host/emulator_thread.h"
 #include "host/netplay_link.h"
+#include "host/netplay_spectator.h"
+#include "host/netplay_watch_link.h"
 
 class QStackedLayout;
 
@@ -95,6 +97,8 @@ class CQguDlg : public QDialog {
   // File -> PLAY -> Host / Join Linked Game (link_game.cpp); false when no game started.
   bool HostLinkedGame();
   bool JoinLinkedGame();
+  // File -> PLAY -> Watch Linked Game (qgu_dlg_watch.cpp).
+  bool WatchLinkedGame();
   // The other side's nickname while a linked game runs; empty otherwise.
   const std::string& LinkedPeer() const { return linkPeer_; }
   void StopGame();
@@ -186,7 +190,12 @@ class CQguDlg : public QDialog {
   double totalSeconds_ = 0.0;
   std::chrono::steady_clock::time_point gameStarted_{};
   double bootSeconds_ = 0.0;
+  std::unique_ptr<host::CSpectatorHost> spectators_;  // of the hosted game's watchers, told by link_
   std::unique_ptr<host::CNetplayLink> link_;  // of the linked game being started or played
+  std::unique_ptr<host::CWatchLink> watchLink_;  // of the linked game being watched
+  // The link the game being played or watched runs on; null for a game of this side's own.
+  host::IFrameInputLink* GameLink() const;
+  void EndLinks();
   std::string linkPeer_;
   int selectedWeather_ = 0;  // of the last single game dialog
   bool linkBootDone_ = false;

@@ -4,6 +4,7 @@
 // home on its controller 1, the joining side away on its own controller 1.
 
 #include <QString>
+#include <cstdio>
 
 #include "driver/random_source.h"
 #include "frontend/message_box.h"
@@ -31,7 +32,7 @@ host::GameIdentity IdentityOf(const driver::CGameManager& manager, int weather) 
 }  // namespace
 
 bool CQguDlg::HostLinkedGame() {
-  link_.reset();
+  EndLinks();
   CLinkDlg choose(this, CLinkDlg::Kind::kHost, runtime_.Config().netplay);
   if (choose.exec() != QDialog::Accepted) return false;
   if (!SelectGame()) return false;
@@ -43,6 +44,8 @@ bool CQguDlg::HostLinkedGame() {
   const host::NetGreeting greeting{kLinkLatency, 0, seed, IdentityOf(manager_, selectedWeather_)};
   auto link = std::make_unique<host::CNetplayLink>();
   link->Start();
+  auto spectators = std::make_unique<host::CSpectatorHost>(
+      greeting, [](const std::string& line) { std::fprintf(stderr, "qgu2: %s\n", line.c_str()); });
   std::string peer;
   const std::string nick = choose.NickName();
   const league::Status met = WaitWithCancel(
@@ -50,6 +53,7 @@ bool CQguDlg::HostLinkedGame() {
       [&](const std::atomic<bool>& cancelled) -> league::Status {
         host::HostOptions hosting;
         hosting.stopped = [&] { return cancelled.load(); };
+        hosting.watchers = spectators.get();
         if (auto hosted = link->Host({"", choose.Port()}, greeting, hosting); !hosted) return hosted;
         if (auto sent = link->SendOffer({manager_.HomeTeam(), manager_.AwayTeam(), nick}); !sent) return sent;
         auto named = link->ReceiveNickName();
@@ -61,13 +65,16 @@ bool CQguDlg::HostLinkedGame() {
     ShowMessage(this, kProgramTitle, "No linked game: " + met.error());
     return false;
   }
+  spectators->Begin({manager_.HomeTeam(), manager_.AwayTeam(), nick}, peer);
+  link->SetObserver(spectators.get());
+  spectators_ = std::move(spectators);
   link_ = std::move(link);
   linkPeer_ = peer;
   return StartLinkedGame(seed, selectedWeather_);
 }
 
 bool CQguDlg::JoinLinkedGame() {
-  link_.reset();
+  EndLinks();
   CLinkDlg choose(this, CLinkDlg::Kind::kJoin, runtime_.Config().netplay);
   if (choose.exec() != QDialog::Accepted) return false;
   auto link = std::make_unique<host::CNetplayLink>();
@@ -115,14 +122,14 @@ bool CQguDlg::JoinLinkedGame() {
 
 void CQguDlg::LinkNotice(const std::string& text) {
   if (!session_ || !session_->Running()) return;  // stopped here: the other side is told by the link
-  if (link_->Connected()) {
+  if (GameLink()->Connected()) {
     ShowMessage(this, kProgramTitle, text);  // not about the link
     return;
   }
   // Once the game is over each side shows its summary, whatever the link does.
   if (linkBootDone_ && session_->Thread().DriverHoldsInput()) return;
   StopGame();
-  const std::string reason = link_->CloseReason();
+  const std::string reason = GameLink()->CloseReason();
   const std::string peer = linkPeer_;
   Stop();
   ShowMessage(this, kProgramTitle, "The link with " + peer + " has closed (" + reason + "). The game has ended.");
@@ -135,7 +142,7 @@ bool CQguDlg::StartLinkedGame(uint32_t seed, int weather) {
   ApplyWeather(static_cast<driver::Weather>(weather));
   SetStatus(QString::fromStdString("Linked with " + linkPeer_));
   if (StartSingleGame()) return true;
-  link_.reset();
+  EndLinks();
   return false;
 }
 
