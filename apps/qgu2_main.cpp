@@ -9,7 +9,7 @@
 //   qgu2 [--cartridge FILE] --headless [--home FILE --away FILE] [--quarter N]
 //        [--p1 COM] [--p2 COM] [--weather clear|rain|snow]
 //        [--seed N] [--json] [--quiet] [--max-frames N]
-//        [--net-host [ADDRESS:]PORT | --net-join HOST:PORT | --net-watch HOST:PORT]
+//        [--net-host [ADDRESS:]PORT [--net-delay FRAMES] | --net-join HOST:PORT | --net-watch HOST:PORT]
 //   qgu2 --write-icon FILE.png [--icon-size N]
 //   qgu2 --version
 //   qgu2 season ...   (seasons: qgu2 season --help)
@@ -64,7 +64,8 @@ constexpr const char* kUsage =
     "            [--seed N] [--exit-after-game] [--frame-report FILE]\n"
     "       qgu2 [--cartridge FILE] --headless [--home FILE --away FILE] [--quarter N]\n"
     "            [--weather clear|rain|snow] [--seed N] [--json] [--quiet] [--max-frames N]\n"
-    "            [--net-host [ADDRESS:]PORT | --net-join HOST:PORT | --net-watch HOST:PORT]\n"
+    "            [--net-host [ADDRESS:]PORT [--net-delay FRAMES] | --net-join HOST:PORT |\n"
+    "             --net-watch HOST:PORT]\n"
     "       qgu2 --write-icon FILE.png [--icon-size N]\n"
     "       qgu2 season ...  (a league's seasons: qgu2 season --help)\n"
     "       qgu2 --version\n"
@@ -91,6 +92,8 @@ constexpr const char* kUsage =
     "                interface, or only on ADDRESS when one is given; keeps listening until a\n"
     "                side playing the same game joins (the host's seed is used on both sides);\n"
     "                prints the machine's state hash every 600 frames\n"
+    "  --net-delay   the host's input delay in frames, 1-18 (default: chosen from the round trip\n"
+    "                measured while the two sides greet)\n"
     "  --net-join    join a linked game at HOST:PORT; both sides must name the same teams,\n"
     "                quarter length and weather\n"
     "  --net-watch   watch a linked game hosted at HOST:PORT: waits for it to begin, takes the\n"
@@ -114,6 +117,7 @@ struct Options {
   std::optional<qgu::host::NetEndpoint> netHost;
   std::optional<std::pair<std::string, uint16_t>> netJoin;
   std::optional<std::pair<std::string, uint16_t>> netWatch;
+  int netDelayFrames = qgu::host::kAutomaticDelay;
   bool exitAfterGame = false;
   std::optional<std::string> frameReport;
   std::optional<std::string> writeIcon;
@@ -222,6 +226,8 @@ Options ParseOptions(int argc, char** argv) {
       const auto endpoint = ParseEndpoint(text, true);
       if (!endpoint) throw UsageError{"--net-watch takes HOST:PORT, not \"" + text + "\""};
       options.netWatch = *endpoint;
+    } else if (arg == "--net-delay") {
+      options.netDelayFrames = static_cast<int>(number(1, qgu::host::kMaxLinkDelayFrames));
     } else if (arg == "--exit-after-game") {
       options.exitAfterGame = true;
     } else if (arg == "--frame-report") {
@@ -243,6 +249,9 @@ Options ParseOptions(int argc, char** argv) {
   if (options.home.has_value() != options.away.has_value()) throw UsageError{"--home and --away go together"};
   if (int{options.netHost.has_value()} + int{options.netJoin.has_value()} + int{options.netWatch.has_value()} > 1) {
     throw UsageError{"--net-host, --net-join and --net-watch exclude each other"};
+  }
+  if (options.netDelayFrames != qgu::host::kAutomaticDelay && !options.netHost) {
+    throw UsageError{"--net-delay is the host's choice: it goes with --net-host"};
   }
   if (options.exitAfterGame && !options.home && !options.headless) {
     throw UsageError{"--exit-after-game needs the game: --home and --away"};
@@ -399,6 +408,7 @@ uint32_t OpenLink(const Options& options, uint32_t seed, const qgu::driver::CGam
     qgu::host::HostOptions hosting;
     hosting.notice = progress;
     hosting.watchers = spectators.get();
+    hosting.delayFrames = options.netDelayFrames;
     if (auto hosted = link.Host(endpoint, greeting, hosting); !hosted) throw Failure{hosted.error()};
     spectators->Begin({manager.HomeTeam(), manager.AwayTeam(), "host"}, "joiner");
     link.SetObserver(spectators.get());
@@ -407,7 +417,11 @@ uint32_t OpenLink(const Options& options, uint32_t seed, const qgu::driver::CGam
     progress("joining " + host + ":" + std::to_string(port));
     if (auto joined = link.Join(host, port, game); !joined) throw Failure{joined.error()};
   }
-  progress("linked; seed " + std::to_string(link.SharedSeed()));
+  const qgu::host::LinkTerms& terms = link.Terms();
+  progress("linked; seed " + std::to_string(link.SharedSeed()) + "; input delay " +
+           std::to_string(terms.delay.Frames()) + (terms.delay.Frames() == 1 ? " frame" : " frames") +
+           (terms.automatic ? " (automatic, " : " (set by the host, ") + "round trip " +
+           std::to_string(link.RoundTripMs()) + " ms)");
   return link.SharedSeed();
 }
 

@@ -162,7 +162,8 @@ std::vector<Section> Layout(AppConfig& c) {
                       {{"ChatPos", RectValue{&n.chatPos}},
                        {"NickName", TextValue{&n.nickName}},
                        {"RecnetPortNum", RecentListValue{&n.recentPortCount, &n.recentPorts, "RecentPort%02d"}},
-                       {"RecnetHostNum", RecentListValue{&n.recentHostCount, &n.recentHosts, "RecentHost%02d"}}}});
+                       {"RecnetHostNum", RecentListValue{&n.recentHostCount, &n.recentHosts, "RecentHost%02d"}},
+                       {"InputDelay", IntValue{&n.inputDelay, {0, kMaxInputDelayFrames}}}}});
   return sections;
 }
 

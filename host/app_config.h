@@ -23,6 +23,7 @@ inline constexpr size_t kSettingTextBuffer = 260;
 inline constexpr int kControllerCount = 4;
 inline constexpr int kKeyEntries = 64;  // 0..31 first binding, 32..63 second binding
 inline constexpr int kRecentEntries = 16;
+inline constexpr int kMaxInputDelayFrames = 18;  // as many as a link can carry
 
 // Entries of a controller's key table (first binding; +32 for the second).
 enum ControllerButton : int {
@@ -140,6 +141,7 @@ struct AppConfig {
     std::array<std::string, kRecentEntries> recentPorts = {"10000"};
     int recentHostCount = 1;  // "RecnetHostNum"
     std::array<std::string, kRecentEntries> recentHosts = {"localhost:10000"};
+    int inputDelay = 0;  // "InputDelay": the host's input delay in frames, 0 chosen from the round trip
     bool operator==(const Netplay&) const = default;
   } netplay;
 

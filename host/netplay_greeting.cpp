@@ -137,6 +137,64 @@ GreetingVerdict JudgeGreeting(std::span<const uint8_t> received, const GameIdent
 
 namespace {
 
+constexpr std::array<uint8_t, 8> kTermsMagic = {'Q', 'G', 'U', 'T', 'E', 'R', 'M', '1'};
+constexpr size_t kTermsLatencyAt = 8, kTermsStepAt = 9, kTermsRoundTripAt = 10, kTermsAutomaticAt = 12;
+constexpr int kFramesPerSecond = 60;
+constexpr int kUnmeasuredDelayFrames = 3;
+
+}  // namespace
+
+LinkDelay DelayForFrames(int frames) {
+  frames = std::clamp(frames, 1, kMaxLinkDelayFrames);
+  LinkDelay delay;
+  delay.stepLength = (frames - 1) / (kMaxNetLatency + 1);
+  delay.latency = (frames + delay.stepLength) / (delay.stepLength + 1) - 1;
+  return delay;
+}
+
+LinkDelay ChooseLinkDelay(int roundTripMs) {
+  if (roundTripMs < 0) return DelayForFrames(kUnmeasuredDelayFrames);
+  // Half the round trip in frames, rounded up (in 64 bits: any int of milliseconds).
+  const int64_t oneWay = (int64_t{roundTripMs} * kFramesPerSecond + 1999) / 2000;
+  return DelayForFrames(static_cast<int>(std::min<int64_t>(oneWay + 1, kMaxLinkDelayFrames)));
+}
+
+LinkTerms SettleTerms(int delayFrames, int roundTripMs) {
+  LinkTerms terms;
+  terms.automatic = delayFrames == kAutomaticDelay;
+  terms.delay = terms.automatic ? ChooseLinkDelay(roundTripMs) : DelayForFrames(delayFrames);
+  terms.roundTripMs = std::clamp(roundTripMs, 0, 0xFFFF);
+  return terms;
+}
+
+std::array<uint8_t, kTermsBytes> EncodeTerms(const LinkTerms& terms) {
+  std::array<uint8_t, kTermsBytes> bytes{};
+  std::copy(kTermsMagic.begin(), kTermsMagic.end(), bytes.begin());
+  bytes[kTermsLatencyAt] = static_cast<uint8_t>(std::clamp(terms.delay.latency, 0, kMaxNetLatency));
+  bytes[kTermsStepAt] = static_cast<uint8_t>(std::clamp(terms.delay.stepLength, 0, kMaxNetLatency));
+  PutLittle(std::span(bytes).subspan(kTermsRoundTripAt), static_cast<uint64_t>(std::clamp(terms.roundTripMs, 0, 0xFFFF)), 2);
+  bytes[kTermsAutomaticAt] = terms.automatic ? 1 : 0;
+  return bytes;
+}
+
+league::Result<LinkTerms> DecodeTerms(std::span<const uint8_t> bytes) {
+  if (bytes.size() != kTermsBytes || !std::equal(kTermsMagic.begin(), kTermsMagic.end(), bytes.begin())) {
+    return league::Fail("the host did not settle the link");
+  }
+  LinkTerms terms;
+  terms.delay = {bytes[kTermsLatencyAt], bytes[kTermsStepAt]};
+  terms.roundTripMs = static_cast<int>(GetLittle(bytes.subspan(kTermsRoundTripAt), 2));
+  terms.automatic = bytes[kTermsAutomaticAt] == 1;
+  const bool reservedClear = std::all_of(bytes.begin() + kTermsAutomaticAt + 1, bytes.end(), [](uint8_t b) { return b == 0; });
+  if (terms.delay.latency > kMaxNetLatency || terms.delay.stepLength > kMaxNetLatency ||
+      terms.delay.Frames() > kMaxLinkDelayFrames || bytes[kTermsAutomaticAt] > 1 || !reservedClear) {
+    return league::Fail("the host's terms for the link are malformed");
+  }
+  return terms;
+}
+
+namespace {
+
 constexpr std::array<uint8_t, 8> kOfferMagic = {'Q', 'G', 'U', 'G', 'A', 'M', 'E', '1'};
 constexpr std::array<uint8_t, 8> kNickMagic = {'Q', 'G', 'U', 'N', 'I', 'C', 'K', '1'};
 

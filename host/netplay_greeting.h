@@ -2,8 +2,11 @@
 // The greeting two linked programs exchange before their first packet: the
 // link's latency and step length, the host's play-calling seed and the game
 // each side is about to play (both team records' hashes, quarter length,
-// weather). The joining side adopts the host's latency, step and seed; the
-// two games must be the same, or the link ends saying what differs.
+// weather). The joining side adopts the host's seed; the two games must be
+// the same, or the link ends saying what differs. Then the host settles the
+// link's terms: the latency and step length it chose from the round trip it
+// measured over the two greetings (or the delay its user fixed), which the
+// joining side adopts.
 
 #include <array>
 #include <cstdint>
@@ -62,6 +65,37 @@ struct GreetingVerdict {
   NetGreeting greeting;
 };
 GreetingVerdict JudgeGreeting(std::span<const uint8_t> received, const GameIdentity& mine);
+
+// The delay of a link: a packet covers step length + 1 frames and is used
+// latency + 1 packets after it was sent.
+inline constexpr int kMaxLinkDelayFrames = 18;
+inline constexpr int kAutomaticDelay = 0;  // a delay chosen from the round trip
+
+struct LinkDelay {
+  int latency = 0;
+  int stepLength = 0;
+  int Frames() const { return (latency + 1) * (stepLength + 1); }
+  bool operator==(const LinkDelay&) const = default;
+};
+// At least frames of delay (clamped to 1..kMaxLinkDelayFrames), one packet a
+// frame while the latency allows, so that every frame's input counts.
+LinkDelay DelayForFrames(int frames);
+// Time for the other side's packet to come: half the round trip in whole
+// frames, and one frame to spare. An unmeasured round trip (< 0): 3 frames.
+LinkDelay ChooseLinkDelay(int roundTripMs);
+
+// The host's word on the link, right after the joining side's greeting.
+inline constexpr size_t kTermsBytes = 16;
+struct LinkTerms {
+  LinkDelay delay;
+  int roundTripMs = 0;   // as the host measured it, 0..65535
+  bool automatic = true;  // chosen from the round trip, not fixed by the host's user
+  bool operator==(const LinkTerms&) const = default;
+};
+std::array<uint8_t, kTermsBytes> EncodeTerms(const LinkTerms& terms);
+league::Result<LinkTerms> DecodeTerms(std::span<const uint8_t> bytes);
+// The terms a host sends: delayFrames fixed by its user, or kAutomaticDelay.
+LinkTerms SettleTerms(int delayFrames, int roundTripMs);
 
 // After the greetings a host that chose the game sends it: the two team
 // records (so the joining side needs none of the host's league) and the

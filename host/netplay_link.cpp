@@ -157,6 +157,8 @@ void CNetplayLink::Adopt(int socket, bool isHost, const NetGreeting& greeting) {
   greeting_ = greeting;
   greeting_.latency = std::clamp(greeting_.latency, 0, kMaxNetLatency);
   greeting_.stepLength = std::clamp(greeting_.stepLength, 0, kMaxNetLatency);
+  terms_.delay = {greeting_.latency, greeting_.stepLength};
+  terms_.automatic = false;
   closeReason_.clear();
   frames_ = 0;
   pendingHash_.reset();
@@ -325,9 +327,19 @@ league::Status CNetplayLink::Host(const NetEndpoint& endpoint, const NetGreeting
         ::close(data);
         return league::Fail(verdict.reason);
       }
-      Adopt(data, true, greeting);
-      roundTripMs_ = static_cast<int>(
+      const int roundTripMs = static_cast<int>(
           std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - since).count());
+      const LinkTerms terms = SettleTerms(options.delayFrames, roundTripMs);
+      if (!WriteAll(data, EncodeTerms(terms))) {
+        ::close(data);
+        return league::Fail("the joining side left during the greeting");
+      }
+      NetGreeting settled = greeting;
+      settled.latency = terms.delay.latency;
+      settled.stepLength = terms.delay.stepLength;
+      Adopt(data, true, settled);
+      terms_ = terms;
+      roundTripMs_ = roundTripMs;
       return {};
     }
     if (waiting[0].revents != 0) {
@@ -363,9 +375,6 @@ league::Result<std::string> CNetplayLink::ReceiveNickName() {
 league::Result<NetGameOffer> CNetplayLink::ReceiveOffer() {
   std::vector<uint8_t> message(kOfferHeaderBytes);
   if (socket_ < 0 || !ReadExactly(socket_, message, kNetTimeoutMs)) return league::Fail("the host did not send the game");
-  // The host sends its game as soon as this side's greeting has come.
-  roundTripMs_ = static_cast<int>(
-      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - answeredAt_).count());
   const auto body = OfferBodyBytes(message);
   if (!body) return league::Fail(body.error());
   message.resize(kOfferHeaderBytes + body.value());
@@ -427,8 +436,25 @@ league::Status CNetplayLink::Join(const std::string& host, uint16_t port, const 
     ::close(data);
     return league::Fail("the host left during the greeting");
   }
+  // The host settles the link as soon as this side's greeting has come: a round trip.
+  const auto answeredAt = std::chrono::steady_clock::now();
+  std::array<uint8_t, kTermsBytes> settled{};
+  if (!ReadExactly(data, settled, kNetTimeoutMs)) {
+    ::close(data);
+    return league::Fail("the host did not settle the link");
+  }
+  const int roundTripMs = static_cast<int>(
+      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - answeredAt).count());
+  auto terms = DecodeTerms(settled);
+  if (!terms) {
+    ::close(data);
+    return league::Fail(terms.error());
+  }
+  answer.latency = terms.value().delay.latency;
+  answer.stepLength = terms.value().delay.stepLength;
   Adopt(data, false, answer);
-  answeredAt_ = std::chrono::steady_clock::now();
+  terms_ = terms.value();
+  roundTripMs_ = roundTripMs;
   return {};
 }
 
@@ -534,7 +560,8 @@ void CNetplayLink::Interrupt() {
 
 std::string CNetplayLink::StatusText(bool waiting) const {
   if (waiting) return "waiting for " + peerName_;
-  std::string text = peerName_ + "  delay " + std::to_string((greeting_.latency + 1) * (greeting_.stepLength + 1)) + " frames";
+  std::string text = peerName_ + "  delay " + std::to_string(terms_.delay.Frames()) + " frames" +
+                     (terms_.automatic ? " (auto)" : "");
   if (roundTripMs_ >= 0) text += "  " + std::to_string(roundTripMs_) + " ms";
   return text;
 }

@@ -14,7 +14,10 @@
 // Before the packets come the greetings (host/netplay_greeting.h): the host
 // sends its own first, the joining side answers with its own; each checks
 // that the other plays the same game. A connection that does not greet
-// properly within 10 s is dropped and the host goes on listening.
+// properly within 10 s is dropped and the host goes on listening. The host
+// then settles the link's delay (LinkTerms: chosen from the round trip it
+// measured over the greetings, or fixed by its user) and the joining side
+// adopts it.
 //
 // How the window (or qgu2 --headless) uses it: prepare the game, then
 // Host(endpoint, greeting) or Join(host, port, game) (the host's
@@ -81,6 +84,7 @@ struct HostOptions {
   // Connections that answer as watchers go here, and so does the listening
   // socket once a side has joined (host/netplay_spectator.h).
   IWatcherIntake* watchers = nullptr;
+  int delayFrames = kAutomaticDelay;  // the input delay; automatic: from the round trip
 };
 
 class CNetplayLink final : public IFrameInputLink {
@@ -148,6 +152,8 @@ class CNetplayLink final : public IFrameInputLink {
   void SetPeerName(std::string name) { peerName_ = std::move(name); }
   // Measured during the greetings; -1 before.
   int RoundTripMs() const { return roundTripMs_; }
+  // As the host settled them (Host, Join); for a link adopted as it is, its greeting's.
+  const LinkTerms& Terms() const { return terms_; }
 
  private:
   bool SendPacket(std::array<uint8_t, 8> packet);
@@ -169,7 +175,7 @@ class CNetplayLink final : public IFrameInputLink {
   int64_t frames_ = 0;
   std::string peerName_ = "the other side";
   int roundTripMs_ = -1;
-  std::chrono::steady_clock::time_point answeredAt_{};
+  LinkTerms terms_;
   std::function<void()> waitingHandler_;
   ILinkObserver* observer_ = nullptr;
   bool peerGone_ = false;  // sending found the other side gone

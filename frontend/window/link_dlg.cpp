@@ -5,6 +5,7 @@
 #include <QFormLayout>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -13,6 +14,8 @@
 
 namespace qgu::frontend {
 namespace {
+
+static_assert(host::kMaxInputDelayFrames == host::kMaxLinkDelayFrames && host::kAutomaticDelay == 0);
 
 std::optional<uint16_t> WholePort(const std::string& text) {
   if (text.empty() || text.size() > 5 || !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
@@ -76,6 +79,16 @@ CLinkDlg::CLinkDlg(QWidget* parent, Kind kind, host::AppConfig::Netplay& netplay
   auto* form = new QFormLayout;
   form->addRow(kind == Kind::kHost ? "Port:" : "Host:Port:", address_);
   form->addRow("Nickname:", nickName_);
+  if (kind == Kind::kHost) {
+    delay_ = new QSpinBox(this);
+    delay_->setObjectName(QString::number(kDelaySpin));
+    delay_->setRange(host::kAutomaticDelay, host::kMaxLinkDelayFrames);
+    delay_->setSpecialValueText("Automatic");  // shown for kAutomaticDelay
+    delay_->setValue(std::clamp(netplay.inputDelay, host::kAutomaticDelay, host::kMaxLinkDelayFrames));
+    delay_->setToolTip("Frames between a press and its effect on both sides. Automatic: from the round trip "
+                       "measured when the other side greets (half of it, and a frame to spare).");
+    form->addRow("Input delay (frames):", delay_);
+  }
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   buttons->button(QDialogButtonBox::Ok)->setObjectName(QString::number(kOkButton));
   buttons->button(QDialogButtonBox::Cancel)->setObjectName(QString::number(kCancelButton));
@@ -88,6 +101,8 @@ CLinkDlg::CLinkDlg(QWidget* parent, Kind kind, host::AppConfig::Netplay& netplay
 
 std::string CLinkDlg::NickName() const { return host::CleanNickName(nickName_->text().toStdString()); }
 
+int CLinkDlg::DelayFrames() const { return delay_ != nullptr ? delay_->value() : host::kAutomaticDelay; }
+
 void CLinkDlg::accept() {
   const std::string text = Trimmed(address_->currentText().toStdString());
   if (kind_ == Kind::kHost) {
@@ -98,6 +113,7 @@ void CLinkDlg::accept() {
     }
     port_ = *port;
     RememberRecent(netplay_.recentPorts, netplay_.recentPortCount, std::to_string(port_));
+    netplay_.inputDelay = DelayFrames();
   } else {
     const auto endpoint = ParseHostText(text);
     if (!endpoint) {

@@ -1,9 +1,11 @@
 #pragma once
 // The two dialogs before a linked game. "Host Linked Game": the port to
-// listen on (the recent ports) and the nickname; "Join Linked Game": the
-// host and port (the recent hosts) and the nickname. OK keeps the choice at
-// the top of its list in the Netplay settings (at most 16 entries, no
-// repeats) together with the nickname.
+// listen on (the recent ports), the nickname and the input delay (Automatic:
+// chosen from the round trip once the other side has greeted; the host's
+// choice holds for both sides); "Join Linked Game": the host and port (the
+// recent hosts) and the nickname. OK keeps the choice at the top of its list
+// in the Netplay settings (at most 16 entries, no repeats) together with the
+// nickname and the delay.
 
 #include <QDialog>
 #include <array>
@@ -15,6 +17,7 @@
 
 class QComboBox;
 class QLineEdit;
+class QSpinBox;
 
 namespace qgu::frontend {
 
@@ -31,6 +34,7 @@ class CLinkDlg : public QDialog {
  public:
   static constexpr int kAddressBox = 1201;
   static constexpr int kNickNameEdit = 1202;
+  static constexpr int kDelaySpin = 1203;  // the host's only
   static constexpr int kOkButton = 1;
   static constexpr int kCancelButton = 2;
 
@@ -40,6 +44,8 @@ class CLinkDlg : public QDialog {
   uint16_t Port() const { return port_; }
   const std::string& HostName() const { return host_; }
   std::string NickName() const;
+  // Frames, or host::kAutomaticDelay.
+  int DelayFrames() const;
 
   void accept() override;
 
@@ -48,6 +54,7 @@ class CLinkDlg : public QDialog {
   host::AppConfig::Netplay& netplay_;
   QComboBox* address_ = nullptr;
   QLineEdit* nickName_ = nullptr;
+  QSpinBox* delay_ = nullptr;
   uint16_t port_ = 0;
   std::string host_;
 };

@@ -15,8 +15,6 @@
 namespace qgu::frontend {
 namespace {
 
-// Packets of delay: room for a round trip of about 50 ms at 60 frames a second.
-constexpr int kLinkLatency = 2;
 constexpr int kJoinTimeoutMs = 15000;
 
 host::GameIdentity IdentityOf(const driver::CGameManager& manager, int weather) {
@@ -41,7 +39,7 @@ bool CQguDlg::HostLinkedGame() {
     return false;
   }
   const uint32_t seed = options_.seed.value_or(driver::TimeSeed());
-  const host::NetGreeting greeting{kLinkLatency, 0, seed, IdentityOf(manager_, selectedWeather_)};
+  const host::NetGreeting greeting{0, 0, seed, IdentityOf(manager_, selectedWeather_)};
   auto link = std::make_unique<host::CNetplayLink>();
   link->Start();
   auto spectators = std::make_unique<host::CSpectatorHost>(
@@ -54,6 +52,7 @@ bool CQguDlg::HostLinkedGame() {
         host::HostOptions hosting;
         hosting.stopped = [&] { return cancelled.load(); };
         hosting.watchers = spectators.get();
+        hosting.delayFrames = choose.DelayFrames();
         if (auto hosted = link->Host({"", choose.Port()}, greeting, hosting); !hosted) return hosted;
         if (auto sent = link->SendOffer({manager_.HomeTeam(), manager_.AwayTeam(), nick}); !sent) return sent;
         auto named = link->ReceiveNickName();

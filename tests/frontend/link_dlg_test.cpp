@@ -1,13 +1,15 @@
 // The linked-game dialogs by control id: the recent ports and hosts listed,
 // what is typed checked, OK keeping the choice first in its list of at most
-// 16, with the nickname.
+// 16, with the nickname and the host's input delay.
 
 #include <gtest/gtest.h>
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QSpinBox>
 
 #include "frontend/window/link_dlg.h"
+#include "host/netplay_greeting.h"
 #include "tests/support/gui_test_support.h"
 #include "tests/support/recorded_messages.h"
 
@@ -69,14 +71,29 @@ TEST(LinkDlg, OkKeepsTheChoiceFirstAndRefusesWhatIsNotAnAddress) {
   EXPECT_EQ(netplay.recentHosts[1], "localhost:10000");
   EXPECT_EQ(netplay.nickName, "Ann");
 
+  EXPECT_EQ(join.findChild<QSpinBox*>(), nullptr);  // the host chooses the delay for both
+
   CLinkDlg hosting(nullptr, CLinkDlg::Kind::kHost, netplay);
   auto* port = Control<QComboBox>(&hosting, CLinkDlg::kAddressBox);
+  auto* delay = Control<QSpinBox>(&hosting, CLinkDlg::kDelaySpin);
+  ASSERT_NE(delay, nullptr);
+  EXPECT_EQ(delay->text(), "Automatic");
+  EXPECT_EQ(hosting.DelayFrames(), host::kAutomaticDelay);
+  delay->setValue(99);
+  EXPECT_EQ(delay->value(), host::kMaxLinkDelayFrames);
+  delay->setValue(4);
   port->setEditText("65536");
   hosting.accept();
   EXPECT_EQ(messages.Shown().size(), 2u);
+  EXPECT_EQ(netplay.inputDelay, 0);  // nothing kept from a refused choice
   port->setEditText("20000");
   hosting.accept();
   EXPECT_EQ(hosting.Port(), 20000);
+  EXPECT_EQ(hosting.DelayFrames(), 4);
+  EXPECT_EQ(netplay.inputDelay, 4);
+  netplay.inputDelay = 40;  // a hand-edited setting: the most the spin box has
+  CLinkDlg edited(nullptr, CLinkDlg::Kind::kHost, netplay);
+  EXPECT_EQ(Control<QSpinBox>(&edited, CLinkDlg::kDelaySpin)->value(), host::kMaxLinkDelayFrames);
   EXPECT_EQ(netplay.recentPortCount, 2);
   EXPECT_EQ(netplay.recentPorts[0], "20000");
   EXPECT_EQ(netplay.recentPorts[1], "10000");

@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
-"""A joining side that greets properly (it answers with the host's own game)
-and then keeps to the packet exchange, one packet for each of the host's, but
+"""A joining side that greets properly (it answers with the host's own game),
+takes the host's terms for the link and then keeps to the packet exchange, one packet for each of the host's, but
 with random pad bytes in every packet, from the first frame of the boot on.
 usage: hostile_peer.py PORT"""
 import random
@@ -9,6 +9,7 @@ import sys
 import time
 
 GREETING_BYTES = 40
+TERMS_BYTES = 16
 
 
 def read_exactly(s, n):
@@ -35,6 +36,8 @@ def main():
     if hello is None:
         sys.exit("no greeting")
     s.sendall(hello)
+    if read_exactly(s, TERMS_BYTES) is None:
+        sys.exit("no terms")
     chaos = random.Random(17)
     packets = 0
     while read_exactly(s, 8) is not None:

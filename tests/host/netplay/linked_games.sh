@@ -30,6 +30,8 @@ grep '^frame' host.out > host.hashes
 grep '^frame' join.out > join.hashes
 [ "$(wc -l < host.hashes)" -eq 17 ] || { echo "expected 17 hashes:"; cat host.out host.err; exit 1; }
 diff host.hashes join.hashes || { echo "the two machines differ"; exit 1; }
+grep -q 'input delay [0-9]* frames* (automatic, round trip [0-9]* ms)' host.err ||
+  { echo "no word of the input delay:"; cat host.err; exit 1; }
 echo "10,000 frames in lockstep, 17 equal state hashes"
 
 port=$((port + 1))
@@ -46,9 +48,10 @@ grep -q 'the link closed' host.err || { echo "no word of the closed link:"; cat 
 grep -q '^frame 6000 ' host.out || { echo "the host's game did not go on:"; cat host.out; exit 1; }
 echo "the other side killed at frame 1200: the link closed and the game went on to frame 6000"
 
-# A port scan and a silent connection come first: the host drops them and the real joiner plays.
+# A port scan and a silent connection come first: the host drops them and the real joiner plays,
+# with the input delay the host's user set.
 port=$((port + 1))
-"$qgu2" --headless --net-host "127.0.0.1:$port" --max-frames 1200 --seed 11 > host.out 2> host.err &
+"$qgu2" --headless --net-host "127.0.0.1:$port" --net-delay 4 --max-frames 1200 --seed 11 > host.out 2> host.err &
 hostPid=$!
 wait_for_host
 (exec 3<>"/dev/tcp/127.0.0.1/$port"; exec 3>&-)
@@ -58,6 +61,7 @@ sleep 0.5
 "$qgu2" --headless --quiet --net-join "127.0.0.1:$port" --max-frames 1200 > join.out 2> join.err ||
   { echo "the joining side failed after the strangers:"; cat join.err host.err; exit 1; }
 wait "$hostPid" || { echo "the host failed:"; cat host.err; exit 1; }
+grep -q 'input delay 4 frames (set by the host' host.err || { echo "the host's delay was not used:"; cat host.err; exit 1; }
 exec 4>&-
 grep -q 'it is not a Quozi Gridcrown link of this version' host.err || { echo "no word of the stranger:"; cat host.err; exit 1; }
 diff <(grep '^frame' host.out) <(grep '^frame' join.out) || { echo "the two machines differ"; exit 1; }

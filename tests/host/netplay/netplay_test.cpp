@@ -132,6 +132,37 @@ TEST(NetplayLink, Greetings) {
   EXPECT_EQ(JudgeGreeting(bytes, other).kind, GreetingVerdict::Kind::kDifferentGame);
 }
 
+TEST(NetplayLink, TheInputDelayIsHalfTheRoundTripAndAFrameAndTheTermsAreChecked) {
+  const struct {
+    int roundTripMs;
+    LinkDelay delay;
+  } chosen[] = {
+      {-1, {2, 0}},  {0, {0, 0}},   {1, {1, 0}},   {33, {1, 0}},          {34, {2, 0}},
+      {100, {3, 0}}, {250, {8, 0}}, {266, {8, 0}}, {267, {4, 1}},         {1000, {8, 1}},
+      {INT32_MAX, {8, 1}},
+  };
+  for (const auto& c : chosen) EXPECT_EQ(ChooseLinkDelay(c.roundTripMs), c.delay) << c.roundTripMs << " ms";
+  EXPECT_EQ(DelayForFrames(0).Frames(), 1);
+  EXPECT_EQ(DelayForFrames(11), (LinkDelay{5, 1}));  // 12: two frames a packet past 9
+  EXPECT_EQ(DelayForFrames(99).Frames(), kMaxLinkDelayFrames);
+  EXPECT_EQ(SettleTerms(5, 300).delay, (LinkDelay{4, 0}));
+  EXPECT_FALSE(SettleTerms(5, 300).automatic);
+
+  const LinkTerms terms{{4, 1}, 270, true};
+  const auto bytes = EncodeTerms(terms);
+  const auto decoded = DecodeTerms(bytes);
+  ASSERT_TRUE(decoded) << decoded.error();
+  EXPECT_EQ(decoded.value().delay, terms.delay);
+  EXPECT_EQ(decoded.value().roundTripMs, 270);
+  EXPECT_TRUE(decoded.value().automatic);
+  for (auto [at, value] : {std::pair{0, 'X'}, {8, 9}, {9, 3}, {12, 2}, {13, 1}, {15, 1}}) {
+    auto bad = bytes;
+    bad[static_cast<size_t>(at)] = static_cast<uint8_t>(value);
+    EXPECT_FALSE(DecodeTerms(bad)) << at;
+  }
+  EXPECT_FALSE(DecodeTerms(std::span(bytes).first(kTermsBytes - 1)));
+}
+
 TEST(NetplayLink, StateHashesAreComparedAndTheFirstMismatchEndsTheLinkOnBothSides) {
   for (const NetGreeting greeting : {NetGreeting{0, 0, 7, {}}, NetGreeting{2, 1, 7, {}}}) {
     const auto [a, b] = SocketPair();
@@ -274,6 +305,7 @@ TEST(NetplayLink, HostingOutlivesConnectionsThatDoNotGreetAndRefusesAnotherGame)
   std::vector<std::string> notices;
   HostOptions options;
   options.timeoutMs = 30000;
+  options.delayFrames = 2;  // the host's user's choice holds on both sides
   options.notice = [&](const std::string& line) {
     std::lock_guard lock(mutex);
     notices.push_back(line);
@@ -294,6 +326,10 @@ TEST(NetplayLink, HostingOutlivesConnectionsThatDoNotGreetAndRefusesAnotherGame)
   ASSERT_TRUE(result) << result.error();
   EXPECT_EQ(joiner.SharedSeed(), 99u);
   EXPECT_EQ(joiner.Greeting().latency, 1);
+  EXPECT_EQ(host.Greeting().latency, 1);
+  EXPECT_EQ(joiner.Terms(), host.Terms());
+  EXPECT_FALSE(joiner.Terms().automatic);
+  EXPECT_GE(joiner.RoundTripMs(), 0);
   auto other = std::async(std::launch::async, [&] { return joiner.ExchangeFrameInput(0x02).value_or(~0u); });
   EXPECT_EQ(host.ExchangeFrameInput(0x01).value_or(~0u), 0u);  // latency 1: the sync packet first
   EXPECT_EQ(other.get(), 0u);
@@ -307,6 +343,21 @@ TEST(NetplayLink, HostingOutlivesConnectionsThatDoNotGreetAndRefusesAnotherGame)
     EXPECT_NE(both.find(": it left without a greeting"), std::string::npos) << both;
     EXPECT_NE(both.find(": it is not a Quozi Gridcrown link of this version"), std::string::npos) << both;
   }
+
+  // Automatic: from the round trip the host measured, the same on both sides.
+  const uint16_t automatic = FreePort();
+  CNetplayLink host4, joiner4;
+  HostOptions chosen;
+  chosen.timeoutMs = 30000;
+  auto hosted4 = std::async(std::launch::async, [&] { return host4.Host({"127.0.0.1", automatic}, {5, 0, 1, game}, chosen); });
+  ASSERT_TRUE(joiner4.Join("127.0.0.1", automatic, game, 5000));
+  ASSERT_TRUE(hosted4.get());
+  EXPECT_TRUE(host4.Terms().automatic);
+  EXPECT_EQ(host4.Terms().delay, ChooseLinkDelay(host4.RoundTripMs()));
+  EXPECT_EQ(joiner4.Terms(), host4.Terms());
+  EXPECT_EQ(joiner4.Greeting().latency, host4.Greeting().latency);
+  EXPECT_EQ(joiner4.StatusText(false).find("NoName"), std::string::npos);
+  EXPECT_NE(joiner4.StatusText(false).find(" frames (auto)"), std::string::npos) << joiner4.StatusText(false);
 
   // A joiner with 2-minute quarters: both sides say what differs, and neither links.
   const uint16_t second = FreePort();

@@ -65,7 +65,7 @@ std::vector<std::string> ExpectedWriteOrder() {
     }
   }
   for (const char* name : {"[Netplay]", "ChatPos", "NickName", "RecnetPortNum", "RecentPort00", "RecnetHostNum",
-                           "RecentHost00"}) {
+                           "RecentHost00", "InputDelay"}) {
     names.push_back(name);
   }
   return names;
@@ -128,8 +128,9 @@ TEST(AppConfigFile, EverySavedSettingSurvivesARoundTrip) {
   config.netplay.recentPorts = {"10000", "10001", "10002"};
   config.netplay.recentHostCount = 2;
   config.netplay.recentHosts = {"localhost:10000", "127.0.0.1:10002"};
+  config.netplay.inputDelay = 7;
   EXPECT_EQ(Reloaded(config), config);
-  EXPECT_EQ(Names(SavedText(config)).back(), "RecentHost01");
+  EXPECT_EQ(Names(SavedText(config)).back(), "InputDelay");
 
   // Settings that are never saved come back as their defaults.
   AppConfig unsaved;
