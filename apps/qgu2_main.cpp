@@ -5,7 +5,7 @@
 //
 //   qgu2 [--cartridge FILE] [--home FILE --away FILE] [--quarter N]
 //        [--p1 MAN|COA|COM] [--p2 MAN|COA|COM] [--weather clear|rain|snow]
-//        [--seed N] [--exit-after-game] [--frame-report FILE]
+//        [--seed N] [--exit-after-game] [--frame-report FILE] [--box-score FILE]
 //   qgu2 [--cartridge FILE] --headless [--home FILE --away FILE] [--quarter N]
 //        [--p1 COM] [--p2 COM] [--weather clear|rain|snow]
 //        [--seed N] [--json] [--quiet] [--max-frames N]
@@ -32,10 +32,12 @@
 #include "apps/season_command.h"
 #include "base/data_home.h"
 #include "base/file_read.h"
+#include "base/file_write.h"
 #include "frontend/window/link_game.h"
 #include "frontend/window/printed_messages.h"
 #include "frontend/window/program_icon.h"
 #include "frontend/window/qgu_app.h"
+#include "frontend/window/qgu_dlg.h"
 #include "cartridge/builder/embedded_image.h"
 #include "driver/box_score.h"
 #include "driver/game_manager.h"
@@ -61,7 +63,7 @@ using qgu::league::TeamDisplayName;
 constexpr const char* kUsage =
     "usage: qgu2 [--cartridge FILE] [--home FILE --away FILE] [--quarter N]\n"
     "            [--p1 MAN|COA|COM] [--p2 MAN|COA|COM] [--weather clear|rain|snow]\n"
-    "            [--seed N] [--exit-after-game] [--frame-report FILE]\n"
+    "            [--seed N] [--exit-after-game] [--frame-report FILE] [--box-score FILE]\n"
     "       qgu2 [--cartridge FILE] --headless [--home FILE --away FILE] [--quarter N]\n"
     "            [--weather clear|rain|snow] [--seed N] [--json] [--quiet] [--max-frames N]\n"
     "            [--net-host [ADDRESS:]PORT [--net-delay FRAMES] | --net-join HOST:PORT |\n"
@@ -72,6 +74,9 @@ constexpr const char* kUsage =
     "  (no --headless) the game window; with --home and --away that game starts at once\n"
     "  --exit-after-game  end the program after the game, printing its box score\n"
     "  --frame-report     write the emulator's frame and sound counters as JSON at exit\n"
+    "  --box-score        write each game's box score as JSON (as --headless --json prints it)\n"
+    "                     when its summary shows, linked games too; qghelper report --json\n"
+    "                     shows its report\n"
     "  --write-icon   write the program's icon as a PNG picture (N x N pixels, default 256) and end\n"
     "  --data-home   work in the user's data folder ($XDG_DATA_HOME/qgu, ~/.local/share/qgu):\n"
     "                its leagues (qgu_lge) and settings (qgu.ini); the desktop entry starts so.\n"
@@ -120,6 +125,7 @@ struct Options {
   int netDelayFrames = qgu::host::kAutomaticDelay;
   bool exitAfterGame = false;
   std::optional<std::string> frameReport;
+  std::optional<std::string> boxScore;
   std::optional<std::string> writeIcon;
   int iconSize = 256;
   bool dataHome = false;
@@ -232,6 +238,8 @@ Options ParseOptions(int argc, char** argv) {
       options.exitAfterGame = true;
     } else if (arg == "--frame-report") {
       options.frameReport = value();
+    } else if (arg == "--box-score") {
+      options.boxScore = value();
     } else if (arg == "--write-icon") {
       options.writeIcon = value();
     } else if (arg == "--icon-size") {
@@ -266,7 +274,8 @@ struct Failure {
 // Files named on the command line stay the files meant when the program has
 // moved from the start folder into the user's data folder.
 void KeepPathsAcrossMove(Options& options, const std::filesystem::path& start) {
-  for (std::optional<std::string>* path : {&options.cartridge, &options.home, &options.away, &options.frameReport}) {
+  for (std::optional<std::string>* path :
+       {&options.cartridge, &options.home, &options.away, &options.frameReport, &options.boxScore}) {
     if (*path && !path->value().empty()) *path = (start / path->value()).string();
   }
 }
@@ -548,18 +557,36 @@ long PeakResidentKib() {
   return kib;
 }
 
-std::string FrameReportJson(const qgu::host::RuntimeCounters& counters, double seconds, double bootSeconds) {
-  char json[768];
+// A text for inside a JSON string: the other side's nickname is anybody's bytes.
+std::string JsonSafe(const std::string& text) {
+  std::string safe;
+  for (const char ch : text) {
+    if (ch == '"' || ch == '\\') safe += '\\';
+    if (static_cast<unsigned char>(ch) >= 0x20) safe += ch;
+  }
+  return safe;
+}
+
+std::string FrameReportJson(const qgu::frontend::CQguDlg& dlg) {
+  const qgu::host::RuntimeCounters counters = dlg.TotalCounters();
+  const double seconds = dlg.TotalRunningSeconds();
+  const qgu::frontend::CQguDlg::PlayPace play = dlg.LastPlayPace();
+  char json[1024];
   std::snprintf(json, sizeof json,
                 "{\"seconds\": %.2f, \"frames_emulated\": %lld, \"frames_per_second\": %.2f, "
                 "\"frames_drawn\": %lld, \"frames_skipped\": %lld, \"resyncs\": %lld, "
                 "\"sound_blocks_written\": %lld, \"sound_blocks_missed\": %lld, \"last_readout\": \"%s\", "
-                "\"boot_seconds\": %.2f, \"peak_resident_kib\": %ld}\n",
+                "\"boot_seconds\": %.2f, \"play_frames\": %lld, \"play_seconds\": %.2f, "
+                "\"play_frames_per_second\": %.2f, \"link_frames_held\": %lld, \"link_held_ms\": %lld, "
+                "\"link_readout\": \"%s\", \"peak_resident_kib\": %ld}\n",
                 seconds, static_cast<long long>(counters.framesEmulated),
                 seconds > 0 ? counters.framesEmulated / seconds : 0.0, static_cast<long long>(counters.framesDrawn),
                 static_cast<long long>(counters.framesSkipped), static_cast<long long>(counters.resyncs),
                 static_cast<long long>(counters.soundBlocksWritten), static_cast<long long>(counters.soundBlocksMissed),
-                qgu::host::FpsText(counters.fpsTenths).c_str(), bootSeconds, PeakResidentKib());
+                qgu::host::FpsText(counters.fpsTenths).c_str(), dlg.BootSeconds(), static_cast<long long>(play.frames),
+                play.seconds, play.seconds > 0 ? play.frames / play.seconds : 0.0,
+                static_cast<long long>(counters.linkFramesHeld), static_cast<long long>(counters.linkHeldMs),
+                JsonSafe(dlg.LastLinkReadout()).c_str(), PeakResidentKib());
   return json;
 }
 
@@ -594,6 +621,15 @@ int PlayInWindow(const Options& options, int argc, char** argv) {
   window.image = image;
   window.seed = options.seed;
   window.exitAfterGame = options.exitAfterGame;
+  bool boxScoreWritten = true;
+  if (options.boxScore) {
+    // Whole or not at all, so a script waiting for the file never reads half of it.
+    window.summaryShown = [&boxScoreWritten, path = *options.boxScore](const qgu::driver::GameSummary& summary) {
+      const qgu::base::Status written = qgu::base::ReplaceFile(path, qgu::driver::BoxScoreJson(summary));
+      if (!written) std::cerr << "qgu2: cannot write the box score: " << written.error() << "\n";
+      boxScoreWritten = boxScoreWritten && written;
+    };
+  }
   std::function<bool(qgu::frontend::CQguDlg&)> started;
   if (options.home) {
     qgu::frontend::GameRequest request;
@@ -614,12 +650,12 @@ int PlayInWindow(const Options& options, int argc, char** argv) {
   auto finished = [&](qgu::frontend::CQguDlg& dlg) {
     summaryShown = dlg.LastSummary().has_value();
     if (options.frameReport) {
-      reportWritten = WriteFrameReport(*options.frameReport, FrameReportJson(dlg.TotalCounters(), dlg.TotalRunningSeconds(), dlg.BootSeconds()));
+      reportWritten = WriteFrameReport(*options.frameReport, FrameReportJson(dlg));
     }
   };
   const int status = app.Run(std::move(window), started, finished);
   if (status == 0 && options.exitAfterGame && !summaryShown) return Fail("the game ended without a box score");
-  if (status == 0 && !reportWritten) return 1;
+  if (status == 0 && (!reportWritten || !boxScoreWritten)) return 1;
   return status;
 }
 

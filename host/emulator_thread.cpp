@@ -148,6 +148,8 @@ RuntimeCounters CEmulatorThread::Counters() const {
   counters.resyncs = resyncs_;
   counters.soundBlocksWritten = soundBlocksWritten_;
   counters.soundBlocksMissed = devices_.sound != nullptr ? devices_.sound->BlocksMissed() : 0;
+  counters.linkFramesHeld = linkFramesHeld_;
+  counters.linkHeldMs = linkHeldMs_;
   counters.fpsTenths = fpsTenths_;
   return counters;
 }
@@ -305,7 +307,14 @@ void CEmulatorThread::SyncInput() {
   if (link != nullptr && link->Connected()) {
     // While the driver holds the input both sides' drivers press the same
     // buttons at the same frames: the other side's bytes must not reach the pads.
-    if (const auto shared = link->ExchangeFrameInput(console.FrameInput())) {
+    const uint32_t asked = clock_.NowMs();
+    const auto shared = link->ExchangeFrameInput(console.FrameInput());
+    // Counted during play only: the boot runs unpaced, where each side always waits for the other.
+    if (const uint32_t waited = clock_.NowMs() - asked; waited >= kLinkHeldMs && !driverHoldsInput_) {
+      ++linkFramesHeld_;
+      linkHeldMs_ += waited;
+    }
+    if (shared) {
       if (!driverHoldsInput_) console.SetFrameInput(*shared);
     } else {
       Notify("The netplay link has closed (" + link->CloseReason() + "). The game goes on without the other side.");

@@ -71,8 +71,15 @@ struct RuntimeCounters {
   int64_t resyncs = 0;        // backlogs given up
   int64_t soundBlocksWritten = 0;
   int64_t soundBlocksMissed = 0;  // the play cursor moved on more than one block between looks
+  // Linked: frames of play whose input waited kLinkHeldMs or more for the
+  // other side, and the milliseconds they waited in all.
+  int64_t linkFramesHeld = 0;
+  int64_t linkHeldMs = 0;
   int fpsTenths = 0;              // the last frame-rate read-out, in tenths
 };
+
+// A wait for the other side's input this long holds the frame (a frame lasts 16.7 ms).
+inline constexpr uint32_t kLinkHeldMs = 2;
 
 // The read-out text of a rate in tenths of frames per second.
 std::string FpsText(int fpsTenths);
@@ -169,6 +176,8 @@ class CEmulatorThread final : public driver::IFrameLoop {
   std::atomic<int64_t> framesSkipped_{0};
   std::atomic<int64_t> resyncs_{0};
   std::atomic<int64_t> soundBlocksWritten_{0};
+  std::atomic<int64_t> linkFramesHeld_{0};
+  std::atomic<int64_t> linkHeldMs_{0};
   std::atomic<int> fpsTenths_{0};
 };
 

@@ -230,6 +230,7 @@ void CQguDlg::OpenSeasonWindow(const std::string& league, const std::string& nam
 
 bool CQguDlg::StartSingleGame() {
   gameStarted_ = std::chrono::steady_clock::now();
+  kickoffAt_ = {};
   StopGame();
   summarized_ = std::exchange(nextSummarized_, {});
   ended_ = std::exchange(nextEnded_, {});
@@ -391,6 +392,8 @@ void CQguDlg::AddToTotals() {
   totals_.framesSkipped += counters.framesSkipped;
   totals_.resyncs += counters.resyncs;
   totals_.soundBlocksWritten += counters.soundBlocksWritten;
+  totals_.linkFramesHeld += counters.linkFramesHeld;
+  totals_.linkHeldMs += counters.linkHeldMs;
   totals_.soundBlocksMissed = counters.soundBlocksMissed;  // the sound output counts for the process
   totals_.fpsTenths = counters.fpsTenths;
   totalSeconds_ += session_->RunningSeconds();
@@ -403,7 +406,9 @@ void CQguDlg::ShowDriverStatus(const QString& text) { SetStatus(text); }
 
 void CQguDlg::EndBoot() {
   linkBootDone_ = true;
-  bootSeconds_ = std::chrono::duration<double>(std::chrono::steady_clock::now() - gameStarted_).count();
+  kickoffAt_ = std::chrono::steady_clock::now();
+  bootSeconds_ = std::chrono::duration<double>(kickoffAt_ - gameStarted_).count();
+  kickoffFrames_ = session_ ? session_->Counters().framesEmulated : 0;
   SetStatus({});
   helmets_->ClearHelmets();
   screens_->setCurrentWidget(picture_);
@@ -411,7 +416,14 @@ void CQguDlg::EndBoot() {
 
 void CQguDlg::ShowSummary(const driver::GameSummary& summary) {
   lastSummary_ = summary;
+  if (session_ && kickoffAt_ != std::chrono::steady_clock::time_point{}) {
+    playPace_ = {session_->Counters().framesEmulated - kickoffFrames_,
+                 std::chrono::duration<double>(std::chrono::steady_clock::now() - kickoffAt_).count()};
+  }
+  const host::IFrameInputLink* link = GameLink();
+  linkReadout_ = link != nullptr ? link->StatusText(false) : std::string();
   if (auto summarized = std::exchange(summarized_, {})) summarized(summary);
+  if (options_.summaryShown) options_.summaryShown(summary);
   if (options_.exitAfterGame) {
     const std::string text = driver::BoxScoreText(summary);
     std::fwrite(text.data(), 1, text.size(), stdout);

@@ -75,6 +75,8 @@ struct WindowOptions {
   // the summary after this long and then end the program.
   bool exitAfterGame = false;
   int summaryMs = 1500;
+  // Told of every game's summary before it is shown (linked games too).
+  std::function<void(const driver::GameSummary&)> summaryShown;
 };
 
 class CQguDlg : public QDialog {
@@ -130,6 +132,14 @@ class CQguDlg : public QDialog {
   double TotalRunningSeconds() const;
   // From the last game's start (P L A Y) to its kickoff on screen; 0 before one.
   double BootSeconds() const { return bootSeconds_; }
+  // From the last game's kickoff on screen to its summary: the pace of play.
+  struct PlayPace {
+    int64_t frames = 0;
+    double seconds = 0.0;
+  };
+  PlayPace LastPlayPace() const { return playPace_; }
+  // The link's read-out as the last linked game's summary showed; empty when not linked.
+  const std::string& LastLinkReadout() const { return linkReadout_; }
 
   // Called by the driver's go-between on this window's thread.
   void ShowDriverStatus(const QString& text);
@@ -190,6 +200,10 @@ class CQguDlg : public QDialog {
   double totalSeconds_ = 0.0;
   std::chrono::steady_clock::time_point gameStarted_{};
   double bootSeconds_ = 0.0;
+  std::chrono::steady_clock::time_point kickoffAt_{};
+  int64_t kickoffFrames_ = 0;
+  PlayPace playPace_;
+  std::string linkReadout_;
   std::unique_ptr<host::CSpectatorHost> spectators_;  // of the hosted game's watchers, told by link_
   std::unique_ptr<host::CNetplayLink> link_;  // of the linked game being started or played
   std::unique_ptr<host::CWatchLink> watchLink_;  // of the linked game being watched
