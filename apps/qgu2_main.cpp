@@ -10,6 +10,7 @@
 //        [--p1 COM] [--p2 COM] [--weather clear|rain|snow]
 //        [--seed N] [--json] [--quiet] [--max-frames N]
 //        [--net-host [ADDRESS:]PORT [--net-delay FRAMES] | --net-join HOST:PORT | --net-watch HOST:PORT]
+//        [--net-mode lockstep|rollback]
 //   qgu2 --write-icon FILE.png [--icon-size N]
 //   qgu2 --version
 //   qgu2 season ...   (seasons: qgu2 season --help)
@@ -68,6 +69,7 @@ constexpr const char* kUsage =
     "            [--weather clear|rain|snow] [--seed N] [--json] [--quiet] [--max-frames N]\n"
     "            [--net-host [ADDRESS:]PORT [--net-delay FRAMES] | --net-join HOST:PORT |\n"
     "             --net-watch HOST:PORT]\n"
+    "            [--net-mode lockstep|rollback]\n"
     "       qgu2 --write-icon FILE.png [--icon-size N]\n"
     "       qgu2 season ...  (a league's seasons: qgu2 season --help)\n"
     "       qgu2 --version\n"
@@ -102,7 +104,11 @@ constexpr const char* kUsage =
     "  --net-join    join a linked game at HOST:PORT; both sides must name the same teams,\n"
     "                quarter length and weather\n"
     "  --net-watch   watch a linked game hosted at HOST:PORT: waits for it to begin, takes the\n"
-    "                host's teams and plays along, sending nothing; prints what the players print\n";
+    "                host's teams and plays along, sending nothing; prints what the players print\n"
+    "  --net-mode    how the linked sides share the frames: lockstep (the host's default: both\n"
+    "                wait for each other's input) or rollback (each runs on with a guess of the\n"
+    "                other's input and goes back when it was wrong); the host decides, a joining\n"
+    "                side that names the other mode is refused\n";
 
 constexpr int kMaxQuarterMinutes = 99;
 
@@ -123,6 +129,7 @@ struct Options {
   std::optional<std::pair<std::string, uint16_t>> netJoin;
   std::optional<std::pair<std::string, uint16_t>> netWatch;
   int netDelayFrames = qgu::host::kAutomaticDelay;
+  std::optional<qgu::host::NetMode> netMode;
   bool exitAfterGame = false;
   std::optional<std::string> frameReport;
   std::optional<std::string> boxScore;
@@ -234,6 +241,10 @@ Options ParseOptions(int argc, char** argv) {
       options.netWatch = *endpoint;
     } else if (arg == "--net-delay") {
       options.netDelayFrames = static_cast<int>(number(1, qgu::host::kMaxLinkDelayFrames));
+    } else if (arg == "--net-mode") {
+      const std::string text = value();
+      if (text != "lockstep" && text != "rollback") throw UsageError{"--net-mode takes lockstep or rollback, not \"" + text + "\""};
+      options.netMode = text == "rollback" ? qgu::host::NetMode::kRollback : qgu::host::NetMode::kLockstep;
     } else if (arg == "--exit-after-game") {
       options.exitAfterGame = true;
     } else if (arg == "--frame-report") {
@@ -261,6 +272,7 @@ Options ParseOptions(int argc, char** argv) {
   if (options.netDelayFrames != qgu::host::kAutomaticDelay && !options.netHost) {
     throw UsageError{"--net-delay is the host's choice: it goes with --net-host"};
   }
+  if (options.netMode && !options.netHost && !options.netJoin) throw UsageError{"--net-mode goes with --net-host or --net-join"};
   if (options.exitAfterGame && !options.home && !options.headless) {
     throw UsageError{"--exit-after-game needs the game: --home and --away"};
   }
@@ -412,7 +424,7 @@ uint32_t OpenLink(const Options& options, uint32_t seed, const qgu::driver::CGam
     progress("waiting for the other side on " +
              (endpoint.address.empty() ? std::string("every interface") : endpoint.address) + ", port " +
              std::to_string(endpoint.port));
-    const qgu::host::NetGreeting greeting{0, 0, seed, game};
+    const qgu::host::NetGreeting greeting{0, 0, seed, game, options.netMode.value_or(qgu::host::NetMode::kLockstep)};
     spectators = std::make_unique<qgu::host::CSpectatorHost>(greeting, progress);
     qgu::host::HostOptions hosting;
     hosting.notice = progress;
@@ -424,7 +436,14 @@ uint32_t OpenLink(const Options& options, uint32_t seed, const qgu::driver::CGam
   } else {
     const auto& [host, port] = *options.netJoin;
     progress("joining " + host + ":" + std::to_string(port));
+    link.RequireMode(options.netMode);
     if (auto joined = link.Join(host, port, game); !joined) throw Failure{joined.error()};
+  }
+  if (link.Rollback() != nullptr) {
+    progress("linked (rollback); seed " + std::to_string(link.SharedSeed()) + "; input delay " +
+             std::to_string(qgu::host::kRollbackInputDelay) + " frame; round trip " +
+             std::to_string(link.RoundTripMs()) + " ms");
+    return link.SharedSeed();
   }
   const qgu::host::LinkTerms& terms = link.Terms();
   progress("linked; seed " + std::to_string(link.SharedSeed()) + "; input delay " +
@@ -447,6 +466,7 @@ int PlayLinked(const Options& options, qgu::driver::CGameManager& manager, qgu::
     std::fflush(stdout);
   };
   const qgu::host::LinkedGameResult result = qgu::host::PlayLinkedGame(manager, link, linked);
+  if (const qgu::host::CRollbackLink* rollback = link.Rollback()) progress(qgu::host::RollbackSummary(rollback->Counters()));
   // A watcher's stream ends soon after the game, often before its machine has stopped.
   const bool watchedToTheEnd = options.netWatch && result.summary;
   if (!result.linkClosed.empty() && !watchedToTheEnd) {

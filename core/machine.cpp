@@ -378,4 +378,8 @@ void CMachine::LoadSnapshot(const std::string& path) {
   CSnapshot::Load(*this, path);
 }
 
+void CMachine::SaveState(MachineState& state) { CSnapshot::Take(*this, state); }
+
+void CMachine::RestoreState(const MachineState& state) { CSnapshot::Restore(*this, state); }
+
 }  // namespace qgu::core

@@ -23,6 +23,7 @@ class CSoundUnit;
 class CCartridge;
 class CMapper;
 class CControllerPorts;
+struct MachineState;
 
 // Machine construction failed: bad image or a mapper this system does not have.
 class MachineError : public std::runtime_error {
@@ -88,6 +89,10 @@ class CMachine {
   // Snapshot files; throw std::runtime_error on failure (earlier blocks stay applied).
   void SaveSnapshot(const std::string& path);
   void LoadSnapshot(const std::string& path);
+  // The same state in memory, fast, for rollback netplay: RestoreState goes
+  // back to the moment of SaveState exactly (the sound already heard stays).
+  void SaveState(MachineState& state);
+  void RestoreState(const MachineState& state);
 
   // One byte of console memory as the 6502 sees it through the CPU page table
   // (console RAM, cartridge RAM, ROM). Used by the game driver and tests; no

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <iterator>
 #include <memory>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -70,27 +71,27 @@ File Open(const std::string& path, const char* mode) {
 
 // ---- Saving ----
 
+// Appends a snapshot's header and blocks to a byte buffer.
 class Writer {
  public:
-  Writer(std::FILE* file, const std::string& path) : file_(file), path_(path) {}
+  explicit Writer(std::vector<uint8_t>& out) : out_(out) {}
 
   void Bytes(const void* data, size_t size) {
-    if (size != 0 && std::fwrite(data, 1, size, file_) != size) {
-      throw SnapshotError("short write to snapshot file " + path_);
-    }
+    const auto* bytes = static_cast<const uint8_t*>(data);
+    out_.insert(out_.end(), bytes, bytes + size);
   }
-  void Block(const char (&id)[9], uint16_t version, const std::vector<uint8_t>& body) {
+  // The block's header with its size left open; returns where its body starts.
+  size_t BeginBlock(const char (&id)[9], uint16_t version) {
     uint8_t header[kBlockHeaderBytes] = {};
     std::memcpy(header, id, 8);
     Put16(header + 10, version);
-    Put32(header + 12, static_cast<uint32_t>(body.size()));
     Bytes(header, sizeof header);
-    Bytes(body.data(), body.size());
+    return out_.size();
   }
+  void EndBlock(size_t bodyAt) { Put32(out_.data() + bodyAt - 4, static_cast<uint32_t>(out_.size() - bodyAt)); }
 
  private:
-  std::FILE* file_;
-  const std::string& path_;
+  std::vector<uint8_t>& out_;
 };
 
 // ---- One field list per block ----
@@ -102,6 +103,7 @@ class Writer {
 // Appends each field, little-endian.
 class FieldWriter {
  public:
+  explicit FieldWriter(std::vector<uint8_t>& body) : body_(body) {}
   template <typename Stored, typename T>
   void As(T& value) {
     const uint64_t v = static_cast<uint64_t>(static_cast<Stored>(value));
@@ -112,17 +114,17 @@ class FieldWriter {
   void Flag(bool& value) { body_.push_back(value ? 0xFF : 0x00); }
   void Bytes(uint8_t* data, size_t size) { body_.insert(body_.end(), data, data + size); }
   void Skip(size_t size) { body_.insert(body_.end(), size, 0); }
-  std::vector<uint8_t> Body() && { return std::move(body_); }
+  size_t Position() const { return body_.size(); }
 
  private:
-  std::vector<uint8_t> body_;
+  std::vector<uint8_t>& body_;
 };
 
 // Takes each field from a block body, failing when the body is shorter than
 // its content (padding at its end may be missing).
 class FieldReader {
  public:
-  explicit FieldReader(const std::vector<uint8_t>& body) : body_(body) {}
+  explicit FieldReader(std::span<const uint8_t> body) : body_(body) {}
   template <typename Stored, typename T>
   void As(T& value) {
     const uint8_t* at = Take(sizeof(Stored));
@@ -143,7 +145,7 @@ class FieldReader {
     at_ += size;
     return p;
   }
-  const std::vector<uint8_t>& body_;
+  std::span<const uint8_t> body_;
   size_t at_ = 0;
 };
 
@@ -243,21 +245,16 @@ void ControllerFields(Fields& f, CControllerPorts::ShiftState& c) {
 
 // ---- Saving ----
 
-std::vector<uint8_t> RegisterBody(CMachine& machine) {
+void RegisterBody(CMachine& machine, FieldWriter& f) {
   RegisterBlock block{machine.Cpu().GetRegisters(), machine.SoundUnit().GetFrameSequencer(),
                       machine.ExecutedCycles(), machine.ScheduledCycles(), machine.PictureUnit().State()};
-  FieldWriter f;
   RegisterFields(f, block);
-  return std::move(f).Body();
 }
 
-std::vector<uint8_t> RamBody(CMachine& machine) {
-  FieldWriter f;
-  RamFields(f, machine.Memory(), machine.Cartridge().HasBattery());
-  return std::move(f).Body();
-}
+void RamBody(CMachine& machine, FieldWriter& f) { RamFields(f, machine.Memory(), machine.Cartridge().HasBattery()); }
 
-std::vector<uint8_t> MmuBody(CMachine& machine) {
+// Returns where in the body the RAM behind $6000-$7FFF is (0: ROM there).
+size_t MmuBody(CMachine& machine, FieldWriter& f) {
   CMemoryMap& m = machine.Memory();
   MmuTable table;
   for (int page = 3; page < 8; ++page) table.cpuType[page] = m.cpuPageType[page];  // 0-2 stay 0
@@ -265,42 +262,80 @@ std::vector<uint8_t> MmuBody(CMachine& machine) {
   std::copy(std::begin(m.ppuPageType), std::end(m.ppuPageType), table.ppuType);
   std::copy(std::begin(m.ppuPageNumber), std::end(m.ppuPageNumber), table.ppuNumber);
   std::copy(std::begin(m.characterRamUsed), std::end(m.characterRamUsed), table.characterRamUsed);
-  FieldWriter f;
   MmuTableFields(f, table);
+  const size_t pageThreeAt = CpuPageInFile(kMmuVersion, 3, table.cpuType[3]) ? f.Position() : 0;
   MmuMemoryFields(f, m, table, kMmuVersion);
-  return std::move(f).Body();
+  return pageThreeAt;
 }
 
-std::vector<uint8_t> ControllerBody(CMachine& machine) {
+void ControllerBody(CMachine& machine, FieldWriter& f) {
   CControllerPorts::ShiftState state = machine.ControllerPorts().GetShiftState();
-  FieldWriter f;
   ControllerFields(f, state);
-  return std::move(f).Body();
+}
+
+// The whole file into out (emptied first, its room kept).
+void WriteSnapshot(CMachine& machine, std::vector<uint8_t>& out, size_t& workRamAt, size_t& pageThreeAt) {
+  out.clear();
+  Writer w(out);
+  FieldWriter f(out);
+  uint8_t header[kFileHeaderBytes] = {};
+  std::memcpy(header, kMagic, sizeof kMagic);
+  Put16(header + 14, kFileVersion);
+  Put32(header + 16, machine.Cartridge().ProgramCrc());
+  w.Bytes(header, sizeof header);
+  size_t body = w.BeginBlock("REG DATA", kRegVersion);
+  RegisterBody(machine, f);
+  w.EndBlock(body);
+  body = workRamAt = w.BeginBlock("RAM DATA", kRamVersion);
+  RamBody(machine, f);
+  w.EndBlock(body);
+  body = w.BeginBlock("MMU DATA", kMmuVersion);
+  pageThreeAt = MmuBody(machine, f);
+  w.EndBlock(body);
+  if (machine.Mapper().HasSaveState()) {
+    body = w.BeginBlock("MMC DATA", kMmcVersion);
+    out.resize(out.size() + kMmcBytes, 0);
+    machine.Mapper().SaveState(out.data() + body);
+    w.EndBlock(body);
+  }
+  body = w.BeginBlock("CTR DATA", kCtrVersion);
+  ControllerBody(machine, f);
+  w.EndBlock(body);
 }
 
 // ---- Loading ----
 
+// Reads a snapshot's bytes in order; `what` names them in messages.
 class Reader {
  public:
-  Reader(std::FILE* file, const std::string& path) : file_(file), path_(path) {}
+  Reader(std::span<const uint8_t> bytes, const std::string& what) : bytes_(bytes), what_(what) {}
 
-  // Bytes actually read; fewer only at the end of the file.
-  size_t Some(void* data, size_t size) { return std::fread(data, 1, size, file_); }
-  std::vector<uint8_t> Body(size_t size) {
-    std::vector<uint8_t> body(size);
-    if (Some(body.data(), size) != size) throw SnapshotError("snapshot file " + path_ + " is cut short");
+  // Bytes actually read; fewer only at the end.
+  size_t Some(void* data, size_t size) {
+    const size_t got = std::min(size, bytes_.size() - at_);
+    std::memcpy(data, bytes_.data() + at_, got);
+    at_ += got;
+    return got;
+  }
+  std::span<const uint8_t> Body(size_t size) {
+    if (size > bytes_.size() - at_) throw SnapshotError(what_ + " is cut short");
+    const std::span<const uint8_t> body = bytes_.subspan(at_, size);
+    at_ += size;
     return body;
   }
 
  private:
-  std::FILE* file_;
-  const std::string& path_;
+  std::span<const uint8_t> bytes_;
+  size_t at_ = 0;
+  const std::string& what_;
 };
 
-// Each block's reader: the block's version and its whole body.
-using BlockLoader = void (*)(CMachine& machine, uint16_t version, const std::vector<uint8_t>& body);
+// Each block's reader: the block's version and its whole body. fromFile: a
+// snapshot file, after which the sound unit starts over; the machine's state
+// in memory carries the sound unit's own.
+using BlockLoader = void (*)(CMachine& machine, uint16_t version, std::span<const uint8_t> body, bool fromFile);
 
-void LoadRegisters(CMachine& machine, uint16_t version, const std::vector<uint8_t>& body) {
+void LoadRegisters(CMachine& machine, uint16_t version, std::span<const uint8_t> body, bool fromFile) {
   if (version < 0x0200) {
     // The older 344-byte register layout is not carried forward: its body is
     // consumed and the machine's registers are left as they are.
@@ -327,17 +362,18 @@ void LoadRegisters(CMachine& machine, uint16_t version, const std::vector<uint8_
     block.picture.fineX &= 7;
     machine.PictureUnit().State() = block.picture;
   }
+  if (!fromFile) return;
   machine.SoundUnit().ClearQueues();
   for (uint16_t address = 0x4010; address <= 0x4013; ++address) machine.WriteIoPort(address, 0);
 }
 
-void LoadRam(CMachine& machine, uint16_t, const std::vector<uint8_t>& body) {
+void LoadRam(CMachine& machine, uint16_t, std::span<const uint8_t> body, bool) {
   FieldReader f(body);
   RamFields(f, machine.Memory(), machine.Cartridge().HasBattery());
   machine.PictureUnit().SpriteRamChanged();
 }
 
-void LoadMmu(CMachine& machine, uint16_t version, const std::vector<uint8_t>& body) {
+void LoadMmu(CMachine& machine, uint16_t version, std::span<const uint8_t> body, bool) {
   CMemoryMap& m = machine.Memory();
   const bool battery = machine.Cartridge().HasBattery();
   FieldReader f(body);
@@ -371,12 +407,12 @@ void LoadMmu(CMachine& machine, uint16_t version, const std::vector<uint8_t>& bo
   }
 }
 
-void LoadMapper(CMachine& machine, uint16_t, const std::vector<uint8_t>& body) {
+void LoadMapper(CMachine& machine, uint16_t, std::span<const uint8_t> body, bool) {
   if (body.size() < kMmcBytes) throw SnapshotError("snapshot block is shorter than its content");
   machine.Mapper().LoadState(body.data());
 }
 
-void LoadControllers(CMachine& machine, uint16_t, const std::vector<uint8_t>& body) {
+void LoadControllers(CMachine& machine, uint16_t, std::span<const uint8_t> body, bool) {
   CControllerPorts::ShiftState state{};
   FieldReader f(body);
   ControllerFields(f, state);
@@ -395,47 +431,20 @@ BlockLoader LoaderFor(const std::string& id) {
   return nullptr;
 }
 
-}  // namespace
-
-void CSnapshot::Save(CMachine& machine, const std::string& path) {
-  File file = Open(path, "wb");
-  Writer out(file.get(), path);
-  uint8_t header[kFileHeaderBytes] = {};
-  std::memcpy(header, kMagic, sizeof kMagic);
-  Put16(header + 14, kFileVersion);
-  Put32(header + 16, machine.Cartridge().ProgramCrc());
-  out.Bytes(header, sizeof header);
-  out.Block("REG DATA", kRegVersion, RegisterBody(machine));
-  out.Block("RAM DATA", kRamVersion, RamBody(machine));
-  out.Block("MMU DATA", kMmuVersion, MmuBody(machine));
-  if (machine.Mapper().HasSaveState()) {
-    std::vector<uint8_t> state(kMmcBytes, 0);
-    machine.Mapper().SaveState(state.data());
-    out.Block("MMC DATA", kMmcVersion, state);
-  }
-  out.Block("CTR DATA", kCtrVersion, ControllerBody(machine));
-  if (std::fflush(file.get()) != 0) throw SnapshotError("short write to snapshot file " + path);
-}
-
-void CSnapshot::Load(CMachine& machine, const std::string& path) {
-  // Read whole and bounded first: a folder, a device, a pipe or a huge file is
-  // refused before anything is read from it.
-  base::Result<std::vector<uint8_t>> bytes = base::ReadFileBytes(path, kMaxSnapshotFileBytes);
-  if (!bytes) throw SnapshotError("cannot open snapshot file: " + bytes.error());
-  if (bytes.value().empty()) return;  // nothing to load
-  File file(fmemopen(bytes.value().data(), bytes.value().size(), "rb"));
-  if (!file) throw SnapshotError("cannot open snapshot file " + path);
-  Reader in(file.get(), path);
+// Applies the blocks of a snapshot's bytes; `what` names them in messages.
+void ReadSnapshot(CMachine& machine, std::span<const uint8_t> bytes, const std::string& name, bool fromFile) {
+  const std::string what = fromFile ? "snapshot file " + name : name;
+  Reader in(bytes, what);
   uint8_t header[kFileHeaderBytes] = {};
   if (in.Some(header, kOldFileHeaderBytes) != kOldFileHeaderBytes) return;  // nothing to load
-  if (std::memcmp(header, kMagic, sizeof kMagic) != 0) throw SnapshotError(path + " is not a snapshot file");
+  if (std::memcmp(header, kMagic, sizeof kMagic) != 0) throw SnapshotError(name + " is not a snapshot file");
   if (Get16(header + 14) >= 0x0200) in.Body(kFileHeaderBytes - kOldFileHeaderBytes);
 
   for (;;) {
     uint8_t block[kBlockHeaderBytes];
     const size_t got = in.Some(block, sizeof block);
     if (got == 0) return;
-    if (got != sizeof block) throw SnapshotError("snapshot file " + path + " is cut short");
+    if (got != sizeof block) throw SnapshotError(what + " is cut short");
     const std::string id(reinterpret_cast<const char*>(block), 8);
     const uint16_t version = Get16(block + 10);
     const uint32_t size = Get32(block + 12);
@@ -444,8 +453,40 @@ void CSnapshot::Load(CMachine& machine, const std::string& path) {
     // No block of this format comes near this size: a corrupt length is refused
     // before any memory is set aside for it.
     if (size > (1u << 20)) throw SnapshotError("snapshot block " + id + " has an impossible size");
-    load(machine, version, in.Body(size));
+    load(machine, version, in.Body(size), fromFile);
   }
+}
+
+}  // namespace
+
+void CSnapshot::Save(CMachine& machine, const std::string& path) {
+  File file = Open(path, "wb");
+  std::vector<uint8_t> bytes;
+  size_t workRamAt = 0, pageThreeAt = 0;
+  WriteSnapshot(machine, bytes, workRamAt, pageThreeAt);
+  if (std::fwrite(bytes.data(), 1, bytes.size(), file.get()) != bytes.size() || std::fflush(file.get()) != 0) {
+    throw SnapshotError("short write to snapshot file " + path);
+  }
+}
+
+void CSnapshot::Load(CMachine& machine, const std::string& path) {
+  // Read whole and bounded first: a folder, a device, a pipe or a huge file is
+  // refused before anything is read from it.
+  base::Result<std::vector<uint8_t>> bytes = base::ReadFileBytes(path, kMaxSnapshotFileBytes);
+  if (!bytes) throw SnapshotError("cannot open snapshot file: " + bytes.error());
+  ReadSnapshot(machine, bytes.value(), path, true);
+}
+
+void CSnapshot::Take(CMachine& machine, MachineState& state) {
+  size_t pageThreeAt = 0;
+  WriteSnapshot(machine, state.bytes, state.workRamAt, pageThreeAt);
+  state.cartridgeRamAt = pageThreeAt;
+  state.soundTiming = machine.SoundUnit().TimingCopy();
+}
+
+void CSnapshot::Restore(CMachine& machine, const MachineState& state) {
+  ReadSnapshot(machine, state.bytes, "the machine's kept state", false);
+  machine.SoundUnit().SetTimingCopy(state.soundTiming);
 }
 
 }  // namespace qgu::core

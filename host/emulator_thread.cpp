@@ -5,6 +5,9 @@
 #include <exception>
 #include <utility>
 
+#include "host/rollback_link.h"
+#include "host/rollback_session.h"
+
 namespace qgu::host {
 namespace {
 
@@ -82,7 +85,19 @@ bool CEmulatorThread::Start(IFrameConsole& console) {
   console_ = &console;
   frozen_ = false;
   framesEmulated_ = 0;
-  if (IFrameInputLink* link = devices_.link) link->SetWaitingHandler([this] { ShowLinkWaiting(); });
+  rollback_.reset();
+  if (IFrameInputLink* link = devices_.link) {
+    link->SetWaitingHandler([this] { ShowLinkWaiting(); });
+    if (CRollbackLink* rollback = link->Rollback(); rollback != nullptr && link->Connected()) {
+      CRollbackSession::Hooks hooks;
+      hooks.observe = [this](int64_t frame) { Observe(frame); };
+      hooks.takePressA = [this] { return pressA_.exchange(false); };
+      hooks.driverHoldsInput = [this] { return driverHoldsInput_.load(); };
+      hooks.waiting = [this] { ShowLinkWaiting(); };
+      rollback_ = std::make_unique<CRollbackSession>(*rollback, rollback->IsHost(), console, devices_.input,
+                                                     frameMutex_, std::move(hooks));
+    }
+  }
   command_ = kStart;
   state_ = State::kStopped;
   commandEvent_->Set();
@@ -105,6 +120,7 @@ void CEmulatorThread::Stop() {
   // A wait for the other side's input must not hold the stop for 10 seconds.
   if (devices_.link != nullptr) devices_.link->Interrupt();
   if (thread_.joinable()) thread_.join();
+  rollback_.reset();
   state_ = State::kStopped;
   if (devices_.link != nullptr) {
     devices_.link->SetWaitingHandler({});
@@ -161,7 +177,12 @@ void CEmulatorThread::SetFrameObserver(std::function<void(int64_t frame)> observ
 
 void CEmulatorThread::BetweenFrames(const std::function<void(driver::IConsoleMemory&)>& step) {
   std::lock_guard lock(frameMutex_);
+  if (rollback_ && rollback_->Observing()) return rollback_->WithObservedMemory(step);
   if (IFrameConsole* console = console_) step(console->Memory());
+}
+
+std::optional<uint64_t> CEmulatorThread::ObservedStateHash() const {
+  return rollback_ ? rollback_->ObservedStateHash() : std::nullopt;
 }
 
 void CEmulatorThread::Notify(const std::string& text) {
@@ -275,7 +296,17 @@ void CEmulatorThread::RunPass() {
   if (!driverHoldsInput_ && video != nullptr) video->PresentFrame();
 }
 
+bool CEmulatorThread::RunRollbackFrame(bool draw) {
+  const CRollbackSession::Step step = rollback_->RunFrame(draw);
+  framesEmulated_ = rollback_->Present();
+  if (step != CRollbackSession::Step::kEnded) return true;
+  Notify("The netplay link has closed (" + devices_.link->CloseReason() + "). The game goes on without the other side.");
+  return false;
+}
+
 void CEmulatorThread::RunOneFrame(bool draw) {
+  // The frames after the other side's input come, observed once confirmed.
+  if (rollback_ && rollback_->Active() && RunRollbackFrame(draw)) return;
   int64_t frame = 0;
   {
     std::lock_guard lock(frameMutex_);
@@ -296,7 +327,7 @@ void CEmulatorThread::SyncInput() {
   IFrameConsole& console = *console_;
   IInputSource* input = devices_.input;
   if (!driverHoldsInput_ && input != nullptr) {
-    input->Poll();
+    input->PollForFrame(framesEmulated_ + 1);
     console.SetPadButtons(input->PadButtons());
   } else {
     console.SetPadButtons({});  // the automation is not disturbed by keys held meanwhile

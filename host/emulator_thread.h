@@ -23,6 +23,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -31,7 +32,13 @@
 #include "host/frame_clock.h"
 #include "host/runtime_devices.h"
 
+namespace qgu::core {
+struct MachineState;
+}
+
 namespace qgu::host {
+
+class CRollbackSession;
 
 // The machine as the emulator thread runs it.
 class IFrameConsole {
@@ -49,6 +56,11 @@ class IFrameConsole {
   virtual void FillSound(uint8_t* buffer, int bytes) = 0;
   virtual driver::IConsoleMemory& Memory() = 0;
   virtual int FrameRate() const = 0;
+  // The machine's state in memory, for rollback games; false: it has none.
+  virtual bool SaveState(core::MachineState& /*state*/) { return false; }
+  virtual void RestoreState(const core::MachineState& /*state*/) {}
+  // Off while frames are run again: their sound is not heard twice.
+  virtual void SetSoundHeard(bool /*heard*/) {}
 };
 
 struct EmulatorDevices {
@@ -116,6 +128,10 @@ class CEmulatorThread final : public driver::IFrameLoop {
   // An error froze the emulation (the notice handler was told).
   bool Frozen() const { return frozen_; }
   RuntimeCounters Counters() const;
+  // In a rollback game, inside the frame monitor: the state hash of the
+  // (confirmed) frame being observed, which the machine may already have
+  // left behind. Nothing otherwise: hash the machine.
+  std::optional<uint64_t> ObservedStateHash() const;
 
   // driver::IFrameLoop
   void SetFrameObserver(std::function<void(int64_t frame)> observer) override;
@@ -134,6 +150,8 @@ class CEmulatorThread final : public driver::IFrameLoop {
   bool HandleCommand(bool& sleeping);
   void RunPass();
   void RunOneFrame(bool draw);
+  // A rollback game's frame; false once its link has closed.
+  bool RunRollbackFrame(bool draw);
   void Observe(int64_t frame);
   void SyncInput();
   void StreamSound();
@@ -155,6 +173,7 @@ class CEmulatorThread final : public driver::IFrameLoop {
   std::unique_ptr<Event> acceptedEvent_;
   std::thread thread_;
   std::atomic<IFrameConsole*> console_{nullptr};
+  std::unique_ptr<CRollbackSession> rollback_;  // of a rollback game's run
 
   std::atomic<bool> driverHoldsInput_{true};
   std::atomic<bool> pressA_{false};

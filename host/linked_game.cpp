@@ -110,9 +110,10 @@ league::Result<uint64_t> CPrivateSnapshot::Hash(core::CMachine& machine) {
 LinkedGameResult PlayLinkedGame(driver::CGameManager& manager, IFrameInputLink& link, const LinkedGameOptions& options) {
   core::CMachine machine(manager.WorkingImage());
   CMachineConsole console(machine);
-  CUnpacedFrameClock clock;
-  CEmulatorThread thread(clock);
-  thread.SetDevices({nullptr, nullptr, nullptr, &link});
+  CUnpacedFrameClock unpaced;
+  CSteadyFrameClock steady;
+  CEmulatorThread thread(options.realTime ? static_cast<IFrameClock&>(steady) : unpaced);
+  thread.SetDevices({nullptr, nullptr, options.input, &link});
 
   std::mutex mutex;
   std::condition_variable finished;
@@ -144,7 +145,9 @@ LinkedGameResult PlayLinkedGame(driver::CGameManager& manager, IFrameInputLink& 
   bool hashing = options.hashEvery > 0;
   thread.SetFrameMonitor([&](int64_t frame) {
     if (hashing && frame % options.hashEvery == 0) {
-      const auto hash = snapshot.Hash(machine);
+      // A rollback game keeps the state of the frame observed; the machine may be past it.
+      const auto kept = thread.ObservedStateHash();
+      const auto hash = kept ? league::Result<uint64_t>(*kept) : snapshot.Hash(machine);
       if (hash) {
         if (link.Connected()) link.OfferStateHash(frame, hash.value());
         if (options.stateHash) options.stateHash(frame, hash.value());

@@ -28,6 +28,8 @@ namespace qgu::host {
 struct LinkedGameOptions {
   int64_t maxFrames = 0;   // 0: until the summary, within a headless game's frame budget
   int64_t hashEvery = 60;  // frames between state hashes (both sides alike)
+  IInputSource* input = nullptr;  // this side's pads (none: idle); polled only after the boot in lockstep
+  bool realTime = false;          // 60 frames a second, as in the window, instead of as fast as the link allows
   std::function<void(int64_t frame, uint64_t stateHash)> stateHash;
   std::function<void(const std::string& line)> progress;
 };

@@ -3,6 +3,7 @@
 #include "core/apu/sound_unit.h"
 #include "core/controller_ports.h"
 #include "core/ppu/picture_unit.h"
+#include "core/snapshot.h"
 
 namespace qgu::host {
 
@@ -27,5 +28,16 @@ void CMachineConsole::SetFrameInput(uint32_t input) { machine_.ControllerPorts()
 uint8_t CMachineConsole::MaskRegister() const { return machine_.PictureUnit().State().registers[kMaskRegister]; }
 
 void CMachineConsole::FillSound(uint8_t* buffer, int bytes) { machine_.SoundUnit().Process(buffer, bytes); }
+
+}  // namespace qgu::host
+
+namespace qgu::host {
+
+bool CMachineConsole::SaveState(core::MachineState& state) {
+  machine_.SaveState(state);
+  return true;
+}
+
+void CMachineConsole::SetSoundHeard(bool heard) { machine_.SoundUnit().SetWritesHeard(heard); }
 
 }  // namespace qgu::host

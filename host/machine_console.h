@@ -21,6 +21,9 @@ class CMachineConsole final : public IFrameConsole, private driver::IConsoleMemo
   void FillSound(uint8_t* buffer, int bytes) override;
   driver::IConsoleMemory& Memory() override { return *this; }
   int FrameRate() const override { return core::CMachine::Timing().frameRate; }
+  bool SaveState(core::MachineState& state) override;
+  void RestoreState(const core::MachineState& state) override { machine_.RestoreState(state); }
+  void SetSoundHeard(bool heard) override;
 
   core::CMachine& Machine() { return machine_; }
 

@@ -16,6 +16,7 @@ constexpr size_t kLatencyAt = 8, kStepAt = 9, kSeedAt = 12, kQuarterAt = 16, kWe
 constexpr size_t kHomeHashAt = 24, kAwayHashAt = 32;
 constexpr std::array<size_t, 7> kReservedAt = {10, 11, 19, 20, 21, 22, 23};
 constexpr int kControlModes = 3;
+constexpr uint8_t kRollbackBit = 0x80;  // of the controls byte, which needs only 6 bits
 
 void PutLittle(std::span<uint8_t> to, uint64_t value, size_t bytes) {
   for (size_t i = 0; i < bytes; ++i) to[i] = static_cast<uint8_t>(value >> (8 * i));
@@ -34,6 +35,8 @@ const char* WeatherName(int weather) {
 
 }  // namespace
 
+const char* NetModeName(NetMode mode) { return mode == NetMode::kRollback ? "rollback" : "lockstep"; }
+
 std::array<uint8_t, kGreetingBytes> EncodeGreeting(const NetGreeting& greeting) {
   std::array<uint8_t, kGreetingBytes> bytes{};
   std::copy(kGreetingMagic.begin(), kGreetingMagic.end(), bytes.begin());
@@ -43,7 +46,8 @@ std::array<uint8_t, kGreetingBytes> EncodeGreeting(const NetGreeting& greeting) 
   PutLittle(all.subspan(kSeedAt), greeting.seed, 4);
   bytes[kQuarterAt] = static_cast<uint8_t>(std::clamp(greeting.game.quarterMinutes, 0, 255));
   bytes[kWeatherAt] = static_cast<uint8_t>(std::clamp(greeting.game.weather, 0, kWeatherKinds - 1));
-  bytes[kControlsAt] = static_cast<uint8_t>(greeting.game.controlByte);
+  bytes[kControlsAt] = static_cast<uint8_t>((greeting.game.controlByte & 0x7F) |
+                                           (greeting.mode == NetMode::kRollback ? kRollbackBit : 0));
   PutLittle(all.subspan(kHomeHashAt), greeting.game.homeRecordHash, 8);
   PutLittle(all.subspan(kAwayHashAt), greeting.game.awayRecordHash, 8);
   return bytes;
@@ -53,8 +57,9 @@ std::optional<NetGreeting> DecodeGreeting(std::span<const uint8_t> bytes) {
   if (bytes.size() != kGreetingBytes || !std::equal(kGreetingMagic.begin(), kGreetingMagic.end(), bytes.begin())) {
     return {};
   }
+  const uint8_t controls = bytes[kControlsAt] & static_cast<uint8_t>(~kRollbackBit);
   if (bytes[kLatencyAt] > kMaxNetLatency || bytes[kStepAt] > kMaxNetLatency || bytes[kWeatherAt] >= kWeatherKinds ||
-      (bytes[kControlsAt] >> 4) >= kControlModes || (bytes[kControlsAt] & 15) >= kControlModes) {
+      (controls >> 4) >= kControlModes || (controls & 15) >= kControlModes) {
     return {};
   }
   for (size_t at : kReservedAt) {
@@ -66,7 +71,8 @@ std::optional<NetGreeting> DecodeGreeting(std::span<const uint8_t> bytes) {
   greeting.seed = static_cast<uint32_t>(GetLittle(bytes.subspan(kSeedAt), 4));
   greeting.game.quarterMinutes = bytes[kQuarterAt];
   greeting.game.weather = bytes[kWeatherAt];
-  greeting.game.controlByte = bytes[kControlsAt];
+  greeting.game.controlByte = controls;
+  greeting.mode = (bytes[kControlsAt] & kRollbackBit) != 0 ? NetMode::kRollback : NetMode::kLockstep;
   greeting.game.homeRecordHash = GetLittle(bytes.subspan(kHomeHashAt), 8);
   greeting.game.awayRecordHash = GetLittle(bytes.subspan(kAwayHashAt), 8);
   return greeting;

@@ -33,11 +33,18 @@ struct GameIdentity {
   int controlByte = 0;     // (home mode << 4) + away mode, each 0..2
 };
 
+// How the two programs share the frames: lockstep (both wait for each
+// other's packet) or rollback (each runs on with a guess of the other's input
+// and goes back when the guess was wrong). The host decides.
+enum class NetMode { kLockstep = 0, kRollback = 1 };
+const char* NetModeName(NetMode mode);  // "lockstep", "rollback"
+
 struct NetGreeting {
   int latency = 0;
   int stepLength = 0;
   uint32_t seed = 0;
   GameIdentity game;
+  NetMode mode = NetMode::kLockstep;  // top bit of the controls byte
 };
 
 std::array<uint8_t, kGreetingBytes> EncodeGreeting(const NetGreeting& greeting);

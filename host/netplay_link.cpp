@@ -136,6 +136,7 @@ void CNetplayLink::Release() {
 }
 
 void CNetplayLink::Disconnect() {
+  if (rollback_ && connected_) rollback_->SayGoodbye();
   int socket = socket_.exchange(-1);
   CloseSocket(socket);
   connected_ = false;
@@ -163,6 +164,7 @@ void CNetplayLink::Adopt(int socket, bool isHost, const NetGreeting& greeting) {
   frames_ = 0;
   pendingHash_.reset();
   peerGone_ = false;
+  rollback_ = greeting_.mode == NetMode::kRollback ? std::make_unique<CRollbackLink>(*this, clock_) : nullptr;
   MakeNonBlocking(socket_);
   connected_ = true;
 }
@@ -327,6 +329,11 @@ league::Status CNetplayLink::Host(const NetEndpoint& endpoint, const NetGreeting
         ::close(data);
         return league::Fail(verdict.reason);
       }
+      if (verdict.greeting.mode != greeting.mode) {
+        ::close(data);
+        return league::Fail(std::string("the other side asked for a ") + NetModeName(verdict.greeting.mode) +
+                            " game; this side hosts a " + NetModeName(greeting.mode) + " one");
+      }
       const int roundTripMs = static_cast<int>(
           std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - since).count());
       const LinkTerms terms = SettleTerms(options.delayFrames, roundTripMs);
@@ -427,10 +434,16 @@ league::Status CNetplayLink::Join(const std::string& host, uint16_t port, const 
   // The host's link and seed, this side's game: the host sees for itself what differs.
   NetGreeting answer = verdict.greeting;
   answer.game = mine;
+  if (requiredMode_) answer.mode = *requiredMode_;
   const bool answered = WriteAll(data, EncodeGreeting(answer));
   if (verdict.kind == GreetingVerdict::Kind::kDifferentGame) {
     ::close(data);
     return league::Fail(verdict.reason);
+  }
+  if (answer.mode != verdict.greeting.mode) {
+    ::close(data);
+    return league::Fail(std::string("the host plays a ") + NetModeName(verdict.greeting.mode) +
+                        " game; this side asked for " + NetModeName(answer.mode));
   }
   if (!answered) {
     ::close(data);
@@ -562,11 +575,13 @@ std::string CNetplayLink::StatusText(bool waiting) const {
   if (waiting) return "waiting for " + peerName_;
   std::string text = peerName_ + "  delay " + std::to_string(terms_.delay.Frames()) + " frames" +
                      (terms_.automatic ? " (auto)" : "");
+  if (rollback_) text = peerName_ + "  delay " + std::to_string(kRollbackInputDelay) + " frame, rollback";
   if (roundTripMs_ >= 0) text += "  " + std::to_string(roundTripMs_) + " ms";
   return text;
 }
 
 void CNetplayLink::OfferStateHash(int64_t frame, uint64_t hash) {
+  if (rollback_) return rollback_->OfferStateHash(frame, hash);
   // 24 bits folded from all 64.
   const uint64_t folded = hash ^ (hash >> 24) ^ (hash >> 48);
   pendingHash_ = std::pair{frame, static_cast<uint32_t>(folded & 0xFFFFFF)};

@@ -40,6 +40,7 @@
 #include "host/frame_clock.h"
 #include "host/netplay_greeting.h"
 #include "host/netplay_watchers.h"
+#include "host/rollback_link.h"
 #include "host/runtime_devices.h"
 #include "league/result.h"
 
@@ -109,6 +110,8 @@ class CNetplayLink final : public IFrameInputLink {
   // Without a game of its own this side takes the host's.
   league::Status Join(const std::string& host, uint16_t port, const std::optional<GameIdentity>& game,
                       int timeoutMs = 60000);
+  // Before Join: refuse a host of the other mode (without it the host's is taken).
+  void RequireMode(std::optional<NetMode> mode) { requiredMode_ = mode; }
   // After Host: the game the host chose, and the joining side's nickname back.
   league::Status SendOffer(const NetGameOffer& offer);
   league::Result<std::string> ReceiveNickName();
@@ -154,6 +157,9 @@ class CNetplayLink final : public IFrameInputLink {
   int RoundTripMs() const { return roundTripMs_; }
   // As the host settled them (Host, Join); for a link adopted as it is, its greeting's.
   const LinkTerms& Terms() const { return terms_; }
+  // A rollback game's messages (after Host or Join agreed on rollback); null in lockstep.
+  CRollbackLink* Rollback() override { return rollback_.get(); }
+  int DataSocket() const { return socket_; }
 
  private:
   bool SendPacket(std::array<uint8_t, 8> packet);
@@ -181,6 +187,8 @@ class CNetplayLink final : public IFrameInputLink {
   bool peerGone_ = false;  // sending found the other side gone
   std::optional<std::pair<int64_t, uint32_t>> pendingHash_;  // frame, 24 bits
   std::array<int64_t, kNetRingBytes / kNetPacketBytes> sentHashFrame_{};
+  std::optional<NetMode> requiredMode_;
+  std::unique_ptr<CRollbackLink> rollback_;
   std::array<uint8_t, kNetRingBytes> sendRing_{};
   size_t sendRead_ = 0;
   size_t sendWrite_ = 0;

@@ -13,6 +13,8 @@
 
 namespace qgu::host {
 
+class CRollbackLink;
+
 class IVideoSink {
  public:
   virtual ~IVideoSink() = default;
@@ -48,6 +50,9 @@ class IInputSource {
  public:
   virtual ~IInputSource() = default;
   virtual void Poll() = 0;
+  // Polls for the frame about to run (1 = the first the emulator thread
+  // runs); devices need not know it, scripted input follows it.
+  virtual void PollForFrame(int64_t /*frame*/) { Poll(); }
   // Host buttons of the four pads (bit n: host button n) as of the last poll.
   virtual std::array<uint16_t, 4> PadButtons() const = 0;
 };
@@ -73,6 +78,9 @@ class IFrameInputLink {
   virtual void OfferStateHash(int64_t /*frame*/, uint64_t /*hash*/) {}
   // Ends the link for a reason of this side's own.
   virtual void Close(const std::string& /*reason*/) { Disconnect(); }
+  // A rollback game's link: the emulator thread then runs the frames ahead
+  // of the other side's input instead of exchanging it (host/rollback_session.h).
+  virtual CRollbackLink* Rollback() { return nullptr; }
 };
 
 }  // namespace qgu::host

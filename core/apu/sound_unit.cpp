@@ -66,7 +66,7 @@ void CSoundUnit::SetRate() {
 void CSoundUnit::Write(uint16_t address, uint8_t data) {
   const int reg = address & 0xFF;
   if (reg > 0x1F) return;
-  queue_.Append({bus_.CpuTotalCycles(), address, data});
+  if (writesHeard_) queue_.Append({bus_.CpuTotalCycles(), address, data});
   timing_.Write(address, data);
   if (reg == 0x17) {
     sequencer_.Write4017(data);

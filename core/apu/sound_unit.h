@@ -57,6 +57,11 @@ class CSoundUnit {
   FrameSequencerState GetFrameSequencer() const;
   void SetFrameSequencer(const FrameSequencerState& state);
   void ClearQueues();
+  // The timing copy as a whole, for the machine's state in memory.
+  void SetTimingCopy(const CSoundChannels& channels) { timing_ = channels; }
+  // Off while frames are run again after a rollback: their register writes
+  // reach the timing copy but are not heard a second time.
+  void SetWritesHeard(bool heard) { writesHeard_ = heard; }
 
   // The first samples (up to 256) of the latest Process call, for display.
   const int16_t* RecentSamples() const;
@@ -91,6 +96,7 @@ class CSoundUnit {
   int displayCount_ = 0;
   double dcLevel_ = 0.0;  // the DC filter's running estimate
   bool dcSettled_ = false;
+  bool writesHeard_ = true;
 
   // From the sampling rate.
   double cyclesPerSample_ = 0.0;  // output time per sample
