@@ -77,6 +77,7 @@ constexpr int kMaxVolumePercent = 1000;
 constexpr IntRange kPercent = {0, 100};
 constexpr IntRange kThrottleFps = {10, 600};
 constexpr int kMaxTurboSpeed = 3;
+constexpr IntRange kFlag = {0, 1};
 
 // The whole file layout over one record. Reading order of sections and keys.
 std::vector<Section> Layout(AppConfig& c) {
@@ -163,7 +164,8 @@ std::vector<Section> Layout(AppConfig& c) {
                        {"NickName", TextValue{&n.nickName}},
                        {"RecnetPortNum", RecentListValue{&n.recentPortCount, &n.recentPorts, "RecentPort%02d"}},
                        {"RecnetHostNum", RecentListValue{&n.recentHostCount, &n.recentHosts, "RecentHost%02d"}},
-                       {"InputDelay", IntValue{&n.inputDelay, {0, kMaxInputDelayFrames}}}}});
+                       {"InputDelay", IntValue{&n.inputDelay, {0, kMaxInputDelayFrames}}},
+                       {"Rollback", IntValue{&n.rollback, kFlag}}}});
   return sections;
 }
 

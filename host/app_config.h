@@ -142,6 +142,7 @@ struct AppConfig {
     int recentHostCount = 1;  // "RecnetHostNum"
     std::array<std::string, kRecentEntries> recentHosts = {"localhost:10000"};
     int inputDelay = 0;  // "InputDelay": the host's input delay in frames, 0 chosen from the round trip
+    int rollback = 0;  // "Rollback": 1 hosts rollback games, 0 lockstep ones (a joining side takes the host's)
     bool operator==(const Netplay&) const = default;
   } netplay;
 

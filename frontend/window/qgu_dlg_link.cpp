@@ -39,7 +39,9 @@ bool CQguDlg::HostLinkedGame() {
     return false;
   }
   const uint32_t seed = options_.seed.value_or(driver::TimeSeed());
-  const host::NetGreeting greeting{0, 0, seed, IdentityOf(manager_, selectedWeather_)};
+  // "Rollback" in the Netplay settings: each side runs on with a guess of the other's input.
+  const host::NetMode mode = runtime_.Config().netplay.rollback != 0 ? host::NetMode::kRollback : host::NetMode::kLockstep;
+  const host::NetGreeting greeting{0, 0, seed, IdentityOf(manager_, selectedWeather_), mode};
   auto link = std::make_unique<host::CNetplayLink>();
   link->Start();
   auto spectators = std::make_unique<host::CSpectatorHost>(
