@@ -137,7 +137,10 @@ LinkedGameResult PlayLinkedGame(driver::CGameManager& manager, IFrameInputLink& 
   thread.SetNoticeHandler([&](const std::string& text) {
     {
       std::lock_guard lock(mutex);
-      result.linkClosed = link.CloseReason();
+      // Once the summary is there the game is over, and the other side may go
+      // first (a rollback side runs a few frames past the last one played).
+      std::lock_guard shown(ui.mutex);
+      if (!ui.summary) result.linkClosed = link.CloseReason();
     }
     ui.Tell(text);
   });

@@ -581,6 +581,7 @@ std::string CNetplayLink::StatusText(bool waiting) const {
 }
 
 void CNetplayLink::OfferStateHash(int64_t frame, uint64_t hash) {
+  if (observer_ != nullptr && rollback_) observer_->StateHash(frame, hash);
   if (rollback_) return rollback_->OfferStateHash(frame, hash);
   // 24 bits folded from all 64.
   const uint64_t folded = hash ^ (hash >> 24) ^ (hash >> 48);

@@ -132,6 +132,7 @@ class CNetplayLink final : public IFrameInputLink {
   void Close(const std::string& reason) override { Fail(reason); }
   // Told each frame's input both sides use, the state hashes and the close (watchers).
   void SetObserver(ILinkObserver* observer) { observer_ = observer; }
+  ILinkObserver* Observer() const { return observer_; }
   // Frames exchanged so far.
   int64_t Frames() const { return frames_; }
 

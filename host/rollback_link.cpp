@@ -177,6 +177,10 @@ uint32_t CRollbackLink::RemoteInput(int64_t frame) const {
   return remote_[static_cast<size_t>(frame) % kKeptInputs];
 }
 
+void CRollbackLink::FrameConfirmed(int64_t frame, uint32_t bothInputs) {
+  if (ILinkObserver* observer = link_.Observer()) observer->FrameInput(frame, bothInputs);
+}
+
 void CRollbackLink::OfferStateHash(int64_t frame, uint64_t hash) {
   const uint32_t folded = FoldHash(hash);
   const int socket = link_.DataSocket();

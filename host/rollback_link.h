@@ -84,6 +84,9 @@ class CRollbackLink {
   int64_t SentFrames() const { return sentFrames_; }
   bool IsHost() const;
 
+  // A frame both sides' input has come for, before it is observed: the
+  // input both players use at it (for watchers of the game).
+  void FrameConfirmed(int64_t frame, uint32_t bothInputs);
   // After a frame both sides have played: compared with the other side's.
   void OfferStateHash(int64_t frame, uint64_t hash);
   // Before the socket closes: tells the other side and lets its last bytes come.

@@ -157,6 +157,7 @@ void CRollbackSession::Walk(int64_t target, bool draw, std::unique_lock<std::mut
 
 void CRollbackSession::ObserveConfirmed(int64_t frame, std::unique_lock<std::mutex>& lock) {
   const int64_t before = machineAt_;
+  link_.FrameConfirmed(frame, both_[Slot(frame)]);
   observing_ = frame;
   observedWritten_ = false;
   lock.unlock();
@@ -191,10 +192,9 @@ void CRollbackSession::Run(int64_t frame, bool draw, bool rerun) {
   const size_t slot = Slot(frame);
   const bool press = frame == pressFrame_;
   const uint32_t remote = RemoteGuess(frame);
-  uint32_t input = press ? kAllPadsA : 0;
-  if (!holds_) {
-    input |= isHost_ ? CombineFrameInput(local_[slot], remote) : CombineFrameInput(remote, local_[slot]);
-  }
+  const uint32_t both = isHost_ ? CombineFrameInput(local_[slot], remote) : CombineFrameInput(remote, local_[slot]);
+  const uint32_t input = (press ? kAllPadsA : 0) | (holds_ ? 0 : both);
+  both_[slot] = both;
   guessed_[slot] = remote;
   ranHeld_[slot] = holds_;
   console_.SetFrameInput(input);

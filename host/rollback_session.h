@@ -104,6 +104,7 @@ class CRollbackSession {
   std::array<uint32_t, kKept> local_{};           // this side's input by frame
   std::array<uint32_t, kKept> guessed_{};         // the other side's input a frame ran with
   std::array<bool, kKept> ranHeld_{};             // the frame ran with the driver holding the input
+  std::array<uint32_t, kKept> both_{};            // both sides' input a frame ran with
   RollbackCounters counters_;
 };
 

@@ -65,7 +65,7 @@ std::vector<std::string> ExpectedWriteOrder() {
     }
   }
   for (const char* name : {"[Netplay]", "ChatPos", "NickName", "RecnetPortNum", "RecentPort00", "RecnetHostNum",
-                           "RecentHost00", "InputDelay"}) {
+                           "RecentHost00", "InputDelay", "Rollback"}) {
     names.push_back(name);
   }
   return names;
@@ -129,8 +129,9 @@ TEST(AppConfigFile, EverySavedSettingSurvivesARoundTrip) {
   config.netplay.recentHostCount = 2;
   config.netplay.recentHosts = {"localhost:10000", "127.0.0.1:10002"};
   config.netplay.inputDelay = 7;
+  config.netplay.rollback = 1;
   EXPECT_EQ(Reloaded(config), config);
-  EXPECT_EQ(Names(SavedText(config)).back(), "InputDelay");
+  EXPECT_EQ(Names(SavedText(config)).back(), "Rollback");
 
   // Settings that are never saved come back as their defaults.
   AppConfig unsaved;
