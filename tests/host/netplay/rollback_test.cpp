@@ -268,6 +268,13 @@ TEST(Rollback, AHundredMillisecondRoundTripKeepsTheLocalInputWithinTwoFrames) {
     ASSERT_TRUE(greeting.has_value());
     const auto answer = EncodeGreeting(*greeting);
     ASSERT_EQ(::send(relayEnds[1], answer.data(), answer.size(), 0), static_cast<ssize_t>(answer.size()));
+    std::array<uint8_t, kTermsBytes> terms{};
+    for (size_t at = 0; at < terms.size();) {
+      const ssize_t n = ::recv(relayEnds[1], terms.data() + at, terms.size() - at, 0);
+      ASSERT_GT(n, 0);
+      at += static_cast<size_t>(n);
+    }
+    ASSERT_TRUE(DecodeTerms(terms));
     joiner.Adopt(relayEnds[1], false, *greeting);
   } else {
     const auto joined = joiner.Join("127.0.0.1", joinPort, game, 10000);
