@@ -55,6 +55,15 @@ class CCpu {
   uint64_t IdleCyclesSkipped() const { return idleCyclesSkipped_; }
 
  private:
+  static constexpr uint8_t kPendingNmi = 0x01;
+  static constexpr uint8_t kPendingIrq = 0x02;
+
+  // The interpreter proper (interpreter.cpp): Execute once the request is
+  // known not to be spent in a known idle loop.
+  int Interpret(int request);
+  // What the interpreter must look at after an instruction: the mapper's
+  // clock, a DMA stall or a pending interrupt (interpreter.cpp).
+  uint8_t Checks() const;
   uint8_t BusRead(uint16_t address);
   void BusWrite(uint16_t address, uint8_t data);
   // With the registers saved: spends the whole request in the known idle
