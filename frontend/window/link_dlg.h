@@ -1,9 +1,10 @@
 #pragma once
-// The two dialogs before a linked game. "Host Linked Game": the port to
+// The dialogs before a linked game. "Host Linked Game": the port to
 // listen on (the recent ports), the nickname and the input delay (Automatic:
 // chosen from the round trip once the other side has greeted; the host's
 // choice holds for both sides); "Join Linked Game": the host and port (the
-// recent hosts) and the nickname. OK keeps the choice at the top of its list
+// recent hosts) and the nickname; "Watch Linked Game" asks what joining
+// asks, from the same list. OK keeps the choice at the top of its list
 // in the Netplay settings (at most 16 entries, no repeats) together with the
 // nickname and the delay.
 
