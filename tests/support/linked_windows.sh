@@ -94,7 +94,7 @@ lw_host() {
   lw_menu_play "$_window" 2
   _dialog=$(lw_wait_window "$1" "Host Linked Game" 10) || { lw_say "no Host Linked Game dialog"; return 1; }
   lw_text "$_dialog" "$2" && lw_keys "$_dialog" Tab && lw_text "$_dialog" "$3" || return 1
-  [ -z "$lw_pictures" ] || lw_picture "$lw_pictures/link-host.png"
+  [ -z "${lw_pictures:-}" ] || lw_picture "$lw_pictures/link-host.png"
   lw_keys "$_dialog" Return
   _dialog=$(lw_wait_window "$1" "Single Game" 10) || { lw_say "no Single Game dialog"; return 1; }
   sleep 0.5
@@ -103,7 +103,6 @@ lw_host() {
   # P1 MAN, P2 from COM to MAN, clear weather, the quarter length.
   lw_keys "$_dialog" Down Tab Down Tab Down Tab Down Up Tab Tab Left Left space Tab Tab || return 1
   lw_text "$_dialog" "$4" || return 1
-  [ -z "$lw_pictures" ] || lw_picture "$lw_pictures/link-host-single-game.png"
   lw_keys "$_dialog" Return
   lw_gone "$1" "Single Game" 10 || { lw_say "the Single Game dialog stayed"; return 1; }
 }
@@ -114,7 +113,7 @@ lw_join() {
   lw_menu_play "$_window" 3
   _dialog=$(lw_wait_window "$1" "Join Linked Game" 10) || { lw_say "no Join Linked Game dialog"; return 1; }
   lw_text "$_dialog" "localhost:$2" && lw_keys "$_dialog" Tab && lw_text "$_dialog" "$3" || return 1
-  [ -z "$lw_pictures" ] || lw_picture "$lw_pictures/link-join.png"
+  [ -z "${lw_pictures:-}" ] || lw_picture "$lw_pictures/link-join.png"
   lw_keys "$_dialog" Return
 }
 
@@ -138,7 +137,7 @@ lw_play() {
       if [ $((_round % 4)) -eq 0 ]; then lw_hold "$_side" Down; fi
       lw_hold "$_side" x
     done
-    [ -z "$lw_pictures" ] || [ "$_round" -ne 40 ] || lw_picture "$lw_pictures/link-readout-both.png"
+    [ -z "${lw_pictures:-}" ] || [ "$_round" -ne 40 ] || lw_picture "$lw_pictures/link-readout.png"
     sleep 0.2
   done
 }
