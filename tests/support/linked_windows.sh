@@ -30,6 +30,7 @@ lw_wait_window() {
   while [ "$_tries" -gt 0 ]; do
     _found=$(lw_find "$1" "$2")
     if [ -n "$_found" ]; then
+      sleep 0.3  # shown is not yet ready for keys
       echo "$_found"
       return 0
     fi
@@ -60,9 +61,11 @@ lw_keys() {
   lw_focus "$_window" && sleep 0.1 && timeout 30 xdotool key --delay 120 "$@"
 }
 
-# lw_text WINDOW TEXT: replaces the text of the focused field.
+# lw_text WINDOW TEXT: replaces the text of the focused field (Delete drops
+# what a recent-entries list completes it with).
 lw_text() {
-  lw_focus "$1" && timeout 10 xdotool key ctrl+a BackSpace && timeout 30 xdotool type --delay 40 "$2"
+  lw_focus "$1" && timeout 10 xdotool key ctrl+a BackSpace && timeout 30 xdotool type --delay 40 "$2" &&
+    timeout 10 xdotool key Delete
 }
 
 # lw_hold WINDOW KEY: held for a few frames, as a person presses it.
