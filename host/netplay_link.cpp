@@ -397,7 +397,7 @@ league::Status CNetplayLink::SendNickName(const std::string& nickName) {
 }
 
 league::Status CNetplayLink::Join(const std::string& host, uint16_t port, const std::optional<GameIdentity>& game,
-                                  int timeoutMs) {
+                                  int timeoutMs, const std::function<bool()>& stopped) {
   addrinfo hints{};
   hints.ai_family = AF_UNSPEC;
   hints.ai_socktype = SOCK_STREAM;
@@ -407,7 +407,8 @@ league::Status CNetplayLink::Join(const std::string& host, uint16_t port, const 
   }
   const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   int data = -1;
-  while (data < 0 && std::chrono::steady_clock::now() < until) {
+  bool stop = false;
+  while (data < 0 && !stop && std::chrono::steady_clock::now() < until) {
     for (addrinfo* a = found; a != nullptr && data < 0; a = a->ai_next) {
       data = ::socket(a->ai_family, a->ai_socktype, a->ai_protocol);
       if (data >= 0 && ::connect(data, a->ai_addr, a->ai_addrlen) != 0) {
@@ -416,8 +417,10 @@ league::Status CNetplayLink::Join(const std::string& host, uint16_t port, const 
       }
     }
     if (data < 0) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    stop = data < 0 && stopped && stopped();
   }
   ::freeaddrinfo(found);
+  if (stop) return league::Fail("joining was stopped before the host answered");
   if (data < 0) return league::Fail("cannot reach " + host + ":" + std::to_string(port));
   std::array<uint8_t, kGreetingBytes> hello{};
   if (!ReadExactly(data, hello, kNetTimeoutMs)) {

@@ -107,9 +107,10 @@ class CNetplayLink final : public IFrameInputLink {
   // Connects (retrying until timeoutMs while the host is not yet listening),
   // reads the host's greeting, answers with this side's game; fails saying
   // what differs when the games differ.
-  // Without a game of its own this side takes the host's.
+  // Without a game of its own this side takes the host's. stopped, polled
+  // between tries, ends the wait for a host that is not yet listening.
   league::Status Join(const std::string& host, uint16_t port, const std::optional<GameIdentity>& game,
-                      int timeoutMs = 60000);
+                      int timeoutMs = 60000, const std::function<bool()>& stopped = {});
   // Before Join: refuse a host of the other mode (without it the host's is taken).
   void RequireMode(std::optional<NetMode> mode) { requiredMode_ = mode; }
   // After Host: the game the host chose, and the joining side's nickname back.

@@ -84,8 +84,11 @@ bool CQguDlg::JoinLinkedGame() {
   const std::string nick = choose.NickName();
   const league::Status met = WaitWithCancel(
       this, QString::fromStdString("Joining " + choose.HostName() + ":" + std::to_string(choose.Port()) + "..."),
-      [&](const std::atomic<bool>&) -> league::Status {
-        if (auto joined = link->Join(choose.HostName(), choose.Port(), std::nullopt, kJoinTimeoutMs); !joined) return joined;
+      [&](const std::atomic<bool>& cancelled) -> league::Status {
+        const auto stopped = [&] { return cancelled.load(); };
+        if (auto joined = link->Join(choose.HostName(), choose.Port(), std::nullopt, kJoinTimeoutMs, stopped); !joined) {
+          return joined;
+        }
         auto offered = link->ReceiveOffer();
         if (!offered) return league::Fail(offered.error());
         offer = std::move(offered).value();

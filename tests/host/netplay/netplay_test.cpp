@@ -383,6 +383,20 @@ TEST(NetplayLink, HostingOutlivesConnectionsThatDoNotGreetAndRefusesAnotherGame)
   const auto result3 = hosted3.get();
   ASSERT_FALSE(result3);
   EXPECT_EQ(result3.error(), "hosting was stopped before anybody joined");
+
+  // A join stopped while nobody listens ends within a try, not at its time-out.
+  CNetplayLink joiner3;
+  std::atomic<bool> stopJoin{false};
+  const auto asked = std::chrono::steady_clock::now();
+  auto joined3 = std::async(std::launch::async, [&] {
+    return joiner3.Join("127.0.0.1", FreePort(), std::nullopt, 60000, [&] { return stopJoin.load(); });
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(150));
+  stopJoin = true;
+  const auto result4 = joined3.get();
+  ASSERT_FALSE(result4);
+  EXPECT_EQ(result4.error(), "joining was stopped before the host answered");
+  EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::seconds(5));
 }
 
 }  // namespace
