@@ -40,6 +40,10 @@ class CFrameSequencer {
     }
   }
 
+  // Advance for `cycles` that take no step (StepDue is false).
+  void Count(int cycles) {
+    if (cycles > 0) state_.cycleCount += cycles;
+  }
   // Whether `cycles` more would take a step.
   bool StepDue(int cycles) const { return cycles > 0 && state_.cycleCount + cycles > kStepCycles - 1; }
   uint8_t InterruptFlag() const { return state_.interruptPending; }

@@ -80,14 +80,9 @@ uint8_t CSoundUnit::Read(uint16_t address) {
   return static_cast<uint8_t>(address >> 8);
 }
 
-int CSoundUnit::Sync(int cycles) {
-  // Called before every CPU run: the bus is asked for the option only when a step is due.
-  if (sequencer_.StepDue(cycles)) {
-    sequencer_.Advance(cycles, bus_.FrameIrqEnabled(),
-                       [this](int value) { bus_.WriteIoPort(0x4018, static_cast<uint8_t>(value)); });
-  } else {
-    sequencer_.Advance(cycles, false, [](int) {});
-  }
+int CSoundUnit::SyncSteps(int cycles) {
+  sequencer_.Advance(cycles, bus_.FrameIrqEnabled(),
+                     [this](int value) { bus_.WriteIoPort(0x4018, static_cast<uint8_t>(value)); });
   return sequencer_.InterruptFlag();
 }
 

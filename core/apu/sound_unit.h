@@ -46,7 +46,15 @@ class CSoundUnit {
   void Write(uint16_t address, uint8_t data);  // $4000-$401F
   uint8_t Read(uint16_t address);
   // Advances the timing copy; nonzero while the frame-interrupt flag is set.
-  int Sync(int cycles);
+  // Called before every CPU run: the bus is asked for the option only when a
+  // step is due.
+  int Sync(int cycles) {
+    if (!sequencer_.StepDue(cycles)) {
+      sequencer_.Count(cycles);
+      return sequencer_.InterruptFlag();
+    }
+    return SyncSteps(cycles);
+  }
   // Fills `bytes` bytes of 8-bit or 16-bit mono samples.
   void Process(uint8_t* buffer, int bytes);
   int ToggleMute(int channel);  // returns the new flag
@@ -76,6 +84,7 @@ class CSoundUnit {
   explicit CSoundUnit(std::unique_ptr<SoundBus> ownedBus);
 
   using ChannelVolumes = std::array<int64_t, kInternalChannels>;
+  int SyncSteps(int cycles);  // Sync when a step is due
   ChannelVolumes Volumes() const;
   void ApplyWritesUpTo(uint32_t time);
   double LeadOverCpu() const;

@@ -33,6 +33,7 @@ void CCpu::Reset() {
   plainCartridgeRam_ = mapper_->PlainCartridgeRam();
   skipIdleLoops_ = machine_.Settings().skipIdleLoops;
   idleLoop_.Forget();
+  idleStep_ = -1;
   for (RejectedLoop& loop : rejected_) loop = {};
 }
 
@@ -57,6 +58,7 @@ void CCpu::SetRegisters(const Registers& r) {
   total_ = r.totalCycles;
   dmaStall_ = r.dmaStall;
   idleLoop_.Forget();
+  idleStep_ = -1;
 }
 
 bool CCpu::LookForIdleLoop() {
@@ -70,15 +72,12 @@ bool CCpu::LookForIdleLoop() {
   return false;
 }
 
-int CCpu::SkipIdleLoop(int request, bool jumpedBack, uint64_t key) {
-  // Whatever would interrupt the loop, or wake up inside it, is left to the
-  // interpreter: a DMA stall, a pending NMI, an IRQ the I flag lets through.
-  if (dmaStall_ != 0 || (pending_ & kPendingNmi)) return 0;
-  const bool masked = (p_ & kFlagI) != 0;
-  if (!masked && ((pending_ & kPendingIrq) || mapper_->WantsCpuClock())) return 0;
-  int step = idleLoop_.StepAt(*memory_, key);
-  if (step < 0 && jumpedBack && LookForIdleLoop()) step = 0;
-  if (step < 0) return 0;
+bool CCpu::IdleLoopUndisturbed() const {
+  if (dmaStall_ != 0 || (pending_ & kPendingNmi)) return false;
+  return (p_ & kFlagI) != 0 || (!(pending_ & kPendingIrq) && !mapper_->WantsCpuClock());
+}
+
+int CCpu::SpendInIdleLoop(int step, int request) {
   const CIdleLoop::Advance run = idleLoop_.Run(step, request);
   const CIdleLoop::Registers& end = idleLoop_.StateAt(run.step);
   pc_ = end.pc;
@@ -87,6 +86,7 @@ int CCpu::SkipIdleLoop(int request, bool jumpedBack, uint64_t key) {
   y_ = end.y;
   s_ = end.s;
   p_ = end.p;
+  idleStep_ = run.step;
   total_ += static_cast<uint32_t>(run.cycles);
   idleCyclesSkipped_ += static_cast<uint64_t>(run.cycles);
   // The mapper sees the cycles at once, as it does a DMA stall's.
@@ -94,10 +94,22 @@ int CCpu::SkipIdleLoop(int request, bool jumpedBack, uint64_t key) {
   return run.cycles;
 }
 
+int CCpu::SkipIdleLoop(int request, bool jumpedBack, uint64_t key) {
+  if (!IdleLoopUndisturbed()) return 0;
+  int step = idleLoop_.StepAt(*memory_, key);
+  if (step < 0 && jumpedBack && LookForIdleLoop()) step = 0;
+  if (step < 0) return 0;
+  return SpendInIdleLoop(step, request);
+}
+
 int CCpu::Execute(int request) {
   if (soundUnit_->Sync(request)) RaiseIrq();
   if (request <= 0) return 0;
-  if (skipIdleLoops_ && idleLoop_.Covers(pc_)) {
+  if (idleStep_ >= 0) {
+    // Still in the loop the last request was spent in: only what it reads
+    // and what could interrupt it need looking at.
+    if (IdleLoopUndisturbed() && idleLoop_.Unchanged(*memory_)) return SpendInIdleLoop(idleStep_, request);
+  } else if (skipIdleLoops_ && idleLoop_.Covers(pc_)) {
     const uint64_t key = CIdleLoop::KeyOf(pc_, a_, x_, y_, s_, p_);
     if (const int skipped = SkipIdleLoop(request, false, key)) return skipped;
   }

@@ -72,6 +72,11 @@ class CCpu {
   // back a short way, so it may be at the head of a loop not yet known.
   // registerKey: CIdleLoop::KeyOf the registers.
   int SkipIdleLoop(int request, bool jumpedBack, uint64_t registerKey);
+  // Whether nothing can interrupt the idle loop or wake up inside it: no DMA
+  // stall, no pending NMI, no IRQ the I flag lets through.
+  bool IdleLoopUndisturbed() const;
+  // Spends the request in the known idle loop from `step`; returns the cycles.
+  int SpendInIdleLoop(int step, int request);
   // Is the CPU at the head of an idle loop? Loops that are not are left
   // alone for a while, so a busy loop costs little.
   bool LookForIdleLoop();
@@ -92,6 +97,9 @@ class CCpu {
   bool plainCartridgeRam_ = false;  // the mapper's PlainCartridgeRam
   bool skipIdleLoops_ = true;
   CIdleLoop idleLoop_;
+  // The step of the known idle loop the registers stand at, as the last
+  // request spent in it left them; -1 once anything else has run.
+  int idleStep_ = -1;
   uint64_t idleCyclesSkipped_ = 0;
   struct RejectedLoop {
     uint16_t head;

@@ -272,28 +272,8 @@ bool CIdleLoop::Find(const CMemoryMap& memory, const Registers& head, bool plain
 int CIdleLoop::StepAt(const CMemoryMap& memory, uint64_t key) const {
   int step = 0;
   while (step < steps_ && keys_[step] != key) ++step;
-  if (step == steps_) return -1;
-  for (int i = 0; i < pageCount_; ++i) {
-    if (memory.cpuPage[pages_[i].entry] != pages_[i].pointer) return -1;
-  }
-  for (int i = 0; i < byteCount_; ++i) {
-    if (*bytes_[i].where != bytes_[i].value) return -1;
-  }
+  if (step == steps_ || !Unchanged(memory)) return -1;
   return step;
-}
-
-CIdleLoop::Advance CIdleLoop::Run(int step, int request) const {
-  // The interpreter stops at the first instruction boundary at least
-  // `request` cycles on; boundaries repeat every pass.
-  const int target = startCycle_[step] + request;
-  // Exact while target < 2^32 / passCycles_, far above any request of a line.
-  const int passes = target < (1 << 24) ? static_cast<int>((static_cast<uint64_t>(target) * passReciprocal_) >> 32)
-                                        : target / passCycles_;
-  const int within = target - passes * passCycles_;
-  int end = 0;
-  while (end < steps_ && startCycle_[end] < within) ++end;
-  const int boundary = end < steps_ ? passes * passCycles_ + startCycle_[end] : (passes + 1) * passCycles_;
-  return {boundary - startCycle_[step], end < steps_ ? end : 0};
 }
 
 }  // namespace qgu::core

@@ -10,9 +10,9 @@
 
 #include <cstdint>
 
-namespace qgu::core {
+#include "core/memory_map.h"
 
-struct CMemoryMap;
+namespace qgu::core {
 
 class CIdleLoop {
  public:
@@ -57,9 +57,31 @@ class CIdleLoop {
   // The step the CPU stands at (its registers are that step's), provided the
   // bytes the pass reads are still the same; -1 otherwise.
   int StepAt(const CMemoryMap& memory, uint64_t key) const;
+  // Whether the pages and the bytes the pass reads are still the ones it read.
+  bool Unchanged(const CMemoryMap& memory) const {
+    for (int i = 0; i < pageCount_; ++i) {
+      if (memory.cpuPage[pages_[i].entry] != pages_[i].pointer) return false;
+    }
+    for (int i = 0; i < byteCount_; ++i) {
+      if (*bytes_[i].where != bytes_[i].value) return false;
+    }
+    return true;
+  }
   // Running `request` cycles (> 0) from `step` as the interpreter would:
   // whole instructions until at least the request is spent.
-  Advance Run(int step, int request) const;
+  Advance Run(int step, int request) const {
+    // The interpreter stops at the first instruction boundary at least
+    // `request` cycles on; boundaries repeat every pass.
+    const int target = startCycle_[step] + request;
+    // Exact while target < 2^32 / passCycles_, far above any request of a line.
+    const int passes = target < (1 << 24) ? static_cast<int>((static_cast<uint64_t>(target) * passReciprocal_) >> 32)
+                                          : target / passCycles_;
+    const int within = target - passes * passCycles_;
+    int end = 0;
+    while (end < steps_ && startCycle_[end] < within) ++end;
+    const int boundary = end < steps_ ? passes * passCycles_ + startCycle_[end] : (passes + 1) * passCycles_;
+    return {boundary - startCycle_[step], end < steps_ ? end : 0};
+  }
   const Registers& StateAt(int step) const { return states_[step]; }
   int PassCycles() const { return passCycles_; }
 

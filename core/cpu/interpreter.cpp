@@ -73,6 +73,7 @@ int CCpu::Interpret(int request) {
   uint8_t checks = 0;
   int cycles = 0;  // of the instruction just run, for the mapper's clock
   int pre = 0;     // a DMA stall and an interrupt entry before the instruction in hand
+  idleStep_ = -1;  // instructions run: the registers leave the idle loop's steps
 
 #define QGU_SAVE() \
   (pc_ = pc, a_ = a, x_ = x, y_ = y, s_ = s, p_ = p, total_ = stop - static_cast<uint32_t>(left))
@@ -80,6 +81,7 @@ int CCpu::Interpret(int request) {
   do {                                             \
     pc = pc_; a = a_; x = x_; y = y_; s = s_; p = p_; \
     stop = total_ + static_cast<uint32_t>(left);   \
+    idleStep_ = -1;                                \
     checks = static_cast<uint8_t>(Checks() | (checks & kAfterRound)); \
   } while (false)
   QGU_LOAD();
