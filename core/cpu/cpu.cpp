@@ -79,13 +79,15 @@ bool CCpu::IdleLoopUndisturbed() const {
 
 int CCpu::SpendInIdleLoop(int step, int request) {
   const CIdleLoop::Advance run = idleLoop_.Run(step, request);
-  const CIdleLoop::Registers& end = idleLoop_.StateAt(run.step);
-  pc_ = end.pc;
-  a_ = end.a;
-  x_ = end.x;
-  y_ = end.y;
-  s_ = end.s;
-  p_ = end.p;
+  if (run.step != step) {  // the registers are the step's they stand at
+    const CIdleLoop::Registers& end = idleLoop_.StateAt(run.step);
+    pc_ = end.pc;
+    a_ = end.a;
+    x_ = end.x;
+    y_ = end.y;
+    s_ = end.s;
+    p_ = end.p;
+  }
   idleStep_ = run.step;
   total_ += static_cast<uint32_t>(run.cycles);
   idleCyclesSkipped_ += static_cast<uint64_t>(run.cycles);

@@ -259,8 +259,14 @@ bool CIdleLoop::Find(const CMemoryMap& memory, const Registers& head, bool plain
       keys_[i] = states[i].Key();
       startCycle_[i] = starts[i];
     }
+    if (pass.Cycles() > kMaxPassCycles) return false;
     steps_ = step + 1;
     passCycles_ = pass.Cycles();
+    for (int cycle = 0, next = 0; cycle < passCycles_; ++cycle) {
+      while (next < steps_ && startCycle_[next] < cycle) ++next;
+      boundaryFrom_[cycle] = static_cast<uint8_t>(next < steps_ ? startCycle_[next] : passCycles_);
+      stepFrom_[cycle] = static_cast<uint8_t>(next < steps_ ? next : 0);
+    }
     passReciprocal_ = ((uint64_t{1} << 32) + static_cast<uint64_t>(passCycles_) - 1) / static_cast<uint64_t>(passCycles_);
     pageCount_ = pass.PageCount();
     byteCount_ = pass.ByteCount();

@@ -19,6 +19,8 @@ class CIdleLoop {
   static constexpr int kMaxSteps = 8;       // instructions in one pass
   static constexpr int kMaxLoopBytes = 32;  // from the head to the jump back
   static constexpr int kMaxReads = 32;      // code and data bytes one pass reads
+  // Cycles of one pass at most: 8 instructions of at most 6 cycles each.
+  static constexpr int kMaxPassCycles = 64;
 
   // The registers between two instructions.
   struct Registers {
@@ -77,10 +79,8 @@ class CIdleLoop {
     const int passes = target < (1 << 24) ? static_cast<int>((static_cast<uint64_t>(target) * passReciprocal_) >> 32)
                                           : target / passCycles_;
     const int within = target - passes * passCycles_;
-    int end = 0;
-    while (end < steps_ && startCycle_[end] < within) ++end;
-    const int boundary = end < steps_ ? passes * passCycles_ + startCycle_[end] : (passes + 1) * passCycles_;
-    return {boundary - startCycle_[step], end < steps_ ? end : 0};
+    const int boundary = passes * passCycles_ + boundaryFrom_[within];
+    return {boundary - startCycle_[step], stepFrom_[within]};
   }
   const Registers& StateAt(int step) const { return states_[step]; }
   int PassCycles() const { return passCycles_; }
@@ -106,6 +106,11 @@ class CIdleLoop {
   int steps_ = 0;
   int passCycles_ = 0;
   uint64_t passReciprocal_ = 0;  // 2^32 / passCycles_, rounded up: division by multiplying
+  // For each cycle c of a pass: the first instruction boundary at or after
+  // it (cycles from the head, passCycles_ for the next pass's head) and the
+  // step that starts there.
+  uint8_t boundaryFrom_[kMaxPassCycles] = {};
+  uint8_t stepFrom_[kMaxPassCycles] = {};
   Page pages_[8] = {};
   int pageCount_ = 0;
   Byte bytes_[kMaxReads] = {};
