@@ -201,7 +201,7 @@ void CRollbackLink::Compare() {
     const auto [frame, theirs] = remoteHashes_.front();
     if (frame > ownHashes_.back().first) return;  // this side has not played it yet
     remoteHashes_.pop_front();
-    const auto mine = std::find_if(ownHashes_.begin(), ownHashes_.end(), [&](const auto& own) { return own.first == frame; });
+    const auto mine = std::find_if(ownHashes_.begin(), ownHashes_.end(), [frame = frame](const auto& own) { return own.first == frame; });
     if (mine != ownHashes_.end() && mine->second != theirs) {
       link_.Close("the two machines' states differ after frame " + std::to_string(frame) + " (a desync)");
       return;
