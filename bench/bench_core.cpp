@@ -13,6 +13,7 @@
 #include "cartridge/builder/embedded_image.h"
 #include "core/machine.h"
 #include "core/mappers/mapper_factory.h"
+#include "core/snapshot.h"
 #include "tools/rom_runner.h"
 
 namespace {
@@ -51,5 +52,28 @@ void BM_FootballCartridgeDrawn(benchmark::State& state) {
   RunDrawnFrames(state, machine);
 }
 BENCHMARK(BM_FootballCartridgeDrawn)->Unit(benchmark::kMicrosecond);
+
+// A rollback game keeps the machine's state after every frame and goes back
+// to one now and then: the two against a frame of the football cartridge.
+void BM_FootballStateKept(benchmark::State& state) {
+  CMachine machine(qgu::cartridge::EmbeddedCartridgeImage());
+  for (int i = 0; i < 120; ++i) machine.RunFrame(true);
+  qgu::core::MachineState kept;
+  for (auto _ : state) {
+    machine.SaveState(kept);
+    benchmark::DoNotOptimize(kept.bytes.data());
+  }
+  state.counters["bytes"] = static_cast<double>(kept.bytes.size());
+}
+BENCHMARK(BM_FootballStateKept)->Unit(benchmark::kMicrosecond);
+
+void BM_FootballStateRestored(benchmark::State& state) {
+  CMachine machine(qgu::cartridge::EmbeddedCartridgeImage());
+  for (int i = 0; i < 120; ++i) machine.RunFrame(true);
+  qgu::core::MachineState kept;
+  machine.SaveState(kept);
+  for (auto _ : state) machine.RestoreState(kept);
+}
+BENCHMARK(BM_FootballStateRestored)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

@@ -198,10 +198,11 @@ void CRollbackLink::OfferStateHash(int64_t frame, uint64_t hash) {
 // Each hash of the other side's against this side's of the same frame, once both are there.
 void CRollbackLink::Compare() {
   while (!remoteHashes_.empty() && !ownHashes_.empty()) {
-    const auto [frame, theirs] = remoteHashes_.front();
+    const int64_t frame = remoteHashes_.front().first;
+    const uint32_t theirs = remoteHashes_.front().second;
     if (frame > ownHashes_.back().first) return;  // this side has not played it yet
     remoteHashes_.pop_front();
-    const auto mine = std::find_if(ownHashes_.begin(), ownHashes_.end(), [frame = frame](const auto& own) { return own.first == frame; });
+    const auto mine = std::find_if(ownHashes_.begin(), ownHashes_.end(), [frame](const auto& own) { return own.first == frame; });
     if (mine != ownHashes_.end() && mine->second != theirs) {
       link_.Close("the two machines' states differ after frame " + std::to_string(frame) + " (a desync)");
       return;

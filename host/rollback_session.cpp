@@ -68,15 +68,23 @@ void CRollbackSession::Begin() {
 CRollbackSession::Step CRollbackSession::RunFrame(bool draw) {
   std::unique_lock lock(frameMutex_);
   if (!begun_) Begin();
-  if (!link_.Receive()) return End(lock);
+  // Once the link has closed, the frames the other side's input came for are
+  // still played with it (both sides stop at the same frame that way); then
+  // the game goes on without the session.
+  if (!linkLost_ && !link_.Receive()) linkLost_ = true;
   TakeRemoteInput();
-  if (Held()) {
+  if (linkLost_ && present_ >= link_.RemoteFrames()) return End(lock);
+  if (!linkLost_ && Held()) {
     Publish();
     return Step::kHeld;
   }
   const int64_t frame = present_ + 1;
   ReadLocalInput(frame);
-  if (!WaitForWindow(lock)) return End(lock);
+  if (!linkLost_ && !WaitForWindow(lock)) {
+    linkLost_ = true;
+    TakeRemoteInput();
+    if (present_ >= link_.RemoteFrames()) return End(lock);
+  }
   if (firstWrong_ != 0) {
     const int back = static_cast<int>(present_ - firstWrong_ + 1);
     Restore(firstWrong_ - 1);
@@ -234,7 +242,6 @@ uint32_t CRollbackSession::RemoteGuess(int64_t frame) const {
 // observed as played.
 CRollbackSession::Step CRollbackSession::End(std::unique_lock<std::mutex>& lock) {
   linkLost_ = true;
-  TakeRemoteInput();
   if (firstWrong_ != 0) {
     Restore(firstWrong_ - 1);
     firstWrong_ = 0;
