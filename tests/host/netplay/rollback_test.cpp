@@ -162,6 +162,46 @@ TEST(Rollback, AHundredMillisecondRoundTripKeepsTheLocalInputWithinTwoFrames) {
             << "\njoining: " << RollbackSummary(rollJoiner.counters) << "\n";
 }
 
+uint16_t FreePort() {
+  const int probe = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  ::bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address);
+  ::getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
+  ::close(probe);
+  return ntohs(address.sin_port);
+}
+
+// The host decides the mode: a joining side takes it, or, naming the other
+// one, is refused, both sides saying so.
+TEST(Rollback, TheHostDecidesTheModeAndAJoinerNamingTheOtherIsRefused) {
+  const GameIdentity game{3, 4, 1, 0, 0};
+  for (const std::optional<NetMode> asked : {std::optional<NetMode>(), std::optional<NetMode>(NetMode::kLockstep)}) {
+    const uint16_t port = FreePort();
+    CNetplayLink host, joiner;
+    HostOptions options;
+    options.timeoutMs = 10000;
+    auto hosted = std::async(std::launch::async, [&] {
+      return host.Host({"127.0.0.1", port}, {0, 0, 5, game, NetMode::kRollback}, options);
+    });
+    joiner.RequireMode(asked);
+    const auto joined = joiner.Join("127.0.0.1", port, game, 5000);
+    const auto met = hosted.get();
+    if (!asked) {
+      ASSERT_TRUE(joined && met) << (joined ? met.error() : joined.error());
+      EXPECT_NE(joiner.Rollback(), nullptr);
+      EXPECT_NE(host.Rollback(), nullptr);
+    } else {
+      ASSERT_FALSE(joined);
+      ASSERT_FALSE(met);
+      EXPECT_EQ(joined.error(), "the host plays a rollback game; this side asked for lockstep");
+      EXPECT_EQ(met.error(), "the other side asked for a lockstep game; this side hosts a rollback one");
+    }
+  }
+}
+
 // The state in memory is the snapshot file's bytes, and going back to it and
 // running the same frames again gives the same frames (with the sound unit's
 // timing copy, which the file leaves out, restored too).
