@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -19,6 +20,7 @@
 #include "driver/threaded_game.h"
 #include "host/emulator_thread.h"
 #include "host/machine_console.h"
+#include "host/snapshot_layout.h"
 
 namespace qgu::host {
 namespace {
@@ -84,6 +86,52 @@ CPrivateSnapshot::~CPrivateSnapshot() {
 }
 
 league::Result<uint64_t> CPrivateSnapshot::Hash(core::CMachine& machine) {
+  auto bytes = Take(machine);
+  if (!bytes) return league::Fail(bytes.error());
+  return HashBytes(bytes.value());
+}
+
+league::Status CPrivateSnapshot::Put(std::span<const uint8_t> bytes) {
+  const int out = fd_ >= 0 ? fd_ : ::open(path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (out < 0) return league::Fail(std::string("cannot keep the other machine's state: ") + std::strerror(errno));
+  bool written = fd_ < 0 || ::ftruncate(out, 0) == 0;
+  for (size_t done = 0; written && done < bytes.size();) {
+    const ssize_t put = ::pwrite(out, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
+    written = put > 0;
+    if (written) done += static_cast<size_t>(put);
+  }
+  const int writeError = written ? 0 : errno;
+  if (out != fd_) ::close(out);
+  if (!written) return league::Fail(std::string("cannot keep the other machine's state: ") + std::strerror(writeError));
+  return {};
+}
+
+league::Status CPrivateSnapshot::Load(core::CMachine& machine, std::span<const uint8_t> bytes) {
+  auto own = Take(machine);  // the layout to compare with, and the way back
+  if (!own) return league::Fail(own.error());
+  if (const std::string differs = SnapshotLayoutDifference(own.value(), bytes); !differs.empty()) {
+    return league::Fail("it does not fit this machine: " + differs);
+  }
+  auto restore = [&](const std::string& why) -> league::Status {
+    if (Put(own.value())) {
+      try {
+        machine.LoadSnapshot(path_);
+        return league::Fail(why);
+      } catch (const std::exception&) {
+      }
+    }
+    return league::Fail(why + "; this machine's own state could not be put back");
+  };
+  if (auto put = Put(bytes); !put) return restore(put.error());
+  try {
+    machine.LoadSnapshot(path_);
+  } catch (const std::exception& error) {
+    return restore(std::string("the snapshot reader refused it: ") + error.what());
+  }
+  return {};
+}
+
+league::Result<std::vector<uint8_t>> CPrivateSnapshot::Take(core::CMachine& machine) {
   if (path_.empty()) return league::Fail("no private place for the machine's state: " + error_.message());
   try {
     machine.SaveSnapshot(path_);
@@ -104,7 +152,62 @@ league::Result<uint64_t> CPrivateSnapshot::Hash(core::CMachine& machine) {
   if (in != fd_) ::close(in);
   if (readError != 0) return league::Fail(std::string("cannot read the machine's state back: ") + std::strerror(readError));
   if (bytes.empty()) return league::Fail("the machine's state came back empty");
-  return HashBytes(bytes);
+  return bytes;
+}
+
+namespace {
+
+// Lives in the frame monitor; the link's hooks reach it while it does.
+struct StateChecks {
+  StateChecks(core::CMachine& machine, IFrameInputLink& link, StateCheckOptions options)
+      : machine(machine), link(link), options(std::move(options)) {}
+
+  void AfterFrame(int64_t frame) {
+    if (options.afterFrame) options.afterFrame(frame, machine);
+    if (!hashing || options.hashEvery <= 0 || frame % options.hashEvery != 0) return;
+    const auto kept = options.keptHash ? options.keptHash() : std::nullopt;
+    const auto hash = kept ? league::Result<uint64_t>(*kept) : snapshot.Hash(machine);
+    if (hash) {
+      if (link.Connected()) link.OfferStateHash(frame, hash.value());
+      if (options.stateHash) options.stateHash(frame, hash.value());
+      return;
+    }
+    // Without the state the two machines cannot be compared: end the link, play on alone.
+    hashing = false;
+    if (link.Connected()) link.Close(hash.error());
+    if (options.failed) options.failed(hash.error());
+  }
+
+  core::CMachine& machine;
+  IFrameInputLink& link;
+  StateCheckOptions options;
+  CPrivateSnapshot snapshot;
+  bool hashing = true;
+};
+
+}  // namespace
+
+std::function<void(int64_t frame)> LinkStateChecks(core::CMachine& machine, IFrameInputLink& link,
+                                                   StateCheckOptions options) {
+  auto checks = std::make_shared<StateChecks>(machine, link, std::move(options));
+  const std::weak_ptr<StateChecks> reach = checks;
+  ResyncHooks hooks;
+  hooks.take = [reach]() -> league::Result<std::vector<uint8_t>> {
+    const auto checks = reach.lock();
+    if (!checks) return league::Fail("the game has ended");
+    return checks->snapshot.Take(checks->machine);
+  };
+  hooks.load = [reach](std::span<const uint8_t> bytes) -> league::Status {
+    const auto checks = reach.lock();
+    if (!checks) return league::Fail("the game has ended");
+    return checks->snapshot.Load(checks->machine, bytes);
+  };
+  hooks.happened = [reach](int64_t, const std::string& text) {
+    if (const auto checks = reach.lock(); checks && checks->options.resynced) checks->options.resynced(text);
+  };
+  // A player's link mends a mismatch; a watcher's has nothing to send or wait for.
+  if (auto* player = dynamic_cast<CNetplayLink*>(&link)) player->SetResyncHooks(std::move(hooks));
+  return [checks](int64_t frame) { checks->AfterFrame(frame); };
 }
 
 LinkedGameResult PlayLinkedGame(driver::CGameManager& manager, IFrameInputLink& link, const LinkedGameOptions& options) {
@@ -144,25 +247,28 @@ LinkedGameResult PlayLinkedGame(driver::CGameManager& manager, IFrameInputLink& 
     }
     ui.Tell(text);
   });
-  CPrivateSnapshot snapshot;
-  bool hashing = options.hashEvery > 0;
-  thread.SetFrameMonitor([&](int64_t frame) {
-    if (hashing && frame % options.hashEvery == 0) {
-      // A rollback game keeps the state of the frame observed; the machine may be past it.
-      const auto kept = thread.ObservedStateHash();
-      const auto hash = kept ? league::Result<uint64_t>(*kept) : snapshot.Hash(machine);
-      if (hash) {
-        if (link.Connected()) link.OfferStateHash(frame, hash.value());
-        if (options.stateHash) options.stateHash(frame, hash.value());
-      } else {
-        // Without the state the two machines cannot be compared: end the link, play on alone.
-        hashing = false;
-        if (link.Connected()) link.Close(hash.error());
-        std::lock_guard lock(mutex);
-        result.linkClosed = hash.error();
-        ui.Tell("the link closed (" + hash.error() + "); the game goes on without the other side");
-      }
+  StateCheckOptions checking;
+  checking.hashEvery = options.hashEvery;
+  checking.stateHash = options.stateHash;
+  checking.afterFrame = options.afterFrame;
+  checking.keptHash = [&thread] { return thread.ObservedStateHash(); };
+  checking.resynced = [&](const std::string& text) {
+    {
+      std::lock_guard lock(mutex);
+      result.resyncs.push_back(text);
     }
+    ui.Tell(text);
+  };
+  checking.failed = [&](const std::string& error) {
+    {
+      std::lock_guard lock(mutex);
+      result.linkClosed = error;
+    }
+    ui.Tell("the link closed (" + error + "); the game goes on without the other side");
+  };
+  const auto checkState = LinkStateChecks(machine, link, std::move(checking));
+  thread.SetFrameMonitor([&](int64_t frame) {
+    checkState(frame);
     if (frame >= frameLimit) {
       std::lock_guard lock(mutex);
       if (options.maxFrames == 0) {

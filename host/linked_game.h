@@ -3,16 +3,20 @@
 // of a game manager runs on the emulator thread as fast as the link allows
 // (no pacing), the game driver rides on it and the netplay link carries the
 // controller input, so both programs' machines stay in the same state frame
-// for frame; their state hashes go over the link and are compared. qgu2
-// --headless --net-host / --net-join plays one this way.
+// for frame; their state hashes go over the link and are compared, and when
+// they differ both go on from the host's machine. qgu2 --headless --net-host
+// / --net-join plays one this way; the window's linked games use the same
+// checks (LinkStateChecks).
 
 #include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "driver/game_manager.h"
 #include "driver/game_summary.h"
@@ -32,6 +36,8 @@ struct LinkedGameOptions {
   bool realTime = false;          // 60 frames a second, as in the window, instead of as fast as the link allows
   std::function<void(int64_t frame, uint64_t stateHash)> stateHash;
   std::function<void(const std::string& line)> progress;
+  // On the emulator thread after each frame, before the hash (tests: a change of the machine).
+  std::function<void(int64_t frame, core::CMachine& machine)> afterFrame;
 };
 
 struct LinkedGameResult {
@@ -39,6 +45,7 @@ struct LinkedGameResult {
   int64_t frames = 0;
   std::string linkClosed;  // why the link closed during the game; empty when it held
   std::string error;       // the frame budget ran out before the summary
+  std::vector<std::string> resyncs;  // a line for each time both went on from the host's game
 };
 
 // The machine's state, written where nobody else can reach it (an anonymous
@@ -52,13 +59,39 @@ class CPrivateSnapshot {
   CPrivateSnapshot& operator=(const CPrivateSnapshot&) = delete;
   // Errors are values: a full or read-only place says so.
   league::Result<uint64_t> Hash(core::CMachine& machine);
+  league::Result<std::vector<uint8_t>> Take(core::CMachine& machine);
+  // Another machine's snapshot, laid out as this machine's own (host/snapshot_layout.h) and read
+  // by the one snapshot reader; refused bytes, or bytes the reader fails on, leave the machine as it was.
+  league::Status Load(core::CMachine& machine, std::span<const uint8_t> bytes);
 
  private:
+  league::Status Put(std::span<const uint8_t> bytes);
+
   int fd_ = -1;
   std::string path_;
   std::string folder_;
   std::error_code error_;
 };
+
+struct StateCheckOptions {
+  int64_t hashEvery = 60;
+  std::function<void(int64_t frame, uint64_t stateHash)> stateHash;
+  std::function<void(int64_t frame, core::CMachine& machine)> afterFrame;
+  // A rollback game keeps the state of the frame observed (the machine may be past it).
+  std::function<std::optional<uint64_t>()> keptHash;
+  // On the emulator thread: both went on from the host's game (a line for the user).
+  std::function<void(const std::string& text)> resynced;
+  // On the emulator thread: the state could not be taken, and the link has closed.
+  std::function<void(const std::string& error)> failed;
+};
+
+// The checks of a linked game's machine: the returned frame monitor (for the
+// emulator thread, after each frame) offers the link the machine's state hash
+// every hashEvery frames, and the link's resync hooks take and load the
+// machine's snapshot. machine and link must outlive the run; the hooks do
+// nothing once the monitor is gone.
+std::function<void(int64_t frame)> LinkStateChecks(core::CMachine& machine, IFrameInputLink& link,
+                                                   StateCheckOptions options);
 
 // PrepareGame must have succeeded on the manager, with the link's shared
 // seed. The link is a player's CNetplayLink or a watcher's CWatchLink.

@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <cstring>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace qgu::host {
@@ -20,6 +21,18 @@ namespace {
 
 constexpr size_t kHashAt = 4;  // packet bytes 4-7: zero, or the tag and a state hash
 constexpr size_t kPollBytes = 64;
+constexpr size_t kSnapshotPollBytes = 16384;
+constexpr int64_t kResyncShownFrames = 600;  // the read-out tells of a resync for 10 seconds
+
+void PutLittle(std::span<uint8_t> to, uint64_t value, size_t bytes) {
+  for (size_t i = 0; i < bytes; ++i) to[i] = static_cast<uint8_t>(value >> (8 * i));
+}
+
+uint64_t GetLittle(std::span<const uint8_t> from, size_t bytes) {
+  uint64_t value = 0;
+  for (size_t i = 0; i < bytes; ++i) value |= uint64_t{from[i]} << (8 * i);
+  return value;
+}
 
 void CloseSocket(int& socket) {
   if (socket >= 0) {
@@ -72,36 +85,113 @@ bool WriteAll(int socket, std::span<const uint8_t> bytes) {
   return true;
 }
 
+// As WriteAll, for more than the socket takes at once: a side that stops
+// reading fails it after the time-out (errno ETIMEDOUT).
+bool WriteAllWithin(int socket, std::span<const uint8_t> bytes, int timeoutMs) {
+  size_t done = 0;
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  while (done < bytes.size()) {
+    const ssize_t sent = ::send(socket, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
+    if (sent >= 0) {
+      done += static_cast<size_t>(sent);
+      continue;
+    }
+    if (!WouldBlock(errno)) return false;
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
+    if (left.count() <= 0) {
+      errno = ETIMEDOUT;
+      return false;
+    }
+    pollfd writable{socket, POLLOUT, 0};
+    ::poll(&writable, 1, static_cast<int>(std::min<int64_t>(left.count(), 100)));
+  }
+  return true;
+}
+
 }  // namespace
 
 void CNetReceiveRing::Clear() {
   read_ = 0;
   count_ = 0;
   checked_ = 0;
-  tagged_ = false;
+  tag_ = 0;
+  snapshot_ = {};
+  snapshotDue_ = 0;
+  snapshotReady_ = false;
 }
 
 bool CNetReceiveRing::Append(std::span<const uint8_t> bytes, std::string& reason) {
-  if (bytes.size() > FreeSpace()) {
-    reason = "the other side sent more than the link holds";
-    return false;
-  }
-  for (uint8_t byte : bytes) {
+  size_t at = 0;
+  while (at < bytes.size()) {
+    if (snapshotDue_ > 0) {
+      const size_t taken = std::min(snapshotDue_, bytes.size() - at);
+      snapshot_.bytes.insert(snapshot_.bytes.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at),
+                             bytes.begin() + static_cast<std::ptrdiff_t>(at + taken));
+      at += taken;
+      snapshotDue_ -= taken;
+      snapshotReady_ = snapshotDue_ == 0;
+      continue;
+    }
+    if (count_ >= kNetRingBytes) {
+      reason = "the other side sent more than the link holds";
+      return false;
+    }
+    const uint8_t byte = bytes[at++];
     if (checked_ == kHashAt) {
-      tagged_ = byte == kStateHashTag;
-      if (byte != 0 && !tagged_) {
+      tag_ = byte;
+      if (byte != 0 && byte != kStateHashTag && byte != kSnapshotTag) {
         reason = "the other side sent a malformed packet";
         return false;
       }
-    } else if (checked_ > kHashAt && byte != 0 && !tagged_) {
+    } else if (checked_ > kHashAt && byte != 0 && tag_ == 0) {
       reason = "the other side sent a malformed packet";
       return false;
     }
     bytes_[(read_ + count_) % kNetRingBytes] = byte;
     ++count_;
     checked_ = (checked_ + 1) % kNetPacketBytes;
+    if (checked_ == 0 && tag_ == kSnapshotTag && !TakeAnnouncement(reason)) return false;
   }
   return true;
+}
+
+bool CNetReceiveRing::TakeAnnouncement(std::string& reason) {
+  // The announcement is no packet of a step: it leaves the ring.
+  std::array<uint8_t, kNetPacketBytes> announced{};
+  for (size_t i = 0; i < announced.size(); ++i) {
+    announced[i] = bytes_[(read_ + count_ - kNetPacketBytes + i) % kNetRingBytes];
+  }
+  count_ -= kNetPacketBytes;
+  tag_ = 0;
+  const size_t size = GetLittle(std::span(announced).subspan(kHashAt + 1), 3);
+  if (!acceptsSnapshots_) {
+    reason = "the joining side sent a game; only the host sends one";
+    return false;
+  }
+  if (snapshotReady_) {
+    reason = "the host sent its game twice";
+    return false;
+  }
+  if (size == 0 || size > kMaxResyncBytes) {
+    reason = "the host announced a game of " + std::to_string(size) + " bytes, which no machine has";
+    return false;
+  }
+  snapshot_.frame = static_cast<uint32_t>(GetLittle(announced, 4));
+  snapshot_.bytes.clear();
+  snapshot_.bytes.reserve(size);
+  snapshotDue_ = size;
+  return true;
+}
+
+std::optional<uint32_t> CNetReceiveRing::SnapshotFrame() const {
+  if (!snapshotReady_) return std::nullopt;
+  return snapshot_.frame;
+}
+
+std::optional<ResyncSnapshot> CNetReceiveRing::TakeSnapshot() {
+  if (!snapshotReady_) return std::nullopt;
+  snapshotReady_ = false;
+  return std::exchange(snapshot_, {});
 }
 
 std::array<uint8_t, kNetPacketBytes> CNetReceiveRing::Front() const {
@@ -163,6 +253,10 @@ void CNetplayLink::Adopt(int socket, bool isHost, const NetGreeting& greeting) {
   closeReason_.clear();
   frames_ = 0;
   pendingHash_.reset();
+  received_.Clear();
+  received_.AcceptSnapshots(!isHost);
+  resyncs_ = 0;
+  lastResyncAt_ = -1;
   peerGone_ = false;
   rollback_ = greeting_.mode == NetMode::kRollback ? std::make_unique<CRollbackLink>(*this, clock_) : nullptr;
   MakeNonBlocking(socket_);
@@ -476,8 +570,10 @@ league::Status CNetplayLink::Join(const std::string& host, uint16_t port, const 
 
 int CNetplayLink::PollReceive() {
   if (socket_ < 0) return 0;
-  std::array<uint8_t, kPollBytes> chunk{};
-  const size_t room = std::min(chunk.size(), received_.FreeSpace());
+  std::array<uint8_t, kSnapshotPollBytes> chunk;  // filled by recv
+  // An announced snapshot's bytes are read up to its end, the packets 64 bytes at a time.
+  const size_t due = received_.SnapshotBytesDue();
+  const size_t room = due > 0 ? std::min(chunk.size(), due) : std::min(kPollBytes, received_.FreeSpace());
   if (room == 0) {
     Fail("the other side sent more than the link holds");
     return 0;
@@ -532,20 +628,24 @@ bool CNetplayLink::SendPacket(std::array<uint8_t, 8> packet) {
 }
 
 bool CNetplayLink::WaitForBytes(size_t bytes) {
+  return WaitFor([&] { return received_.Buffered() >= bytes; }, "the other side did not answer for 10 seconds");
+}
+
+bool CNetplayLink::WaitFor(const std::function<bool()>& ready, const std::string& silence) {
   const uint32_t started = clock_.NowMs();
   uint32_t lastWaitingTick = 0;
   for (;;) {
     // What has come is used before a close is noticed, so both sides see the same last packets.
-    if (received_.Buffered() >= bytes) return true;
+    if (ready()) return true;
     if (peerGone_) {
       Fail("the other side has left");
       return false;
     }
     if (PollReceive() == 0) return false;
-    if (received_.Buffered() >= bytes) return true;
+    if (ready()) return true;
     const uint32_t waited = clock_.NowMs() - started;
     if (waited >= static_cast<uint32_t>(kNetTimeoutMs)) {
-      Fail("the other side did not answer for 10 seconds");
+      Fail(silence);
       return false;
     }
     if (waitingHandler_ && waited >= kWaitingShownMs && waited / kWaitingShownMs != lastWaitingTick) {
@@ -580,6 +680,9 @@ std::string CNetplayLink::StatusText(bool waiting) const {
                      (terms_.automatic ? " (auto)" : "");
   if (rollback_) text = peerName_ + "  delay " + std::to_string(kRollbackInputDelay) + " frame, rollback";
   if (roundTripMs_ >= 0) text += "  " + std::to_string(roundTripMs_) + " ms";
+  if (lastResyncAt_ >= 0 && frames_ - lastResyncAt_ < kResyncShownFrames) {
+    text += "  out of step: resynced at frame " + std::to_string(lastResyncAt_);
+  }
   return text;
 }
 
@@ -592,12 +695,77 @@ void CNetplayLink::OfferStateHash(int64_t frame, uint64_t hash) {
   if (observer_ != nullptr) observer_->StateHash(frame, hash);
 }
 
-bool CNetplayLink::CompareStateHashes(const std::array<uint8_t, 8>& mine, const std::array<uint8_t, 8>& theirs) {
+bool CNetplayLink::HashesAgree(const std::array<uint8_t, 8>& mine, const std::array<uint8_t, 8>& theirs) const {
   if (mine[kHashAt] != kStateHashTag || theirs[kHashAt] != kStateHashTag) return true;
-  if (std::equal(mine.begin() + kHashAt, mine.end(), theirs.begin() + kHashAt)) return true;
-  Fail("the two machines' states differ after frame " +
-       std::to_string(sentHashFrame_[sendRead_ / kNetPacketBytes]) + " (a desync)");
+  // A state from before the last resync is gone on both sides.
+  if (sentHashFrame_[sendRead_ / kNetPacketBytes] < lastResyncAt_) return true;
+  return std::equal(mine.begin() + kHashAt, mine.end(), theirs.begin() + kHashAt);
+}
+
+bool CNetplayLink::SendSnapshot(int64_t frame, std::span<const uint8_t> bytes) {
+  std::array<uint8_t, kNetPacketBytes> announcement{};
+  PutLittle(announcement, static_cast<uint64_t>(frame), 4);
+  announcement[kHashAt] = kSnapshotTag;
+  PutLittle(std::span(announcement).subspan(kHashAt + 1), bytes.size(), 3);
+  if (peerGone_) return true;  // the wait for the next packet ends the link
+  if (WriteAll(socket_, announcement) && WriteAllWithin(socket_, bytes, kNetTimeoutMs)) return true;
+  if (errno == EPIPE || errno == ECONNRESET) {
+    peerGone_ = true;
+    return true;
+  }
+  Fail(errno == ETIMEDOUT ? std::string("the other side took no part of this side's game for 10 seconds")
+                          : std::string("sending this side's game failed: ") + std::strerror(errno));
   return false;
+}
+
+bool CNetplayLink::Resync(int64_t hashedFrame) {
+  const int64_t at = frames_;
+  if (!resync_.take || !resync_.load) {
+    Fail("the two machines' states differ after frame " + std::to_string(hashedFrame) + " (a desync)");
+    return false;
+  }
+  // Both sides go on from the same bytes, read by the same reader.
+  std::vector<uint8_t> game;
+  if (isHost_) {
+    auto taken = resync_.take();
+    if (!taken) {
+      Fail("out of step, and this side's game cannot be sent: " + taken.error());
+      return false;
+    }
+    game = std::move(taken).value();
+    if (game.empty() || game.size() > kMaxResyncBytes) {
+      Fail("out of step, and this side's game is " + std::to_string(game.size()) + " bytes, too large to send");
+      return false;
+    }
+    if (!SendSnapshot(at, game)) return false;
+  } else {
+    std::optional<ResyncSnapshot> sent;
+    if (!WaitFor([&] { return (sent = received_.TakeSnapshot()).has_value(); },
+                 "out of step, and the host did not send its game within 10 seconds")) {
+      return false;
+    }
+    if (sent->frame != static_cast<uint32_t>(at)) {
+      Fail("the host's game came for frame " + std::to_string(sent->frame) + ", not for frame " + std::to_string(at));
+      return false;
+    }
+    game = std::move(sent->bytes);
+  }
+  if (const auto loaded = resync_.load(game); !loaded) {
+    Fail(std::string(isHost_ ? "out of step, and this side cannot go on from its own game: "
+                             : "out of step, and the host's game was refused: ") +
+         loaded.error());
+    return false;
+  }
+  pendingHash_.reset();  // of the state that was replaced
+  lastResyncAt_ = at;
+  ++resyncs_;
+  if (resync_.happened) {
+    resync_.happened(at, "Out of step at frame " + std::to_string(hashedFrame) + ": " +
+                             (isHost_ ? peerName_ + " went on from this side's game"
+                                      : std::string("went on from the host's game")) +
+                             " at frame " + std::to_string(at));
+  }
+  return true;
 }
 
 int CNetplayLink::Exchange(const std::array<uint8_t, 8>& local, std::array<uint8_t, 8>& delayedLocal,
@@ -609,7 +777,12 @@ int CNetplayLink::Exchange(const std::array<uint8_t, 8>& local, std::array<uint8
   if (!WaitForBytes(kNetPacketBytes)) return -1;
   for (size_t i = 0; i < delayedLocal.size(); ++i) delayedLocal[i] = sendRing_[(sendRead_ + i) % kNetRingBytes];
   remote = received_.Front();
-  if (before == 0 && !CompareStateHashes(delayedLocal, remote)) return -1;
+  if (before == 0 && !HashesAgree(delayedLocal, remote) && !Resync(sentHashFrame_[sendRead_ / kNetPacketBytes])) return -1;
+  // Only a mismatch asks for the host's game; one whose frame has passed came unasked.
+  if (const auto frame = received_.SnapshotFrame(); frame && static_cast<int64_t>(*frame) < frames_) {
+    Fail("the host sent its game unasked");
+    return -1;
+  }
   if (stepCounter_ == 0) {
     std::array<uint8_t, 8> packet = local;
     if (pendingHash_) {

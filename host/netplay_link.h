@@ -5,7 +5,11 @@
 // hash) and both use the pair of packets sent latency + 1 packets earlier, so
 // both machines see the same input at the same frame. A step covers step
 // length + 1 frames. When both packets of a step carry a state hash the two
-// are compared: the first mismatch ends the link, naming the frame. A peer
+// are compared; both sides find a mismatch at the same frame. With resync
+// hooks (SetResyncHooks) the host then sends its machine's snapshot (an
+// announcement packet, tag 'S', frame and size, then the snapshot's bytes,
+// beside the packets in the stream) and both sides go on from it at that
+// frame; without them the mismatch ends the link, naming the frame. A peer
 // that sends zeros in bytes 4-7 is never compared. The other side's bytes
 // are untrusted: a malformed packet or more bytes than the ring holds ends
 // the link with a clear reason; a wait of 10 s for the other side ends it
@@ -36,6 +40,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "host/frame_clock.h"
 #include "host/netplay_greeting.h"
@@ -50,12 +55,25 @@ inline constexpr size_t kNetPacketBytes = 8;
 inline constexpr size_t kNetRingBytes = 256;
 inline constexpr int kNetTimeoutMs = 10000;
 inline constexpr uint8_t kStateHashTag = 'H';  // packet byte 4 when bytes 5-7 carry a state hash
+// Packet byte 4 of an announcement: bytes 0-3 the frame both sides go on from
+// (low 32 bits), bytes 5-7 the size of the host's snapshot that follows.
+inline constexpr uint8_t kSnapshotTag = 'S';
+inline constexpr size_t kMaxResyncBytes = 128 * 1024;  // more than any machine's snapshot
+
+// The host's game as the other side sent it for a resync.
+struct ResyncSnapshot {
+  uint32_t frame = 0;
+  std::vector<uint8_t> bytes;
+};
 
 // The received bytes not yet used, as a ring; Append refuses what the ring
-// cannot hold and packets whose reserved bytes are not zero.
+// cannot hold and packets whose reserved bytes are not zero. An announced
+// snapshot's bytes go beside the ring, bounded by kMaxResyncBytes.
 class CNetReceiveRing {
  public:
   void Clear();
+  // Only the host sends its game.
+  void AcceptSnapshots(bool accept) { acceptsSnapshots_ = accept; }
   // Takes bytes from the other side; false with the reason on a violation.
   bool Append(std::span<const uint8_t> bytes, std::string& reason);
   size_t Buffered() const { return count_; }
@@ -63,13 +81,34 @@ class CNetReceiveRing {
   // The packet at the read position (8 bytes must be buffered).
   std::array<uint8_t, kNetPacketBytes> Front() const;
   void Pop();
+  // Bytes of an announced snapshot still to come.
+  size_t SnapshotBytesDue() const { return snapshotDue_; }
+  // The frame of a whole snapshot that came and was not yet taken.
+  std::optional<uint32_t> SnapshotFrame() const;
+  std::optional<ResyncSnapshot> TakeSnapshot();
 
  private:
+  bool TakeAnnouncement(std::string& reason);
+
   std::array<uint8_t, kNetRingBytes> bytes_{};
   size_t read_ = 0;
   size_t count_ = 0;
   size_t checked_ = 0;  // bytes of the current packet already checked
-  bool tagged_ = false;  // the current packet carries a state hash
+  uint8_t tag_ = 0;      // byte 4 of the current packet
+  bool acceptsSnapshots_ = false;
+  ResyncSnapshot snapshot_;
+  size_t snapshotDue_ = 0;
+  bool snapshotReady_ = false;
+};
+
+// What a resync needs of the machine; called on the exchanging thread between frames.
+struct ResyncHooks {
+  // The machine's snapshot (the host's game to send).
+  std::function<league::Result<std::vector<uint8_t>>()> take;
+  // The machine goes on from these bytes; refused bytes leave it as it was.
+  std::function<league::Status(std::span<const uint8_t>)> load;
+  // After each resync: the frame both sides went on from, and a line for the user.
+  std::function<void(int64_t frame, const std::string& text)> happened;
 };
 
 // Where the host listens: an empty address is every interface.
@@ -129,6 +168,9 @@ class CNetplayLink final : public IFrameInputLink {
   // The machine's state after a frame both sides hash at; it goes out with
   // the next packet and is compared with the other side's.
   void OfferStateHash(int64_t frame, uint64_t hash) override;
+  // Before the first frame: with hooks a mismatch of the state hashes is mended, not the end.
+  void SetResyncHooks(ResyncHooks hooks) { resync_ = std::move(hooks); }
+  int64_t Resyncs() const { return resyncs_; }
   // Ends the link for a reason of this side's own.
   void Close(const std::string& reason) override { Fail(reason); }
   // Told each frame's input both sides use, the state hashes and the close (watchers).
@@ -165,8 +207,12 @@ class CNetplayLink final : public IFrameInputLink {
 
  private:
   bool SendPacket(std::array<uint8_t, 8> packet);
-  bool CompareStateHashes(const std::array<uint8_t, 8>& mine, const std::array<uint8_t, 8>& theirs);
+  bool HashesAgree(const std::array<uint8_t, 8>& mine, const std::array<uint8_t, 8>& theirs) const;
   bool WaitForBytes(size_t bytes);
+  // Polls until ready() or the other side is silent for 10 s (then silence is the reason).
+  bool WaitFor(const std::function<bool()>& ready, const std::string& silence);
+  bool Resync(int64_t hashedFrame);
+  bool SendSnapshot(int64_t frame, std::span<const uint8_t> bytes);
   void Fail(const std::string& reason);
 
   std::unique_ptr<IFrameClock> ownClock_;
@@ -188,6 +234,9 @@ class CNetplayLink final : public IFrameInputLink {
   ILinkObserver* observer_ = nullptr;
   bool peerGone_ = false;  // sending found the other side gone
   std::optional<std::pair<int64_t, uint32_t>> pendingHash_;  // frame, 24 bits
+  ResyncHooks resync_;
+  std::atomic<int64_t> resyncs_{0};
+  int64_t lastResyncAt_ = -1;  // hashes taken before it are not compared
   std::array<int64_t, kNetRingBytes / kNetPacketBytes> sentHashFrame_{};
   std::optional<NetMode> requiredMode_;
   std::unique_ptr<CRollbackLink> rollback_;

@@ -312,6 +312,7 @@ bool CQguDlg::StartEmulation() {
         },
         Qt::QueuedConnection);
   };
+  if (link_) CheckLinkedState();
   // Linked: the driver first, so both programs' drivers act at the same frames.
   if (GameLink()) session_->StartDriver(driver::DriverGameFrom(manager_), *driverUi_, DriverThreads());
   if (!session_->StartEmulation(devices, runtime_.Pacing(), notice)) {

@@ -179,6 +179,8 @@ class CQguDlg : public QDialog {
   bool StartLinkedGame(uint32_t seed, int weather);
   // A notice of the emulator thread during a linked game: a closed link ends the game.
   void LinkNotice(const std::string& text);
+  // A linked game's machine: its state hashes go over the link, and a mismatch is mended from the host's.
+  void CheckLinkedState();
 
   WindowOptions options_;
   CHostRuntime runtime_;

@@ -3,6 +3,8 @@
 // host's teams, quarter length, weather, controls and seed. The host plays
 // home on its controller 1, the joining side away on its own controller 1.
 
+#include <QMetaObject>
+#include <QPointer>
 #include <QString>
 #include <cstdio>
 
@@ -11,6 +13,7 @@
 #include "frontend/window/game_session.h"
 #include "frontend/window/link_dlg.h"
 #include "frontend/window/qgu_dlg.h"
+#include "host/linked_game.h"
 
 namespace qgu::frontend {
 namespace {
@@ -137,6 +140,27 @@ void CQguDlg::LinkNotice(const std::string& text) {
   const std::string peer = linkPeer_;
   Stop();
   ShowMessage(this, kProgramTitle, "The link with " + peer + " has closed (" + reason + "). The game has ended.");
+}
+
+void CQguDlg::CheckLinkedState() {
+  // Both called on the emulator thread; the read-out tells of a resync as it happens.
+  host::StateCheckOptions checking;
+  checking.resynced = [window = QPointer<CQguDlg>(this)](const std::string& text) {
+    std::fprintf(stderr, "qgu2: %s\n", text.c_str());
+    QMetaObject::invokeMethod(
+        window.data(), [window, text] {
+          if (window) window->SetStatus(QString::fromStdString(text));
+        },
+        Qt::QueuedConnection);
+  };
+  checking.failed = [window = QPointer<CQguDlg>(this)](const std::string& error) {
+    QMetaObject::invokeMethod(
+        window.data(), [window, error] {
+          if (window && window->link_) window->LinkNotice(error);
+        },
+        Qt::QueuedConnection);
+  };
+  session_->Thread().SetFrameMonitor(host::LinkStateChecks(session_->Machine(), *link_, std::move(checking)));
 }
 
 bool CQguDlg::StartLinkedGame(uint32_t seed, int weather) {

@@ -5,9 +5,14 @@
 // the bytes begin with a greeting: then its first 40 bytes are judged as the
 // host judges a joining side's greeting (a partial one waits, anything else
 // is refused, a different game is named), and an accepted one sets the link.
-// A greeted side that the other side has left reads the game offer (joining)
-// or the nickname (hosting) first. This side offers a state hash every 7
-// frames, so hash-carrying packets are compared with the other side's.
+// A greeted joining side then judges the host's terms for the link (16
+// bytes: a refused one ends the input, an accepted one sets the link's
+// latency and step). A greeted side that the other side has left reads the
+// game offer (joining) or the nickname (hosting) first. This side offers a
+// state hash every 7 frames, so hash-carrying packets are compared with the
+// other side's; a mismatch is a resync: a host sends its (stand-in) game, a
+// joining side waits for the host's and loads only one of at most
+// kMaxResyncBytes that is laid out as its own.
 
 #include <fcntl.h>
 #include <sys/socket.h>
@@ -19,6 +24,7 @@
 #include <span>
 
 #include "host/netplay_link.h"
+#include "host/snapshot_layout.h"
 
 namespace {
 
@@ -37,6 +43,34 @@ class InstantClock final : public IFrameClock {
 };
 
 const GameIdentity kGame{0x1111, 0x2222, 5, 0};
+
+// A machine's snapshot as this side has it: a file header, a RAM block and a memory-map block.
+std::vector<uint8_t> StandInSnapshot() {
+  std::vector<uint8_t> bytes = {'P', 'a', 'r', 'v', 'a', 'l', 'u', 'n', 'e', ' ', 'S', 'T', 0, 0, 0, 2};
+  bytes.resize(32, 0);
+  for (auto [id, size] : {std::pair{"RAM DATA", 16}, std::pair{"MMU DATA", 68}}) {
+    bytes.insert(bytes.end(), id, id + 8);
+    const uint8_t header[8] = {0, 0, 0, 1, static_cast<uint8_t>(size), 0, 0, 0};
+    bytes.insert(bytes.end(), header, header + 8);
+    for (int i = 0; i < size; ++i) bytes.push_back(static_cast<uint8_t>(i * 7));
+  }
+  return bytes;
+}
+
+ResyncHooks StandInHooks(int& loads) {
+  static const std::vector<uint8_t> own = StandInSnapshot();
+  ResyncHooks hooks;
+  hooks.take = []() -> qgu::league::Result<std::vector<uint8_t>> { return own; };
+  hooks.load = [&loads](std::span<const uint8_t> bytes) -> qgu::league::Status {
+    Check(bytes.size() <= kMaxResyncBytes);
+    if (const std::string differs = SnapshotLayoutDifference(own, bytes); !differs.empty()) {
+      return qgu::league::Fail(differs);
+    }
+    ++loads;
+    return {};
+  };
+  return hooks;
+}
 
 }  // namespace
 
@@ -59,6 +93,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(DescribeGameDifference(kGame, verdict.greeting.game).empty());
     greeting = verdict.greeting;
     rest = rest.subspan(kGreetingBytes);
+    if (!(flags & 0x80)) {
+      const auto terms = DecodeTerms(rest.first(std::min(rest.size(), kTermsBytes)));
+      if (!terms) {
+        Check(!terms.error().empty());
+        return 0;
+      }
+      Check(terms.value().delay.Frames() <= kMaxLinkDelayFrames);
+      greeting.latency = terms.value().delay.latency;
+      greeting.stepLength = terms.value().delay.stepLength;
+      rest = rest.subspan(kTermsBytes);
+    }
   }
   int ends[2];
   if (::socketpair(AF_UNIX, SOCK_STREAM, 0, ends) != 0) return 0;
@@ -68,6 +113,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   InstantClock clock;
   CNetplayLink link(clock);
   link.Adopt(ends[0], (flags & 0x80) != 0, greeting);
+  int loads = 0;
+  link.SetResyncHooks(StandInHooks(loads));
   if (flags & 0x40) ::close(ends[1]);
   // After a greeting (and once the other side's bytes are all there) comes the
   // game offer to a joining side, or the joining side's nickname to a host.
@@ -89,6 +136,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (frame % 7 == 0) link.OfferStateHash(frame, 0x9E3779B97F4A7C15ull * static_cast<uint64_t>(frame));
   }
   Check(link.Connected() || !link.CloseReason().empty());
+  if (!(flags & 0x80)) Check(link.Resyncs() == loads);  // a joining side goes on only from a game it loaded
   link.Release();
   if (!(flags & 0x40)) ::close(ends[1]);
   return 0;

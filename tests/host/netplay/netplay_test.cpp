@@ -63,29 +63,44 @@ TEST(NetplayLink, BothSidesUseTheSameInputLatencyStepsLate) {
 }
 
 TEST(NetplayLink, TheOtherSidesFaultsEndTheLinkWithAReason) {
+  const std::vector<uint8_t> sync(8, 0);
+  auto then = [](std::vector<uint8_t> bytes, std::initializer_list<uint8_t> more) {
+    bytes.insert(bytes.end(), more);
+    return bytes;
+  };
   const struct {
     std::vector<uint8_t> sent;  // raw bytes from the other side, then it stays silent
     bool leaves;
     const char* reason;
+    bool host = true;
   } cases[] = {
       {{0, 0, 0, 0, 0, 0, 0, 1}, false, "the other side sent a malformed packet"},
       {{0, 0, 0, 0, 'X', 0, 0, 0}, false, "the other side sent a malformed packet"},
       {std::vector<uint8_t>(5 * 8, 0), false, "the other side sent more than the link holds"},  // latency 0: 4 at most
       {{}, false, "the other side did not answer for 10 seconds"},
       {{1, 2, 3}, true, "the other side has left"},
+      // Games for a resync: only from the host, of a size a machine has, asked for, whole.
+      {{0, 0, 0, 0, 'S', 16, 0, 0}, false, "the joining side sent a game; only the host sends one"},
+      {then(sync, {0, 0, 0, 0, 'S', 0xFF, 0xFF, 0xFF}), false,
+       "the host announced a game of 16777215 bytes, which no machine has", false},
+      {then(sync, {0, 0, 0, 0, 'S', 4, 0, 0, 1, 2, 3, 4, 0, 0, 0, 0, 0, 0, 0, 0}), false, "the host sent its game unasked",
+       false},
+      {then(sync, {0, 0, 0, 0, 'S', 4, 0, 0, 1, 2, 3, 4, 0, 0, 0, 0, 'S', 4, 0, 0, 1, 2, 3, 4}), false,
+       "the host sent its game twice", false},
+      {then(sync, {0, 0, 0, 0, 'S', 100, 0, 0, 1, 2, 3}), true, "the other side has left", false},  // in the middle of it
   };
   for (const auto& c : cases) {
     const auto [a, b] = SocketPair();
     FastClock clock;
     CNetplayLink link(clock);
-    link.Adopt(a, true, {0, 0, 0, {}});
+    link.Adopt(a, c.host, {0, 0, 0, {}});
     ASSERT_EQ(::write(b, c.sent.data(), c.sent.size()), static_cast<ssize_t>(c.sent.size()));
     if (c.leaves) ::close(b);
     std::optional<uint32_t> input;
     for (int f = 0; f < 5 && link.Connected(); ++f) input = link.ExchangeFrameInput(0);
     EXPECT_FALSE(input.has_value());
     EXPECT_FALSE(link.Connected());
-    EXPECT_EQ(link.CloseReason(), c.reason);
+    EXPECT_EQ(link.CloseReason(), c.reason) << (c.host ? "host" : "joining side");
     EXPECT_LE(clock.now, 10'500u);
     if (!c.leaves) ::close(b);
   }
