@@ -147,6 +147,8 @@ constexpr std::array<uint8_t, 8> kTermsMagic = {'Q', 'G', 'U', 'T', 'E', 'R', 'M
 constexpr size_t kTermsLatencyAt = 8, kTermsStepAt = 9, kTermsRoundTripAt = 10, kTermsAutomaticAt = 12;
 constexpr int kFramesPerSecond = 60;
 constexpr int kUnmeasuredDelayFrames = 3;
+constexpr int kSpareDelayFrames = 2;
+constexpr int kLeastAutomaticDelayFrames = 3;
 
 }  // namespace
 
@@ -162,7 +164,8 @@ LinkDelay ChooseLinkDelay(int roundTripMs) {
   if (roundTripMs < 0) return DelayForFrames(kUnmeasuredDelayFrames);
   // Half the round trip in frames, rounded up (in 64 bits: any int of milliseconds).
   const int64_t oneWay = (int64_t{roundTripMs} * kFramesPerSecond + 1999) / 2000;
-  return DelayForFrames(static_cast<int>(std::min<int64_t>(oneWay + 1, kMaxLinkDelayFrames)));
+  const int64_t frames = std::max<int64_t>(oneWay + kSpareDelayFrames, kLeastAutomaticDelayFrames);
+  return DelayForFrames(static_cast<int>(std::min<int64_t>(frames, kMaxLinkDelayFrames)));
 }
 
 LinkTerms SettleTerms(int delayFrames, int roundTripMs) {

@@ -88,7 +88,9 @@ struct LinkDelay {
 // frame while the latency allows, so that every frame's input counts.
 LinkDelay DelayForFrames(int frames);
 // Time for the other side's packet to come: half the round trip in whole
-// frames, and one frame to spare. An unmeasured round trip (< 0): 3 frames.
+// frames and two to spare (two windows each keep their own 60 frames a second
+// and one may be kept off the processor a while), at least 3 frames. An
+// unmeasured round trip (< 0): 3 frames.
 LinkDelay ChooseLinkDelay(int roundTripMs);
 
 // The host's word on the link, right after the joining side's greeting.

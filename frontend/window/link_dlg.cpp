@@ -86,7 +86,7 @@ CLinkDlg::CLinkDlg(QWidget* parent, Kind kind, host::AppConfig::Netplay& netplay
     delay_->setSpecialValueText("Automatic");  // shown for kAutomaticDelay
     delay_->setValue(std::clamp(netplay.inputDelay, host::kAutomaticDelay, host::kMaxLinkDelayFrames));
     delay_->setToolTip("Frames between a press and its effect on both sides. Automatic: from the round trip "
-                       "measured when the other side greets (half of it, and a frame to spare).");
+                       "measured when the other side greets (half of it and two frames to spare, at least 3).");
     form->addRow("Input delay (frames):", delay_);
   }
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);

@@ -152,9 +152,8 @@ TEST(NetplayLink, TheInputDelayIsHalfTheRoundTripAndAFrameAndTheTermsAreChecked)
     int roundTripMs;
     LinkDelay delay;
   } chosen[] = {
-      {-1, {2, 0}},  {0, {0, 0}},   {1, {1, 0}},   {33, {1, 0}},          {34, {2, 0}},
-      {100, {3, 0}}, {250, {8, 0}}, {266, {8, 0}}, {267, {4, 1}},         {1000, {8, 1}},
-      {INT32_MAX, {8, 1}},
+      {-1, {2, 0}},  {0, {2, 0}},   {33, {2, 0}},  {34, {3, 0}},  {50, {3, 0}},
+      {100, {4, 0}}, {233, {8, 0}}, {234, {4, 1}}, {1000, {8, 1}}, {INT32_MAX, {8, 1}},
   };
   for (const auto& c : chosen) EXPECT_EQ(ChooseLinkDelay(c.roundTripMs), c.delay) << c.roundTripMs << " ms";
   EXPECT_EQ(DelayForFrames(0).Frames(), 1);
