@@ -13,6 +13,7 @@
 #include "editors/play_pictures.h"
 #include "editors/play_table.h"
 #include "tests/editors/editor_test_support.h"
+#include "tests/support/test_paths.h"
 
 namespace qgu::editors {
 namespace {

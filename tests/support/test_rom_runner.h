@@ -12,6 +12,7 @@
 #include <string>
 #include <system_error>
 
+#include "tests/support/test_paths.h"
 #include "tools/rom_runner.h"
 
 namespace qgu::testsupport {

@@ -13,6 +13,7 @@
 #include "cartridge/builder/image_builder.h"
 #include "cartridge/builder/team_source.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/test_paths.h"
 
 namespace {
 

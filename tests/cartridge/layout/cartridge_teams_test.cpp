@@ -14,6 +14,7 @@
 #include "league/roster.h"
 #include "tests/support/cartridge_bytes.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/test_paths.h"
 
 namespace {
 

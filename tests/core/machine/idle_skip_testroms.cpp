@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/cpu/cpu.h"
+#include "tests/support/test_paths.h"
 #include "tests/support/test_rom_runner.h"
 #include "tools/state_hash.h"
 
