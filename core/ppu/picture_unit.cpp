@@ -1,5 +1,6 @@
 #include "core/ppu/picture_unit.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstring>
@@ -288,8 +289,6 @@ void CPictureUnit::VBlankStart() { state_.registers[kStatus] |= kVerticalBlank; 
 
 void CPictureUnit::VBlankEnd() { state_.registers[kStatus] &= 0x3F; }
 
-uint8_t CPictureUnit::IsRenderingOn() const { return state_.registers[kMask] & kRenderingOn; }
-
 bool CPictureUnit::NmiEnabled() const { return (state_.registers[kControl] & kNmiEnable) != 0; }
 
 int CPictureUnit::SpriteHeight() const { return (state_.registers[kControl] & kTallSprites) ? 16 : 8; }
@@ -306,12 +305,17 @@ int CPictureUnit::SpritesOnLine(int line) {
   const int height = SpriteHeight();
   if (!spriteLinesKnown_ || spriteLinesHeight_ != height) {
     const CMemoryMap& memory = Memory();
-    std::memset(spritesOnLine_, 0, sizeof spritesOnLine_);
+    // Where each sprite starts and stops covering lines, then a running sum.
+    int starts[kRenderLines + 1] = {};
     for (int i = 0; i < kSpriteCount; ++i) {
       const int top = memory.spriteRam[4 * i] + 1;
-      for (int covered = top; covered < top + height && covered < kRenderLines; ++covered) {
-        if (spritesOnLine_[covered] < kSpritesPerLine) ++spritesOnLine_[covered];
-      }
+      if (top >= kRenderLines) continue;
+      ++starts[top];
+      --starts[std::min(top + height, kRenderLines)];
+    }
+    for (int line = 0, covering = 0; line < kRenderLines; ++line) {
+      covering += starts[line];
+      spritesOnLine_[line] = static_cast<uint8_t>(std::min(covering, kSpritesPerLine));
     }
     spriteLinesKnown_ = true;
     spriteLinesHeight_ = height;

@@ -52,7 +52,7 @@ class CPictureUnit {
   bool Sprite0Possible(int line) const;
   void VBlankStart();
   void VBlankEnd();
-  uint8_t IsRenderingOn() const;  // $2001 & 0x18
+  uint8_t IsRenderingOn() const { return state_.registers[1] & 0x18; }  // $2001: background or sprites shown
   bool NmiEnabled() const;        // $2000 bit 7
 
   PictureUnitState& State() { return state_; }
