@@ -19,7 +19,6 @@ void CCpu::Reset() {
   soundUnit_ = &machine_.SoundUnit();
   mapper_ = &machine_.Mapper();
   memory_ = &machine_.Memory();
-  stack_ = memory_->workRam + 0x100;
   a_ = x_ = y_ = 0;
   s_ = 0xFF;
   p_ = kFlagZ | kFlagR;
@@ -28,8 +27,6 @@ void CCpu::Reset() {
   pending_ = 0;
   total_ = 0;
   dmaStall_ = 0;
-  zeroNegative_[0] = kFlagZ;
-  for (int n = 1; n < 256; ++n) zeroNegative_[n] = static_cast<uint8_t>(n & kFlagN);
   plainCartridgeRam_ = mapper_->PlainCartridgeRam();
   skipIdleLoops_ = machine_.Settings().skipIdleLoops;
   idleLoop_.Forget();

@@ -91,8 +91,6 @@ class CCpu {
   uint8_t pending_ = 0;
   uint32_t total_ = 0;
   int32_t dmaStall_ = 0;
-  uint8_t* stack_ = nullptr;
-  uint8_t zeroNegative_[256] = {};
 
   bool plainCartridgeRam_ = false;  // the mapper's PlainCartridgeRam
   bool skipIdleLoops_ = true;

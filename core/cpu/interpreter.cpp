@@ -3,7 +3,6 @@
 // mapper if it asks, fetch, jump through the handler table), so the
 // processor's branch predictor sees one jump per handler instead of one
 // shared jump for all of them.
-#include <array>
 #include <cstdint>
 
 #include "core/cpu/cpu.h"
@@ -17,15 +16,6 @@ namespace {
 constexpr uint16_t kNmiVector = 0xFFFA;
 constexpr uint16_t kIrqVector = 0xFFFE;
 constexpr int kHaltCycles = 4;
-
-constexpr std::array<uint8_t, 256> BuildZeroNegative() {
-  std::array<uint8_t, 256> table{};
-  table[0] = kFlagZ;
-  for (int n = 1; n < 256; ++n) table[n] = static_cast<uint8_t>(n & kFlagN);
-  return table;
-}
-// The N and Z flags of a result.
-constexpr std::array<uint8_t, 256> kZeroNegative = BuildZeroNegative();
 
 // The bits of the interpreter's one test after every instruction.
 constexpr uint8_t kClockMapper = 0x01;
@@ -68,6 +58,11 @@ int CCpu::Interpret(int request) {
   const bool skipIdleLoops = skipIdleLoops_;
   uint16_t pc = 0;
   uint8_t a = 0, x = 0, y = 0, s = 0, p = 0;
+  // N and Z are kept as the value they come from, made into flags only when P
+  // is pushed or written back: Z when its low byte is 0, N when bit 7 or 8 is
+  // set (bit 8 carries BIT's N, whose Z comes from another value). P's own N
+  // and Z bits are stale meanwhile.
+  unsigned nz = 0;
   // Tested once after every instruction: the mapper wants its clock
   // (kClockMapper) or a DMA stall or interrupt is pending (kAttention).
   uint8_t checks = 0;
@@ -75,11 +70,19 @@ int CCpu::Interpret(int request) {
   int pre = 0;     // a DMA stall and an interrupt entry before the instruction in hand
   idleStep_ = -1;  // instructions run: the registers leave the idle loop's steps
 
+#define QGU_STATUS() \
+  static_cast<uint8_t>((p & 0x7D) | ((nz & 0x180) ? kFlagN : 0) | ((nz & 0xFF) ? 0 : kFlagZ))
+#define QGU_TAKE_STATUS(value)                                                        \
+  do {                                                                                \
+    p = (value);                                                                      \
+    nz = ((p & kFlagZ) ? 0u : 1u) | ((p & kFlagN) << 1);                              \
+  } while (false)
 #define QGU_SAVE() \
-  (pc_ = pc, a_ = a, x_ = x, y_ = y, s_ = s, p_ = p, total_ = stop - static_cast<uint32_t>(left))
+  (pc_ = pc, a_ = a, x_ = x, y_ = y, s_ = s, p_ = QGU_STATUS(), total_ = stop - static_cast<uint32_t>(left))
 #define QGU_LOAD()                                 \
   do {                                             \
-    pc = pc_; a = a_; x = x_; y = y_; s = s_; p = p_; \
+    pc = pc_; a = a_; x = x_; y = y_; s = s_;      \
+    QGU_TAKE_STATUS(p_);                           \
     stop = total_ + static_cast<uint32_t>(left);   \
     idleStep_ = -1;                                \
     checks = static_cast<uint8_t>(Checks() | (checks & kAfterRound)); \
@@ -131,7 +134,7 @@ int CCpu::Interpret(int request) {
   } while (false)
 #define QGU_PUSH(value) (ram[0x100 + s--] = (value))
 #define QGU_POP() (ram[0x100 + ++s])
-#define QGU_SET_ZN(value) (p = static_cast<uint8_t>((p & 0x7D) | kZeroNegative[(value)]))
+#define QGU_SET_ZN(value) (nz = static_cast<uint8_t>(value))
 
   // Addressing modes.
 #define QGU_ABSOLUTE()                        \
@@ -190,7 +193,8 @@ int CCpu::Interpret(int request) {
 #define QGU_BIT(value)                                                             \
   do {                                                                             \
     const uint8_t m_ = (value);                                                    \
-    p = static_cast<uint8_t>((p & 0x3D) | (m_ & 0xC0) | ((a & m_) ? 0 : kFlagZ));  \
+    p = static_cast<uint8_t>((p & ~kFlagV) | (m_ & kFlagV));                       \
+    nz = (a & m_) | ((m_ & kFlagN) << 1);                                          \
   } while (false)
 #define QGU_ASL(value)                                          \
   ({                                                            \
@@ -242,13 +246,13 @@ int CCpu::Interpret(int request) {
   do {                                                                                             \
     QGU_PUSH(static_cast<uint8_t>(pc >> 8));                                                       \
     QGU_PUSH(static_cast<uint8_t>(pc));                                                            \
-    QGU_PUSH(static_cast<uint8_t>(p & ~kFlagB));                                                   \
+    QGU_PUSH(static_cast<uint8_t>(QGU_STATUS() & ~kFlagB));                                        \
     p |= kFlagI;                                                                                   \
     pc = static_cast<uint16_t>(PageByte(memory, (vector)) | (PageByte(memory, (vector) + 1) << 8)); \
     pre += kInterruptCycles;                                                                       \
   } while (false)
   // PLP and RTI: the break flag is not a register bit, bit 5 always reads 1.
-#define QGU_PULL_STATUS() (p = static_cast<uint8_t>((QGU_POP() & ~kFlagB) | kFlagR))
+#define QGU_PULL_STATUS() QGU_TAKE_STATUS(static_cast<uint8_t>((QGU_POP() & ~kFlagB) | kFlagR))
   // SHA/SHX/SHY/TAS: the value is ANDed with the operand's high byte + 1.
 #define QGU_SH_STORE(baseAddress, index, value)                                        \
   do {                                                                                 \
@@ -454,14 +458,14 @@ BIT_zp: QGU_BIT(ram[QGU_FETCH()]); QGU_NEXT(3)
 BIT_abs: QGU_BIT(QGU_READ(QGU_ABSOLUTE())); QGU_NEXT(4)
 
   // Branches.
-BPL: QGU_BRANCH(!(p & kFlagN))
-BMI: QGU_BRANCH(p & kFlagN)
+BPL: QGU_BRANCH(!(nz & 0x180))
+BMI: QGU_BRANCH(nz & 0x180)
 BVC: QGU_BRANCH(!(p & kFlagV))
 BVS: QGU_BRANCH(p & kFlagV)
 BCC: QGU_BRANCH(!(p & kFlagC))
 BCS: QGU_BRANCH(p & kFlagC)
-BNE: QGU_BRANCH(!(p & kFlagZ))
-BEQ: QGU_BRANCH(p & kFlagZ)
+BNE: QGU_BRANCH(nz & 0xFF)
+BEQ: QGU_BRANCH(!(nz & 0xFF))
 
   // Jumps, calls, returns.
 JMP_abs: {
@@ -505,7 +509,7 @@ BRK: {
   ++pc;  // the padding byte
   QGU_PUSH(static_cast<uint8_t>(pc >> 8));
   QGU_PUSH(static_cast<uint8_t>(pc));
-  QGU_PUSH(p | kFlagB);
+  QGU_PUSH(QGU_STATUS() | kFlagB);
   p |= kFlagI;
   const uint8_t lo = QGU_READ(kIrqVector);
   pc = static_cast<uint16_t>(lo | (QGU_READ(kIrqVector + 1) << 8));
@@ -514,7 +518,7 @@ BRK: {
 
   // Stack.
 PHA: QGU_PUSH(a); QGU_NEXT(3)
-PHP: QGU_PUSH(p | kFlagB | kFlagR); QGU_NEXT(3)
+PHP: QGU_PUSH(QGU_STATUS() | kFlagB | kFlagR); QGU_NEXT(3)
 PLA: a = QGU_POP(); QGU_SET_ZN(a); QGU_NEXT(4)
 PLP: QGU_PULL_STATUS(); QGU_NEXT(4)
 
@@ -677,6 +681,8 @@ done:
 #undef QGU_PUSH
 #undef QGU_POP
 #undef QGU_SET_ZN
+#undef QGU_STATUS
+#undef QGU_TAKE_STATUS
 #undef QGU_ABSOLUTE
 #undef QGU_INDEXED
 #undef QGU_INDIRECT_X
