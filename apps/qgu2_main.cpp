@@ -591,14 +591,18 @@ std::string FrameReportJson(const qgu::frontend::CQguDlg& dlg) {
   const qgu::host::RuntimeCounters counters = dlg.TotalCounters();
   const double seconds = dlg.TotalRunningSeconds();
   const qgu::frontend::CQguDlg::PlayPace play = dlg.LastPlayPace();
-  char json[1024];
+  // Zeros for a game that was not a rollback game.
+  const qgu::host::RollbackCounters rollback = dlg.LastRollback().value_or(qgu::host::RollbackCounters{});
+  char json[1400];
   std::snprintf(json, sizeof json,
                 "{\"seconds\": %.2f, \"frames_emulated\": %lld, \"frames_per_second\": %.2f, "
                 "\"frames_drawn\": %lld, \"frames_skipped\": %lld, \"resyncs\": %lld, "
                 "\"sound_blocks_written\": %lld, \"sound_blocks_missed\": %lld, \"last_readout\": \"%s\", "
                 "\"boot_seconds\": %.2f, \"play_frames\": %lld, \"play_seconds\": %.2f, "
                 "\"play_frames_per_second\": %.2f, \"link_frames_held\": %lld, \"link_held_ms\": %lld, "
-                "\"link_readout\": \"%s\", \"peak_resident_kib\": %ld}\n",
+                "\"link_readout\": \"%s\", \"rollback_frames\": %lld, \"rollbacks\": %lld, "
+                "\"rollback_frames_rerun\": %lld, \"rollback_longest\": %d, \"rollback_waits\": %lld, "
+                "\"rollback_frames_held\": %lld, \"rollback_input_delay\": %d, \"peak_resident_kib\": %ld}\n",
                 seconds, static_cast<long long>(counters.framesEmulated),
                 seconds > 0 ? counters.framesEmulated / seconds : 0.0, static_cast<long long>(counters.framesDrawn),
                 static_cast<long long>(counters.framesSkipped), static_cast<long long>(counters.resyncs),
@@ -606,7 +610,11 @@ std::string FrameReportJson(const qgu::frontend::CQguDlg& dlg) {
                 qgu::host::FpsText(counters.fpsTenths).c_str(), dlg.BootSeconds(), static_cast<long long>(play.frames),
                 play.seconds, play.seconds > 0 ? play.frames / play.seconds : 0.0,
                 static_cast<long long>(counters.linkFramesHeld), static_cast<long long>(counters.linkHeldMs),
-                JsonSafe(dlg.LastLinkReadout()).c_str(), PeakResidentKib());
+                JsonSafe(dlg.LastLinkReadout()).c_str(), static_cast<long long>(rollback.frames),
+                static_cast<long long>(rollback.rollbacks), static_cast<long long>(rollback.framesRerun),
+                rollback.longestRollback, static_cast<long long>(rollback.waits),
+                static_cast<long long>(rollback.framesHeld), dlg.LastRollback() ? rollback.inputDelay : 0,
+                PeakResidentKib());
   return json;
 }
 

@@ -117,7 +117,17 @@ if ip netns add "$probe" 2>/dev/null; then
   namespace=""
 fi
 
-field() { sed -n "s/.*\"$2\": \"\{0,1\}\([^,\"}]*\)\"\{0,1\}[,}].*/\1/p" "$1"; }
+# field REPORT KEY: a text's or a number's value in a frame report.
+field() { sed -n -e "s/.*\"$2\": \"\([^\"]*\)\".*/\1/p" -e t -e "s/.*\"$2\": \([^,}]*\).*/\1/p" "$1"; }
+
+# "R (R/min), F frames run again (at most L), delay D, waits W, held H" for a rollback game.
+rollback_figures() {
+  [ "$(field "$1" rollback_frames)" -gt 0 ] 2>/dev/null || { echo "-"; return; }
+  awk -v r="$(field "$1" rollbacks)" -v s="$(field "$1" play_seconds)" -v f="$(field "$1" rollback_frames_rerun)" \
+    -v l="$(field "$1" rollback_longest)" -v d="$(field "$1" rollback_input_delay)" \
+    -v w="$(field "$1" rollback_waits)" -v h="$(field "$1" rollback_frames_held)" \
+    'BEGIN { printf "%d (%.1f/min), %d frames run again (at most %d), delay %d, waits %d, held %d", r, (s > 0 ? r * 60 / s : 0), f, l, d, w, h }'
+}
 
 echo "load average before: $(cut -d' ' -f1-3 /proc/loadavg), delay by $mode"
 printf '| mode | round trip added | side | play frames a second | read-out | frames held (ms held) | skipped / resyncs | link read-out at the summary | rollback | CPU s (user+sys) of wall s | same box score |\n'
@@ -155,7 +165,7 @@ for netmode in $modes; do
         "$(field "$report" play_frames_per_second)" "$(field "$report" last_readout)" \
         "$(field "$report" link_frames_held)" "$(field "$report" link_held_ms)" \
         "$(field "$report" frames_skipped)" "$(field "$report" resyncs)" "$(field "$report" link_readout)" \
-        "$(field "$report" rollback)" "$(awk "BEGIN { print $user + $sys }")" "$wall" "$same"
+        "$(rollback_figures "$report")" "$(awk "BEGIN { print $user + $sys }")" "$wall" "$same"
     done
   done
 done

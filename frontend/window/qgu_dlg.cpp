@@ -421,8 +421,10 @@ void CQguDlg::ShowSummary(const driver::GameSummary& summary) {
     playPace_ = {session_->Counters().framesEmulated - kickoffFrames_,
                  std::chrono::duration<double>(std::chrono::steady_clock::now() - kickoffAt_).count()};
   }
-  const host::IFrameInputLink* link = GameLink();
+  host::IFrameInputLink* link = GameLink();
   linkReadout_ = link != nullptr ? link->StatusText(false) : std::string();
+  host::CRollbackLink* rollback = link != nullptr ? link->Rollback() : nullptr;
+  rollbackCounters_ = rollback != nullptr ? std::optional(rollback->Counters()) : std::nullopt;
   if (auto summarized = std::exchange(summarized_, {})) summarized(summary);
   if (options_.summaryShown) options_.summaryShown(summary);
   if (options_.exitAfterGame) {

@@ -29,6 +29,7 @@
 #include "host/frame_clock.h"
 #include "host/emulator_thread.h"
 #include "host/netplay_link.h"
+#include "host/rollback_link.h"
 #include "host/netplay_spectator.h"
 #include "host/netplay_watch_link.h"
 
@@ -140,6 +141,8 @@ class CQguDlg : public QDialog {
   PlayPace LastPlayPace() const { return playPace_; }
   // The link's read-out as the last linked game's summary showed; empty when not linked.
   const std::string& LastLinkReadout() const { return linkReadout_; }
+  // A rollback game's counters as its summary showed; nothing for other games.
+  const std::optional<host::RollbackCounters>& LastRollback() const { return rollbackCounters_; }
 
   // Called by the driver's go-between on this window's thread.
   void ShowDriverStatus(const QString& text);
@@ -206,6 +209,7 @@ class CQguDlg : public QDialog {
   int64_t kickoffFrames_ = 0;
   PlayPace playPace_;
   std::string linkReadout_;
+  std::optional<host::RollbackCounters> rollbackCounters_;
   std::unique_ptr<host::CSpectatorHost> spectators_;  // of the hosted game's watchers, told by link_
   std::unique_ptr<host::CNetplayLink> link_;  // of the linked game being started or played
   std::unique_ptr<host::CWatchLink> watchLink_;  // of the linked game being watched
