@@ -306,7 +306,9 @@ bool CQguDlg::StartEmulation() {
         window.data(), [window, text] {
           if (window && window->GameLink()) {
             window->LinkNotice(text);
-          } else if (window) {
+          } else if (window && window->session_ && window->session_->Running()) {
+            // Not after the game has stopped: a linked game's closing link,
+            // told just before the stop, is no news over an idle window.
             ShowMessage(window, kProgramTitle, text);
           }
         },

@@ -151,8 +151,26 @@ lw_finish() {
   lw_keys "$_summary" Return
   lw_gone "$1" "Summary" 10 || { lw_say "the summary stayed"; return 1; }
   _window=$(lw_find "$1" "$lw_main_title")
-  sleep 0.3
-  lw_keys "$_window" alt+f && sleep 0.3 && xdotool key Up && sleep 0.15 && xdotool key Return
+  # The File menu comes back once the game has stopped: try again until the program ends.
+  for _try in 1 2 3 4 5; do
+    sleep 0.5
+    lw_keys "$_window" alt+f && sleep 0.3 && xdotool key Up && sleep 0.15 && xdotool key Return
+    lw_ended "$1" 3 && return 0
+    lw_say "File -> Exit did not end qgu2 $1 (try $_try)"
+  done
+  return 1
+}
+
+# lw_ended PID SECONDS: waits for the process to end (a child of the
+# caller's stays a zombie until waited for).
+lw_ended() {
+  _tries=$(($2 * 10))
+  while [ "$_tries" -gt 0 ]; do
+    case $(ps -o stat= -p "$1" 2>/dev/null) in "" | Z*) return 0 ;; esac
+    sleep 0.1
+    _tries=$((_tries - 1))
+  done
+  return 1
 }
 
 # lw_picture FILE: the whole screen as it is now (needs $grab).
