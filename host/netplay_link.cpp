@@ -614,9 +614,11 @@ int CNetplayLink::LeadStatus() const {
 }
 
 bool CNetplayLink::SendPacket(std::array<uint8_t, 8> packet) {
-  if (!peerGone_ && !WriteAll(socket_, packet)) {
+  // A side that stops reading but stays connected would keep this one waiting for ever.
+  if (!peerGone_ && !WriteAllWithin(socket_, packet, kNetTimeoutMs)) {
     if (errno != EPIPE && errno != ECONNRESET) {
-      Fail(std::string("sending failed: ") + std::strerror(errno));
+      Fail(errno == ETIMEDOUT ? std::string("the other side took no packet for 10 seconds")
+                              : std::string("sending failed: ") + std::strerror(errno));
       return false;
     }
     // The other side's packets that came before it left are still used (WaitForBytes ends the link after them).
@@ -708,7 +710,7 @@ bool CNetplayLink::SendSnapshot(int64_t frame, std::span<const uint8_t> bytes) {
   announcement[kHashAt] = kSnapshotTag;
   PutLittle(std::span(announcement).subspan(kHashAt + 1), bytes.size(), 3);
   if (peerGone_) return true;  // the wait for the next packet ends the link
-  if (WriteAll(socket_, announcement) && WriteAllWithin(socket_, bytes, kNetTimeoutMs)) return true;
+  if (WriteAllWithin(socket_, announcement, kNetTimeoutMs) && WriteAllWithin(socket_, bytes, kNetTimeoutMs)) return true;
   if (errno == EPIPE || errno == ECONNRESET) {
     peerGone_ = true;
     return true;
