@@ -231,7 +231,9 @@ LinkedGameResult PlayLinkedGame(driver::CGameManager& manager, IFrameInputLink& 
   const int64_t budget = options.maxFrames > 0 ? options.maxFrames : driver::FrameBudgetFor(manager.QuarterLength());
   std::atomic<int64_t> frameLimit = options.maxFrames > 0 ? budget : std::min(budget, kMenuFrames);
   std::atomic<bool> menusDone = false;
+  std::atomic<bool> gameOver = false;
   SummaryUi ui(options.progress, [&](driver::DriverStage stage) {
+    if (stage >= driver::DriverStage::kWaitingForFinalScreen && stage != driver::DriverStage::kEnded) gameOver = true;
     if (stage == driver::DriverStage::kMonitoring) {
       menusDone = true;
       frameLimit = budget;
@@ -240,10 +242,11 @@ LinkedGameResult PlayLinkedGame(driver::CGameManager& manager, IFrameInputLink& 
   thread.SetNoticeHandler([&](const std::string& text) {
     {
       std::lock_guard lock(mutex);
-      // Once the summary is there the game is over, and the other side may go
-      // first (a rollback side runs a few frames past the last one played).
+      // Once the clock has run out the other side may go first: it shows its
+      // summary and leaves while this side's driver still reads the statistics
+      // (a rollback side also runs a few frames past the last one played).
       std::lock_guard shown(ui.mutex);
-      if (!ui.summary) result.linkClosed = link.CloseReason();
+      if (!ui.summary && !gameOver) result.linkClosed = link.CloseReason();
     }
     ui.Tell(text);
   });
