@@ -678,7 +678,8 @@ void CNetplayLink::Interrupt() {
 
 std::string CNetplayLink::StatusText(bool waiting) const {
   if (waiting) return "waiting for " + peerName_;
-  std::string text = peerName_ + "  delay " + std::to_string(terms_.delay.Frames()) + " frames" +
+  const int frames = terms_.delay.Frames();
+  std::string text = peerName_ + "  delay " + std::to_string(frames) + (frames == 1 ? " frame" : " frames") +
                      (terms_.automatic ? " (auto)" : "");
   if (rollback_) text = peerName_ + "  delay " + std::to_string(kRollbackInputDelay) + " frame, rollback";
   if (roundTripMs_ >= 0) text += "  " + std::to_string(roundTripMs_) + " ms";
