@@ -85,7 +85,10 @@ if command -v xvfb-run >/dev/null; then
     sleep 0.2
   done
   [ -f "$XDG_DATA_HOME/qgu/qgu_lge/Quozi League/config.lge" ] || { cat "$work/desktop.log" >&2; fail "desktop start made no league"; }
-  pkill -TERM -f "$usr/games/qgu2" 2>/dev/null || true
+  # Started through PATH, its command line names no folder: find it by its program file.
+  for pid in $(pgrep -x qgu2); do
+    [ "$(readlink "/proc/$pid/exe")" = "$usr/games/qgu2" ] && kill -TERM "$pid"
+  done
   echo "desktop entry start under Xvfb: league in \$XDG_DATA_HOME/qgu"
 else
   echo "xvfb-run not found: desktop entry start skipped"
