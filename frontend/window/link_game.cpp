@@ -13,6 +13,17 @@
 
 namespace qgu::frontend {
 
+host::GameIdentity LinkedGameIdentity(const driver::CGameManager& manager, int weather) {
+  host::GameIdentity game;
+  game.homeRecordHash = host::TeamRecordHash(manager.HomeTeam());
+  game.awayRecordHash = host::TeamRecordHash(manager.AwayTeam());
+  game.quarterMinutes = manager.QuarterLength();
+  game.weather = weather;
+  game.controlByte = manager.ControlByte();
+  return game;
+}
+
+
 league::Status WaitWithCancel(QWidget* owner, const QString& label,
                               const std::function<league::Status(const std::atomic<bool>& cancelled)>& work) {
   std::atomic<bool> cancelled{false};

@@ -9,10 +9,15 @@
 #include <functional>
 #include <string>
 
+#include "driver/game_manager.h"
+#include "host/netplay_greeting.h"
 #include "league/result.h"
 #include "league/team_record.h"
 
 namespace qgu::frontend {
+
+// What both sides of a linked game check before the boot: the prepared teams, quarter, weather and controls.
+host::GameIdentity LinkedGameIdentity(const driver::CGameManager& manager, int weather);
 
 // Runs work on a worker thread while a busy dialog with label and Cancel is
 // shown; Cancel sets the flag work watches. Returns what work returned.

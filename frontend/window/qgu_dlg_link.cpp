@@ -20,16 +20,6 @@ namespace {
 
 constexpr int kJoinTimeoutMs = 15000;
 
-host::GameIdentity IdentityOf(const driver::CGameManager& manager, int weather) {
-  host::GameIdentity game;
-  game.homeRecordHash = host::TeamRecordHash(manager.HomeTeam());
-  game.awayRecordHash = host::TeamRecordHash(manager.AwayTeam());
-  game.quarterMinutes = manager.QuarterLength();
-  game.weather = weather;
-  game.controlByte = manager.ControlByte();
-  return game;
-}
-
 }  // namespace
 
 bool CQguDlg::HostLinkedGame() {
@@ -44,7 +34,7 @@ bool CQguDlg::HostLinkedGame() {
   const uint32_t seed = options_.seed.value_or(driver::TimeSeed());
   // "Rollback" in the Netplay settings: each side runs on with a guess of the other's input.
   const host::NetMode mode = runtime_.Config().netplay.rollback != 0 ? host::NetMode::kRollback : host::NetMode::kLockstep;
-  const host::NetGreeting greeting{0, 0, seed, IdentityOf(manager_, selectedWeather_), mode};
+  const host::NetGreeting greeting{0, 0, seed, LinkedGameIdentity(manager_, selectedWeather_), mode};
   auto link = std::make_unique<host::CNetplayLink>();
   link->Start();
   auto spectators = std::make_unique<host::CSpectatorHost>(
@@ -117,7 +107,7 @@ bool CQguDlg::JoinLinkedGame() {
     ShowMessage(this, kProgramTitle, "No linked game: " + manager_.PrepareError());
     return false;
   }
-  if (const std::string differs = host::DescribeGameDifference(IdentityOf(manager_, game.weather), game); !differs.empty()) {
+  if (const std::string differs = host::DescribeGameDifference(LinkedGameIdentity(manager_, game.weather), game); !differs.empty()) {
     ShowMessage(this, kProgramTitle, "No linked game: the host's game came out different here: " + differs);
     return false;
   }

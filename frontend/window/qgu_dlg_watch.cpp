@@ -16,16 +16,6 @@ namespace {
 
 constexpr int kWatchConnectMs = 15000;
 
-host::GameIdentity IdentityOf(const driver::CGameManager& manager, int weather) {
-  host::GameIdentity game;
-  game.homeRecordHash = host::TeamRecordHash(manager.HomeTeam());
-  game.awayRecordHash = host::TeamRecordHash(manager.AwayTeam());
-  game.quarterMinutes = manager.QuarterLength();
-  game.weather = weather;
-  game.controlByte = manager.ControlByte();
-  return game;
-}
-
 }  // namespace
 
 host::IFrameInputLink* CQguDlg::GameLink() const {
@@ -74,7 +64,7 @@ bool CQguDlg::WatchLinkedGame() {
     ShowMessage(this, kProgramTitle, "Nothing to watch: " + manager_.PrepareError());
     return false;
   }
-  if (const std::string differs = host::DescribeGameDifference(IdentityOf(manager_, game.weather), game); !differs.empty()) {
+  if (const std::string differs = host::DescribeGameDifference(LinkedGameIdentity(manager_, game.weather), game); !differs.empty()) {
     ShowMessage(this, kProgramTitle, "Nothing to watch: the host's game came out different here: " + differs);
     return false;
   }
