@@ -210,6 +210,12 @@ std::function<void(int64_t frame)> LinkStateChecks(core::CMachine& machine, IFra
   return [checks](int64_t frame) { checks->AfterFrame(frame); };
 }
 
+std::function<void(int64_t frame)> ThreadStateChecks(CEmulatorThread& thread, core::CMachine& machine,
+                                                     IFrameInputLink& link, StateCheckOptions options) {
+  options.keptHash = [&thread] { return thread.ObservedStateHash(); };
+  return LinkStateChecks(machine, link, std::move(options));
+}
+
 LinkedGameResult PlayLinkedGame(driver::CGameManager& manager, IFrameInputLink& link, const LinkedGameOptions& options) {
   core::CMachine machine(manager.WorkingImage());
   CMachineConsole console(machine);
@@ -254,7 +260,6 @@ LinkedGameResult PlayLinkedGame(driver::CGameManager& manager, IFrameInputLink& 
   checking.hashEvery = options.hashEvery;
   checking.stateHash = options.stateHash;
   checking.afterFrame = options.afterFrame;
-  checking.keptHash = [&thread] { return thread.ObservedStateHash(); };
   checking.resynced = [&](const std::string& text) {
     {
       std::lock_guard lock(mutex);
@@ -269,7 +274,7 @@ LinkedGameResult PlayLinkedGame(driver::CGameManager& manager, IFrameInputLink& 
     }
     ui.Tell("the link closed (" + error + "); the game goes on without the other side");
   };
-  const auto checkState = LinkStateChecks(machine, link, std::move(checking));
+  const auto checkState = ThreadStateChecks(thread, machine, link, std::move(checking));
   thread.SetFrameMonitor([&](int64_t frame) {
     checkState(frame);
     if (frame >= frameLimit) {

@@ -29,6 +29,8 @@ class CMachine;
 
 namespace qgu::host {
 
+class CEmulatorThread;
+
 struct LinkedGameOptions {
   int64_t maxFrames = 0;   // 0: until the summary, within a headless game's frame budget
   int64_t hashEvery = 60;  // frames between state hashes (both sides alike)
@@ -92,6 +94,12 @@ struct StateCheckOptions {
 // nothing once the monitor is gone.
 std::function<void(int64_t frame)> LinkStateChecks(core::CMachine& machine, IFrameInputLink& link,
                                                    StateCheckOptions options);
+
+// The checks for the frames of an emulator thread, in the window as in a
+// headless game: in a rollback game the hash offered is the observed
+// (confirmed) frame's, not the machine's, which may stand frames further on.
+std::function<void(int64_t frame)> ThreadStateChecks(CEmulatorThread& thread, core::CMachine& machine,
+                                                     IFrameInputLink& link, StateCheckOptions options);
 
 // PrepareGame must have succeeded on the manager, with the link's shared
 // seed. The link is a player's CNetplayLink or a watcher's CWatchLink.

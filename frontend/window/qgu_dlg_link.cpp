@@ -150,7 +150,8 @@ void CQguDlg::CheckLinkedState() {
         },
         Qt::QueuedConnection);
   };
-  session_->Thread().SetFrameMonitor(host::LinkStateChecks(session_->Machine(), *link_, std::move(checking)));
+  session_->Thread().SetFrameMonitor(
+      host::ThreadStateChecks(session_->Thread(), session_->Machine(), *link_, std::move(checking)));
 }
 
 bool CQguDlg::StartLinkedGame(uint32_t seed, int weather) {
