@@ -6,10 +6,14 @@
 # (1-minute quarters) ends at both summaries. Both box scores are the same,
 # so are the host's and the joiner's qghelper reports of the game (their
 # pictures), and the host's teams never reach the joiner's league.
-# usage: qgu2_linked_windows.sh QGU2 QGHELPER GRAB   (run through under_xvfb.sh)
+# With "rollback" the host's qgu.ini hosts a rollback game: each window runs
+# on with a guess of the other's input, and the state hashes the two compare
+# must be of the same confirmed frame however far each has run ahead.
+# usage: qgu2_linked_windows.sh QGU2 QGHELPER GRAB [lockstep|rollback]   (run through under_xvfb.sh)
 qgu2=$1
 qghelper=$2
 grab=$3
+netmode=${4:-lockstep}
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/../support/linked_windows.sh"
 
@@ -41,6 +45,7 @@ for team in AMBE0:HOSTS ASHC0:GUESTS; do
     >"$link/${team%:*}.dat"
 done
 rm -rf "host/qgu_lge/Quozi League"
+[ "$netmode" = rollback ] && printf '[Netplay]\r\nRollback=1\r\n' >host/qgu.ini
 
 port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])' 2>/dev/null) ||
   port=$((20000 + $$ % 20000))
@@ -75,6 +80,9 @@ for side in host join; do
   status=$?
   [ "$status" -eq 0 ] || fail "the $side's qgu2 exited $status: $(cat $side/err.txt)"
   grep -q '"frames_emulated": [1-9]' "$side/frames.json" || fail "$side's frame report: $(cat $side/frames.json)"
+  if [ "$netmode" = rollback ]; then
+    grep -q '"rollback_frames": [1-9]' "$side/frames.json" || fail "$side did not play a rollback game: $(cat $side/frames.json)"
+  fi
 done
 started=""
 
