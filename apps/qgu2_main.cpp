@@ -454,12 +454,15 @@ uint32_t OpenLink(const Options& options, uint32_t seed, const qgu::driver::CGam
 }
 
 // A linked game: its state hash every 600 frames on standard output, then the
-// box score (or where it stopped).
+// box score (or where it stopped). A host's watchers may come late; a watcher
+// that did goes on from the game under way.
 int PlayLinked(const Options& options, qgu::driver::CGameManager& manager, qgu::host::IFrameInputLink& link,
-               const Progress& progress) {
+               const Progress& progress, qgu::host::CSpectatorHost* watchers, const qgu::host::WatchJoin* joined) {
   qgu::host::LinkedGameOptions linked;
   linked.maxFrames = options.maxFrames;
   linked.progress = progress;
+  linked.watchers = watchers;
+  linked.joined = joined;
   linked.stateHash = [](int64_t frame, uint64_t hash) {
     if (frame % 600 != 0) return;
     std::printf("frame %lld state %016llx\n", static_cast<long long>(frame), static_cast<unsigned long long>(hash));
@@ -510,7 +513,7 @@ int WatchLinked(const Options& options, const std::vector<uint8_t>& image, const
            TeamDisplayName(manager.HomeTeam().header) + " (home) against " +
            TeamDisplayName(manager.AwayTeam().header) + " (away), " + std::to_string(identity.quarterMinutes) +
            "-minute quarters, seed " + std::to_string(game.greeting.seed));
-  return PlayLinked(options, manager, link, progress);
+  return PlayLinked(options, manager, link, progress, nullptr, game.joined ? &*game.joined : nullptr);
 }
 
 int PlayHeadless(const Options& options) {
@@ -542,7 +545,7 @@ int PlayHeadless(const Options& options) {
            std::to_string(options.quarterMinutes) + "-minute quarters, " + options.weather + ", seed " +
            std::to_string(seed));
   const auto started = std::chrono::steady_clock::now();
-  if (link.Connected()) return PlayLinked(options, manager, link, progress);
+  if (link.Connected()) return PlayLinked(options, manager, link, progress, spectators.get(), nullptr);
   qgu::driver::HeadlessGameOptions gameOptions;
   gameOptions.frameBudget = options.maxFrames;
   gameOptions.progress = progress;

@@ -79,7 +79,11 @@ CGameDriver::CGameDriver(DriverGame game, IDriverConsole& console, IDriverUi& ui
 
 int CGameDriver::Run() {
   try {
-    BootThroughMenus();
+    if (game_.joinedAt) {
+      TakeUpUnderWay();
+    } else {
+      BootThroughMenus();
+    }
     MonitorUntilGameOver();
     WaitForFinalScreen();
     CaptureAndShowStatistics();
@@ -165,12 +169,15 @@ void CGameDriver::HandOverControls() {
   ui_.HideStatus();
 }
 
+void CGameDriver::TakeUpUnderWay() { HandOverControls(); }
+
 void CGameDriver::MonitorUntilGameOver() {
   EnterStage(DriverStage::kMonitoring);
-  CGameMonitor monitor(game_.quarterMinutes, game_.callPlays);
+  CGameMonitor monitor(game_.quarterMinutes, game_.callPlays, game_.joinedAt.value_or(MonitorState{}));
   for (;;) {
     bool over = false;
     console_.WithMemory([&](IConsoleMemory& memory) { over = monitor.Poll(memory); });
+    if (game_.monitorPolled) game_.monitorPolled(monitor.State(), over);
     if (over) return;
     console_.Sleep(kMonitorPollMs);
   }

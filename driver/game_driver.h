@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "driver/driver_host.h"
@@ -25,6 +26,12 @@ struct DriverGame {
   league::TeamRecord homeTeam;  // the statistics take the names from these
   league::TeamRecord awayTeam;
   PlayCaller callPlays;
+  // Joined under way (a watcher that came late): no boot; the monitoring goes
+  // on from the host driver's state, its first poll at the driver's first step.
+  std::optional<MonitorState> joinedAt;
+  // After each poll of the monitor, on the driver thread while the frames
+  // wait: the monitor's state and whether the game is over.
+  std::function<void(const MonitorState& state, bool over)> monitorPolled;
 };
 
 // The prepared game of a manager; the play calling goes to the manager, which
@@ -71,6 +78,8 @@ class CGameDriver {
   void SelectTeams();
   void WaitForKickoff();
   void HandOverControls();
+  // A game joined under way: the controls are the players' already.
+  void TakeUpUnderWay();
   void MonitorUntilGameOver();
   void WaitForFinalScreen();
   void CaptureAndShowStatistics();

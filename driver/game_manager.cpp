@@ -34,6 +34,7 @@ league::Result<league::TeamRecord> ReadPlayableTeam(const std::string& path) {
 bool CGameManager::PrepareGame() {
   std::copy(embeddedImage_.begin(), embeddedImage_.end(), workingImage_.begin());
   profiles_ = {};
+  draws_ = 0;
   prepareError_.clear();
   for (auto [path, team] : {std::pair{&homePath_, &homeTeam_}, std::pair{&awayPath_, &awayTeam_}}) {
     league::Result<league::TeamRecord> read = ReadPlayableTeam(*path);
@@ -53,8 +54,44 @@ bool CGameManager::PrepareGame() {
   return true;
 }
 
+namespace {
+
+class CCountedRandom final : public IRandomSource {
+ public:
+  CCountedRandom(IRandomSource& random, uint32_t& draws) : random_(random), draws_(draws) {}
+  uint32_t Next() override {
+    ++draws_;
+    return random_.Next();
+  }
+
+ private:
+  IRandomSource& random_;
+  uint32_t& draws_;
+};
+
+}  // namespace
+
 void CGameManager::CallPlays(int possessionSide, IConsoleMemory& memory) {
-  driver::CallPlays(possessionSide, PlayCallingSides{{p1Control_, p2Control_}, profiles_}, memory, *random_);
+  CCountedRandom counted(*random_, draws_);
+  driver::CallPlays(possessionSide, PlayCallingSides{{p1Control_, p2Control_}, profiles_}, memory, counted);
+}
+
+PlayCallingState CGameManager::PlayCalling() const {
+  PlayCallingState state;
+  state.draws = draws_;
+  for (size_t side = 0; side < profiles_.size(); ++side) {
+    state.playCounts[side] = profiles_[side].playCounts;
+    state.playTotal[side] = profiles_[side].playTotal;
+  }
+  return state;
+}
+
+void CGameManager::ResumePlayCalling(const PlayCallingState& state) {
+  for (; draws_ < state.draws; ++draws_) random_->Next();
+  for (size_t side = 0; side < profiles_.size(); ++side) {
+    profiles_[side].playCounts = state.playCounts[side];
+    profiles_[side].playTotal = state.playTotal[side];
+  }
 }
 
 std::string HelmetPathFor(const std::string& recordPath) {

@@ -78,7 +78,16 @@ class CGameManager {
   const PlayCallingProfile& Profile(int index) const { return profiles_[static_cast<size_t>(index & 1)]; }
   IRandomSource& Random() { return *random_; }
   // A linked game plays with the host's seed.
-  void SetRandom(std::unique_ptr<IRandomSource> random) { random_ = std::move(random); }
+  void SetRandom(std::unique_ptr<IRandomSource> random) {
+    random_ = std::move(random);
+    draws_ = 0;
+  }
+  // The play calling's state in the game prepared last.
+  PlayCallingState PlayCalling() const;
+  // A game joined under way goes on from the host's play calling: after
+  // PrepareGame, with the generator seeded as the host's was, the numbers the
+  // host drew are drawn again.
+  void ResumePlayCalling(const PlayCallingState& state);
 
  private:
   std::vector<uint8_t> embeddedImage_;
@@ -94,6 +103,7 @@ class CGameManager {
   int16_t formationPairValue_ = -1;
   std::array<PlayCallingProfile, 2> profiles_{};
   std::unique_ptr<IRandomSource> random_;
+  uint32_t draws_ = 0;  // from random_ since it was set or the game prepared
   HelmetPresenter helmetPresenter_;
 };
 

@@ -8,8 +8,13 @@ using namespace cartmem;
 
 uint8_t QuarterLengthBcd(int minutes) { return static_cast<uint8_t>(((minutes / 10) << 4) | (minutes % 10)); }
 
-CGameMonitor::CGameMonitor(int quarterMinutes, PlayCaller callPlays)
-    : quarterBcd_(QuarterLengthBcd(quarterMinutes)), callPlays_(std::move(callPlays)) {}
+CGameMonitor::CGameMonitor(int quarterMinutes, PlayCaller callPlays, const MonitorState& from)
+    : quarterBcd_(QuarterLengthBcd(quarterMinutes)),
+      callPlays_(std::move(callPlays)),
+      possession_(from.possession),
+      playCallArmed_(from.playCallArmed),
+      clockOverrideArmed_(from.clockOverrideArmed),
+      finalQuarter_(from.finalQuarter) {}
 
 bool CGameMonitor::Poll(IConsoleMemory& memory) {
   FollowPossession(memory);

@@ -18,15 +18,26 @@ using PlayCaller = std::function<void(int possessionSide, IConsoleMemory& memory
 // Minutes as two BCD digits (12 -> $12), as the cartridge's clock holds them.
 uint8_t QuarterLengthBcd(int minutes);
 
+// What the monitor knows between two polls.
+struct MonitorState {
+  int possession = kPossessionUnknown;
+  bool playCallArmed = false;
+  bool clockOverrideArmed = true;
+  bool finalQuarter = false;
+  bool operator==(const MonitorState&) const = default;
+};
+
 class CGameMonitor {
  public:
-  CGameMonitor(int quarterMinutes, PlayCaller callPlays);
+  // from: the state of a game under way (another driver's after its last poll).
+  CGameMonitor(int quarterMinutes, PlayCaller callPlays, const MonitorState& from = {});
 
   // One poll on memory read at one moment; true once the game is over.
   bool Poll(IConsoleMemory& memory);
 
   int PossessionSide() const { return possession_; }
   bool FinalQuarterFlag() const { return finalQuarter_; }
+  MonitorState State() const { return {possession_, playCallArmed_, clockOverrideArmed_, finalQuarter_}; }
 
  private:
   void FollowPossession(const IConsoleMemory& memory);
@@ -36,10 +47,10 @@ class CGameMonitor {
 
   uint8_t quarterBcd_;
   PlayCaller callPlays_;
-  int possession_ = kPossessionUnknown;
-  bool playCallArmed_ = false;
-  bool clockOverrideArmed_ = true;
-  bool finalQuarter_ = false;
+  int possession_;
+  bool playCallArmed_;
+  bool clockOverrideArmed_;
+  bool finalQuarter_;
 };
 
 }  // namespace qgu::driver

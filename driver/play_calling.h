@@ -41,6 +41,16 @@ struct PlayCallingProfile {
   void SetFromHeader(const league::TeamHeader& header);
 };
 
+// The play calling's state within a game: the numbers drawn so far and each
+// team's history as a COM offence (a watcher joining a game under way goes on
+// from the host's).
+struct PlayCallingState {
+  uint32_t draws = 0;
+  std::array<std::array<int32_t, 8>, 2> playCounts{};
+  std::array<int32_t, 2> playTotal{};
+  bool operator==(const PlayCallingState&) const = default;
+};
+
 // What one call needs: index 0 is the home side (P1, byte $0078), index 1 the
 // away side (P2, byte $0079).
 struct PlayCallingSides {

@@ -78,13 +78,13 @@ void CEmulatorThread::SetSettings(const PacingSettings& settings) {
   fpsDisplay_ = settings.fpsDisplay;
 }
 
-bool CEmulatorThread::Start(IFrameConsole& console) {
+bool CEmulatorThread::Start(IFrameConsole& console, int64_t framesPlayed) {
   Stop();
   commandEvent_->Reset();
   acceptedEvent_->Reset();
   console_ = &console;
   frozen_ = false;
-  framesEmulated_ = 0;
+  framesEmulated_ = framesPlayed;
   rollback_.reset();
   if (IFrameInputLink* link = devices_.link) {
     link->SetWaitingHandler([this] { ShowLinkWaiting(); });
@@ -185,6 +185,10 @@ std::optional<uint64_t> CEmulatorThread::ObservedStateHash() const {
   return rollback_ ? rollback_->ObservedStateHash() : std::nullopt;
 }
 
+std::optional<std::vector<uint8_t>> CEmulatorThread::ObservedState() const {
+  return rollback_ ? rollback_->ObservedState() : std::nullopt;
+}
+
 void CEmulatorThread::Notify(const std::string& text) {
   if (notice_) notice_(text);
 }
@@ -195,7 +199,7 @@ void CEmulatorThread::Body() {
     if (commandEvent_->TryWait()) {
       const bool starting = command_ == kStart;
       if (HandleCommand(sleeping)) return;
-      if (starting) Observe(0);  // a driver attached before Start acts before the first frame
+      if (starting) Observe(framesEmulated_);  // a driver attached before Start acts before the first frame
     }
     if (sleeping) {
       if (!driverHoldsInput_ && devices_.input != nullptr) devices_.input->Poll();

@@ -26,6 +26,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "driver/console_memory.h"
 #include "driver/threaded_game.h"
@@ -115,8 +116,9 @@ class CEmulatorThread final : public driver::IFrameLoop {
   void SetFrameMonitor(std::function<void(int64_t frame)> monitor) { monitor_ = std::move(monitor); }
 
   // Stops any run, then runs console (which must outlive the run). False
-  // when the thread cannot be made.
-  bool Start(IFrameConsole& console);
+  // when the thread cannot be made. framesPlayed: a machine that goes on
+  // from another's state after that many frames counts on from there.
+  bool Start(IFrameConsole& console, int64_t framesPlayed = 0);
   void Stop();
   // Pauses nest: two Pause calls need two Resume calls.
   void Pause();
@@ -132,6 +134,8 @@ class CEmulatorThread final : public driver::IFrameLoop {
   // (confirmed) frame being observed, which the machine may already have
   // left behind. Nothing otherwise: hash the machine.
   std::optional<uint64_t> ObservedStateHash() const;
+  // The same frame's snapshot bytes.
+  std::optional<std::vector<uint8_t>> ObservedState() const;
 
   // driver::IFrameLoop
   void SetFrameObserver(std::function<void(int64_t frame)> observer) override;

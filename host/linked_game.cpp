@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <condition_variable>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -16,10 +17,12 @@
 #include <vector>
 
 #include "core/machine.h"
+#include "driver/cartridge_memory.h"
 #include "driver/headless_game.h"
 #include "driver/threaded_game.h"
 #include "host/emulator_thread.h"
 #include "host/machine_console.h"
+#include "host/netplay_watch_late.h"
 #include "host/snapshot_layout.h"
 
 namespace qgu::host {
@@ -164,6 +167,7 @@ struct StateChecks {
 
   void AfterFrame(int64_t frame) {
     if (options.afterFrame) options.afterFrame(frame, machine);
+    if (options.lateWatchers) options.lateWatchers->AtFrame(frame, [this] { return State(); });
     if (!hashing || options.hashEvery <= 0 || frame % options.hashEvery != 0) return;
     const auto kept = options.keptHash ? options.keptHash() : std::nullopt;
     const auto hash = kept ? league::Result<uint64_t>(*kept) : snapshot.Hash(machine);
@@ -176,6 +180,11 @@ struct StateChecks {
     hashing = false;
     if (link.Connected()) link.Close(hash.error());
     if (options.failed) options.failed(hash.error());
+  }
+
+  league::Result<std::vector<uint8_t>> State() {
+    if (auto kept = options.keptState ? options.keptState() : std::nullopt) return std::move(*kept);
+    return snapshot.Take(machine);
   }
 
   core::CMachine& machine;
@@ -213,7 +222,38 @@ std::function<void(int64_t frame)> LinkStateChecks(core::CMachine& machine, IFra
 std::function<void(int64_t frame)> ThreadStateChecks(CEmulatorThread& thread, core::CMachine& machine,
                                                      IFrameInputLink& link, StateCheckOptions options) {
   options.keptHash = [&thread] { return thread.ObservedStateHash(); };
+  options.keptState = [&thread] { return thread.ObservedState(); };
   return LinkStateChecks(machine, link, std::move(options));
+}
+
+namespace {
+
+// "quarter 2, 3:05" from the cartridge's period and BCD clock.
+std::string GameClockText(core::CMachine& machine) {
+  const uint8_t period = machine.PeekByte(driver::cartmem::kQuarter);
+  const uint8_t minutes = machine.PeekByte(driver::cartmem::kClockMinutes);
+  const uint8_t seconds = machine.PeekByte(driver::cartmem::kClockSeconds);
+  char text[48];
+  const auto bcd = [](uint8_t value) { return (value >> 4) * 10 + (value & 15); };
+  if (period > driver::cartmem::kFourthQuarter) {
+    std::snprintf(text, sizeof text, "overtime, %d:%02d", bcd(minutes), bcd(seconds));
+  } else {
+    std::snprintf(text, sizeof text, "quarter %d, %d:%02d", period + 1, bcd(minutes), bcd(seconds));
+  }
+  return text;
+}
+
+}  // namespace
+
+league::Result<std::string> TakeUpGameUnderWay(const WatchJoin& joined, core::CMachine& machine,
+                                               driver::CGameManager& manager, driver::DriverGame& driverGame) {
+  CPrivateSnapshot loading;
+  if (auto loaded = loading.Load(machine, joined.machine); !loaded) {
+    return league::Fail("the host's game under way was refused: " + loaded.error());
+  }
+  manager.ResumePlayCalling(joined.playCalling);
+  driverGame.joinedAt = joined.monitor;
+  return "from frame " + std::to_string(joined.frame) + ": " + GameClockText(machine);
 }
 
 LinkedGameResult PlayLinkedGame(driver::CGameManager& manager, IFrameInputLink& link, const LinkedGameOptions& options) {
@@ -233,9 +273,18 @@ LinkedGameResult PlayLinkedGame(driver::CGameManager& manager, IFrameInputLink& 
     finished.notify_all();
   };
   LinkedGameResult result;
+  driver::DriverGame driverGame = driver::DriverGameFrom(manager);
+  if (options.joined) {
+    auto taken = TakeUpGameUnderWay(*options.joined, machine, manager, driverGame);
+    if (!taken) {
+      result.error = taken.error();
+      return result;
+    }
+    if (options.progress) options.progress("watching " + taken.value());
+  }
   // A game that does not get through its menus is given up early, as a headless one is.
   const int64_t budget = options.maxFrames > 0 ? options.maxFrames : driver::FrameBudgetFor(manager.QuarterLength());
-  std::atomic<int64_t> frameLimit = options.maxFrames > 0 ? budget : std::min(budget, kMenuFrames);
+  std::atomic<int64_t> frameLimit = options.maxFrames > 0 || options.joined ? budget : std::min(budget, kMenuFrames);
   std::atomic<bool> menusDone = false;
   std::atomic<bool> gameOver = false;
   SummaryUi ui(options.progress, [&](driver::DriverStage stage) {
@@ -260,6 +309,12 @@ LinkedGameResult PlayLinkedGame(driver::CGameManager& manager, IFrameInputLink& 
   checking.hashEvery = options.hashEvery;
   checking.stateHash = options.stateHash;
   checking.afterFrame = options.afterFrame;
+  std::optional<CLateWatchers> lateWatchers;
+  if (options.watchers) {
+    lateWatchers.emplace(*options.watchers);
+    lateWatchers->Attach(driverGame, manager);
+    checking.lateWatchers = &*lateWatchers;
+  }
   checking.resynced = [&](const std::string& text) {
     {
       std::lock_guard lock(mutex);
@@ -291,9 +346,9 @@ LinkedGameResult PlayLinkedGame(driver::CGameManager& manager, IFrameInputLink& 
 
   driver::CThreadedGame::Options gameOptions;
   gameOptions.driverEnded = finish;
-  driver::CThreadedGame game(thread, driver::DriverGameFrom(manager), ui, gameOptions);
+  driver::CThreadedGame game(thread, std::move(driverGame), ui, gameOptions);
   game.Start();  // before the first frame, as on the other side
-  if (thread.Start(console)) {
+  if (thread.Start(console, options.joined ? options.joined->frame : 0)) {
     std::unique_lock lock(mutex);
     finished.wait(lock, [&] { return done; });
   }

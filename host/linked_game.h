@@ -18,9 +18,11 @@
 #include <system_error>
 #include <vector>
 
+#include "driver/game_driver.h"
 #include "driver/game_manager.h"
 #include "driver/game_summary.h"
 #include "host/netplay_link.h"
+#include "host/netplay_watch_join.h"
 #include "league/result.h"
 
 namespace qgu::core {
@@ -30,6 +32,8 @@ class CMachine;
 namespace qgu::host {
 
 class CEmulatorThread;
+class CLateWatchers;
+class CSpectatorHost;
 
 struct LinkedGameOptions {
   int64_t maxFrames = 0;   // 0: until the summary, within a headless game's frame budget
@@ -40,6 +44,10 @@ struct LinkedGameOptions {
   std::function<void(const std::string& line)> progress;
   // On the emulator thread after each frame, before the hash (tests: a change of the machine).
   std::function<void(int64_t frame, core::CMachine& machine)> afterFrame;
+  // A host's watchers: those that come after the first frame are sent the game under way.
+  CSpectatorHost* watchers = nullptr;
+  // A watcher that came late: the host's game under way, which this side goes on from.
+  const WatchJoin* joined = nullptr;
 };
 
 struct LinkedGameResult {
@@ -85,7 +93,17 @@ struct StateCheckOptions {
   std::function<void(const std::string& text)> resynced;
   // On the emulator thread: the state could not be taken, and the link has closed.
   std::function<void(const std::string& error)> failed;
+  // A host's watchers that come late, given the game at a frame boundary.
+  CLateWatchers* lateWatchers = nullptr;
+  // A rollback game's snapshot bytes of the frame observed, as keptHash.
+  std::function<std::optional<std::vector<uint8_t>>()> keptState;
 };
+
+// A machine going on from a game under way: the host's snapshot loaded (its
+// layout checked first), the play calling resumed and the driver set to take
+// the game up; the line for the user ("from frame 4230: quarter 2, 3:05").
+league::Result<std::string> TakeUpGameUnderWay(const WatchJoin& joined, core::CMachine& machine,
+                                               driver::CGameManager& manager, driver::DriverGame& driverGame);
 
 // The checks of a linked game's machine: the returned frame monitor (for the
 // emulator thread, after each frame) offers the link the machine's state hash

@@ -31,7 +31,8 @@ int64_t MillisecondsSince(Clock::time_point then) {
 }  // namespace
 
 struct CSpectatorHost::Watcher {
-  enum class Stage { kAnswering, kNaming, kWaiting, kWatching, kEnding, kGone };
+  // kJoining: sent the game, waiting for the game under way.
+  enum class Stage { kAnswering, kNaming, kWaiting, kJoining, kWatching, kEnding, kGone };
   int socket = -1;
   std::string address;
   std::string nick;
@@ -144,6 +145,7 @@ void CSpectatorHost::Finish(WatchEnd why) {
   CloseStream(listener_);
   for (auto& watcher : watchers_) {
     switch (watcher->stage) {
+      case Watcher::Stage::kJoining:
       case Watcher::Stage::kWatching: EndStream(*watcher, why); break;
       case Watcher::Stage::kWaiting: Refuse(*watcher, "the host stopped before the game began"); break;
       case Watcher::Stage::kAnswering:
@@ -159,6 +161,44 @@ size_t CSpectatorHost::Watching() const {
   return static_cast<size_t>(std::count_if(watchers_.begin(), watchers_.end(), [](const auto& watcher) {
     return watcher->stage == Watcher::Stage::kWatching;
   }));
+}
+
+void CSpectatorHost::TakeLateWatchers() {
+  std::lock_guard lock(mutex_);
+  if (!finished_) lateRefusal_.clear();
+}
+
+void CSpectatorHost::OfferGameUnderWay(int64_t frame, std::vector<uint8_t> message, const std::string& taken) {
+  std::lock_guard lock(mutex_);
+  lateWaiting_ = false;
+  for (auto& watcher : watchers_) {
+    if (watcher->stage != Watcher::Stage::kJoining) continue;
+    // The game under way belongs to the head: the packets after it are the ones counted.
+    watcher->out.insert(watcher->out.end(), message.begin(), message.end());
+    watcher->headEnd = watcher->out.size();
+    watcher->stage = Watcher::Stage::kWatching;
+    watcher->lastProgress = Clock::now();
+    Tell(watcher->nick + " (" + watcher->address + ") watches the game from frame " + std::to_string(frame) + " (" +
+         taken + ")");
+  }
+  Wake();
+}
+
+void CSpectatorHost::RefuseLateWatchers(const std::string& reason) {
+  std::lock_guard lock(mutex_);
+  lateRefusal_ = reason;
+  lateWaiting_ = false;
+  for (auto& watcher : watchers_) {
+    if (watcher->stage != Watcher::Stage::kJoining) continue;
+    // In place of the game under way, after the game.
+    Tell("refused " + watcher->Label() + ": " + reason);
+    const auto refusal = EncodeWatchRefusal(reason);
+    watcher->out.insert(watcher->out.end(), refusal.begin(), refusal.end());
+    watcher->headEnd = watcher->out.size();
+    watcher->stage = Watcher::Stage::kEnding;
+    watcher->since = Clock::now();
+  }
+  Wake();
 }
 
 void CSpectatorHost::FrameInput(int64_t frame, uint32_t input) {
@@ -233,14 +273,26 @@ void CSpectatorHost::SendGame(Watcher& watcher) {
   Tell(watcher.nick + " (" + watcher.address + ") watches the game");
 }
 
+void CSpectatorHost::SendGameUnderWay(Watcher& watcher) {
+  watcher.out = gameMessage_;
+  watcher.sent = 0;
+  watcher.headEnd = watcher.out.size();
+  watcher.stage = Watcher::Stage::kJoining;
+  lateWaiting_ = true;
+  Tell(watcher.nick + " (" + watcher.address + ") joins the game under way");
+}
+
 void CSpectatorHost::AfterGreeting(Watcher& watcher) {
   const size_t others = static_cast<size_t>(std::count_if(watchers_.begin(), watchers_.end(), [&](const auto& w) {
-    return w.get() != &watcher && (w->stage == Watcher::Stage::kWaiting || w->stage == Watcher::Stage::kWatching);
+    return w.get() != &watcher && (w->stage == Watcher::Stage::kWaiting || w->stage == Watcher::Stage::kJoining ||
+                                   w->stage == Watcher::Stage::kWatching);
   }));
   if (others >= kMaxWatchers) {
     Refuse(watcher, "the game has " + std::to_string(kMaxWatchers) + " watchers already");
+  } else if (begun_ && !lateRefusal_.empty()) {
+    Refuse(watcher, lateRefusal_);
   } else if (begun_) {
-    Refuse(watcher, "the game has begun; watchers join before its first frame");
+    SendGameUnderWay(watcher);
   } else if (!gameMessage_.empty()) {
     SendGame(watcher);
   } else {

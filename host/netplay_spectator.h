@@ -9,11 +9,14 @@
 // that falls kMaxWatchLagPackets behind, or takes nothing for
 // kWatcherStallMs while its packets wait, is dropped and told why.
 //
-// Watchers join before the game's first frame (while the host waits for the
-// other player, or until both have said their names): a watcher's machine
-// replays the game from the prepared image with the same seed, and its game
-// driver with it, so a later one would need the driver's state as well as
-// the machine's. One that comes later is told so and goes.
+// Watchers that join before the game's first frame (while the host waits for
+// the other player, or until both have said their names) replay the game from
+// the prepared image with the same seed, and their game driver with it. A
+// later one needs the machine's and the driver's state as well: once the host
+// takes late watchers (TakeLateWatchers, by host/netplay_watch_late.h) it is
+// sent the game and waits, sent nothing more, until the game under way is
+// offered at a frame boundary (OfferGameUnderWay); the frames after it follow.
+// Without that it is told that it came too late, and goes.
 //
 // Use: make it with the host's greeting, pass it to Host, then Begin with
 // the game once the other player has named itself, SetObserver(this) on the
@@ -56,6 +59,15 @@ class CSpectatorHost final : public IWatcherIntake, public ILinkObserver {
   void Finish(WatchEnd why);
   // Watchers that have been sent the game and still watch.
   size_t Watching() const;
+  // Watchers may come after the first frame (see above).
+  void TakeLateWatchers();
+  // Whether a late watcher waits for the game under way (cheap: asked each frame).
+  bool LateWatcherWaiting() const { return lateWaiting_; }
+  // The game under way at a frame boundary (EncodeWatchJoin's bytes) for every
+  // late watcher waiting, which watches on from there; taken: for the notice.
+  void OfferGameUnderWay(int64_t frame, std::vector<uint8_t> message, const std::string& taken);
+  // No game under way can be sent: waiting watchers and later ones are refused saying why.
+  void RefuseLateWatchers(const std::string& reason);
 
   // IWatcherIntake
   Answer Recognise(std::span<const uint8_t> received) const override;
@@ -76,6 +88,7 @@ class CSpectatorHost final : public IWatcherIntake, public ILinkObserver {
   static size_t Wanted(const Watcher& watcher);
   void AfterGreeting(Watcher& watcher);
   void SendGame(Watcher& watcher);
+  void SendGameUnderWay(Watcher& watcher);
   void Refuse(Watcher& watcher, const std::string& reason);
   void Flush(Watcher& watcher);
   void Publish(const WatchPacket& packet);
@@ -94,6 +107,8 @@ class CSpectatorHost final : public IWatcherIntake, public ILinkObserver {
   std::vector<uint8_t> gameMessage_;  // the offer and the player's name, once set
   bool begun_ = false;     // the first frame has gone
   bool finished_ = false;
+  std::string lateRefusal_ = "the game has begun; watchers join before its first frame";  // empty: they join
+  std::atomic<bool> lateWaiting_{false};
   std::atomic<bool> stopping_{false};
   std::thread thread_;
 };

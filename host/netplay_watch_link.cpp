@@ -16,6 +16,17 @@ namespace {
 constexpr int kMessageTimeoutMs = 10000;
 constexpr uint32_t kWaitingShownMs = 250;
 
+// What follows a refusal's magic.
+std::string RefusalText(int socket) {
+  std::array<uint8_t, 1> length{};
+  std::vector<uint8_t> text;
+  if (ReadWhole(socket, length, kMessageTimeoutMs)) {
+    text.resize(length[0]);
+    if (!ReadWhole(socket, text, kMessageTimeoutMs)) text.clear();
+  }
+  return DecodeWatchRefusalText(text);
+}
+
 }  // namespace
 
 CWatchLink::CWatchLink(IFrameClock& clock) : clock_(clock) {}
@@ -70,15 +81,7 @@ league::Result<WatchedGame> CWatchLink::WatchOn(int socket, const std::string& n
     if (cancelled && cancelled()) return fail("the watch was cancelled");
     return fail("the host closed the connection before the game began (a host that takes no watchers?)");
   }
-  if (IsWatchRefusal(message)) {
-    std::array<uint8_t, 1> length{};
-    std::vector<uint8_t> text;
-    if (ReadWhole(socket, length, kMessageTimeoutMs)) {
-      text.resize(length[0]);
-      if (!ReadWhole(socket, text, kMessageTimeoutMs)) text.clear();
-    }
-    return fail("the host refused this watcher: " + DecodeWatchRefusalText(text));
-  }
+  if (IsWatchRefusal(message)) return fail("the host refused this watcher: " + RefusalText(socket));
   message.resize(kOfferHeaderBytes);
   if (!ReadWhole(socket, std::span(message).subspan(kWatchMagicBytes), kMessageTimeoutMs)) {
     return fail("the host did not send the game");
@@ -98,13 +101,43 @@ league::Result<WatchedGame> CWatchLink::WatchOn(int socket, const std::string& n
   std::vector<uint8_t> player(length.value());
   if (!ReadWhole(socket, player, kMessageTimeoutMs)) return fail("the host did not name the other player");
 
-  WatchedGame watched{*greeting, std::move(offer).value(), DecodeNickName(player)};
+  WatchedGame watched{*greeting, std::move(offer).value(), DecodeNickName(player), std::nullopt};
+  if (auto first = ReadFirstPacket(socket, watched, cancelled); !first) return fail(first.error());
   hostName_ = watched.game.nickName;
   playerName_ = watched.playerNickName;
   SetNonBlocking(socket);
   socket_ = socket;
   connected_ = true;
   return watched;
+}
+
+league::Status CWatchLink::ReadFirstPacket(int socket, WatchedGame& watched, const std::function<bool()>& cancelled) {
+  std::array<uint8_t, kWatchPacketBytes> first{};
+  if (!ReadWhole(socket, first, kWatchJoinWaitMs, cancelled)) {
+    if (cancelled && cancelled()) return league::Fail("the watch was cancelled");
+    return league::Fail("the host sent no frame of its game (it left, or sent nothing for " +
+                        std::to_string(kWatchJoinWaitMs / 1000) + " seconds)");
+  }
+  if (IsWatchRefusal(first)) return league::Fail("the host refused this watcher: " + RefusalText(socket));
+  const auto packet = DecodeWatchPacket(first);
+  if (packet && packet->kind == WatchPacketKind::kEnd) {
+    return league::Fail(WatchEndText(static_cast<WatchEnd>(packet->value)) + " before this watcher saw a frame");
+  }
+  if (!packet || packet->kind != WatchPacketKind::kJoin) {
+    // The first frame's: read as the stream's.
+    std::copy(first.begin(), first.end(), in_.begin());
+    inEnd_ = first.size();
+    return {};
+  }
+  const auto size = WatchJoinBodyBytes(*packet);
+  if (!size) return league::Fail(size.error());
+  std::vector<uint8_t> body(size.value());
+  if (!ReadWhole(socket, body, kMessageTimeoutMs, cancelled)) return league::Fail("the host's game under way came incomplete");
+  auto join = DecodeWatchJoin(*packet, body);
+  if (!join) return league::Fail(join.error());
+  watched.joined = std::move(join).value();
+  frames_ = watched.joined->frame;
+  return {};
 }
 
 bool CWatchLink::NextPacket(WatchPacket& packet) {
@@ -176,6 +209,9 @@ std::optional<uint32_t> CWatchLink::ExchangeFrameInput(uint32_t) {
         continue;
       case WatchPacketKind::kEnd:
         Fail(WatchEndText(static_cast<WatchEnd>(packet.value)));
+        return {};
+      case WatchPacketKind::kJoin:
+        Fail("the host sent a game under way in the middle of its stream");
         return {};
       case WatchPacketKind::kInput:
         if (packet.frame != (static_cast<uint32_t>(frame) & kWatchFrameMask)) {

@@ -6,7 +6,9 @@
 // emulator thread as its link, it gives each frame the input both players
 // used at that frame, so a machine started from the same prepared game with
 // the same seed (and its game driver started before the first frame) plays
-// the same game. The watcher's own controllers count for nothing, and
+// the same game. A watcher that came after the first frame brings the game
+// under way as well (WatchedGame::joined): its machine and driver go on from
+// the host's at that frame, and the frames are numbered on from there. The watcher's own controllers count for nothing, and
 // nothing is sent to the host after the nickname. The host's state hashes
 // are compared with this side's (OfferStateHash): a difference ends the
 // watch, naming the frame. The host's stream is untrusted: a malformed or
@@ -23,6 +25,7 @@
 
 #include "host/frame_clock.h"
 #include "host/netplay_greeting.h"
+#include "host/netplay_watch_join.h"
 #include "host/netplay_watch_wire.h"
 #include "host/runtime_devices.h"
 #include "league/result.h"
@@ -30,11 +33,14 @@
 namespace qgu::host {
 
 inline constexpr int kWatchSilenceMs = 15000;  // longer than the players' own 10 s, so they give up first
+// A late watcher waits this long for the game under way (the host's boot included).
+inline constexpr int kWatchJoinWaitMs = 60000;
 
 struct WatchedGame {
   NetGreeting greeting;  // the host's: its game and seed
   NetGameOffer game;     // the two team records and the host's nickname
   std::string playerNickName;
+  std::optional<WatchJoin> joined;  // a game under way: go on from it
 };
 
 class CWatchLink final : public IFrameInputLink {
@@ -65,6 +71,8 @@ class CWatchLink final : public IFrameInputLink {
   int64_t Frames() const { return frames_; }
 
  private:
+  // The first packet: the first frame's (kept for ExchangeFrameInput) or the game under way.
+  league::Status ReadFirstPacket(int socket, WatchedGame& watched, const std::function<bool()>& cancelled);
   bool NextPacket(WatchPacket& packet);
   bool CompareStateHash(const WatchPacket& theirs);
   void Fail(const std::string& reason);

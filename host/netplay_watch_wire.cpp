@@ -72,6 +72,7 @@ std::optional<WatchPacket> DecodeWatchPacket(std::span<const uint8_t> bytes) {
   switch (packet.kind) {
     case WatchPacketKind::kInput:
     case WatchPacketKind::kStateHash:
+    case WatchPacketKind::kJoin:
       return packet;
     case WatchPacketKind::kEnd:
       if (packet.value >= 1 && packet.value <= 3) return packet;

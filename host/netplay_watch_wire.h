@@ -7,8 +7,10 @@
 // two team records and its nickname), the joining side's nickname, then a
 // stream of 8-byte packets: the frame input both players use, numbered by
 // frame; now and then the machine's state hash after a frame; and at the
-// end why the stream ends. A watcher that comes too late is sent a refusal
-// instead of the game. A watcher sends nothing after its nickname.
+// end why the stream ends. A watcher that comes after the first frame is sent
+// the game, then the game under way (host/netplay_watch_join.h) in place of
+// the first packet, or a refusal (in place of the game, or of the game under
+// way). A watcher sends nothing after its nickname.
 
 #include <array>
 #include <cstdint>
@@ -40,13 +42,13 @@ std::vector<uint8_t> EncodeWatchRefusal(const std::string& reason);
 bool IsWatchRefusal(std::span<const uint8_t> magic);  // the first kWatchMagicBytes
 std::string DecodeWatchRefusalText(std::span<const uint8_t> text);
 
-enum class WatchPacketKind : uint8_t { kInput = 'I', kStateHash = 'H', kEnd = 'E' };
+enum class WatchPacketKind : uint8_t { kInput = 'I', kStateHash = 'H', kEnd = 'E', kJoin = 'S' };
 enum class WatchEnd : uint32_t { kHostEnded = 1, kPlayersParted = 2, kFellBehind = 3 };
 
 struct WatchPacket {
   WatchPacketKind kind = WatchPacketKind::kInput;
   uint32_t frame = 0;  // 24 bits
-  uint32_t value = 0;  // the frame input, 32 bits of the state hash, or the WatchEnd
+  uint32_t value = 0;  // the frame input, 32 bits of the state hash, the WatchEnd, or the bytes that follow
 };
 
 std::array<uint8_t, kWatchPacketBytes> EncodeWatchPacket(const WatchPacket& packet);

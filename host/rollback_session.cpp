@@ -263,6 +263,11 @@ std::optional<uint64_t> CRollbackSession::ObservedStateHash() const {
   return HashBytes(states_[Slot(observing_)].bytes);
 }
 
+std::optional<std::vector<uint8_t>> CRollbackSession::ObservedState() const {
+  if (observing_ == 0) return std::nullopt;
+  return states_[Slot(observing_)].bytes;
+}
+
 void CRollbackSession::Publish() { link_.SetCounters(counters_); }
 
 }  // namespace qgu::host

@@ -59,6 +59,7 @@ class CRollbackSession {
   void WithObservedMemory(const std::function<void(driver::IConsoleMemory&)>& step);
   // The state hash of the frame being observed (the snapshot file's bytes).
   std::optional<uint64_t> ObservedStateHash() const;
+  std::optional<std::vector<uint8_t>> ObservedState() const;
 
  private:
   class ObservedMemory;

@@ -23,7 +23,7 @@ CGameSession::CGameSession(std::span<const uint8_t> image, const core::MachineSe
 CGameSession::~CGameSession() { Stop(); }
 
 bool CGameSession::StartEmulation(const host::EmulatorDevices& devices, const host::PacingSettings& pacing,
-                                  std::function<void(const std::string&)> notice) {
+                                  std::function<void(const std::string&)> notice, int64_t framesPlayed) {
   thread_->SetDevices(devices);
   thread_->SetSettings(pacing);
   thread_->SetNoticeHandler(std::move(notice));
@@ -32,7 +32,7 @@ bool CGameSession::StartEmulation(const host::EmulatorDevices& devices, const ho
   thread_->SetDriverHoldsInput(true);
   started_ = std::chrono::steady_clock::now();
   stopped_ = false;
-  return thread_->Start(*console_);
+  return thread_->Start(*console_, framesPlayed);
 }
 
 void CGameSession::StartDriver(driver::DriverGame game, driver::IDriverUi& ui,

@@ -31,9 +31,10 @@ class CGameSession {
   core::CMachine& Machine() { return *machine_; }
   host::CEmulatorThread& Thread() { return *thread_; }
 
-  // Starts the emulator thread; false when it cannot be made.
+  // Starts the emulator thread; false when it cannot be made. framesPlayed:
+  // the machine goes on from another's state after that many frames.
   bool StartEmulation(const host::EmulatorDevices& devices, const host::PacingSettings& pacing,
-                      std::function<void(const std::string&)> notice);
+                      std::function<void(const std::string&)> notice, int64_t framesPlayed = 0);
   // Starts the game driver on the running emulator thread. ui must outlive the session.
   void StartDriver(driver::DriverGame game, driver::IDriverUi& ui, driver::CThreadedGame::Options options);
 

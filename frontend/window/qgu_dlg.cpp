@@ -314,10 +314,13 @@ bool CQguDlg::StartEmulation() {
         },
         Qt::QueuedConnection);
   };
+  driver::DriverGame linked = driver::DriverGameFrom(manager_);
+  int64_t firstFrame = 0;
+  if (GameLink() && !PrepareLinkedStart(linked, firstFrame)) return false;
   if (link_) CheckLinkedState();
   // Linked: the driver first, so both programs' drivers act at the same frames.
-  if (GameLink()) session_->StartDriver(driver::DriverGameFrom(manager_), *driverUi_, DriverThreads());
-  if (!session_->StartEmulation(devices, runtime_.Pacing(), notice)) {
+  if (GameLink()) session_->StartDriver(std::move(linked), *driverUi_, DriverThreads());
+  if (!session_->StartEmulation(devices, runtime_.Pacing(), notice, firstFrame)) {
     ShowMessage(nullptr, kProgramTitle, "Error starting Emulation !");
     return false;
   }

@@ -31,6 +31,7 @@
 #include "host/netplay_link.h"
 #include "host/rollback_link.h"
 #include "host/netplay_spectator.h"
+#include "host/netplay_watch_late.h"
 #include "host/netplay_watch_link.h"
 
 class QStackedLayout;
@@ -184,6 +185,9 @@ class CQguDlg : public QDialog {
   void LinkNotice(const std::string& text);
   // A linked game's machine: its state hashes go over the link, and a mismatch is mended from the host's.
   void CheckLinkedState();
+  // A host takes watchers that come late; a watcher that came late goes on
+  // from the host's game under way (machine, driver, frame). False: nothing to watch.
+  bool PrepareLinkedStart(driver::DriverGame& game, int64_t& firstFrame);
 
   WindowOptions options_;
   CHostRuntime runtime_;
@@ -212,11 +216,14 @@ class CQguDlg : public QDialog {
   std::optional<host::RollbackCounters> rollbackCounters_;
   std::unique_ptr<host::CSpectatorHost> spectators_;  // of the hosted game's watchers, told by link_
   std::unique_ptr<host::CNetplayLink> link_;  // of the linked game being started or played
+  std::unique_ptr<host::CLateWatchers> lateWatchers_;  // the hosted game for watchers that come late
   std::unique_ptr<host::CWatchLink> watchLink_;  // of the linked game being watched
+  std::optional<host::WatchJoin> watchJoin_;     // the game under way it came to
   // The link the game being played or watched runs on; null for a game of this side's own.
   host::IFrameInputLink* GameLink() const;
   void EndLinks();
   std::string linkPeer_;
+  std::string watchPlayer_;  // the other player of the game watched
   int selectedWeather_ = 0;  // of the last single game dialog
   bool linkBootDone_ = false;
   std::array<CPrivateRecordFile, 2> linkedRecords_;  // the host's teams, on the joining side

@@ -150,6 +150,7 @@ void CQguDlg::CheckLinkedState() {
         },
         Qt::QueuedConnection);
   };
+  checking.lateWatchers = lateWatchers_.get();
   session_->Thread().SetFrameMonitor(
       host::ThreadStateChecks(session_->Thread(), session_->Machine(), *link_, std::move(checking)));
 }

@@ -4,12 +4,15 @@
 // they play it; this side's controllers count for nothing.
 
 #include <QString>
+#include <cstdio>
 #include <optional>
 
 #include "driver/random_source.h"
 #include "frontend/message_box.h"
+#include "frontend/window/game_session.h"
 #include "frontend/window/link_dlg.h"
 #include "frontend/window/qgu_dlg.h"
+#include "host/linked_game.h"
 
 namespace qgu::frontend {
 namespace {
@@ -25,8 +28,27 @@ host::IFrameInputLink* CQguDlg::GameLink() const {
 
 void CQguDlg::EndLinks() {
   link_.reset();  // before the watchers it tells
+  lateWatchers_.reset();
   spectators_.reset();
   watchLink_.reset();
+  watchJoin_.reset();
+}
+
+bool CQguDlg::PrepareLinkedStart(driver::DriverGame& game, int64_t& firstFrame) {
+  lateWatchers_.reset();
+  if (spectators_) {
+    lateWatchers_ = std::make_unique<host::CLateWatchers>(*spectators_);
+    lateWatchers_->Attach(game, manager_);
+  }
+  if (!watchLink_ || !watchJoin_) return true;
+  const auto taken = host::TakeUpGameUnderWay(*watchJoin_, session_->Machine(), manager_, game);
+  if (!taken) {
+    ShowMessage(this, kProgramTitle, "Nothing to watch: " + taken.error());
+    return false;
+  }
+  std::fprintf(stderr, "qgu2: watching %s v %s %s\n", linkPeer_.c_str(), watchPlayer_.c_str(), taken.value().c_str());
+  firstFrame = watchJoin_->frame;
+  return true;
 }
 
 bool CQguDlg::WatchLinkedGame() {
@@ -69,6 +91,8 @@ bool CQguDlg::WatchLinkedGame() {
     return false;
   }
   watchLink_ = std::move(link);
+  watchJoin_ = std::move(watched->joined);
+  watchPlayer_ = watched->playerNickName;
   linkPeer_ = watched->game.nickName;
   linkBootDone_ = false;
   manager_.SetRandom(std::make_unique<driver::CSeededRandom>(watched->greeting.seed));

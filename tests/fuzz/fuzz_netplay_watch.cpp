@@ -1,7 +1,8 @@
 // Watchers' messages, both ways. The first byte's low bit picks the side:
 // 0, the watcher's link is fed the bytes as the host's (greeting, offer or
-// refusal, the player's name, then the stream of packets) and either watches
-// frames numbered in order or closes with a reason; 1, the host's watcher
+// refusal, the player's name, the game under way or a refusal in place of the
+// first packet, then the stream of packets) and either watches frames
+// numbered in order or closes with a reason; 1, the host's watcher
 // intake is fed them as a watcher's answer and name (and whatever follows)
 // while a game is begun and played on, and it never takes more than a
 // watcher's greeting. The second byte sets where a well-formed greeting and
@@ -67,7 +68,11 @@ void WatchStream(uint8_t prefix, std::span<const uint8_t> bytes) {
   const auto watched = link.WatchOn(ends[0], "fuzz");
   if (watched) {
     Check(link.Connected() && watched.value().playerNickName.size() <= kMaxNickNameBytes);
-    int64_t frames = 0;
+    const auto& joined = watched.value().joined;
+    Check(!joined || (joined->frame >= 1 && joined->frame <= kMaxWatchJoinFrame && !joined->machine.empty() &&
+                      joined->machine.size() <= kMaxWatchJoinMachineBytes &&
+                      joined->playCalling.draws <= kMaxPlayCallingDraws));
+    int64_t frames = joined ? joined->frame : 0;
     while (link.ExchangeFrameInput(0)) {
       ++frames;
       Check(link.Frames() == frames);

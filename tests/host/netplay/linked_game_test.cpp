@@ -4,7 +4,8 @@
 // host's game goes to the joining side, both go on from it and end with equal
 // state hashes and equal summaries, each having said that it happened. And a
 // resync whose host sends what is no snapshot of this machine ends the link
-// with a reason on both sides, the joining side's machine untouched.
+// with a reason on both sides, the joining side's machine untouched; so is a
+// late watcher's game under way that does not fit.
 
 #include <gtest/gtest.h>
 #include <sys/socket.h>
@@ -179,6 +180,14 @@ TEST_F(LinkedGameTest, AHostsGameThatDoesNotFitIsRefusedAndTheJoiningSideKeepsIt
   ASSERT_TRUE(after);
   EXPECT_EQ(after.value(), ownBytes.value());
   ::close(b);
+
+  WatchJoin underWay{600, {}, {}, game};
+  driver::DriverGame driverGame = driver::DriverGameFrom(*manager);
+  const auto taken = TakeUpGameUnderWay(underWay, machine, *manager, driverGame);
+  ASSERT_FALSE(taken);
+  EXPECT_EQ(taken.error().rfind("the host's game under way was refused: it does not fit this machine: ", 0), 0u) << taken.error();
+  EXPECT_FALSE(driverGame.joinedAt);
+  EXPECT_EQ(own.Take(machine).value(), ownBytes.value());
 }
 
 }  // namespace

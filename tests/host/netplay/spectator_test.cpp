@@ -1,7 +1,9 @@
 // Watchers of a hosted game over socket pairs: each sees every frame the
 // players use, the state hashes are compared, and the stream ends saying
 // why; the host never waits for a watcher, and one that lags, sends bytes,
-// greets wrongly or comes after the first frame is dropped or refused.
+// greets wrongly or comes after the first frame is dropped or refused. A host
+// that takes late watchers sends them the game under way, then the frames
+// after it; a host's malformed game under way ends the watch saying why.
 
 #include <gtest/gtest.h>
 #include <sys/socket.h>
@@ -9,6 +11,7 @@
 
 #include <chrono>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -187,6 +190,112 @@ TEST(Spectators, TheHostNeverWaitsAndDropsWatchersThatLagMisbehaveOrComeLate) {
   // Unknown packet kinds and ends are refused.
   EXPECT_FALSE(DecodeWatchPacket(std::array<uint8_t, 8>{'X', 0, 0, 0, 0, 0, 0, 0}));
   EXPECT_FALSE(DecodeWatchPacket(std::array<uint8_t, 8>{'E', 0, 0, 0, 9, 0, 0, 0}));
+}
+
+// What a watcher says of a host that sends the game, then these bytes.
+std::string WatchFailure(const Game& game, std::span<const uint8_t> stream) {
+  const auto [host, watcher] = SocketPair();
+  std::vector<uint8_t> sent;
+  const auto hello = EncodeGreeting(game.greeting);
+  const auto offer = EncodeOffer({game.home, game.away, "Hosting"}).value();
+  const auto name = EncodeNickName("Bob");
+  for (std::span<const uint8_t> part : {std::span<const uint8_t>(hello), std::span<const uint8_t>(offer),
+                                        std::span<const uint8_t>(name), stream}) {
+    sent.insert(sent.end(), part.begin(), part.end());
+  }
+  EXPECT_EQ(::write(host, sent.data(), sent.size()), static_cast<ssize_t>(sent.size()));
+  ::shutdown(host, SHUT_WR);
+  CWatchLink link;
+  const auto watched = link.WatchOn(watcher, "Ann");
+  ::close(host);
+  return watched ? std::string("watched") : watched.error();
+}
+
+TEST(Spectators, ALateWatcherGoesOnFromTheGameUnderWayAndAMalformedOneIsRefused) {
+  const Game game;
+  Notices notices;
+  CSpectatorHost spectators(game.greeting, notices.Sink());
+  spectators.TakeLateWatchers();
+  spectators.Begin({game.home, game.away, "Hosting"}, "Bob");
+  for (int64_t f = 1; f <= 100; ++f) spectators.FrameInput(f, static_cast<uint32_t>(f));
+
+  std::optional<WatchedGame> watched;
+  std::vector<uint32_t> seen;
+  std::string ended;
+  const int socket = GreetedConnection(spectators, game.greeting);
+  std::thread late([&, socket] {
+    CWatchLink link;
+    auto got = link.WatchOn(socket, "Tardy");
+    ASSERT_TRUE(got) << got.error();
+    watched = std::move(got).value();
+    while (const auto input = link.ExchangeFrameInput(0)) seen.push_back(*input);
+    ended = link.CloseReason();
+  });
+  ASSERT_TRUE(notices.WaitFor("Tardy (pair) joins the game under way"));
+  // One that says something while it waits is dropped; the game goes on.
+  const int rude = GreetedConnection(spectators, game.greeting);
+  const auto answer = EncodeWatcherAnswer();
+  const auto name = EncodeNickName("Rude");
+  ASSERT_EQ(::write(rude, answer.data(), answer.size()), static_cast<ssize_t>(answer.size()));
+  ASSERT_EQ(::write(rude, name.data(), name.size()), static_cast<ssize_t>(name.size()));
+  ASSERT_TRUE(notices.WaitFor("Rude (pair) joins the game under way"));
+  ASSERT_EQ(::write(rude, "!", 1), 1);
+  EXPECT_TRUE(notices.WaitFor("dropped the watcher Rude: it sent bytes after its greeting"));
+  for (int64_t f = 101; f <= 110; ++f) spectators.FrameInput(f, static_cast<uint32_t>(f));  // not for the waiting
+  EXPECT_TRUE(spectators.LateWatcherWaiting());
+  WatchJoin under;
+  under.frame = 110;
+  under.monitor = {driver::kHomeOnOffense, true, false, true};
+  under.playCalling.draws = 7;
+  under.playCalling.playCounts[1] = {1, 0, 2, 0, 0, 0, 0, 1};
+  under.playCalling.playTotal[1] = 4;
+  under.machine.assign(70000, 0xA5);  // more than the socket takes at once
+  spectators.OfferGameUnderWay(110, EncodeWatchJoin(under).value(), "given");
+  EXPECT_FALSE(spectators.LateWatcherWaiting());
+  EXPECT_TRUE(notices.WaitFor("Tardy (pair) watches the game from frame 110 (given)"));
+  for (int64_t f = 111; f <= 200; ++f) spectators.FrameInput(f, static_cast<uint32_t>(f));
+  // Once no game under way can be sent, the waiting and the later ones are refused saying why.
+  CWatchLink slow, later;
+  std::string slowError;
+  const int slowSocket = GreetedConnection(spectators, game.greeting);
+  std::thread slowThread([&] { slowError = slow.WatchOn(slowSocket, "Slow").error(); });
+  ASSERT_TRUE(notices.WaitFor("Slow (pair) joins the game under way"));
+  spectators.RefuseLateWatchers("the game is over");
+  slowThread.join();
+  EXPECT_EQ(slowError, "the host refused this watcher: the game is over");
+  EXPECT_EQ(later.WatchOn(GreetedConnection(spectators, game.greeting), "Later").error(),
+            "the host refused this watcher: the game is over");
+  spectators.Finish(WatchEnd::kHostEnded);
+  late.join();
+  ::close(rude);
+  ASSERT_TRUE(watched && watched->joined);
+  EXPECT_EQ(watched->joined->frame, 110);
+  EXPECT_EQ(watched->joined->monitor, under.monitor);
+  EXPECT_EQ(watched->joined->playCalling, under.playCalling);
+  EXPECT_EQ(watched->joined->machine, under.machine);
+  ASSERT_EQ(seen.size(), 90u);
+  for (size_t i = 0; i < seen.size(); ++i) EXPECT_EQ(seen[i], 111 + i);
+  EXPECT_EQ(ended, "the host's game has ended");
+
+  // A host's game under way that is too large, malformed or misnumbered ends the watch before it starts.
+  auto announced = [&](uint32_t frame, uint32_t bytes) {
+    const auto packet = EncodeWatchPacket({WatchPacketKind::kJoin, frame, bytes});
+    return std::vector<uint8_t>(packet.begin(), packet.end());
+  };
+  EXPECT_EQ(WatchFailure(game, announced(5, 10 << 20)),
+            "the host announced a game under way of 10485760 bytes; a watcher takes 93 to 131164");
+  auto good = EncodeWatchJoin(under).value();
+  auto crooked = good;
+  crooked[kWatchPacketBytes + 9] = 0x80;  // a flag no driver has
+  EXPECT_EQ(WatchFailure(game, crooked), "the host's game under way has a malformed driver state");
+  auto uneven = good;
+  uneven[kWatchPacketBytes + 16] = 9;  // the home team's first play called, not counted in its total
+  EXPECT_EQ(WatchFailure(game, uneven), "the host's game under way is malformed: the home team's plays called do not add up");
+  auto misnumbered = good;
+  misnumbered[1] = 111;
+  EXPECT_EQ(WatchFailure(game, misnumbered), "the host's game under way names frame 110 beside frame 111");
+  EXPECT_EQ(WatchFailure(game, std::span(good).first(good.size() - 1)), "the host's game under way came incomplete");
+  EXPECT_EQ(WatchFailure(game, good), "watched");
 }
 
 }  // namespace
