@@ -265,15 +265,13 @@ void CMachine::RunCpuBeforeNmi(int cpuCycles) {
   executedCycles_ += static_cast<uint64_t>(cpu_->Execute(cpuCycles));
 }
 
-// A frame that is not drawn still needs the flags a drawn line leaves where
-// sprite 0 can hit; its pixels are not made.
+// A frame that is not drawn still needs the flags a drawn line leaves; its
+// pixels are not made.
 void CMachine::DrawLine(int line, bool draw) {
   if (draw) {
     pictureUnit_->RenderLine(line, settings_.spriteMax, settings_.leftClip);
-  } else if (pictureUnit_->Sprite0Possible(line)) {
-    pictureUnit_->FlagLine(line, settings_.leftClip);
   } else {
-    pictureUnit_->DummyLine(line);
+    pictureUnit_->UndrawnLine(line, settings_.leftClip);
   }
 }
 

@@ -35,11 +35,16 @@ class CMapper {
   // page table (it overrides neither ReadLowArea nor WriteLowArea there): the
   // CPU then reads and writes those pages directly instead of calling.
   bool PlainCartridgeRam() const { return plainCartridgeRam_; }
+  // Set by a board that overrides PatternAddressLatch: the picture unit calls
+  // it only then, since it would otherwise be a virtual call for nothing on
+  // every line.
+  bool WantsPatternAddresses() const { return wantsPatternAddresses_; }
 
  protected:
   CMachine& machine_;
   bool wantsCpuClock_ = false;
   bool plainCartridgeRam_ = false;
+  bool wantsPatternAddresses_ = false;
 };
 
 }  // namespace qgu::core

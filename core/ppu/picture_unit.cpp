@@ -81,6 +81,15 @@ inline uint64_t PaletteBytes(const uint64_t* group, uint64_t low, uint64_t high)
 // Row `row` of a sprite is on `line` when 0 <= row < height.
 inline int SpriteRow(int line, const uint8_t* sprite) { return line - sprite[0] - 1; }
 
+// v after the background's fetches have moved it `tiles` tiles across: coarse
+// x counts on, and each wrap past column 31 switches to the next name table
+// across (as many as 33 tiles: at most two wraps).
+inline uint16_t AfterTiles(uint16_t v, int tiles) {
+  const int columns = (v & 0x1F) + tiles;
+  const int wraps = columns >> 5;
+  return static_cast<uint16_t>((v & ~0x41F) | (columns & 0x1F) | ((v ^ (wraps << 10)) & 0x400));
+}
+
 }  // namespace
 
 CPictureUnit::CPictureUnit(CMachine& machine) : machine_(machine) {}
@@ -102,11 +111,7 @@ void CPictureUnit::Reset() {
   if (screen_ != nullptr) std::memset(screen_, 0x3F, kRenderBufferBytes);
 }
 
-void CPictureUnit::SetScreenBuffer(uint8_t* buffer) {
-  screen_ = buffer;
-  line_ = screen_ != nullptr && scanline_ >= 0 && scanline_ < kRenderLines ? screen_ + kRenderLineBytes * scanline_
-                                                                              : nullptr;
-}
+void CPictureUnit::SetScreenBuffer(uint8_t* buffer) { screen_ = buffer; }
 
 // ---------------------------------------------------------------- registers
 
@@ -176,7 +181,7 @@ void CPictureUnit::WriteRegister(uint16_t address, uint8_t data) {
       } else {
         state_.t = static_cast<uint16_t>((state_.t & 0xFF00) | data);
         state_.v = state_.t;
-        machine_.Mapper().PatternAddressLatch(state_.v);
+        LatchPatternAddress(state_.v);
       }
       state_.toggle ^= 1;
       break;
@@ -242,57 +247,6 @@ void CPictureUnit::SpriteDma(uint8_t page) {
 
 // ---------------------------------------------------------- line operations
 
-void CPictureUnit::SetRenderLine(int line) {
-  scanline_ = line;
-  if (line >= 0 && line < kRenderLines) line_ = screen_ != nullptr ? screen_ + kRenderLineBytes * line : nullptr;
-}
-
-void CPictureUnit::TakeFineScroll() {
-  shift_ = state_.fineX;
-  fineY_ = (state_.v >> 12) & 7;
-}
-
-void CPictureUnit::FrameStart() {
-  if (!(state_.registers[kMask] & kRenderingOn)) return;
-  state_.v = state_.t;
-  TakeFineScroll();
-}
-
-void CPictureUnit::LineStart() {
-  if (!(state_.registers[kMask] & kRenderingOn)) return;
-  state_.v = static_cast<uint16_t>((state_.v & ~0x41F) | (state_.t & 0x41F));
-  TakeFineScroll();
-  machine_.Mapper().PatternAddressLatch(static_cast<uint16_t>(0x2000 + (state_.v & 0xFFF)));
-}
-
-void CPictureUnit::LineNext() {
-  if (!(state_.registers[kMask] & kRenderingOn)) return;
-  uint16_t v = state_.v;
-  if ((v & 0x7000) < 0x7000) {
-    v = static_cast<uint16_t>(v + 0x1000);
-  } else {
-    v &= 0x8FFF;
-    const int coarseY = v & 0x3E0;
-    if (coarseY == 0x3A0) {
-      v = static_cast<uint16_t>((v ^ 0x800) & ~0x3E0);  // row 29: next name table down
-    } else if (coarseY < 0x3E0) {
-      v = static_cast<uint16_t>(v + 0x20);
-    } else {
-      v &= ~0x3E0;  // rows 30 and 31 hold attributes: wrap within the table
-    }
-  }
-  state_.v = v;
-  fineY_ = (v >> 12) & 7;
-}
-
-void CPictureUnit::VBlankStart() { state_.registers[kStatus] |= kVerticalBlank; }
-
-void CPictureUnit::VBlankEnd() { state_.registers[kStatus] &= 0x3F; }
-
-bool CPictureUnit::NmiEnabled() const { return (state_.registers[kControl] & kNmiEnable) != 0; }
-
-int CPictureUnit::SpriteHeight() const { return (state_.registers[kControl] & kTallSprites) ? 16 : 8; }
-
 bool CPictureUnit::Sprite0Possible(int line) const {
   const CMemoryMap& memory = Memory();
   if ((state_.registers[kMask] & kRenderingOn) != kRenderingOn) return false;
@@ -301,39 +255,45 @@ bool CPictureUnit::Sprite0Possible(int line) const {
   return row >= 0 && row < SpriteHeight();
 }
 
-int CPictureUnit::SpritesOnLine(int line) {
+void CPictureUnit::CountSpriteLines() {
   const int height = SpriteHeight();
-  if (!spriteLinesKnown_ || spriteLinesHeight_ != height) {
-    const CMemoryMap& memory = Memory();
-    // Where each sprite starts and stops covering lines, then a running sum.
-    int starts[kRenderLines + 1] = {};
-    for (int i = 0; i < kSpriteCount; ++i) {
-      const int top = memory.spriteRam[4 * i] + 1;
-      if (top >= kRenderLines) continue;
-      ++starts[top];
-      --starts[std::min(top + height, kRenderLines)];
-    }
-    for (int line = 0, covering = 0; line < kRenderLines; ++line) {
-      covering += starts[line];
-      spritesOnLine_[line] = static_cast<uint8_t>(std::min(covering, kSpritesPerLine));
-    }
-    spriteLinesKnown_ = true;
-    spriteLinesHeight_ = height;
+  const uint8_t* sprites = Memory().spriteRam;
+  // Where each sprite starts and stops covering lines, then a running sum.
+  int starts[kRenderLines + 1] = {};
+  onScreenSprites_ = 0;
+  for (int i = 0; i < kSpriteCount; ++i) {
+    const int top = sprites[4 * i] + 1;
+    if (top >= kRenderLines) continue;
+    onScreenSprite_[onScreenSprites_++] = static_cast<uint8_t>(i);
+    ++starts[top];
+    --starts[std::min(top + height, kRenderLines)];
   }
-  return spritesOnLine_[line];
+  for (int line = 0, covering = 0; line < kRenderLines; ++line) {
+    covering += starts[line];
+    spriteLineFlags_[line] = static_cast<uint8_t>((covering >= kSpritesPerLine ? kManySprites : 0) |
+                                                  (covering > 0 ? kAnySprite : 0));
+  }
+  const int sprite0Top = sprites[0] + 1;
+  for (int line = sprite0Top; line < std::min(sprite0Top + height, kRenderLines); ++line) {
+    spriteLineFlags_[line] |= kSprite0OnLine;
+  }
+  spriteLinesKnown_ = true;
+  spriteLinesHeight_ = height;
 }
 
 void CPictureUnit::DummyLine(int line) {
   state_.registers[kStatus] &= ~kSpriteOverflow;
   if (!(state_.registers[kMask] & kShowSprites) || line < 0 || line >= kRenderLines) return;
-  if (SpritesOnLine(line) >= kSpritesPerLine) state_.registers[kStatus] |= kSpriteOverflow;
+  if (SpriteLineFlags(line) & kManySprites) state_.registers[kStatus] |= kSpriteOverflow;
 }
 
 // ------------------------------------------------------------- line renderer
 
 void CPictureUnit::RenderLine(int line, bool noSpriteLimit, bool clipLeft) {
   CMemoryMap& memory = Memory();
-  uint8_t* pixels = line_ != nullptr ? line_ : spareLine_;
+  uint8_t* pixels = screen_ != nullptr && scanline_ >= 0 && scanline_ < kRenderLines
+                        ? screen_ + kRenderLineBytes * scanline_
+                        : spareLine_;
   const bool tileMode = machine_.RenderMethod() == kTileRenderMethod;
   if (state_.registers[kMask] & kShowBackground) {
     if (tileMode) {
@@ -362,16 +322,32 @@ namespace {
 // What the background needs of the machine's state, copied into locals so
 // that the pixel stores cannot make the compiler reload it.
 struct BackgroundState {
-  uint64_t colors[16];  // background palette entries, each in all eight bytes
+  // Per palette group, each value in all eight bytes: colour 0, colour 0 ^ 1,
+  // colour 2, colour 2 ^ 3, for BackgroundBytes.
+  uint64_t groups[4][4];
   const uint8_t* pages[12];
   int patternBase;
 
   BackgroundState(const CMemoryMap& memory, uint8_t control) {
-    for (int i = 0; i < 16; ++i) colors[i] = memory.backgroundPalette[i] * kEveryByte;
+    for (int group = 0; group < 4; ++group) {
+      const uint8_t* colors = memory.backgroundPalette + 4 * group;
+      groups[group][0] = colors[0] * kEveryByte;
+      groups[group][1] = (colors[0] ^ colors[1]) * kEveryByte;
+      groups[group][2] = colors[2] * kEveryByte;
+      groups[group][3] = (colors[2] ^ colors[3]) * kEveryByte;
+    }
     std::memcpy(pages, memory.ppuPage, sizeof pages);
     patternBase = (control & kBackgroundPatterns1000) ? 0x1000 : 0;
   }
 };
+
+// PaletteBytes for one group of BackgroundState: the low plane picks within
+// colours 0/1 and 2/3, the high plane between the two, by masked XORs.
+inline uint64_t BackgroundBytes(const uint64_t* group, uint64_t low, uint64_t high) {
+  const uint64_t colors01 = group[0] ^ (group[1] & low);
+  const uint64_t colors23 = group[2] ^ (group[3] & low);
+  return colors01 ^ ((colors01 ^ colors23) & high);
+}
 
 // The name-table row and attribute row that v points into.
 struct BackgroundRow {
@@ -424,7 +400,7 @@ void CPictureUnit::DrawBackground(uint8_t* line) {
       const uint8_t* pattern = state.pages[patternAddress >> 10] + (patternAddress & 0x3FF);
       const uint8_t low = pattern[0];
       const uint8_t high = pattern[8];
-      const uint64_t pixels = PaletteBytes(state.colors + attribute * 4, kPixelBytes[low], kPixelBytes[high]);
+      const uint64_t pixels = BackgroundBytes(state.groups[attribute], kPixelBytes[low], kPixelBytes[high]);
       std::memcpy(out, &pixels, 8);
       tileMasks[tile] = low | high;
       lastPattern = patternAddress;
@@ -441,10 +417,15 @@ void CPictureUnit::DrawBackground(uint8_t* line) {
   state_.v = v;
 
   // Realign the tile masks to screen columns: the first tile starts fine x
-  // pixels left of the screen.
-  for (int column = 0; column < 32; ++column) {
-    const unsigned pair = (tileMasks[column] << 8) | tileMasks[column + 1];
-    backgroundMask_[column] = static_cast<uint8_t>((pair << shift_) >> 8);
+  // pixels left of the screen. Eight columns at a time, as one big-endian
+  // word shifted left by fine x, the ninth column's bits coming in.
+  const int shift = shift_;
+  for (int column = 0; column < 32; column += 8) {
+    uint64_t word;
+    std::memcpy(&word, tileMasks + column, 8);
+    word = (__builtin_bswap64(word) << shift) | (tileMasks[column + 8] >> (8 - shift));
+    word = __builtin_bswap64(word);
+    std::memcpy(backgroundMask_ + column, &word, 8);
   }
   backgroundMask_[32] = 0;
   backgroundMask_[33] = 0;
@@ -469,16 +450,13 @@ void CPictureUnit::FlagLine(int line, bool clipLeft) {
   const int column = sprite[3] >> 3;
   unsigned under[3] = {};  // tile masks at columns column .. column + 2
   if (mask & kShowBackground) {
-    uint16_t v = state_.v;
-    for (int tile = 0; tile < kTilesPerLine; ++tile) {
-      if (tile >= column && tile <= column + 2) under[tile - column] = BackgroundTileMask(v);
-      v = (v & 0x1F) == 0x1F ? static_cast<uint16_t>(v ^ 0x41F) : static_cast<uint16_t>(v + 1);
-    }
-    state_.v = v;
+    const uint16_t v = state_.v;
+    for (int i = 0; i < 3 && column + i < kTilesPerLine; ++i) under[i] = BackgroundTileMask(AfterTiles(v, column + i));
+    state_.v = AfterTiles(v, kTilesPerLine);
   }
   status &= ~kSpriteOverflow;
   if (line > kRenderLines - 1 || !(mask & kShowSprites)) return;
-  if (SpritesOnLine(line) >= kSpritesPerLine) status |= kSpriteOverflow;
+  if (SpriteLineFlags(line) & kManySprites) status |= kSpriteOverflow;
 
   const int height = SpriteHeight();
   int row = SpriteRow(line, sprite);
@@ -511,7 +489,8 @@ void CPictureUnit::DrawSprites(int line, bool noSpriteLimit, bool clipLeft, uint
   CMemoryMap& memory = Memory();
   uint8_t& status = state_.registers[kStatus];
   status &= ~kSpriteOverflow;
-  if (line > kRenderLines - 1 || !(state_.registers[kMask] & kShowSprites)) return;
+  if (line < 0 || line > kRenderLines - 1 || !(state_.registers[kMask] & kShowSprites)) return;
+  if (!(SpriteLineFlags(line) & kAnySprite)) return;  // most lines: not one sprite to look at
 
   const uint8_t control = state_.registers[kControl];
   const int height = SpriteHeight();
@@ -520,7 +499,8 @@ void CPictureUnit::DrawSprites(int line, bool noSpriteLimit, bool clipLeft, uint
   uint8_t claimed[kMaskBytes] = {};
   int found = 0;
 
-  for (int i = 0; i < kSpriteCount; ++i) {
+  for (int n = 0; n < onScreenSprites_; ++n) {
+    const int i = onScreenSprite_[n];
     const uint8_t* sprite = memory.spriteRam + 4 * i;
     int row = SpriteRow(line, sprite);
     if (row < 0 || row >= height) continue;
