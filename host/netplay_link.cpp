@@ -16,6 +16,8 @@
 #include <utility>
 #include <vector>
 
+#include "host/net_socket.h"
+
 namespace qgu::host {
 namespace {
 
@@ -32,80 +34,6 @@ uint64_t GetLittle(std::span<const uint8_t> from, size_t bytes) {
   uint64_t value = 0;
   for (size_t i = 0; i < bytes; ++i) value |= uint64_t{from[i]} << (8 * i);
   return value;
-}
-
-void CloseSocket(int& socket) {
-  if (socket >= 0) {
-    ::shutdown(socket, SHUT_RDWR);
-    ::close(socket);
-  }
-  socket = -1;
-}
-
-bool WouldBlock(int error) { return error == EAGAIN || error == EWOULDBLOCK || error == EINTR; }
-
-void MakeNonBlocking(int socket) {
-  ::fcntl(socket, F_SETFL, ::fcntl(socket, F_GETFL, 0) | O_NONBLOCK);
-  const int one = 1;
-  ::setsockopt(socket, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-}
-
-// Blocking read of exactly bytes.size() within the time-out.
-bool ReadExactly(int socket, std::span<uint8_t> bytes, int timeoutMs) {
-  size_t done = 0;
-  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  while (done < bytes.size()) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
-    if (left.count() <= 0) return false;
-    pollfd waiting{socket, POLLIN, 0};
-    if (::poll(&waiting, 1, static_cast<int>(left.count())) <= 0) continue;
-    const ssize_t got = ::recv(socket, bytes.data() + done, bytes.size() - done, 0);
-    if (got <= 0) {
-      if (got < 0 && WouldBlock(errno)) continue;
-      return false;
-    }
-    done += static_cast<size_t>(got);
-  }
-  return true;
-}
-
-bool WriteAll(int socket, std::span<const uint8_t> bytes) {
-  size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t sent = ::send(socket, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
-    if (sent < 0) {
-      if (WouldBlock(errno)) {
-        std::this_thread::yield();
-        continue;
-      }
-      return false;
-    }
-    done += static_cast<size_t>(sent);
-  }
-  return true;
-}
-
-// As WriteAll, for more than the socket takes at once: a side that stops
-// reading fails it after the time-out (errno ETIMEDOUT).
-bool WriteAllWithin(int socket, std::span<const uint8_t> bytes, int timeoutMs) {
-  size_t done = 0;
-  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  while (done < bytes.size()) {
-    const ssize_t sent = ::send(socket, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
-    if (sent >= 0) {
-      done += static_cast<size_t>(sent);
-      continue;
-    }
-    if (!WouldBlock(errno)) return false;
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
-    if (left.count() <= 0) {
-      errno = ETIMEDOUT;
-      return false;
-    }
-    pollfd writable{socket, POLLOUT, 0};
-    ::poll(&writable, 1, static_cast<int>(std::min<int64_t>(left.count(), 100)));
-  }
-  return true;
 }
 
 }  // namespace
@@ -228,7 +156,7 @@ void CNetplayLink::Release() {
 void CNetplayLink::Disconnect() {
   if (rollback_ && connected_) rollback_->SayGoodbye();
   int socket = socket_.exchange(-1);
-  CloseSocket(socket);
+  CloseStream(socket);
   connected_ = false;
   synchronised_ = false;
 }
@@ -259,7 +187,7 @@ void CNetplayLink::Adopt(int socket, bool isHost, const NetGreeting& greeting) {
   lastResyncAt_ = -1;
   peerGone_ = false;
   rollback_ = greeting_.mode == NetMode::kRollback ? std::make_unique<CRollbackLink>(*this, clock_) : nullptr;
-  MakeNonBlocking(socket_);
+  SetNonBlocking(socket_);
   connected_ = true;
 }
 
@@ -268,18 +196,6 @@ namespace {
 constexpr size_t kMaxPendingPeers = 4;
 constexpr uint32_t kWaitingShownMs = 250;
 constexpr int kListenPollMs = 100;
-
-std::string PeerName(int socket) {
-  sockaddr_storage address{};
-  socklen_t length = sizeof address;
-  char host[NI_MAXHOST] = "?";
-  char port[NI_MAXSERV] = "?";
-  if (::getpeername(socket, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
-    ::getnameinfo(reinterpret_cast<sockaddr*>(&address), length, host, sizeof host, port, sizeof port,
-                  NI_NUMERICHOST | NI_NUMERICSERV);
-  }
-  return std::string(host) + " port " + port;
-}
 
 // A socket listening on the endpoint, or the reason there is none.
 league::Result<int> Listen(const NetEndpoint& endpoint) {
@@ -386,7 +302,7 @@ league::Status CNetplayLink::Host(const NetEndpoint& endpoint, const NetGreeting
       PendingPeer& peer = pending[i];
       const ssize_t got = ::recv(peer.socket, peer.received.data() + peer.count, kGreetingBytes - peer.count, MSG_DONTWAIT);
       if (got <= 0) {
-        if (got < 0 && WouldBlock(errno)) continue;
+        if (got < 0 && SocketWouldBlock(errno)) continue;
         const bool left = got == 0 || errno == ECONNRESET;
         drop(i, left ? std::string("it left without a greeting") : std::string("receiving failed: ") + std::strerror(errno));
         continue;
@@ -431,7 +347,7 @@ league::Status CNetplayLink::Host(const NetEndpoint& endpoint, const NetGreeting
       const int roundTripMs = static_cast<int>(
           std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - since).count());
       const LinkTerms terms = SettleTerms(options.delayFrames, roundTripMs);
-      if (!WriteAll(data, EncodeTerms(terms))) {
+      if (!WriteWhole(data, EncodeTerms(terms))) {
         ::close(data);
         return league::Fail("the joining side left during the greeting");
       }
@@ -446,8 +362,8 @@ league::Status CNetplayLink::Host(const NetEndpoint& endpoint, const NetGreeting
     if (waiting[0].revents != 0) {
       const int data = ::accept(listener, nullptr, nullptr);
       if (data < 0) continue;
-      pending.push_back({data, PeerName(data), std::chrono::steady_clock::now(), {}, 0});
-      if (!WriteAll(data, hello)) {
+      pending.push_back({data, PeerAddress(data), std::chrono::steady_clock::now(), {}, 0});
+      if (!WriteWhole(data, hello)) {
         drop(pending.size() - 1, "it left without a greeting");
         continue;
       }
@@ -459,65 +375,47 @@ league::Status CNetplayLink::Host(const NetEndpoint& endpoint, const NetGreeting
 league::Status CNetplayLink::SendOffer(const NetGameOffer& offer) {
   const auto bytes = EncodeOffer(offer);
   if (!bytes) return league::Fail(bytes.error());
-  if (socket_ < 0 || !WriteAll(socket_, bytes.value())) return league::Fail("the joining side left before the game was sent");
+  if (socket_ < 0 || !WriteWhole(socket_, bytes.value())) return league::Fail("the joining side left before the game was sent");
   return {};
 }
 
 league::Result<std::string> CNetplayLink::ReceiveNickName() {
   std::array<uint8_t, kNickHeaderBytes> header{};
-  if (socket_ < 0 || !ReadExactly(socket_, header, kNetTimeoutMs)) return league::Fail("the joining side did not say its name");
+  if (socket_ < 0 || !ReadWhole(socket_, header, kNetTimeoutMs)) return league::Fail("the joining side did not say its name");
   const auto length = NickNameBytes(header);
   if (!length) return league::Fail(length.error());
   std::vector<uint8_t> body(length.value());
-  if (!ReadExactly(socket_, body, kNetTimeoutMs)) return league::Fail("the joining side did not say its name");
+  if (!ReadWhole(socket_, body, kNetTimeoutMs)) return league::Fail("the joining side did not say its name");
   return DecodeNickName(body);
 }
 
 league::Result<NetGameOffer> CNetplayLink::ReceiveOffer() {
   std::vector<uint8_t> message(kOfferHeaderBytes);
-  if (socket_ < 0 || !ReadExactly(socket_, message, kNetTimeoutMs)) return league::Fail("the host did not send the game");
+  if (socket_ < 0 || !ReadWhole(socket_, message, kNetTimeoutMs)) return league::Fail("the host did not send the game");
   const auto body = OfferBodyBytes(message);
   if (!body) return league::Fail(body.error());
   message.resize(kOfferHeaderBytes + body.value());
-  if (!ReadExactly(socket_, std::span(message).subspan(kOfferHeaderBytes), kNetTimeoutMs)) {
+  if (!ReadWhole(socket_, std::span(message).subspan(kOfferHeaderBytes), kNetTimeoutMs)) {
     return league::Fail("the host's game came incomplete");
   }
   return DecodeOffer(message, greeting_.game);
 }
 
 league::Status CNetplayLink::SendNickName(const std::string& nickName) {
-  if (socket_ < 0 || !WriteAll(socket_, EncodeNickName(nickName))) return league::Fail("the host left before the game began");
+  if (socket_ < 0 || !WriteWhole(socket_, EncodeNickName(nickName))) return league::Fail("the host left before the game began");
   return {};
 }
 
 league::Status CNetplayLink::Join(const std::string& host, uint16_t port, const std::optional<GameIdentity>& game,
                                   int timeoutMs, const std::function<bool()>& stopped) {
-  addrinfo hints{};
-  hints.ai_family = AF_UNSPEC;
-  hints.ai_socktype = SOCK_STREAM;
-  addrinfo* found = nullptr;
-  if (::getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found) != 0 || found == nullptr) {
-    return league::Fail("unknown host \"" + host + "\"");
+  auto connected = ConnectStream(host, port, timeoutMs, stopped);
+  if (!connected) {
+    return league::Fail(stopped && stopped() ? std::string("joining was stopped before the host answered")
+                                             : connected.error());
   }
-  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  int data = -1;
-  bool stop = false;
-  while (data < 0 && !stop && std::chrono::steady_clock::now() < until) {
-    for (addrinfo* a = found; a != nullptr && data < 0; a = a->ai_next) {
-      data = ::socket(a->ai_family, a->ai_socktype, a->ai_protocol);
-      if (data >= 0 && ::connect(data, a->ai_addr, a->ai_addrlen) != 0) {
-        ::close(data);
-        data = -1;
-      }
-    }
-    if (data < 0) std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    stop = data < 0 && stopped && stopped();
-  }
-  ::freeaddrinfo(found);
-  if (stop) return league::Fail("joining was stopped before the host answered");
-  if (data < 0) return league::Fail("cannot reach " + host + ":" + std::to_string(port));
+  const int data = connected.value();
   std::array<uint8_t, kGreetingBytes> hello{};
-  if (!ReadExactly(data, hello, kNetTimeoutMs)) {
+  if (!ReadWhole(data, hello, kNetTimeoutMs, stopped)) {
     ::close(data);
     return league::Fail("the host sent no greeting");
   }
@@ -532,7 +430,7 @@ league::Status CNetplayLink::Join(const std::string& host, uint16_t port, const 
   NetGreeting answer = verdict.greeting;
   answer.game = mine;
   if (requiredMode_) answer.mode = *requiredMode_;
-  const bool answered = WriteAll(data, EncodeGreeting(answer));
+  const bool answered = WriteWhole(data, EncodeGreeting(answer));
   if (verdict.kind == GreetingVerdict::Kind::kDifferentGame) {
     ::close(data);
     return league::Fail(verdict.reason);
@@ -549,7 +447,7 @@ league::Status CNetplayLink::Join(const std::string& host, uint16_t port, const 
   // The host settles the link as soon as this side's greeting has come: a round trip.
   const auto answeredAt = std::chrono::steady_clock::now();
   std::array<uint8_t, kTermsBytes> settled{};
-  if (!ReadExactly(data, settled, kNetTimeoutMs)) {
+  if (!ReadWhole(data, settled, kNetTimeoutMs, stopped)) {
     ::close(data);
     return league::Fail("the host did not settle the link");
   }
@@ -580,7 +478,7 @@ int CNetplayLink::PollReceive() {
   }
   const ssize_t got = ::recv(socket_, chunk.data(), room, MSG_DONTWAIT);
   if (got < 0) {
-    if (WouldBlock(errno)) return 1;
+    if (SocketWouldBlock(errno)) return 1;
     Fail(std::string("receiving failed: ") + std::strerror(errno));
     return 0;
   }
@@ -615,7 +513,7 @@ int CNetplayLink::LeadStatus() const {
 
 bool CNetplayLink::SendPacket(std::array<uint8_t, 8> packet) {
   // A side that stops reading but stays connected would keep this one waiting for ever.
-  if (!peerGone_ && !WriteAllWithin(socket_, packet, kNetTimeoutMs)) {
+  if (!peerGone_ && !WriteWhole(socket_, packet, kNetTimeoutMs)) {
     if (errno != EPIPE && errno != ECONNRESET) {
       Fail(errno == ETIMEDOUT ? std::string("the other side took no packet for 10 seconds")
                               : std::string("sending failed: ") + std::strerror(errno));
@@ -711,7 +609,7 @@ bool CNetplayLink::SendSnapshot(int64_t frame, std::span<const uint8_t> bytes) {
   announcement[kHashAt] = kSnapshotTag;
   PutLittle(std::span(announcement).subspan(kHashAt + 1), bytes.size(), 3);
   if (peerGone_) return true;  // the wait for the next packet ends the link
-  if (WriteAllWithin(socket_, announcement, kNetTimeoutMs) && WriteAllWithin(socket_, bytes, kNetTimeoutMs)) return true;
+  if (WriteWhole(socket_, announcement, kNetTimeoutMs) && WriteWhole(socket_, bytes, kNetTimeoutMs)) return true;
   if (errno == EPIPE || errno == ECONNRESET) {
     peerGone_ = true;
     return true;

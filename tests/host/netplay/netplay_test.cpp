@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -18,6 +19,7 @@
 #include <vector>
 
 #include "host/netplay_link.h"
+#include "tests/support/free_port.h"
 
 namespace qgu::host {
 namespace {
@@ -285,18 +287,7 @@ TEST(NetplayLink, AWaitIsShownAndAStopFromAnotherThreadEndsItAtOnce) {
   ::close(d);
 }
 
-// A free loopback port, for a moment.
-uint16_t FreePort() {
-  const int probe = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof address;
-  ::bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address);
-  ::getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
-  ::close(probe);
-  return ntohs(address.sin_port);
-}
+using testing::FreePort;
 
 int ConnectTo(uint16_t port) {
   const int s = ::socket(AF_INET, SOCK_STREAM, 0);
@@ -411,6 +402,74 @@ TEST(NetplayLink, HostingOutlivesConnectionsThatDoNotGreetAndRefusesAnotherGame)
   ASSERT_FALSE(result4);
   EXPECT_EQ(result4.error(), "joining was stopped before the host answered");
   EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::seconds(5));
+}
+
+// A listener whose queue is full: the system drops further calls unanswered,
+// as with a host behind a firewall or an address nobody has.
+class SilentHost {
+ public:
+  SilentHost() {
+    listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    ::listen(listener_, 0);
+    ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
+    port = ntohs(address.sin_port);
+    // Calls nobody accepts, until one goes unanswered.
+    for (int i = 0; i < 8; ++i) {
+      const int call = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+      ::connect(call, reinterpret_cast<sockaddr*>(&address), sizeof address);
+      calls_.push_back(call);
+      pollfd writable{call, POLLOUT, 0};
+      if (::poll(&writable, 1, 300) == 0) break;
+    }
+  }
+  ~SilentHost() {
+    for (const int call : calls_) ::close(call);
+    ::close(listener_);
+  }
+  uint16_t port = 0;
+
+ private:
+  int listener_ = -1;
+  std::vector<int> calls_;
+};
+
+// Joining a host that never answers ends at the join's time, saying so, and
+// a stop (the dialog's Cancel) ends it at once; a port nobody listens on is
+// tried until the time and named as such.
+TEST(NetplayLink, JoiningAHostThatNeverAnswersEndsAtItsTimeOrAtAStop) {
+  SilentHost silent;
+  const std::string where = "127.0.0.1:" + std::to_string(silent.port);
+  CNetplayLink joiner;
+  auto asked = std::chrono::steady_clock::now();
+  const auto joined = joiner.Join("127.0.0.1", silent.port, std::nullopt, 1500);
+  auto took = std::chrono::steady_clock::now() - asked;
+  ASSERT_FALSE(joined);
+  EXPECT_EQ(joined.error(), "cannot reach " + where + " in 1.5 seconds: no answer");
+  EXPECT_GE(took, std::chrono::milliseconds(1400));
+  EXPECT_LT(took, std::chrono::seconds(3));
+
+  std::atomic<bool> stop{false};
+  auto stopped = std::async(std::launch::async, [&] {
+    return joiner.Join("127.0.0.1", silent.port, std::nullopt, 60000, [&] { return stop.load(); });
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  asked = std::chrono::steady_clock::now();
+  stop = true;
+  const auto result = stopped.get();
+  took = std::chrono::steady_clock::now() - asked;
+  ASSERT_FALSE(result);
+  EXPECT_EQ(result.error(), "joining was stopped before the host answered");
+  EXPECT_LT(took, std::chrono::seconds(1));
+
+  const uint16_t nobody = FreePort();
+  const auto refused = joiner.Join("127.0.0.1", nobody, std::nullopt, 300);
+  ASSERT_FALSE(refused);
+  EXPECT_EQ(refused.error(), "cannot reach 127.0.0.1:" + std::to_string(nobody) + " in 0.3 seconds: nobody listens there");
 }
 
 }  // namespace

@@ -32,6 +32,7 @@
 #include "core/snapshot.h"
 #include "host/netplay_link.h"
 #include "tools/linked_rehearsal.h"
+#include "tests/support/free_port.h"
 
 namespace qgu::host {
 namespace {
@@ -162,17 +163,7 @@ TEST(Rollback, AHundredMillisecondRoundTripKeepsTheLocalInputWithinTwoFrames) {
             << "\njoining: " << RollbackSummary(rollJoiner.counters) << "\n";
 }
 
-uint16_t FreePort() {
-  const int probe = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof address;
-  ::bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address);
-  ::getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
-  ::close(probe);
-  return ntohs(address.sin_port);
-}
+using testing::FreePort;
 
 // The host decides the mode: a joining side takes it, or, naming the other
 // one, is refused, both sides saying so.
@@ -225,7 +216,7 @@ TEST(Rollback, GoingBackToAKeptStateAndRunningOnGivesTheSameFrames) {
   runFrames(0, 240, again);
   for (size_t i = 0; i < first.size(); ++i) ASSERT_EQ(first[i].bytes, again[i].bytes) << "frame " << i;
 
-  const std::string path = testing::TempDir() + "/rollback-state.sav";
+  const std::string path = ::testing::TempDir() + "/rollback-state.sav";
   machine.SaveSnapshot(path);
   std::ifstream file(path, std::ios::binary);
   const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
