@@ -85,16 +85,7 @@ TEST(Rollback, AHundredMillisecondRoundTripKeepsTheLocalInputWithinTwoFrames) {
   const GameIdentity game{1, 2, 1, 0, 0};
   CNetplayLink host, joiner;
   std::optional<tools::CDelayingRelay> relay;
-  uint16_t port = 0;
-  int listener = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof address;
-  ::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
-  ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
-  port = ntohs(address.sin_port);
-  ::close(listener);
+  const uint16_t port = qgu::testing::FreePort();
   uint16_t joinPort = port;
   int relayEnds[2] = {-1, -1};
   if (std::string(how) == "relay") {
@@ -111,7 +102,9 @@ TEST(Rollback, AHundredMillisecondRoundTripKeepsTheLocalInputWithinTwoFrames) {
     int toHost = -1;
     for (int tries = 0; tries < 200 && toHost < 0; ++tries) {
       toHost = ::socket(AF_INET, SOCK_STREAM, 0);
-      sockaddr_in at = address;
+      sockaddr_in at{};
+      at.sin_family = AF_INET;
+      at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
       at.sin_port = htons(port);
       if (::connect(toHost, reinterpret_cast<sockaddr*>(&at), sizeof at) != 0) {
         ::close(toHost);
