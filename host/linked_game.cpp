@@ -307,7 +307,10 @@ LinkedGameResult PlayLinkedGame(driver::CGameManager& manager, IFrameInputLink& 
   });
   StateCheckOptions checking;
   checking.hashEvery = options.hashEvery;
-  checking.stateHash = options.stateHash;
+  // Up to the game's end only: after it each side runs on a few frames until it stops, as many as its timing gives.
+  checking.stateHash = [&](int64_t frame, uint64_t hash) {
+    if (!gameOver && options.stateHash) options.stateHash(frame, hash);
+  };
   checking.afterFrame = options.afterFrame;
   std::optional<CLateWatchers> lateWatchers;
   if (options.watchers) {

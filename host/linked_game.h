@@ -40,7 +40,7 @@ struct LinkedGameOptions {
   int64_t hashEvery = 60;  // frames between state hashes (both sides alike)
   IInputSource* input = nullptr;  // this side's pads (none: idle); polled only after the boot in lockstep
   bool realTime = false;          // 60 frames a second, as in the window, instead of as fast as the link allows
-  std::function<void(int64_t frame, uint64_t stateHash)> stateHash;
+  std::function<void(int64_t frame, uint64_t stateHash)> stateHash;  // up to the game's end (its final screen)
   std::function<void(const std::string& line)> progress;
   // On the emulator thread after each frame, before the hash (tests: a change of the machine).
   std::function<void(int64_t frame, core::CMachine& machine)> afterFrame;
@@ -85,7 +85,7 @@ class CPrivateSnapshot {
 
 struct StateCheckOptions {
   int64_t hashEvery = 60;
-  std::function<void(int64_t frame, uint64_t stateHash)> stateHash;
+  std::function<void(int64_t frame, uint64_t stateHash)> stateHash;  // up to the game's end (its final screen)
   std::function<void(int64_t frame, core::CMachine& machine)> afterFrame;
   // A rollback game keeps the state of the frame observed (the machine may be past it).
   std::function<std::optional<uint64_t>()> keptHash;
