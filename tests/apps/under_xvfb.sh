@@ -7,4 +7,13 @@ command -v xvfb-run >/dev/null 2>&1 || { echo "SKIP: xvfb-run is missing"; exit 
 command -v xdotool >/dev/null 2>&1 || { echo "SKIP: xdotool is missing"; exit 77; }
 runtime=$(mktemp -d) || exit 1
 trap 'rm -rf "$runtime"' EXIT
-xvfb-run -a -s "-screen 0 1024x768x24" env XDG_RUNTIME_DIR="$runtime" QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=dummy "$@"
+# A display of its own: xvfb-run -a alone lets two tests started together pick the same number, and
+# the first to end then takes the other's server with it. The lock is held (fd 9) until the run ends.
+display=100
+while [ "$display" -lt 200 ]; do
+  exec 9>"${TMPDIR:-/tmp}/qgu-xvfb-$display.lock"
+  flock -n 9 && [ ! -e "/tmp/.X$display-lock" ] && break
+  display=$((display + 1))
+done
+[ "$display" -lt 200 ] || { echo "no free X display number"; exit 1; }
+xvfb-run -n "$display" -s "-screen 0 1024x768x24" env XDG_RUNTIME_DIR="$runtime" QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=dummy "$@"
