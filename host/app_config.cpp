@@ -120,7 +120,8 @@ std::vector<Section> Layout(AppConfig& c) {
         {"FourPlayer", IntValue{&e.fourPlayer}},
         {"CrcCheck", IntValue{&e.crcCheck}},
         {"DiskThrottle", IntValue{&e.diskThrottle}},
-        {"LoadFullscreen", IntValue{&e.loadFullscreen}}}},
+        {"LoadFullscreen", IntValue{&e.loadFullscreen}},
+        {"SkipIdleLoops", IntValue{&e.skipIdleLoops, kFlag}}}},
       {"Graphics",
        {{"Aspect", IntValue{&gr.aspect}},
         {"SpriteMax", IntValue{&gr.spriteMax}},
@@ -469,6 +470,7 @@ core::MachineSettings ToMachineSettings(const AppConfig& config) {
   settings.disableVolumeEffect = config.sound.disableVolumeEffect != 0;
   settings.changeTone = config.sound.changeTone != 0;
   settings.fourPlayer = config.emulation.fourPlayer != 0;
+  settings.skipIdleLoops = config.emulation.skipIdleLoops != 0;
   for (size_t pad = 0; pad < settings.turboSpeed.size(); ++pad) {
     for (size_t button = 0; button < 2; ++button) {
       settings.turboSpeed[pad][button] = std::clamp<int>(config.controllers[pad].rapid[button], 0, 3);

@@ -87,6 +87,7 @@ struct AppConfig {
     int crcCheck = 1;
     int diskThrottle = 1;
     int loadFullscreen = 0;
+    int skipIdleLoops = 1;  // "SkipIdleLoops": 0 runs the CPU's idle loops instead of counting them
     bool operator==(const Emulation&) const = default;
   } emulation;
 
@@ -176,7 +177,7 @@ AppConfig LoadAppConfigFile(const std::filesystem::path& file = kAppConfigFile,
 Status SaveAppConfigFile(const AppConfig& config, const std::filesystem::path& file = kAppConfigFile);
 
 // The machine's view of the settings: sprite limit, left clip, sound, four
-// players and the turbo speeds.
+// players, the turbo speeds and idle-loop skipping.
 core::MachineSettings ToMachineSettings(const AppConfig& config);
 
 // "%08X" of the cartridge id (always "00000000" here: the loader computes no checksum).

@@ -54,7 +54,7 @@ std::vector<std::string> ExpectedWriteOrder() {
   std::vector<std::string> names = {
       "[General]", "DoubleExecute", "WindowZoom", "WindowPos", "ScreenZoom", "MemoryViewPos", "JoyAxisDisable",
       "JoyAxisSetting", "[Emulation]", "IllegalOp", "AutoFrameSkip", "Throttle", "ThrottleFPS", "Background",
-      "Priority", "FourPlayer", "CrcCheck", "DiskThrottle", "LoadFullscreen", "[Graphics]", "Aspect",
+      "Priority", "FourPlayer", "CrcCheck", "DiskThrottle", "LoadFullscreen", "SkipIdleLoops", "[Graphics]", "Aspect",
       "SpriteMax", "AllLine", "FPSDisp", "ScanlineMode", "ScanlineColor", "SyncDraw", "MaxZoom", "LeftClip",
       "WindowVSync", "DoubleSize", "SystemMemory", "UseHEL", "DisplayWidth", "DisplayHeight", "DisplayDepth",
       "DisplayRate", "[Sound]", "Enable", "DisableVolumeEffect", "SamplingRate", "SamplingBits", "BufferSize",
@@ -99,7 +99,7 @@ TEST(AppConfigFile, EverySavedSettingSurvivesARoundTrip) {
   config.general.memoryViewPos = {1, 2, 3, 4};
   config.general.screenZoom = 3;
   config.general.joyAxisSetting = {0x3F, 1, 2, 3};
-  config.emulation = {1, 0, 0, 60, 1, 5, 0, 0, 0, 1};
+  config.emulation = {1, 0, 0, 60, 1, 5, 0, 0, 0, 1, 0};
   AppConfig::Graphics& g = config.graphics;
   for (int* flag : {&g.aspect, &g.allLine, &g.fpsDisp, &g.scanlineMode, &g.syncDraw, &g.maxZoom, &g.windowVSync,
                     &g.doubleSize, &g.systemMemory, &g.useHel}) {
@@ -368,6 +368,7 @@ TEST(AppConfigFile, SaveRespectsTheFileTheUserMade) {
 TEST(AppConfigFile, MachineSettingsFollowTheRecord) {
   AppConfig config;
   EXPECT_TRUE(ToMachineSettings(config).spriteMax);
+  EXPECT_TRUE(ToMachineSettings(config).skipIdleLoops);
   config.graphics.spriteMax = 0;
   config.graphics.leftClip = 0;
   config.sound.enable = 0;
@@ -378,6 +379,7 @@ TEST(AppConfigFile, MachineSettingsFollowTheRecord) {
   config.sound.changeTone = 1;
   config.emulation.fourPlayer = 0;
   config.controllers[2].rapid = {2, 9};
+  config.emulation.skipIdleLoops = 0;
   const core::MachineSettings settings = ToMachineSettings(config);
   EXPECT_FALSE(settings.spriteMax);
   EXPECT_FALSE(settings.leftClip);
@@ -389,9 +391,22 @@ TEST(AppConfigFile, MachineSettingsFollowTheRecord) {
   EXPECT_TRUE(settings.disableVolumeEffect);
   EXPECT_TRUE(settings.changeTone);
   EXPECT_FALSE(settings.fourPlayer);
+  EXPECT_FALSE(settings.skipIdleLoops);
   EXPECT_EQ(settings.turboSpeed[2][0], 2);
   EXPECT_EQ(settings.turboSpeed[2][1], 3) << "speeds are 0..3";
   EXPECT_EQ(settings.turboSpeed[0][0], 0);
+  // Idle-loop skipping as the file says it: 0 turns it off, a value that is
+  // no number leaves the default (on), a number out of range is clamped.
+  auto skipping = [](const char* text) {
+    return ToMachineSettings(Loaded(ProfileDocument::Parse(std::string("[Emulation]\nSkipIdleLoops=") + text + "\n")))
+        .skipIdleLoops;
+  };
+  EXPECT_FALSE(skipping("0"));
+  EXPECT_TRUE(skipping("1"));
+  EXPECT_TRUE(skipping("off")) << "not a number: the default";
+  EXPECT_TRUE(skipping(""));
+  EXPECT_TRUE(skipping("7"));
+  EXPECT_FALSE(skipping("-2"));
 }
 
 TEST(GameOptions, ReadFromTheCartridgeSectionOfGameOptionIni) {
