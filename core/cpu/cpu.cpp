@@ -42,7 +42,28 @@ void CCpu::RaiseIrq() {
 
 void CCpu::AddDmaStall(int cycles) { dmaStall_ += cycles; }
 
-CCpu::Registers CCpu::GetRegisters() const { return {pc_, a_, x_, y_, s_, p_, pending_, total_, dmaStall_}; }
+CCpu::Registers CCpu::GetRegisters() const {
+  Registers registers{pc_, a_, x_, y_, s_, p_, pending_, total_, dmaStall_};
+  if (idleStep_ >= 0) {
+    const CIdleLoop::Registers& at = idleLoop_.StateAt(idleStep_);
+    registers.pc = at.pc;
+    registers.a = at.a;
+    registers.x = at.x;
+    registers.y = at.y;
+    registers.p = at.p;
+  }
+  return registers;
+}
+
+void CCpu::SettleIdleRegisters() {
+  const CIdleLoop::Registers& at = idleLoop_.StateAt(idleStep_);
+  pc_ = at.pc;
+  a_ = at.a;
+  x_ = at.x;
+  y_ = at.y;
+  p_ = at.p;
+  idleStep_ = -1;
+}
 
 void CCpu::SetRegisters(const Registers& r) {
   pc_ = r.pc;
@@ -76,15 +97,6 @@ bool CCpu::IdleLoopUndisturbed() const {
 
 int CCpu::SpendInIdleLoop(int step, int request) {
   const CIdleLoop::Advance run = idleLoop_.Run(step, request);
-  if (run.step != step) {  // the registers are the step's they stand at
-    const CIdleLoop::Registers& end = idleLoop_.StateAt(run.step);
-    pc_ = end.pc;
-    a_ = end.a;
-    x_ = end.x;
-    y_ = end.y;
-    s_ = end.s;
-    p_ = end.p;
-  }
   idleStep_ = run.step;
   total_ += static_cast<uint32_t>(run.cycles);
   idleCyclesSkipped_ += static_cast<uint64_t>(run.cycles);

@@ -76,7 +76,10 @@ class CCpu {
   // stall, no pending NMI, no IRQ the I flag lets through.
   bool IdleLoopUndisturbed() const;
   // Spends the request in the known idle loop from `step`; returns the cycles.
+  // The registers stay as they were: the step stands for them.
   int SpendInIdleLoop(int step, int request);
+  // Takes the registers of the idle loop's step the CPU stands at.
+  void SettleIdleRegisters();
   // Is the CPU at the head of an idle loop? Loops that are not are left
   // alone for a while, so a busy loop costs little.
   bool LookForIdleLoop();
@@ -95,8 +98,10 @@ class CCpu {
   bool plainCartridgeRam_ = false;  // the mapper's PlainCartridgeRam
   bool skipIdleLoops_ = true;
   CIdleLoop idleLoop_;
-  // The step of the known idle loop the registers stand at, as the last
-  // request spent in it left them; -1 once anything else has run.
+  // The step of the known idle loop the CPU stands at, as the last request
+  // spent in it left it; -1 once anything else has run. While it is set, the
+  // step's registers are the CPU's (pc_ to p_ are those of an earlier step;
+  // s_ and the I flag are the same in every step).
   int idleStep_ = -1;
   uint64_t idleCyclesSkipped_ = 0;
   struct RejectedLoop {

@@ -68,7 +68,6 @@ int CCpu::Interpret(int request) {
   uint8_t checks = 0;
   int cycles = 0;  // of the instruction just run, for the mapper's clock
   int pre = 0;     // a DMA stall and an interrupt entry before the instruction in hand
-  idleStep_ = -1;  // instructions run: the registers leave the idle loop's steps
 
 #define QGU_STATUS() \
   static_cast<uint8_t>((p & 0x7D) | ((nz & 0x180) ? kFlagN : 0) | ((nz & 0xFF) ? 0 : kFlagZ))
@@ -79,12 +78,14 @@ int CCpu::Interpret(int request) {
   } while (false)
 #define QGU_SAVE() \
   (pc_ = pc, a_ = a, x_ = x, y_ = y, s_ = s, p_ = QGU_STATUS(), total_ = stop - static_cast<uint32_t>(left))
+  // Instructions run: the registers leave the idle loop's steps (a nested
+  // request of a register write may have counted passes of one).
 #define QGU_LOAD()                                 \
   do {                                             \
+    if (idleStep_ >= 0) SettleIdleRegisters();     \
     pc = pc_; a = a_; x = x_; y = y_; s = s_;      \
     QGU_TAKE_STATUS(p_);                           \
     stop = total_ + static_cast<uint32_t>(left);   \
-    idleStep_ = -1;                                \
     checks = static_cast<uint8_t>(Checks() | (checks & kAfterRound)); \
   } while (false)
   QGU_LOAD();
