@@ -9,6 +9,7 @@ runtime=$(mktemp -d) || exit 1
 trap 'rm -rf "$runtime"' EXIT
 # A display of its own: xvfb-run -a alone lets two tests started together pick the same number, and
 # the first to end then takes the other's server with it. The lock is held (fd 9) until the run ends.
+# -noreset: a server that resets when its last client leaves refuses the next one for a moment.
 display=100
 while [ "$display" -lt 200 ]; do
   exec 9>"${TMPDIR:-/tmp}/qgu-xvfb-$display.lock"
@@ -16,4 +17,4 @@ while [ "$display" -lt 200 ]; do
   display=$((display + 1))
 done
 [ "$display" -lt 200 ] || { echo "no free X display number"; exit 1; }
-xvfb-run -n "$display" -s "-screen 0 1024x768x24" env XDG_RUNTIME_DIR="$runtime" QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=dummy "$@"
+xvfb-run -n "$display" -s "-screen 0 1024x768x24 -noreset" env XDG_RUNTIME_DIR="$runtime" QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=dummy "$@"
