@@ -74,7 +74,12 @@ CRollbackSession::Step CRollbackSession::RunFrame(bool draw) {
   if (!linkLost_ && !link_.Receive()) linkLost_ = true;
   TakeRemoteInput();
   if (linkLost_ && present_ >= link_.RemoteFrames()) return End(lock);
-  if (!linkLost_ && Held()) {
+  if (!linkLost_ && holds_ && !WaitWhileAhead()) {
+    linkLost_ = true;
+    TakeRemoteInput();
+    if (present_ >= link_.RemoteFrames()) return End(lock);
+  }
+  if (!linkLost_ && !holds_ && Held()) {
     Publish();
     return Step::kHeld;
   }
@@ -98,18 +103,37 @@ CRollbackSession::Step CRollbackSession::RunFrame(bool draw) {
   return Step::kRan;
 }
 
-// Holds a frame back now and then while this side runs further ahead of the
-// other side's input than the other runs ahead of this side's, so that both
-// go back about as far.
+// How much further this side runs ahead of the other side's input than the
+// other runs ahead of this side's: twice the frames it plays ahead of the other.
+int CRollbackSession::Lead() const {
+  return static_cast<int>(present_ - link_.RemoteFrames()) - link_.RemoteAdvantage();
+}
+
+// Holds a frame back now and then while this side leads, so that both go
+// back about as far. In play each hold is a frame this side never runs.
 bool CRollbackSession::Held() {
   if (holdCooldown_ > 0) {
     --holdCooldown_;
     return false;
   }
-  const int ahead = static_cast<int>(present_ - link_.RemoteFrames());
-  if (present_ == 0 || ahead - link_.RemoteAdvantage() < kHoldAhead) return false;
+  if (present_ == 0 || Lead() < kHoldAhead) return false;
   holdCooldown_ = kHoldEvery;
   ++counters_.framesHeld;
+  return true;
+}
+
+// While the driver holds the input (the boot, which the window runs
+// unpaced) the side that leads waits for the other side's input instead:
+// frames on the driver's input are never guessed wrong, so running ahead
+// there buys nothing, and the lead a side raced to by the kickoff was held
+// off in play, a frame at a time, each a frame short of 60 a second. Both
+// sides cannot wait at once: each one's lead counts the other's as it was
+// sent, and the two add up to 2 at most.
+bool CRollbackSession::WaitWhileAhead() {
+  while (present_ > 0 && Lead() >= kHoldAhead) {
+    if (!link_.WaitForInput(hooks_.waiting)) return false;
+    TakeRemoteInput();
+  }
   return true;
 }
 
@@ -141,7 +165,7 @@ void CRollbackSession::TakeRemoteInput() {
 
 bool CRollbackSession::WaitForWindow(std::unique_lock<std::mutex>&) {
   if (present_ + 1 - link_.RemoteFrames() <= kRollbackWindow) return true;
-  ++counters_.waits;
+  if (!holds_) ++counters_.waits;  // counted in play only, as the held frames
   while (present_ + 1 - link_.RemoteFrames() > kRollbackWindow) {
     if (!link_.WaitForInput(hooks_.waiting)) return false;
     TakeRemoteInput();

@@ -6,7 +6,9 @@
 // kept in memory. When the other side's real input for a frame differs from
 // the guess, the state before that frame is restored and the frames since are
 // run again, undrawn and unheard. The present runs at most kRollbackWindow
-// frames past the other side's input; beyond that it waits.
+// frames past the other side's input; beyond that it waits. While the game
+// driver holds the input the side ahead waits for the other, so play starts
+// with both sides even.
 //
 // The game driver (and any frame monitor) acts only on confirmed frames,
 // those played with both sides' real input, in order, exactly as in a
@@ -77,6 +79,8 @@ class CRollbackSession {
   void BringBackObserved();
   uint32_t RemoteGuess(int64_t frame) const;
   Step End(std::unique_lock<std::mutex>& lock);
+  int Lead() const;
+  bool WaitWhileAhead();
   bool Held();
   void Publish();
 
