@@ -11,7 +11,10 @@
 # See docs/performance.md ("Linked windows").
 #
 #   bench/linked-windows.sh [--build DIR] [--delays "0 50 100"] [--modes "lockstep rollback"]
-#                           [--quarter N] [--pictures DIR]
+#                           [--quarter N] [--pictures DIR] [--keep DIR]
+#
+# --keep DIR leaves each game's folder (both windows' stderr, frame reports,
+# box scores) in DIR/MODE-DELAY instead of a scratch folder removed at the end.
 #
 # A rollback game is hosted with Rollback=1 in the host's qgu.ini (Netplay).
 #
@@ -24,6 +27,7 @@ modes="lockstep"
 quarter=1
 pictures=""
 inside=""
+keep=""
 while [ $# -gt 0 ]; do
   case $1 in
     --build) build=$2; shift 2 ;;
@@ -31,8 +35,9 @@ while [ $# -gt 0 ]; do
     --modes) modes=$2; shift 2 ;;
     --quarter) quarter=$2; shift 2 ;;
     --pictures) pictures=$2; shift 2 ;;
+    --keep) keep=$2; shift 2 ;;
     --inside) inside=$2; shift 2 ;;  # DELAY:DELAYER:NETMODE:OUT, run on the virtual X server
-    *) echo "usage: $0 [--build DIR] [--delays \"0 50 100\"] [--quarter N] [--pictures DIR]" >&2; exit 2 ;;
+    *) echo "usage: $0 [--build DIR] [--delays \"0 50 100\"] [--quarter N] [--pictures DIR] [--keep DIR]" >&2; exit 2 ;;
   esac
 done
 build=$(cd "$build" && pwd) || exit 1
@@ -95,6 +100,10 @@ fi
 command -v xvfb-run >/dev/null && command -v xdotool >/dev/null && command -v python3 >/dev/null ||
   { echo "needs xvfb-run, xdotool and python3" >&2; exit 1; }
 scratch=$(mktemp -d) || exit 1
+games=$scratch
+if [ -n "$keep" ]; then
+  mkdir -p "$keep" && games=$(cd "$keep" && pwd) || exit 1
+fi
 namespace=""
 cleanup() {
   [ -z "$namespace" ] || ip netns del "$namespace" 2>/dev/null
@@ -135,7 +144,8 @@ printf '|---|---|---|---|---|---|---|---|---|---|---|\n'
 first=yes
 for netmode in $modes; do
   for delay in $delays; do
-    out="$scratch/$netmode-$delay"
+    out="$games/$netmode-$delay"
+    rm -rf "$out"
     mkdir -p "$out"
     inner="xvfb-run -a -s \"-screen 0 1280x1024x24\" env SDL_AUDIODRIVER=dummy QT_QPA_PLATFORM=xcb sh \"$0\" --build \"$build\" --quarter $quarter --inside $delay:$mode:$netmode:$out"
     [ -n "$pictures" ] && [ "$first" = yes ] && inner="$inner --pictures \"$pictures\""
