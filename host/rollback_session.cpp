@@ -12,7 +12,7 @@ namespace {
 constexpr uint32_t kAllPadsA = 0x01010101u;  // the driver's press: A on every pad, as the ports make it
 constexpr uint32_t kOwnPads = 0x00FF00FFu;   // a side's pads 1 and 3
 // Frames this side may run ahead of the other beyond what the other runs
-// ahead of it before a frame is held back, and frames between two holds.
+// ahead of it before a frame is held back, and frames the lead must last.
 constexpr int kHoldAhead = 3;
 constexpr int kHoldEvery = 30;
 
@@ -109,15 +109,18 @@ int CRollbackSession::Lead() const {
   return static_cast<int>(present_ - link_.RemoteFrames()) - link_.RemoteAdvantage();
 }
 
-// Holds a frame back now and then while this side leads, so that both go
-// back about as far. In play each hold is a frame this side never runs.
+// Holds a frame back while this side has led for kHoldEvery frames running,
+// so that both go back about as far. In play each hold is a frame this side
+// never runs, so a lead that lasts is needed: the other side kept off the
+// processor a moment falls behind and catches up undrawn within a pass or two,
+// and a frame held meanwhile would leave this side behind for good.
 bool CRollbackSession::Held() {
-  if (holdCooldown_ > 0) {
-    --holdCooldown_;
+  if (present_ == 0 || Lead() < kHoldAhead) {
+    leadFrames_ = 0;
     return false;
   }
-  if (present_ == 0 || Lead() < kHoldAhead) return false;
-  holdCooldown_ = kHoldEvery;
+  if (++leadFrames_ < kHoldEvery) return false;
+  leadFrames_ = 0;
   ++counters_.framesHeld;
   return true;
 }

@@ -103,7 +103,7 @@ class CRollbackSession {
   bool observedWritten_ = false;
   bool holds_ = true;      // the driver holds the input from the next confirmed frame on
   int64_t pressFrame_ = 0; // the frame the driver's press of A is for
-  int holdCooldown_ = 0;
+  int leadFrames_ = 0;     // frames in a row this side has led the other
 
   std::array<core::MachineState, kKept> states_;  // after each frame
   std::array<uint32_t, kKept> local_{};           // this side's input by frame

@@ -26,6 +26,7 @@
 #include <iostream>
 #include <iterator>
 #include <optional>
+#include <stdexcept>
 #include <thread>
 #include <vector>
 
@@ -213,52 +214,88 @@ class StatelessConsole final : public IFrameConsole {
   } memory_;
 };
 
-// One side running as fast as it can, the other a frame every 2 ms. While
-// the driver holds the input the quick side keeps within two frames of the
-// slow one, so the lead it has when play starts is not held off frame by
-// frame in play; in play it runs on up to the window, guessing.
-TEST(Rollback, WhileTheDriverHoldsTheInputTheSideAheadWaitsSoPlayStartsEven) {
-  constexpr int64_t kFrames = 300;
-  for (const bool driverHolds : {true, false}) {
-    SCOPED_TRACE(driverHolds ? "the driver holds the input" : "in play");
+// Two rollback sessions of machines that keep no state, linked over a socket pair.
+struct LinkedSessions {
+  explicit LinkedSessions(bool driverHolds) {
     int ends[2];
-    ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM, 0, ends), 0);
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, ends) != 0) throw std::runtime_error("no socket pair");
     const NetGreeting greeting{0, 0, 1, {}, NetMode::kRollback};
-    CNetplayLink quickLink, slowLink;
-    quickLink.Adopt(ends[0], true, greeting);
-    slowLink.Adopt(ends[1], false, greeting);
+    hostLink.Adopt(ends[0], true, greeting);
+    joinLink.Adopt(ends[1], false, greeting);
     CRollbackSession::Hooks hooks;
     hooks.observe = [](int64_t) {};
     hooks.takePressA = [] { return false; };
     hooks.driverHoldsInput = [driverHolds] { return driverHolds; };
     hooks.waiting = [] {};
-    StatelessConsole quickConsole, slowConsole;
-    std::mutex quickMutex, slowMutex;
-    CRollbackSession quick(*quickLink.Rollback(), true, quickConsole, nullptr, quickMutex, hooks);
-    CRollbackSession slow(*slowLink.Rollback(), false, slowConsole, nullptr, slowMutex, hooks);
+    host.emplace(*hostLink.Rollback(), true, hostConsole, nullptr, hostMutex, hooks);
+    join.emplace(*joinLink.Rollback(), false, joinConsole, nullptr, joinMutex, hooks);
+  }
+  CNetplayLink hostLink, joinLink;
+  StatelessConsole hostConsole, joinConsole;
+  std::mutex hostMutex, joinMutex;
+  std::optional<CRollbackSession> host, join;
+};
 
+constexpr int64_t kSessionFrames = 300;
+
+// Runs a side's frames to kSessionFrames, a frame every periodMs (0: at
+// once), running late frames at once as the emulator thread does, and
+// stalling stallMs once at frame stallAt.
+void RunSide(CRollbackSession& side, std::atomic<int64_t>& at, int periodMs, int64_t stallAt = 0, int stallMs = 0) {
+  auto due = Clock::now();
+  bool stalled = false;
+  while (side.Present() < kSessionFrames && side.RunFrame(false) != CRollbackSession::Step::kEnded) {
+    at = side.Present();
+    if (!stalled && side.Present() >= stallAt && stallMs > 0) {
+      stalled = true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(stallMs));
+    }
+    due += std::chrono::milliseconds(periodMs);
+    if (periodMs > 0) std::this_thread::sleep_until(due);
+  }
+}
+
+// One side running as fast as it can, the other a frame every 2 ms. While
+// the driver holds the input the quick side keeps within two frames of the
+// slow one, so the lead it has when play starts is not held off frame by
+// frame in play; in play it runs on up to the window, guessing.
+TEST(Rollback, WhileTheDriverHoldsTheInputTheSideAheadWaitsSoPlayStartsEven) {
+  for (const bool driverHolds : {true, false}) {
+    SCOPED_TRACE(driverHolds ? "the driver holds the input" : "in play");
+    LinkedSessions sessions(driverHolds);
+    CRollbackSession& quick = *sessions.host;
     std::atomic<int64_t> slowAt{0};
-    auto slowSide = std::async(std::launch::async, [&] {
-      while (slow.Present() < kFrames && slow.RunFrame(false) != CRollbackSession::Step::kEnded) {
-        slowAt = slow.Present();
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-      }
-    });
+    auto slowSide = std::async(std::launch::async, [&] { RunSide(*sessions.join, slowAt, 2); });
     // Frames the quick side ran 4 or more ahead of the slow one (it may
     // now and then, on the other side's word from before a stall).
     int framesAhead = 0;
-    while (quick.Present() < kFrames && quick.RunFrame(false) != CRollbackSession::Step::kEnded) {
+    while (quick.Present() < kSessionFrames && quick.RunFrame(false) != CRollbackSession::Step::kEnded) {
       if (quick.Present() - slowAt.load() >= 4) ++framesAhead;
     }
     slowSide.get();
-    EXPECT_EQ(quick.Present(), kFrames);
-    EXPECT_EQ(slow.Present(), kFrames);
+    EXPECT_EQ(quick.Present(), kSessionFrames);
+    EXPECT_EQ(sessions.join->Present(), kSessionFrames);
     if (driverHolds) {
-      EXPECT_LT(framesAhead, kFrames / 5);
+      EXPECT_LT(framesAhead, kSessionFrames / 5);
     } else {
-      EXPECT_GT(framesAhead, kFrames / 2);
+      EXPECT_GT(framesAhead, kSessionFrames / 2);
     }
   }
+}
+
+// Both sides in play at one pace, the joining side kept off the processor
+// for 16 frames' time once and then catching up: a lead that short holds
+// back no frame on either side (each would be a frame it never runs).
+TEST(Rollback, AShortStallOfTheOtherSideHoldsBackNoFrame) {
+  LinkedSessions sessions(false);
+  std::atomic<int64_t> hostAt{0}, joinAt{0};
+  auto joining = std::async(std::launch::async, [&] { RunSide(*sessions.join, joinAt, 5, 100, 80); });
+  RunSide(*sessions.host, hostAt, 5);
+  joining.get();
+  EXPECT_EQ(sessions.hostLink.Rollback()->Counters().framesHeld, 0);
+  EXPECT_EQ(sessions.joinLink.Rollback()->Counters().framesHeld, 0);
+  EXPECT_EQ(sessions.host->Present(), kSessionFrames);
+  EXPECT_EQ(sessions.join->Present(), kSessionFrames);
 }
 
 // The state in memory is the snapshot file's bytes, and going back to it and
