@@ -79,7 +79,8 @@ if command -v xvfb-run >/dev/null; then
   read -r -a command <<<"$exec_line"
   (cd "$work/elsewhere" && PATH="$usr/games:$usr/bin:$PATH" SDL_AUDIODRIVER=dummy \
      exec xvfb-run -a "${command[@]}" >"$work/desktop.log" 2>&1) &
-  pids+=($!)
+  desktop=$!
+  pids+=("$desktop")
   for _ in $(seq 1 150); do
     [ -f "$XDG_DATA_HOME/qgu/qgu_lge/Quozi League/config.lge" ] && break
     sleep 0.2
@@ -89,6 +90,8 @@ if command -v xvfb-run >/dev/null; then
   for pid in $(pgrep -x qgu2); do
     [ "$(readlink "/proc/$pid/exe")" = "$usr/games/qgu2" ] && kill -TERM "$pid"
   done
+  # xvfb-run ends its server once qgu2 has gone; killed before that, it would leave the server behind.
+  for _ in $(seq 1 100); do kill -0 "$desktop" 2>/dev/null || break; sleep 0.1; done
   echo "desktop entry start under Xvfb: league in \$XDG_DATA_HOME/qgu"
 else
   echo "xvfb-run not found: desktop entry start skipped"
