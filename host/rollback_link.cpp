@@ -5,9 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <cstring>
-#include <thread>
 
 #include "host/netplay_link.h"
 
@@ -59,23 +57,33 @@ bool CRollbackLink::IsHost() const { return link_.IsHost(); }
 
 void CRollbackLink::SendInput(int64_t frame, uint32_t input, int advantage) {
   sentFrames_ = frame;
+  Send(EncodeRollbackMessage(kInput, advantage, frame, input & kOwnPads));
+}
+
+// A side that stops reading but stays connected would keep this one waiting
+// for ever; a message is sent whole or not at all, so the stream stays framed.
+void CRollbackLink::Send(const std::array<uint8_t, kRollbackMessageBytes>& message) {
   const int socket = link_.DataSocket();
   if (peerGone_ || socket < 0) return;
-  const auto message = EncodeRollbackMessage(kInput, advantage, frame, input & kOwnPads);
+  const uint32_t started = clock_.NowMs();
   size_t done = 0;
   while (done < message.size()) {
-    const ssize_t sent = ::send(socket, message.data() + done, message.size() - done, MSG_NOSIGNAL);
+    const ssize_t sent = ::send(socket, message.data() + done, message.size() - done, MSG_NOSIGNAL | MSG_DONTWAIT);
     if (sent >= 0) {
       done += static_cast<size_t>(sent);
-    } else if (WouldBlock(errno)) {
-      std::this_thread::yield();
-    } else if (errno == EPIPE || errno == ECONNRESET) {
-      // What the other side sent before it left is still used; Receive then ends the link.
-      peerGone_ = true;
+    } else if (!WouldBlock(errno)) {
+      if (errno == EPIPE || errno == ECONNRESET) {
+        // What the other side sent before it left is still used; Receive then ends the link.
+        peerGone_ = true;
+      } else {
+        link_.Close(std::string("sending failed: ") + std::strerror(errno));
+      }
+      return;
+    } else if (clock_.NowMs() - started >= static_cast<uint32_t>(kNetTimeoutMs)) {
+      link_.Close("the other side took nothing for 10 seconds");
       return;
     } else {
-      link_.Close(std::string("sending failed: ") + std::strerror(errno));
-      return;
+      clock_.SleepMs(1);
     }
   }
 }
@@ -183,13 +191,7 @@ void CRollbackLink::FrameConfirmed(int64_t frame, uint32_t bothInputs) {
 
 void CRollbackLink::OfferStateHash(int64_t frame, uint64_t hash) {
   const uint32_t folded = FoldHash(hash);
-  const int socket = link_.DataSocket();
-  if (socket >= 0 && !peerGone_) {
-    const auto message = EncodeRollbackMessage(kHash, 0, frame, folded);
-    if (::send(socket, message.data(), message.size(), MSG_NOSIGNAL) != static_cast<ssize_t>(message.size())) {
-      peerGone_ = true;
-    }
-  }
+  Send(EncodeRollbackMessage(kHash, 0, frame, folded));
   ownHashes_.emplace_back(frame, folded);
   if (ownHashes_.size() > kKeptHashes) ownHashes_.pop_front();
   Compare();
@@ -221,12 +223,15 @@ void CRollbackLink::SayGoodbye() {
   // Closing with the other side's bytes unread would reset the connection
   // and could cost it bytes of this side's it has not read yet.
   ::shutdown(socket, SHUT_WR);
-  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kGoodbyeMs);
+  const uint32_t started = clock_.NowMs();
   std::array<uint8_t, 512> drained{};
   for (;;) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
     pollfd readable{socket, POLLIN, 0};
-    if (left.count() <= 0 || ::poll(&readable, 1, static_cast<int>(left.count())) <= 0) return;
+    if (::poll(&readable, 1, 0) <= 0) {
+      if (clock_.NowMs() - started >= static_cast<uint32_t>(kGoodbyeMs)) return;
+      clock_.SleepMs(1);
+      continue;
+    }
     const ssize_t got = ::recv(socket, drained.data(), drained.size(), MSG_DONTWAIT);
     if (got == 0 || (got < 0 && !WouldBlock(errno))) return;
   }

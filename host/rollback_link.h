@@ -99,6 +99,7 @@ class CRollbackLink {
   static constexpr size_t kKeptInputs = 64;
   static constexpr size_t kKeptHashes = 64;
 
+  void Send(const std::array<uint8_t, kRollbackMessageBytes>& message);
   bool Take(const uint8_t* message);
   bool Malformed(const std::string& reason);
   void Compare();

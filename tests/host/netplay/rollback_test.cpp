@@ -191,6 +191,31 @@ TEST(Rollback, TheHostDecidesTheModeAndAJoinerNamingTheOtherIsRefused) {
   }
 }
 
+// Half a second a step, so the link's waits end at once.
+class SteppingClock final : public IFrameClock {
+ public:
+  uint32_t NowMs() override { return now; }
+  void SleepMs(int milliseconds) override { now += static_cast<uint32_t>(milliseconds) * 500; }
+  uint32_t now = 0;
+};
+
+// The other side stays connected but reads nothing: once the socket is full
+// this side gives up after 10 s of its clock, saying why, and its goodbye
+// waits no longer than a second for the other side's last bytes.
+TEST(Rollback, ASideThatStopsReadingIsGivenUpAfterTenSeconds) {
+  int ends[2];
+  ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM, 0, ends), 0);
+  SteppingClock clock;
+  CNetplayLink link(clock);
+  link.Adopt(ends[0], true, {0, 0, 1, {}, NetMode::kRollback});
+  int64_t frame = 0;
+  while (link.Connected() && frame < 1'000'000) link.Rollback()->SendInput(++frame, 0, 0);
+  EXPECT_FALSE(link.Connected());
+  EXPECT_EQ(link.CloseReason(), "the other side took nothing for 10 seconds");
+  EXPECT_LE(clock.now, 11'500u);
+  ::close(ends[1]);
+}
+
 // A machine that runs no code but keeps its (empty) state.
 class StatelessConsole final : public IFrameConsole {
  public:
