@@ -49,7 +49,7 @@ struct RollbackCounters {
   int longestRollback = 0;      // frames
   int64_t driverRestores = 0;   // goings-back because the game driver acted at a played frame
   int64_t framesRerunForDriver = 0;
-  int64_t waits = 0;            // frames that waited for the other side (the window was full)
+  int64_t waits = 0;            // frames in play that waited for the other side (the window was full)
   int64_t framesHeld = 0;       // frames held back so the other side could catch up
   int inputDelay = kRollbackInputDelay;
 };
