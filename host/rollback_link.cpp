@@ -71,20 +71,22 @@ void CRollbackLink::Send(const std::array<uint8_t, kRollbackMessageBytes>& messa
     const ssize_t sent = ::send(socket, message.data() + done, message.size() - done, MSG_NOSIGNAL | MSG_DONTWAIT);
     if (sent >= 0) {
       done += static_cast<size_t>(sent);
-    } else if (!WouldBlock(errno)) {
-      if (errno == EPIPE || errno == ECONNRESET) {
-        // What the other side sent before it left is still used; Receive then ends the link.
-        peerGone_ = true;
-      } else {
-        link_.Close(std::string("sending failed: ") + std::strerror(errno));
-      }
+      continue;
+    }
+    if (errno == EPIPE || errno == ECONNRESET) {
+      // What the other side sent before it left is still used; Receive then ends the link.
+      peerGone_ = true;
       return;
-    } else if (clock_.NowMs() - started >= static_cast<uint32_t>(kNetTimeoutMs)) {
+    }
+    if (!WouldBlock(errno)) {
+      link_.Close(std::string("sending failed: ") + std::strerror(errno));
+      return;
+    }
+    if (clock_.NowMs() - started >= static_cast<uint32_t>(kNetTimeoutMs)) {
       link_.Close("the other side took nothing for 10 seconds");
       return;
-    } else {
-      clock_.SleepMs(1);
     }
+    clock_.SleepMs(1);
   }
 }
 
