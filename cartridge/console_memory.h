@@ -27,7 +27,9 @@
 /* Control byte: home mode << 4 | away mode (0 MAN, 1 COA, 2 COM). */
 #define QGU_CONTROL_BYTE 0x0075
 
-/* Game clock, two BCD digits each; every period starts at 5:00. */
+/* Game clock, two BCD digits each; every period starts at 5:00, or at the
+ * minutes the driver wrote into QGU_CLOCK_MINUTES before kickoff (1-99 BCD),
+ * so that the clock shown is the game's from the first frame. */
 #define QGU_CLOCK_SECONDS 0x006A
 #define QGU_CLOCK_MINUTES 0x006B
 #define QGU_QUARTER_MINUTES 0x05
@@ -68,5 +70,20 @@
 #define QGU_HOME_STATS_BLOCK 0x6406
 #define QGU_AWAY_STATS_BLOCK 0x650B
 #define QGU_STATS_BLOCK_BYTES 242
+
+/* Team figures the statistics blocks have no place for, one block per side in
+ * the battery RAM between the two statistics blocks, cleared at kickoff: the
+ * offsets below, counts saturating at 255. */
+#define QGU_HOME_EXTRA_BLOCK 0x64F8
+#define QGU_AWAY_EXTRA_BLOCK 0x6501
+#define QGU_EXTRA_BLOCK_BYTES 9
+#define QGU_EXTRA_FUMBLES_LOST 0
+#define QGU_EXTRA_LONG_PLAYS 1 /* scrimmage plays of 20 yards or more */
+#define QGU_EXTRA_FIRST_DOWNS 2
+#define QGU_EXTRA_THIRD_DOWNS 3
+#define QGU_EXTRA_THIRD_DOWNS_MADE 4
+#define QGU_EXTRA_FOURTH_DOWNS 5
+#define QGU_EXTRA_FOURTH_DOWNS_MADE 6
+#define QGU_EXTRA_POSSESSION 7 /* seconds with the ball, two bytes, low first */
 
 #endif

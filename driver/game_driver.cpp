@@ -156,6 +156,8 @@ void CGameDriver::SelectTeams() {
     }
   }
   WriteConsoleByte(console_, kControlByte, game_.controlByte);
+  // The cartridge starts its periods at this length, so the clock shown is the game's from kickoff.
+  WriteConsoleByte(console_, kClockMinutes, QuarterLengthBcd(game_.quarterMinutes));
 }
 
 void CGameDriver::WaitForKickoff() {

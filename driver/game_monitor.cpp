@@ -46,11 +46,17 @@ void CGameMonitor::TriggerPlayCalling(IConsoleMemory& memory) {
   }
 }
 
-// Each period starts at the cartridge's 5:00; it is restarted at the chosen
-// length once, and the override re-arms only when the clock is below 5:00.
+// The driver writes the quarter length into the clock before kickoff; a
+// cartridge that takes it starts every period there, and a period seen
+// starting at the chosen length needs nothing. One that starts every period at
+// 5:00 has the period restarted at the chosen length once; the override
+// re-arms only when the clock is below 5:00.
 void CGameMonitor::ApplyQuarterLength(IConsoleMemory& memory) {
   if (quarterBcd_ == kCartridgeQuarterMinutes) return;
-  if (memory.Read(kClockMinutes) == kCartridgeQuarterMinutes && clockOverrideArmed_) {
+  const uint8_t minutes = memory.Read(kClockMinutes);
+  if (minutes == quarterBcd_ && memory.Read(kClockSeconds) == 0) {
+    clockOverrideArmed_ = false;
+  } else if (minutes == kCartridgeQuarterMinutes && clockOverrideArmed_) {
     memory.Write(kClockMinutes, quarterBcd_);
     clockOverrideArmed_ = false;
   }

@@ -99,7 +99,7 @@ TEST(PlayTable, EveryPlayHasItsOwnPicture) {
 // The arguments of each RUN(...) or PASS(...) entry of one of the cartridge
 // program's play tables, as written.
 std::vector<std::vector<std::string>> CartridgeTraits(const std::string& table) {
-  const std::string source = testing::ReadBytes(QGU_SOURCE_DIR "/cartridge/program/src/playbook.c");
+  const std::string source = testing::ReadBytes(QGU_SOURCE_DIR "/cartridge/program/src/rules.c");
   const size_t start = source.find(table + "[32] = {");
   const size_t end = source.find("};", start);
   if (start == std::string::npos || end == std::string::npos) return {};

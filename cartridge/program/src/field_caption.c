@@ -70,6 +70,8 @@ static void second_line_for_down(u8 def) {
     add("BROKE A TACKLE");
   } else if (result.read == 2) {
     add("THE DEFENCE READ IT");
+  } else if (result.stopped) {
+    add("OUT OF BOUNDS");
   } else {
     add("TACKLED BY ");
     add_name(def, result.defender);

@@ -5,21 +5,26 @@
 #pragma rodata-name("BANK03RO")
 
 #include "modules.h"
+#include "rules.h"
 #include "sound.h"
 #include "state.h"
 #include "team.h"
 #include "text.h"
 
-#define PERIOD_SECONDS      300
+#define CARTRIDGE_MINUTES   5
 #define PERIOD_HOLD_FRAMES  150   /* a period's starting clock and its 0:00 stand still 2.5 s */
 #define RESULT_HOLD_FRAMES  56
 #define SCORE_HOLD_FRAMES   100
 #define LAST_OVERTIME       4     /* one overtime period; level after it is a tie */
+#define OVERTIME_SECONDS    180   /* overtime lasts a quarter, but at least three minutes */
 #define KICKOFF_SPOT        35
 #define SAFETY_KICK_SPOT    20
+#define KICKOFF_TOUCHBACK   25
 #define TOUCHBACK_SPOT      20
+#define LONG_GAIN           20
 
 static u8 first_kicker;
+static u16 period_seconds;
 
 /* What comes next; scores lead to an extra point and a kickoff without recursion. */
 #define NEXT_SCRIMMAGE   0
@@ -32,28 +37,6 @@ static u8 next_spot;
 static void set_states(u8 home, u8 away) {
   STATE_BYTES[HOME] = home;
   STATE_BYTES[AWAY] = away;
-}
-
-static u8 unit_average(u8 side, u8 first, u8 count, u8 a, u8 b, u8 c) {
-  u16 sum = 0;
-  u8 i, p;
-  for (i = 0; i < count; ++i) {
-    p = first + i;
-    sum += rating(side, p, a) + rating(side, p, b);
-    if (c != 0xFF) sum += rating(side, p, c);
-  }
-  return (u8)(sum / (count * (c != 0xFF ? 3 : 2)));
-}
-
-/* Unit strengths used by every play's resolution. */
-static void rate_units(void) {
-  u8 side;
-  for (side = 0; side < 2; ++side) {
-    unit_line[side] = unit_average(side, P_C, 5, R_MAX, R_HIT, 0xFF);
-    unit_front[side] = unit_average(side, P_RE, 3, R_HIT, R_SPEED, R_MAX);
-    unit_backers[side] = unit_average(side, P_ROLB, 4, R_HIT, R_SPEED, R_QUICK);
-    unit_cover[side] = unit_average(side, P_RCB, 4, R_SPEED, R_QUICK, R_PICK);
-  }
 }
 
 static void clear_scores(void) {
@@ -82,25 +65,6 @@ static void change_possession(u8 spot) {
 
 /* ---- kicks ---- */
 
-static u8 kick_rating(u8 side, u8 player) {
-  return rating(side, player, R_KICK);
-}
-
-static u8 returner_speed(u8 side) {
-  return rating(side, P_RB3, R_SPEED);
-}
-
-/* Return yards for a kick or punt returner against the kicking team's cover. */
-static s8 return_yards(u8 side, u8 base, u8 spread) {
-  s16 edge = returner_speed(side);
-  s16 yards;
-  edge -= (unit_backers[side ^ 1] + unit_cover[side ^ 1]) >> 1;
-  yards = edge + base + rnd(spread);
-  if (rnd(100) < (u8)(2 + (edge > 0 ? edge : 0))) yards += 10 + rnd(35);
-  if (yards < 0) yards = 0;
-  return (s8)(yards > 100 ? 100 : yards);
-}
-
 static void touchdown(u8 side);
 
 static void run_field(void) {
@@ -116,34 +80,24 @@ static void hold_caption(u8 frames) {
 /* Kickoff from `spot` of the kicking side; the return team's RB 3 runs it back. */
 static void kickoff(u8 kicker, u8 spot) {
   u8 receiver = kicker ^ 1;
-  u8 distance, land;
   s16 spot_after;
   offense = kicker;
   ball_on = spot;
   result_clear();
   set_states(kicker == HOME ? STATE_KICKING : 0, kicker == AWAY ? STATE_KICKING : 0);
-  result.outcome = OUT_KICKOFF;
   say("KICKOFF", "");
-  result.carrier = P_K;
-  result.returner = P_RB3;
-  distance = 48 + kick_rating(kicker, P_K) + rnd(14);
-  result.gained = (s8)distance;
-  land = spot + distance; /* from the kicker's goal line */
-  if (land >= 106) {
-    result.touchback = 1;
-  } else {
-    result.returned = return_yards(receiver, 14, 14);
-  }
+  rules_kickoff(kicker, spot);
   sfx_play(SFX_WHISTLE);
   run_field();
   set_states(0, 0);
+  clock_run(result.runoff);
   next_up = NEXT_SCRIMMAGE;
   if (result.touchback) {
-    change_possession(TOUCHBACK_SPOT);
+    change_possession(KICKOFF_TOUCHBACK);
     hold_caption(RESULT_HOLD_FRAMES);
     return;
   }
-  spot_after = land;
+  spot_after = (s16)spot + (u8)result.gained; /* where it came down, from the kicker's goal line */
   spot_after = 100 - spot_after + result.returned;
   if (spot_after >= 100) {
     result.touchdown = 2;
@@ -160,15 +114,11 @@ static void kickoff(u8 kicker, u8 spot) {
 }
 
 static void extra_point(u8 side) {
-  u8 p;
   offense = side;
   ball_on = 98;
   result_clear();
-  result.outcome = OUT_EXTRA_POINT;
   say("EXTRA POINT TRY", "");
-  result.carrier = P_K;
-  p = 86 + kick_rating(side, P_K) - (rnd(16) < (15 - rating(side, P_K, R_KICK_SAFE)) / 4 ? 60 : 0);
-  result.good = rnd(100) < p;
+  rules_extra_point();
   run_field();
   stat_extra_point(side, result.good);
   if (result.good) score_add(side, 1);
@@ -208,55 +158,18 @@ static void safety(u8 conceding) {
   next_spot = SAFETY_KICK_SPOT;
 }
 
-/* ---- fourth down ---- */
-
-#define CHOICE_GO   0
-#define CHOICE_PUNT 1
-#define CHOICE_KICK 2
-
-static u8 field_goal_range(void) {
-  return 100 - ball_on + 17 <= 45 + (kick_rating(offense, P_K) >> 1);
-}
-
-static u8 fourth_down_choice(void) {
-  s16 behind = (s16)points[DEFENSE] - (s16)points[offense];
-  u8 late = PERIOD >= 3 && clock_seconds() < 150;
-  if (PERIOD > 3) return field_goal_range() ? CHOICE_KICK : (ball_on >= 60 && to_go <= 3 ? CHOICE_GO : CHOICE_PUNT);
-  if (late && behind > 0) {
-    if (behind <= 3 && field_goal_range()) return CHOICE_KICK;
-    return CHOICE_GO;
-  }
-  if (to_go <= 1 && ball_on >= 45) return CHOICE_GO;
-  if (field_goal_range()) return CHOICE_KICK;
-  if (to_go <= 2 && ball_on >= 55) return CHOICE_GO;
-  return CHOICE_PUNT;
-}
+/* ---- fourth down: punts and field goals ---- */
 
 static void punt(void) {
   u8 kicker = offense;
   u8 receiver = kicker ^ 1;
   u8 distance;
-  u16 land;
   s16 spot_after;
   result_clear();
   set_states(kicker == HOME ? STATE_KICKING : 0, kicker == AWAY ? STATE_KICKING : 0);
-  result.outcome = OUT_PUNT;
   say("FOURTH DOWN  PUNT", "");
-  result.carrier = P_P;
-  result.returner = P_RB3;
-  result.runoff = 6 + rnd(6);
-  distance = 30 + kick_rating(kicker, P_P) + rnd(12);
-  if (rnd(100) < (u8)(1 + ((15 - rating(kicker, P_P, R_KICK_SAFE)) >> 2))) distance = 0; /* blocked */
-  land = (u16)ball_on + distance;
-  if (land >= 100) {
-    result.touchback = 1;
-    distance = 100 - ball_on;
-  } else if (distance && rnd(100) < 30) {
-    result.fair_catch = 1;
-  } else if (distance) {
-    result.returned = return_yards(receiver, 2, 10);
-  }
-  result.gained = (s8)distance;
+  rules_punt();
+  distance = (u8)result.gained;
   run_field();
   set_states(0, 0);
   clock_run(result.runoff);
@@ -264,7 +177,7 @@ static void punt(void) {
   if (result.touchback) {
     change_possession(TOUCHBACK_SPOT);
   } else {
-    spot_after = 100 - (s16)land + result.returned;
+    spot_after = 100 - ((s16)ball_on + distance) + result.returned;
     if (distance && !result.fair_catch) stat_punt_return(receiver, P_RB3, result.returned, spot_after >= 100);
     if (spot_after >= 100) {
       offense = receiver;
@@ -281,19 +194,10 @@ static void punt(void) {
 
 static void field_goal(void) {
   u8 kicker = offense;
-  u8 distance = 100 - ball_on + 17;
-  s16 chance;
   result_clear();
   set_states(0, 0);
-  result.outcome = OUT_FIELD_GOAL;
   say("FIELD GOAL TRY", "");
-  result.carrier = P_K;
-  result.gained = (s8)distance;
-  result.runoff = 4 + rnd(3);
-  chance = 98 - (s16)(distance - 17) * (s16)(22 - kick_rating(kicker, P_K)) / 8;
-  if (chance < 3) chance = 3;
-  result.good = rnd(100) < chance;
-  if (rnd(100) < (u8)(1 + ((15 - rating(kicker, P_K, R_KICK_SAFE)) >> 2))) result.good = 0; /* blocked */
+  rules_field_goal();
   run_field();
   clock_run(result.runoff);
   stat_field_goal(kicker, result.good);
@@ -315,14 +219,24 @@ static void field_goal(void) {
 
 /* ---- scrimmage downs ---- */
 
+/* A sack is neither a rush nor a pass: it counts for the defender, and the
+ * yards lost show in the ball's spot. */
 static void book_scrimmage(void) {
   u8 off = offense;
   u8 def = off ^ 1;
   u8 td = result.touchdown == 1;
   switch (result.outcome) {
     case OUT_RUN:
-    case OUT_FUMBLE:
       stat_rush(off, result.carrier, result.gained, td);
+      break;
+    case OUT_FUMBLE:
+      if (result.is_pass) {
+        stat_pass(off, result.passer, 1, result.gained, 0, 0);
+        stat_catch(off, result.carrier, result.gained, 0);
+      } else {
+        stat_rush(off, result.carrier, result.gained, 0);
+      }
+      extra_count(off, QGU_EXTRA_FUMBLES_LOST);
       break;
     case OUT_COMPLETE:
       stat_pass(off, result.passer, 1, result.gained, td, 0);
@@ -333,12 +247,25 @@ static void book_scrimmage(void) {
       break;
     case OUT_SACK:
       stat_sack(def, result.defender);
-      stat_rush(off, result.passer, result.gained, 0);
       break;
     case OUT_INTERCEPTION:
       stat_pass(off, result.passer, 0, 0, 0, 1);
       stat_interception(def, result.defender, result.returned, result.touchdown == 2);
       break;
+  }
+  if (result.outcome != OUT_INTERCEPTION && result.gained >= LONG_GAIN) extra_count(off, QGU_EXTRA_LONG_PLAYS);
+  extra_possession(off, result.runoff);
+}
+
+/* First downs, and third and fourth downs made, for the side with the ball. */
+static void book_down(u8 made) {
+  if (made) extra_count(offense, QGU_EXTRA_FIRST_DOWNS);
+  if (down == 3) {
+    extra_count(offense, QGU_EXTRA_THIRD_DOWNS);
+    if (made) extra_count(offense, QGU_EXTRA_THIRD_DOWNS_MADE);
+  } else if (down == 4) {
+    extra_count(offense, QGU_EXTRA_FOURTH_DOWNS);
+    if (made) extra_count(offense, QGU_EXTRA_FOURTH_DOWNS_MADE);
   }
 }
 
@@ -346,6 +273,8 @@ static void book_scrimmage(void) {
 static void settle_scrimmage(void) {
   s16 spot = (s16)ball_on + result.gained;
   s16 catch_spot;
+  u8 kept = result.outcome != OUT_INTERCEPTION && result.outcome != OUT_FUMBLE;
+  book_down(kept && result.gained >= (s8)to_go);
   if (result.outcome == OUT_INTERCEPTION) {
     catch_spot = spot > 99 ? 99 : spot;
     spot = 100 - catch_spot + result.returned;
@@ -392,7 +321,7 @@ static void announce_play(void) {
 
 static void scrimmage_down(void) {
   plays_select();
-  plays_resolve();
+  rules_scrimmage();
   announce_play();
   set_states(offense == HOME ? STATE_OFF_RUN : STATE_DEF_RUN, offense == AWAY ? STATE_OFF_RUN : STATE_DEF_RUN);
   run_field();
@@ -404,7 +333,7 @@ static void scrimmage_down(void) {
 
 static void next_down(void) {
   if (down == 4) {
-    switch (fourth_down_choice()) {
+    switch (rules_fourth_down()) {
       case CHOICE_PUNT:
         punt();
         return;
@@ -421,7 +350,7 @@ static void next_down(void) {
 static const char *const period_start_text[4] = {"1ST QUARTER", "2ND QUARTER", "3RD QUARTER", "4TH QUARTER"};
 
 static void start_period(void) {
-  clock_set(PERIOD_SECONDS);
+  clock_set(PERIOD > 3 && period_seconds < OVERTIME_SECONDS ? OVERTIME_SECONDS : period_seconds);
   field_build();
   result_clear();
   if (PERIOD > 3) {
@@ -469,13 +398,21 @@ static void play_period(void) {
   }
 }
 
+/* The driver may have written the quarter length into the clock before kickoff. */
+static u16 quarter_seconds(void) {
+  u8 m = CLOCK_MIN;
+  if (m == 0 || m > 0x99 || (m & 15) > 9) return CARTRIDGE_MINUTES * 60;
+  return (u16)((m >> 4) * 10 + (m & 15)) * 60;
+}
+
 void game_run(void) {
   u8 control = CONTROL_BYTE;
+  period_seconds = quarter_seconds();
   mode[HOME] = (control >> 4) > MODE_COM ? MODE_COM : control >> 4;
   mode[AWAY] = (control & 15) > MODE_COM ? MODE_COM : control & 15;
   stats_clear();
   clear_scores();
-  rate_units();
+  rules_rate_units();
   game_over = 0;
   PERIOD = 0;
   first_kicker = AWAY;

@@ -19,10 +19,9 @@ void boot_run(void);
 void game_run(void);
 #pragma wrapped-call(pop)
 
-/* Bank 4: play selection and the resolution of scrimmage plays. */
+/* Bank 4: play selection (bank 8, the rules, has its own header). */
 #pragma wrapped-call(push, banked_call, 4)
 void plays_select(void);
-void plays_resolve(void);
 #pragma wrapped-call(pop)
 
 /* Bank 5: the field view and the play-by-play line. */

@@ -6,32 +6,48 @@
 /* The compiler's optimiser keeps the difference of two 8-bit values in 8 bits
  * (100 - a, a - b, even (s16)a - b), losing the sign. Where such a difference
  * may be negative, widen one side into an s16 variable first. */
+#ifdef QGU_HOST
+/* The game rules also compile for the host (the football simulator in
+ * ../host): the same widths, and console memory in a host array. */
+#include <stdint.h>
+typedef uint8_t u8;
+typedef int8_t s8;
+typedef uint16_t u16;
+typedef int16_t s16;
+typedef int32_t s32;
+extern u8 host_memory[0x8000];
+#define QGU_BYTE(address) (host_memory[(address)])
+#define QGU_BYTES(address) (host_memory + (address))
+#else
 typedef unsigned char u8;
 typedef signed char s8;
 typedef unsigned int u16;
 typedef signed int s16;
 typedef signed long s32;
+#define QGU_BYTE(address) (*(volatile u8 *)(address))
+#define QGU_BYTES(address) ((volatile u8 *)(address))
+#endif
 
 /* Console bytes with fixed meanings for the league program. */
 #include "console_memory.h"
-#define MARK_TITLE      (*(volatile u8 *)QGU_TITLE_MARKER)
-#define MARK_TEAMS      (*(volatile u8 *)QGU_TEAM_SELECT_MARKER)
-#define CLOCK_SEC       (*(volatile u8 *)QGU_CLOCK_SECONDS) /* BCD */
-#define CLOCK_MIN       (*(volatile u8 *)QGU_CLOCK_MINUTES) /* BCD */
-#define CONTROL_BYTE    (*(volatile u8 *)QGU_CONTROL_BYTE)
-#define PERIOD          (*(volatile u8 *)QGU_PERIOD)
-#define PLAY_BYTES      ((volatile u8 *)QGU_HOME_PLAY)    /* [side] */
-#define STATE_BYTES     ((volatile u8 *)QGU_HOME_STATE)   /* [side]: see STATE_* */
-#define CURSOR_X        (*(volatile u8 *)QGU_CURSOR_X)
-#define CURSOR_Y        (*(volatile u8 *)QGU_CURSOR_Y)
-#define MARK_CONTROL    (*(volatile u8 *)QGU_CONTROL_SCREEN_MARKER)
-#define MARK_MENU       (*(volatile u8 *)QGU_MAIN_MENU_MARKER)
-#define MARK_TITLE2     (*(volatile u8 *)QGU_SECOND_TITLE_MARKER_A)
-#define FINAL_A         (*(volatile u8 *)QGU_GAME_PHASE_A)
-#define FINAL_B         (*(volatile u8 *)QGU_GAME_PHASE_B)
-#define SCORE_BYTES     ((volatile u8 *)QGU_HOME_PERIOD_SCORES) /* side * 5: four periods, total (BCD) */
-#define STATS_HOME      ((u8 *)QGU_HOME_STATS_BLOCK)
-#define STATS_AWAY      ((u8 *)QGU_AWAY_STATS_BLOCK)
+#define MARK_TITLE      QGU_BYTE(QGU_TITLE_MARKER)
+#define MARK_TEAMS      QGU_BYTE(QGU_TEAM_SELECT_MARKER)
+#define CLOCK_SEC       QGU_BYTE(QGU_CLOCK_SECONDS) /* BCD */
+#define CLOCK_MIN       QGU_BYTE(QGU_CLOCK_MINUTES) /* BCD */
+#define CONTROL_BYTE    QGU_BYTE(QGU_CONTROL_BYTE)
+#define PERIOD          QGU_BYTE(QGU_PERIOD)
+#define PLAY_BYTES      QGU_BYTES(QGU_HOME_PLAY)    /* [side] */
+#define STATE_BYTES     QGU_BYTES(QGU_HOME_STATE)   /* [side]: see STATE_* */
+#define CURSOR_X        QGU_BYTE(QGU_CURSOR_X)
+#define CURSOR_Y        QGU_BYTE(QGU_CURSOR_Y)
+#define MARK_CONTROL    QGU_BYTE(QGU_CONTROL_SCREEN_MARKER)
+#define MARK_MENU       QGU_BYTE(QGU_MAIN_MENU_MARKER)
+#define MARK_TITLE2     QGU_BYTE(QGU_SECOND_TITLE_MARKER_A)
+#define FINAL_A         QGU_BYTE(QGU_GAME_PHASE_A)
+#define FINAL_B         QGU_BYTE(QGU_GAME_PHASE_B)
+#define SCORE_BYTES     QGU_BYTES(QGU_HOME_PERIOD_SCORES) /* side * 5: four periods, total (BCD) */
+#define STATS_HOME      ((u8 *)QGU_BYTES(QGU_HOME_STATS_BLOCK))
+#define STATS_AWAY      ((u8 *)QGU_BYTES(QGU_AWAY_STATS_BLOCK))
 
 #define MARK_TITLE_READY   QGU_TITLE_READY
 #define MARK_TITLE2_READY  QGU_SECOND_TITLE_READY_A
@@ -58,13 +74,15 @@ typedef signed long s32;
 #define PAD_LEFT   0x02
 #define PAD_RIGHT  0x01
 
+#define EXTRA_HOME      ((u8 *)QGU_BYTES(QGU_HOME_EXTRA_BLOCK))
+#define EXTRA_AWAY      ((u8 *)QGU_BYTES(QGU_AWAY_EXTRA_BLOCK))
+
 /* Machine layer state (zero page). */
 extern u16 frame_count;
 extern u8 ppu_mask, split_line, ppu_locked, cur_bank8, cur_bankA;
 extern u16 cam_x;
 extern u8 pad_held[2];
 extern u8 oam_next, spr_x, spr_y, spr_tile, spr_attr;
-extern u16 rng_state;
 #pragma zpsym("frame_count")
 #pragma zpsym("ppu_mask")
 #pragma zpsym("split_line")
@@ -78,7 +96,6 @@ extern u16 rng_state;
 #pragma zpsym("spr_y")
 #pragma zpsym("spr_tile")
 #pragma zpsym("spr_attr")
-#pragma zpsym("rng_state")
 
 extern u8 pal_buf[32];
 extern u8 oam_buf[256];
@@ -117,6 +134,7 @@ void sfx_play(u8 effect);
 #define BANK_FIELD  5
 #define BANK_FINAL  6
 #define BANK_ANIM   7
+#define BANK_RULES  8
 #define BANK_DATA   16
 
 #endif

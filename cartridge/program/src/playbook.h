@@ -1,5 +1,6 @@
 /* The 64 plays of the playbook: names (the same as the league tools' play
- * table) and what each play does on the field. Bank 4 only. */
+ * table, bank 4 only) and the traits that say what each play does on the
+ * field (the rules' tables, bank 8). */
 #ifndef QGU_PLAYBOOK_H
 #define QGU_PLAYBOOK_H
 
@@ -34,7 +35,5 @@
 
 extern const char *const run_names[32];
 extern const char *const pass_names[32];
-extern const u8 run_traits[32];
-extern const u8 pass_traits[32];
 
 #endif

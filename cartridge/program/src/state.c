@@ -13,10 +13,6 @@ u8 play_call[2];
 PlayResult result;
 char play_name[28];
 char pbp_line[2][33];
-u8 unit_line[2];
-u8 unit_front[2];
-u8 unit_backers[2];
-u8 unit_cover[2];
 
 u8 rnd(u8 n) {
   return (u8)(((u16)rand8() * n) >> 8);
@@ -98,6 +94,27 @@ void stats_clear(void) {
     STATS_HOME[i] = 0;
     STATS_AWAY[i] = 0;
   }
+  for (i = 0; i < QGU_EXTRA_BLOCK_BYTES; ++i) {
+    EXTRA_HOME[i] = 0;
+    EXTRA_AWAY[i] = 0;
+  }
+}
+
+static u8 *extra_block(u8 side) {
+  return side == HOME ? EXTRA_HOME : EXTRA_AWAY;
+}
+
+void extra_count(u8 side, u8 which) {
+  count(extra_block(side) + which);
+}
+
+/* Saturates at 65535 seconds. */
+void extra_possession(u8 side, u8 seconds) {
+  u8 *p = extra_block(side) + QGU_EXTRA_POSSESSION;
+  u16 sum = p[0] | ((u16)p[1] << 8);
+  sum = sum > 0xFFFF - seconds ? 0xFFFF : sum + seconds;
+  p[0] = (u8)sum;
+  p[1] = (u8)(sum >> 8);
 }
 
 void stat_pass(u8 side, u8 passer, u8 completed, s16 gain, u8 touchdown, u8 intercepted) {

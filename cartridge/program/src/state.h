@@ -57,6 +57,7 @@ typedef struct {
   u8 touchback;
   u8 fair_catch;
   u8 broke_tackle;
+  u8 stopped;      /* the clock stopped after it: out of bounds */
   u8 runoff;       /* game-clock seconds */
 } PlayResult;
 
@@ -71,12 +72,6 @@ extern u8 play_call[2];   /* the bytes the play ran with */
 extern PlayResult result;
 extern char play_name[28];
 extern char pbp_line[2][33];
-
-/* Unit strengths of each team, 0..15, worked out at kickoff. */
-extern u8 unit_line[2];   /* offensive line */
-extern u8 unit_front[2];  /* defensive line */
-extern u8 unit_backers[2];
-extern u8 unit_cover[2];  /* defensive backs */
 
 #define DEFENSE (offense ^ 1)
 
@@ -107,6 +102,9 @@ void stat_interception(u8 side, u8 defender, s16 yards, u8 touchdown);
 void stat_extra_point(u8 side, u8 good);
 void stat_field_goal(u8 side, u8 good);
 void stat_punt(u8 side, s16 yards);
+/* Figures the statistics blocks have no place for (QGU_EXTRA_* in console_memory.h). */
+void extra_count(u8 side, u8 which);
+void extra_possession(u8 side, u8 seconds);
 
 /* The score bar texts (rows 1-4 of the first name table). */
 void bar_draw(void);

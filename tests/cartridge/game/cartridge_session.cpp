@@ -63,7 +63,8 @@ bool CartridgeSession::RunUntil(const std::function<bool()>& done, int maxFrames
   return true;
 }
 
-CartridgeSession::BootResult CartridgeSession::Boot(int formationPair, uint8_t controlByte, int firstPressDelay) {
+CartridgeSession::BootResult CartridgeSession::Boot(int formationPair, uint8_t controlByte, int firstPressDelay,
+                                                    int quarterMinutes) {
   using namespace cartmem;
   BootResult result;
   const auto marker = [this](uint16_t address, uint8_t ready) { return [=, this] { return Peek(address) == ready; }; };
@@ -102,6 +103,7 @@ CartridgeSession::BootResult CartridgeSession::Boot(int formationPair, uint8_t c
   place(plan.moveSecond, plan.secondX, plan.secondY);
   press(0, kSelectPress);
   Poke(kControlByte, controlByte);
+  Poke(kClockMinutes, static_cast<uint8_t>(((quarterMinutes / 10) << 4) | (quarterMinutes % 10)));
   result.ok = stage("kickoff", [&] { return Peek(kHomeState) == kStateGameStarted || Peek(kAwayState) == kStateGameStarted; });
   return result;
 }

@@ -56,9 +56,10 @@ class CartridgeSession {
     std::string failedStage;
     std::vector<int> stageFrames;  // the frame each of the six conditions was first seen
   };
-  // Boot automation: markers, presses, team select by formation pair, control byte.
+  // Boot automation: markers, presses, team select by formation pair, control
+  // byte and, as the game driver writes it before kickoff, the quarter length.
   // `firstPressDelay` is the wait before the first press (the driver's 375 ms = 23).
-  BootResult Boot(int formationPair, uint8_t controlByte, int firstPressDelay = 23);
+  BootResult Boot(int formationPair, uint8_t controlByte, int firstPressDelay = 23, int quarterMinutes = 5);
 
   // The in-game monitor, every 30 frames, until the final screen or maxFrames:
   // restarts each period at `quarterMinutes` (BCD) as the driver does and

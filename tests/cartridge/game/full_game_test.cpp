@@ -114,7 +114,7 @@ TEST(FullGame, ComputerSidesPlayToTheFinalScreenWithConsistentFiguresAndHolds) {
     CartridgeSession session(LoadCartridgeImage());
     Watch watch;
     session.SetFrameHook([&] { watch.Observe(session); });
-    ASSERT_TRUE(session.Boot(game.pair, 0x22, game.firstPressDelay).ok);
+    ASSERT_TRUE(session.Boot(game.pair, 0x22, game.firstPressDelay, 1).ok);
     const auto played = session.PlayGame(1, 40000);
     ASSERT_TRUE(played.finished);
     ExpectHolds(watch);
@@ -136,7 +136,7 @@ bool IsBcd(uint8_t v) { return (v >> 4) <= 9 && (v & 15) <= 9; }
 // The league program may set any period length up to 99 minutes.
 TEST(FullGame, TheClockCountsDownFromNinetyNineMinutes) {
   CartridgeSession session(LoadCartridgeImage());
-  ASSERT_TRUE(session.Boot(22, 0x22).ok);
+  ASSERT_TRUE(session.Boot(22, 0x22, 23, 99).ok);
   session.PlayGame(99, 3000);
   const uint8_t minutes = session.Peek(kClockMinutes);
   const uint8_t seconds = session.Peek(kClockSeconds);
@@ -149,7 +149,7 @@ TEST(FullGame, TheClockCountsDownFromNinetyNineMinutes) {
 // Counts stop at 255 and yards at 32767 instead of wrapping.
 TEST(FullGame, StatisticsSaturate) {
   CartridgeSession session(LoadCartridgeImage());
-  ASSERT_TRUE(session.Boot(22, 0x22).ok);
+  ASSERT_TRUE(session.Boot(22, 0x22, 23, 1).ok);
   // Every quarterback has thrown 255 passes for 32760 yards and run 255 times for -32760 yards.
   const uint8_t nearLimits[9] = {255, 255, 0, 0, 0xF8, 0x7F, 255, 0x08, 0x80};
   for (const uint16_t base : {kHomeStatsBlock, kAwayStatsBlock}) {

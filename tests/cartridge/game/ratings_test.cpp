@@ -39,7 +39,7 @@ TEST(RatingsMatter, FifteensBeatTwosAlmostAlways) {
   for (int game = 0; game < 20; ++game) {
     const int strong = game % 2;  // the side with the strong roster
     CartridgeSession session(ImageWithLevels(strong == 0 ? 15 : 2, strong == 0 ? 2 : 15));
-    ASSERT_TRUE(session.Boot(22, 0x22, 20 + game * 13).ok);
+    ASSERT_TRUE(session.Boot(22, 0x22, 20 + game * 13, 1).ok);
     ASSERT_TRUE(session.PlayGame(1, 40000).finished);
     strongWins += session.Score(strong) > session.Score(1 - strong);
     std::printf("game %2d: strong %d weak %d\n", game, session.Score(strong), session.Score(1 - strong));
@@ -62,7 +62,7 @@ Gains PlayGames(int games, int firstDelay, int delayStep, uint8_t controlByte, i
   Gains total;
   for (int game = 0; game < games; ++game) {
     CartridgeSession session(LoadCartridgeImage());
-    if (!session.Boot(22, controlByte, firstDelay + game * delayStep).ok) return {};
+    if (!session.Boot(22, controlByte, firstDelay + game * delayStep, 1).ok) return {};
     // Taps A every fourth frame on pad 0 (which also picks the first play each time).
     if (tapHomeA) session.SetFrameHook([&] { session.Hold(0, session.Frame() % 4 == 0 ? (1 << core::kHostA) : 0); });
     EXPECT_TRUE(session.PlayGame(1, 40000, onBothChosen).finished);
