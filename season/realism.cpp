@@ -138,7 +138,7 @@ std::vector<RealismRow> RealismTable(std::span<const GameFigures> games) {
       row("punts", 1.5, 5, Ratio(t.punts, n)),
       row("field goal attempts", 0.7, 2.5, Ratio(t.fieldGoals, n)),
       row("favourite by ratings wins (of decided games)", 60, 75, 100 * Ratio(t.favouriteWins, t.favouriteDecided),
-          true),
+          true, t.favouriteDecided > 0),
       read("touchdowns", Ratio(t.touchdowns, n)),
       read("first downs", Ratio(t.firstDowns, t.downSides), false, downs),
       read("third downs made", 100 * Ratio(t.thirdDownsMade, t.thirdDowns), true, downs),

@@ -16,7 +16,7 @@
 
 static const char *const formation_names[5] = {"", "", "PRO SET", "SINGLE BACK SET", "4 WR SET"};
 
-static char line[33];
+static char line[4 + NAME_CAP + 1]; /* position, then the name */
 
 static void player_line(u8 side, u8 player, const char *position, u8 y) {
   char *p = str_copy(line, position);

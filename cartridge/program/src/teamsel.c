@@ -28,7 +28,7 @@ static const char *const formation_names[5] = {"", "", "PRO SET", "SINGLE BACK S
 static char city[TEXT_CAP + 1];
 static char nick[TEXT_CAP + 1];
 static char abbr[5];
-static char line[33];
+static char line[TEXT_CAP * 2 + 2]; /* city, blank, nickname */
 static u8 picks;
 static u8 shown_x, shown_y;
 static u8 uniform[2][3];

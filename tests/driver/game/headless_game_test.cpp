@@ -1,10 +1,13 @@
 // Whole headless games on the embedded cartridge: they reach the final
 // screen, the scores are the period bytes' BCD sums and are made of the
 // blocks' touchdowns, kicks and safeties, the box score holds the statistics
-// blocks' figures, and a seed replays a game byte for byte.
+// blocks' figures, a seed replays a game byte for byte, the widest team record
+// plays, and a sample of games scores like football.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <numeric>
@@ -16,6 +19,8 @@
 #include "driver/headless_game.h"
 #include "driver/team_stats.h"
 #include "league/default_league.h"
+#include "league/league_folders.h"
+#include "season/realism.h"
 #include "tests/driver/preparation/test_teams.h"
 #include "tests/support/stats_block.h"
 
@@ -65,7 +70,7 @@ class HeadlessGameTest : public ::testing::Test {
   static std::string Team(const std::string& file) { return (*leagueFolder_ / file).string(); }
 
   Played Play(const std::string& home, const std::string& away, int quarterMinutes, uint32_t seed,
-              int64_t budget = 0) {
+              int64_t budget = 0, std::vector<std::string>* progress = nullptr) {
     CGameManager manager(cartridge::EmbeddedCartridgeImage(), std::make_unique<CSeededRandom>(seed));
     manager.SetHomePath(home);
     manager.SetAwayPath(away);
@@ -75,6 +80,7 @@ class HeadlessGameTest : public ::testing::Test {
     Played played;
     HeadlessGameOptions options;
     options.frameBudget = budget;
+    if (progress) options.progress = [progress](const std::string& line) { progress->push_back(line); };
     options.finished = [&played](const IConsoleMemory& memory) {
       Copy(memory, kHomePeriodScores, played.bytes.homeScores);
       Copy(memory, kAwayPeriodScores, played.bytes.awayScores);
@@ -133,9 +139,15 @@ std::filesystem::path* HeadlessGameTest::leagueFolder_ = nullptr;
 
 TEST_F(HeadlessGameTest, OneMinuteQuartersReachTheFinalScreen) {
   // Single-back set at home against the four-receiver set.
-  const Played played = Play(Team("CALD0.dat"), Team("FELL0.dat"), 1, 11);
+  std::vector<std::string> progress;
+  const Played played = Play(Team("CALD0.dat"), Team("FELL0.dat"), 1, 11, 0, &progress);
   ExpectSummaryMatchesBytes(played);
   EXPECT_LT(played.result.frames, FrameBudgetFor(1));
+  // The clock is the game's from kickoff: no period shows the cartridge's own 5:00.
+  const auto first = std::find_if(progress.begin(), progress.end(), [](const std::string& l) { return l.starts_with("Q1 "); });
+  ASSERT_NE(first, progress.end());
+  EXPECT_TRUE(first->starts_with("Q1 1:00")) << *first;
+  for (const std::string& line : progress) EXPECT_EQ(line.find(" 5:00"), std::string::npos) << line;
 }
 
 TEST_F(HeadlessGameTest, FiveMinuteQuartersReplayByteForByteFromASeed) {
@@ -153,6 +165,53 @@ TEST_F(HeadlessGameTest, TwelveMinuteQuartersReachTheFinalScreen) {
   const Played played = Play(Team("GO0.dat"), Team("LOWM0.dat"), 12, 5);
   ExpectSummaryMatchesBytes(played);
   EXPECT_GT(played.result.frames, 40'000);
+}
+
+// The longest names a record holds (the cartridge shows what fits) play at
+// home and away.
+TEST_F(HeadlessGameTest, TheWidestTeamRecordPlaysHomeAndAway) {
+  testing::TestTeam wide = testing::MakeTeam(std::string(30, 'C'), std::string(30, 'N'), "WIDE", 2);
+  for (testing::Fields& player : wide.players) {
+    player[1] = std::string(20, 'f');
+    player[2] = std::string(20, 'L');
+  }
+  const std::string file = testing::WriteTeamFile(folder_->File("WIDE0.dat"), wide);
+  for (const bool home : {true, false}) {
+    SCOPED_TRACE(home ? "at home" : "away");
+    const Played played = home ? Play(file, Team("ASHC0.dat"), 1, 3) : Play(Team("ASHC0.dat"), file, 1, 3);
+    ExpectSummaryMatchesBytes(played);
+  }
+}
+
+// A small sample at the default quarter length holds loose bounds, so that a
+// change to the rules cannot quietly bring back scoreless games and ties.
+TEST_F(HeadlessGameTest, ASampleOfFiveMinuteGamesScoresLikeFootball) {
+  const auto listing = league::ListTeams(*leagueFolder_);
+  ASSERT_TRUE(listing.ok());
+  const auto& teams = listing.value().teams;
+  std::vector<season::GameFigures> games;
+  for (int g = 0; g < 16; ++g) {
+    const std::string home = teams[(g * 5) % teams.size()].path.string();
+    const std::string away = teams[(g * 5 + 3 + g % 4) % teams.size()].path.string();
+    const Played played = Play(home, away, 5, 31000 + g);
+    ASSERT_EQ(played.result.outcome, HeadlessOutcome::kFinished) << played.result.error;
+    season::GameFigures f;
+    f.home.points = std::stoi(played.result.summary->homeScore);
+    f.away.points = std::stoi(played.result.summary->awayScore);
+    f.home.totals = season::SummedCounters(played.result.summary->homeStats);
+    f.away.totals = season::SummedCounters(played.result.summary->awayStats);
+    games.push_back(f);
+  }
+  const std::vector<season::RealismRow> rows = season::RealismTable(games);
+  std::printf("%s", season::FormatRealismTable(rows).c_str());
+  const auto row = [&rows](std::string_view what) {
+    return std::find_if(rows.begin(), rows.end(), [&](const season::RealismRow& r) { return r.what.starts_with(what); })->value;
+  };
+  EXPECT_GE(row("points, mean"), 12);
+  EXPECT_LE(row("points, mean"), 32);
+  EXPECT_LE(row("team-games with 0 points"), 12.5);
+  EXPECT_LE(row("ties after overtime"), 12.5);
+  EXPECT_GE(row("scrimmage plays"), 28);
 }
 
 }  // namespace
