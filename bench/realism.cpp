@@ -4,7 +4,7 @@
 // the football simulator (the same rules without the screens, for tuning).
 //
 //   qgu-realism [--league FOLDER] [--games-per-team G] [--quarter N] [--seed S] [--seasons K]
-//               [--jobs J] [--simulate]
+//               [--jobs J] [--simulate] [--markdown]
 //
 // Without --league the default league is made from the embedded cartridge in
 // a scratch folder. The schedule is a season's (every team G games, home and
@@ -48,6 +48,7 @@ struct Options {
   int seasons = 1;
   int jobs = 2;
   bool simulate = false;
+  bool markdown = false;
 };
 
 struct Team {
@@ -59,7 +60,7 @@ struct Team {
 int Usage() {
   std::fprintf(stderr,
                "usage: qgu-realism [--league FOLDER] [--games-per-team G] [--quarter N] [--seed S] [--seasons K]\n"
-               "                   [--jobs J] [--simulate]\n");
+               "                   [--jobs J] [--simulate] [--markdown]\n");
   return 2;
 }
 
@@ -69,6 +70,8 @@ bool ParseOptions(int argc, char** argv, Options& o) {
     const bool hasValue = i + 1 < argc;
     if (a == "--simulate") {
       o.simulate = true;
+    } else if (a == "--markdown") {
+      o.markdown = true;
     } else if (a == "--league" && hasValue) {
       o.league = argv[++i];
     } else if (a == "--games-per-team" && hasValue) {
@@ -225,7 +228,7 @@ int main(int argc, char** argv) {
   std::printf("%zu games, %zu teams, %d-minute quarters, seed %u%s, %s\n\n", games.size(), teams.size(), o.quarter,
               o.seed, o.seasons > 1 ? (" and on, " + std::to_string(o.seasons) + " seasons").c_str() : "",
               o.simulate ? "football simulator" : "emulated cartridge");
-  std::fputs(season::FormatRealismTable(rows).c_str(), stdout);
+  std::fputs(season::FormatRealismTable(rows, o.markdown).c_str(), stdout);
   int outside = 0;
   for (const season::RealismRow& r : rows) outside += r.known && !r.Inside();
   return outside == 0 ? 0 : 3;

@@ -21,7 +21,7 @@ class CGameManager;
 // Frames a game of this quarter length may take before it is given up: ten
 // minutes for the menus and the final screen, and two minutes for every
 // minute of clock in four periods and two overtimes (a game of 5-minute
-// quarters takes about 28,000 frames of its 252,000).
+// quarters takes about 40,000 frames of its 252,000).
 int64_t FrameBudgetFor(int quarterMinutes);
 
 struct HeadlessGameOptions {

@@ -151,7 +151,7 @@ std::vector<RealismRow> RealismTable(std::span<const GameFigures> games) {
   };
 }
 
-std::string FormatRealismTable(std::span<const RealismRow> rows) {
+std::string FormatRealismTable(std::span<const RealismRow> rows, bool markdown) {
   auto value = [](const RealismRow& r) {
     char text[32] = "-";
     if (r.known) std::snprintf(text, sizeof text, "%.*f%s", r.percent ? 1 : 2, r.value, r.percent ? "%" : "");
@@ -171,6 +171,14 @@ std::string FormatRealismTable(std::span<const RealismRow> rows) {
   };
   std::string out;
   char line[160];
+  if (markdown) {
+    out += "| per team-game | range | figure | |\n|---|---|---|---|\n";
+    for (const RealismRow& r : rows) {
+      const char* verdict = !r.ranged ? "" : !r.known ? "not recorded" : r.Inside() ? "ok" : "OUT";
+      out += "| " + r.what + " | " + (r.ranged ? range(r) : "") + " | " + value(r) + " | " + verdict + " |\n";
+    }
+    return out;
+  }
   std::snprintf(line, sizeof line, "%-48s %-13s %9s\n", "per team-game", "range", "figure");
   out += line;
   bool reading = false;

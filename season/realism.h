@@ -49,7 +49,8 @@ struct RealismRow {
 // downs, kicking, returns).
 std::vector<RealismRow> RealismTable(std::span<const GameFigures> games);
 // A fixed-width table: figure, range, this set's value, and "ok" or "OUT";
-// the rows for reading follow under a heading of their own.
-std::string FormatRealismTable(std::span<const RealismRow> rows);
+// the rows for reading follow under a heading of their own. As a Markdown
+// table when asked.
+std::string FormatRealismTable(std::span<const RealismRow> rows, bool markdown = false);
 
 }  // namespace qgu::season

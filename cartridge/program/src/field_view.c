@@ -85,6 +85,11 @@ static void set_attribute(u8 *nt, u8 qx, u8 qy, u8 palette) {
   *at = (u8)((*at & ~(3 << shift)) | (palette << shift));
 }
 
+/* The side whose end zone is on the left this period: the one attacking to the right. */
+static u8 left_zone(void) {
+  return attacks_right(HOME) ? HOME : AWAY;
+}
+
 void field_build(void) {
   u8 *nt0 = field_nt[0];
   u8 *nt1 = field_nt[1];
@@ -115,8 +120,8 @@ void field_build(void) {
   }
   put_numbers(nt0, nt1, ROW_NUMBERS_1);
   put_numbers(nt0, nt1, ROW_NUMBERS_2);
-  put_text(nt0, nt1, 2, ROW_EZ_TEXT, teams[HOME].abbr);
-  put_text(nt0, nt1, 57, ROW_EZ_TEXT, teams[AWAY].abbr);
+  put_text(nt0, nt1, 2, ROW_EZ_TEXT, teams[left_zone()].abbr);
+  put_text(nt0, nt1, 57, ROW_EZ_TEXT, teams[left_zone() ^ 1].abbr);
   for (qy = 0; qy < 15; ++qy) {
     for (qx = 0; qx < 32; ++qx) {
       palette = 0;
@@ -138,13 +143,16 @@ static const u8 field_palette[32] = {
     0x1A, 0x0A, 0x30, 0x09,  0x1A, 0x16, 0x06, 0x30,  0x1A, 0x12, 0x02, 0x30,  0x1A, 0x0F, 0x00, 0x30,
     0x1A, 0x00, 0x27, 0x10,  0x1A, 0x00, 0x27, 0x10,  0x1A, 0x17, 0x30, 0x07,  0x1A, 0x0F, 0x30, 0x28};
 
-/* End zones in the home primary and away secondary jersey colours. */
+/* End zones in the home primary and away secondary jersey colours, each
+ * team's at the end it defends this period. */
 static void field_palette_set(void) {
+  u8 left = left_zone() == HOME ? teams[HOME].colour[1] : teams[AWAY].colour[3];
+  u8 right = left_zone() == HOME ? teams[AWAY].colour[3] : teams[HOME].colour[1];
   palette_with_teams(field_palette);
-  pal_buf[5] = teams[HOME].colour[1];
-  pal_buf[6] = darker(teams[HOME].colour[1]);
-  pal_buf[9] = teams[AWAY].colour[3];
-  pal_buf[10] = darker(teams[AWAY].colour[3]);
+  pal_buf[5] = left;
+  pal_buf[6] = darker(left);
+  pal_buf[9] = right;
+  pal_buf[10] = darker(right);
 }
 
 void field_show(void) {
