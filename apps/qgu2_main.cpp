@@ -14,6 +14,7 @@
 //   qgu2 --write-icon FILE.png [--icon-size N]
 //   qgu2 --version
 //   qgu2 season ...   (seasons: qgu2 season --help)
+//   qgu2 dynasty ...  (dynasties: qgu2 dynasty --help)
 
 #include <QBuffer>
 #include <QByteArray>
@@ -30,6 +31,7 @@
 #include <string>
 #include <vector>
 
+#include "apps/dynasty_command.h"
 #include "apps/season_command.h"
 #include "base/data_home.h"
 #include "base/file_read.h"
@@ -72,6 +74,7 @@ constexpr const char* kUsage =
     "            [--net-mode lockstep|rollback]\n"
     "       qgu2 --write-icon FILE.png [--icon-size N]\n"
     "       qgu2 season ...  (a league's seasons: qgu2 season --help)\n"
+    "       qgu2 dynasty ... (a league that lives for years: qgu2 dynasty --help)\n"
     "       qgu2 --version\n"
     "  (no --headless) the game window; with --home and --away that game starts at once\n"
     "  --exit-after-game  end the program after the game, printing its box score\n"
@@ -694,6 +697,7 @@ int PlayInWindow(const Options& options, int argc, char** argv) {
 
 int main(int argc, char** argv) {
   if (argc >= 2 && std::strcmp(argv[1], "season") == 0) return qgu::apps::RunSeasonCommand(argc - 1, argv + 1);
+  if (argc >= 2 && std::strcmp(argv[1], "dynasty") == 0) return qgu::apps::RunDynastyCommand(argc - 1, argv + 1);
   Options options;
   try {
     options = ParseOptions(argc, argv);

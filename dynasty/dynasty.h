@@ -119,7 +119,8 @@ struct AdvanceRequest {
   std::span<const uint8_t> image;  // the cartridge image for the games
   int years = 1;                   // whole years to finish (the one under way counts)
   int jobs = 1;
-  bool simUser = false;            // play a person's games and picks, computer for them
+  bool simUser = false;            // play a person's games COM
+  bool computerPicks = false;      // the computer picks for a person's team too
   bool offseasonOnly = false;      // do not play games: only the steps after a finished season
   std::function<void(const std::string& line)> progress;
   const std::atomic<bool>* cancel = nullptr;
@@ -140,14 +141,28 @@ struct AdvanceOutcome {
 base::Result<AdvanceOutcome> Advance(const std::filesystem::path& leaguesFolder, std::string_view name,
                                      const AdvanceRequest& request);
 
-// The draft of the year under way as it stands (after the rookie class is made).
+// A year's draft as it stands (after the rookie class is made); the year
+// under way unless another is named.
 struct DraftView {
   int year = 0;
   Draft draft;
   RookieClass rookies;
   Rosters rosters;  // as the draft sees them (development and retirements applied)
 };
-base::Result<DraftView> DraftOf(const Dynasty& dynasty);
+base::Result<DraftView> DraftOf(const Dynasty& dynasty, std::optional<int> year = std::nullopt);
+
+// What a year's offseason did, as far as it has gone: the rosters as the
+// year played them, each step's decisions (empty where the step is not done),
+// and the draft as it stands.
+struct OffseasonView {
+  int year = 0;
+  Rosters before;  // the year's rosters as played
+  std::optional<Development> development;
+  std::optional<Retirements> retirements;
+  std::optional<RookieClass> rookies;
+  std::optional<Draft> draft;
+};
+base::Result<OffseasonView> OffseasonOf(const Dynasty& dynasty, int year);
 
 // A person's pick for the team on the clock (rookie id; 0: the computer's
 // choice for it; kPassed: no pick this turn). The next Advance goes on with

@@ -103,16 +103,16 @@ base::Status WriteAndJournal(Dynasty& dynasty, int year, std::string_view step, 
   return JournalStep(dynasty, year, step);
 }
 
-std::set<std::string> PeopleOf(const Dynasty& dynasty, bool simUser) {
-  if (simUser) return {};
+std::set<std::string> PeopleOf(const Dynasty& dynasty, bool computerPicks) {
+  if (computerPicks) return {};
   return {dynasty.definition.userTeams.begin(), dynasty.definition.userTeams.end()};
 }
 
 // The draft worked out again with the picks people made (kept in its file).
-base::Result<Draft> CurrentDraft(const Dynasty& dynasty, int year, const Replayed& r, bool simUser) {
+base::Result<Draft> CurrentDraft(const Dynasty& dynasty, int year, const Replayed& r, bool computerPicks) {
   base::Result<std::vector<std::string>> order = DraftOrder(dynasty, year);
   if (!order) return base::Fail(order.error());
-  const std::set<std::string> people = PeopleOf(dynasty, simUser);
+  const std::set<std::string> people = PeopleOf(dynasty, computerPicks);
   std::vector<Pick> made;
   if (base::Result<Draft> saved = ReadStep(dynasty, year, kStepDraft, &DraftFromJson)) {
     for (const Pick& p : saved.value().picks) {
@@ -167,7 +167,7 @@ base::Status RunStep(Dynasty& dynasty, int year, std::string_view step, const Ad
     return WriteAndJournal(dynasty, year, step, RookiesJson(rookies));
   }
   if (step == kStepDraft) {
-    base::Result<Draft> draft = CurrentDraft(dynasty, year, r.value(), request.simUser);
+    base::Result<Draft> draft = CurrentDraft(dynasty, year, r.value(), request.computerPicks);
     if (!draft) return base::Fail(draft.error());
     if (!draft.value().Done()) {
       waiting = true;
@@ -265,8 +265,8 @@ base::Result<AdvanceOutcome> Advance(const fs::path& leaguesFolder, std::string_
   return outcome;
 }
 
-base::Result<DraftView> DraftOf(const Dynasty& dynasty) {
-  const int year = dynasty.state.year;
+base::Result<DraftView> DraftOf(const Dynasty& dynasty, std::optional<int> asked) {
+  const int year = asked.value_or(dynasty.state.year);
   if (!dynasty.Done(year, kStepRookies)) return base::Fail("the rookie class of year " + std::to_string(year) + " is not made yet");
   base::Result<Replayed> r = Replay(dynasty, year, kStepDraft);
   if (!r) return base::Fail(r.error());
@@ -274,6 +274,29 @@ base::Result<DraftView> DraftOf(const Dynasty& dynasty) {
                                                               : CurrentDraft(dynasty, year, r.value(), false);
   if (!draft) return base::Fail(draft.error());
   return DraftView{year, draft.value(), r.value().rookies, r.value().rosters};
+}
+
+base::Result<OffseasonView> OffseasonOf(const Dynasty& dynasty, int year) {
+  base::Result<Rosters> before = RostersOf(dynasty, year);
+  if (!before) return base::Fail(before.error());
+  OffseasonView view{year, before.value(), {}, {}, {}, {}};
+  if (dynasty.Done(year, kStepDevelopment)) {
+    base::Result<Development> d = ReadStep(dynasty, year, kStepDevelopment, &DevelopmentFromJson);
+    if (!d) return base::Fail(d.error());
+    view.development = d.value();
+  }
+  if (dynasty.Done(year, kStepRetirements)) {
+    base::Result<Retirements> r = ReadStep(dynasty, year, kStepRetirements, &RetirementsFromJson);
+    if (!r) return base::Fail(r.error());
+    view.retirements = r.value();
+  }
+  if (dynasty.Done(year, kStepRookies)) {
+    base::Result<RookieClass> r = ReadStep(dynasty, year, kStepRookies, &RookiesFromJson);
+    if (!r) return base::Fail(r.error());
+    view.rookies = r.value();
+    if (base::Result<Draft> d = ReadStep(dynasty, year, kStepDraft, &DraftFromJson)) view.draft = d.value();
+  }
+  return view;
 }
 
 base::Status MakePick(const fs::path& leaguesFolder, std::string_view name, int rookie) {
@@ -295,8 +318,8 @@ base::Status MakePick(const fs::path& leaguesFolder, std::string_view name, int 
     const Draft chosen = RunDraft(view.value().rosters, view.value().rookies, draft.order, others, draft.picks);
     const auto mine = std::find_if(chosen.picks.begin(), chosen.picks.end(),
                                    [&](const Pick& p) { return p.overall == draft.waitingPick; });
-    if (mine == chosen.picks.end()) return base::Fail("no rookie is left that helps " + team);
-    rookie = mine->rookie;
+    // Nobody left helps the team: the computer would pass.
+    rookie = mine == chosen.picks.end() ? kPassed : mine->rookie;
   }
   if (base::Status ok = CheckPick(draft, view.value().rookies, rookie); !ok) return ok;
   draft.picks.push_back({draft.waitingRound, draft.waitingPick, team, rookie});

@@ -164,9 +164,12 @@ base::Result<RecordBook> MakeRecordBook(const Dynasty& dynasty) {
 }
 
 std::string CareerLine(const Career& c) {
-  std::string line = c.name + " (" + c.kind + "), " + std::to_string(c.firstYear) + "-" + std::to_string(c.lastYear) + ", ";
+  std::string line = c.name + " (" + c.kind + "), " +
+                     (c.firstYear == c.lastYear ? "year " + std::to_string(c.firstYear)
+                                                : "years " + std::to_string(c.firstYear) + "-" + std::to_string(c.lastYear)) +
+                     ", ";
   for (size_t i = 0; i < c.teams.size(); ++i) line += (i ? ", " : "") + c.teams[i];
-  line += ": " + std::to_string(c.games) + " games";
+  line += ": " + std::to_string(c.games) + (c.games == 1 ? " game" : " games");
   const auto& n = c.counters;
   const auto add = [&line](const std::string& figure) { line += ", " + figure; };
   if (c.kind == "QB") {

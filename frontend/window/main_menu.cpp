@@ -18,8 +18,8 @@ CMainMenu::CMainMenu(QWidget* window) : QObject(window), bar_(new QMenuBar(windo
   QMenu* season = play->addMenu("Single Season");
   AddCommand(season, "Select Season", kSelectSeason);
   AddCommand(season, "Create Season", kCreateSeason);
-  AddCommand(play, "Multi Season", kMultiSeason, false, false);
-  AddCommand(play, "Dynasty", kDynasty, true, false);
+  AddCommand(play, "Multi Season", kMultiSeason);
+  AddCommand(play, "Dynasty", kDynasty);
   QMenu* manage = file_->addMenu("MANAGE");
   manage->menuAction()->setEnabled(false);
   AddCommand(manage, "New League", kNewLeague, false, false);

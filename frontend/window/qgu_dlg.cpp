@@ -26,6 +26,8 @@
 #include "frontend/window/game_session.h"
 #include "frontend/window/program_icon.h"
 #include "frontend/window/season_create_dlg.h"
+#include "frontend/window/dynasty_select_dlg.h"
+#include "frontend/window/dynasty_wnd.h"
 #include "frontend/window/season_select_dlg.h"
 #include "frontend/window/season_wnd.h"
 #include "frontend/window/summary_dlg.h"
@@ -164,6 +166,8 @@ void CQguDlg::OnCommand(int command) {
     case CMainMenu::kWatchLinkedGame: WatchLinkedGame(); break;
     case CMainMenu::kSelectSeason: SelectSeason(); break;
     case CMainMenu::kCreateSeason: CreateSeason(); break;
+    case CMainMenu::kMultiSeason: OpenDynasty(true); break;
+    case CMainMenu::kDynasty: OpenDynasty(false); break;
     case CMainMenu::kExit: Exit(); break;
     case CMainMenu::kPause: Pause(); break;
     case CMainMenu::kResume: Resume(); break;
@@ -217,6 +221,22 @@ void CQguDlg::CreateSeason() {
 }
 
 CSeasonWnd* CQguDlg::SeasonWindow() const { return seasonWindow_.data(); }
+
+void CQguDlg::OpenDynasty(bool multiSeason) {
+  CDynastySelectDlg dialog(this, options_.base, multiSeason);
+  if (dialog.exec() != QDialog::Accepted) return;
+  const auto leagues = league::FindLeaguesFolder(options_.base);
+  if (!leagues) return;
+  if (dynastyWindow_) dynastyWindow_->close();
+  dynastyWindow_ = new CDynastyWnd(this, *leagues, dialog.DynastyName(), options_.image,
+                                   [this](const std::string& league, const std::string& season) {
+                                     OpenSeasonWindow(league, season);
+                                   });
+  dynastyWindow_->setAttribute(Qt::WA_DeleteOnClose);
+  dynastyWindow_->show();
+}
+
+CDynastyWnd* CQguDlg::DynastyWindow() const { return dynastyWindow_.data(); }
 
 void CQguDlg::OpenSeasonWindow(const std::string& league, const std::string& name) {
   const auto leagues = league::FindLeaguesFolder(options_.base);

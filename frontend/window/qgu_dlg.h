@@ -44,6 +44,7 @@ namespace qgu::frontend {
 
 class CBigHelmetCtrl;
 class CGameSession;
+class CDynastyWnd;
 class CSeasonWnd;
 class CWindowDriverUi;
 
@@ -120,6 +121,9 @@ class CQguDlg : public QDialog {
   void CreateSeason();
   void OpenSeasonWindow(const std::string& league, const std::string& name);
   CSeasonWnd* SeasonWindow() const;
+  // Dynasty and Multi Season (a dynasty without offseason); the dynasty window that opened.
+  void OpenDynasty(bool multiSeason);
+  CDynastyWnd* DynastyWindow() const;
 
   CMainMenu& Menu() { return *menu_; }
   driver::CGameManager& Manager() { return manager_; }
@@ -200,6 +204,7 @@ class CQguDlg : public QDialog {
   std::unique_ptr<CGameSession> session_;
   QPointer<QDialog> summary_;
   QPointer<CSeasonWnd> seasonWindow_;
+  QPointer<CDynastyWnd> dynastyWindow_;
   // The hooks of the next game to start and of the game under way.
   std::function<void(const driver::GameSummary&)> nextSummarized_, summarized_;
   std::function<void()> nextEnded_, ended_;

@@ -145,7 +145,7 @@ TEST_F(DynastyTest, APersonsTeamPicksForItself) {
   ASSERT_TRUE(CreateDynasty(leagues_, request).ok());
   AdvanceRequest play;
   play.image = cartridge::EmbeddedCartridgeImage();
-  play.simUser = true;  // the person's games played COM
+  play.simUser = play.computerPicks = true;  // the person's games played COM, and the computer picks
   play.years = 1;
   // The games COM, but the draft stops for the person's pick.
   auto outcome = Advance(leagues_, "Picks", play);
@@ -157,7 +157,7 @@ TEST_F(DynastyTest, APersonsTeamPicksForItself) {
                 r.name = "Picks2";
                 return r;
               }()).ok());
-  play.simUser = false;
+  play.simUser = play.computerPicks = false;
   // Play the person's games COM first: a season of the library with --sim-user, then the offseason.
   season::PlayRequest games;
   games.image = play.image;

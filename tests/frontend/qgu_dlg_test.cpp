@@ -29,6 +29,7 @@
 #include "frontend/window/game_session.h"
 #include "frontend/window/qgu_dlg.h"
 #include "frontend/window/season_create_dlg.h"
+#include "frontend/window/dynasty_select_dlg.h"
 #include "frontend/window/season_select_dlg.h"
 #include "frontend/window/window_placement.h"
 #include "frontend/window/summary_dlg.h"
@@ -88,11 +89,10 @@ TEST_F(QguDlgTest, MenuStatesThroughAWholeShortGameStoppedInItsSummary) {
 
   ExpectIdle(dlg);
   for (int command : {CMainMenu::kSingleGame, CMainMenu::kSelectSeason, CMainMenu::kCreateSeason, CMainMenu::kDynasty,
-                      CMainMenu::kExit, CMainMenu::kController, CMainMenu::kAbout}) {
+                      CMainMenu::kMultiSeason, CMainMenu::kExit, CMainMenu::kController, CMainMenu::kAbout}) {
     EXPECT_TRUE(Enabled(dlg, command)) << command;
   }
-  for (int command : {CMainMenu::kMultiSeason, CMainMenu::kNewLeague, CMainMenu::kEditLeague, CMainMenu::kImportTeams,
-                      CMainMenu::kEditTeams}) {
+  for (int command : {CMainMenu::kNewLeague, CMainMenu::kEditLeague, CMainMenu::kImportTeams, CMainMenu::kEditTeams}) {
     EXPECT_FALSE(Enabled(dlg, command)) << command;
   }
   // The season items open their dialogs; leaving them opens nothing.
@@ -101,6 +101,11 @@ TEST_F(QguDlgTest, MenuStatesThroughAWholeShortGameStoppedInItsSummary) {
   WhenModal<CSeasonCreateDlg>([](CSeasonCreateDlg& create) { create.reject(); });
   Trigger(dlg, CMainMenu::kCreateSeason);
   EXPECT_EQ(dlg.SeasonWindow(), nullptr);
+  for (int command : {CMainMenu::kDynasty, CMainMenu::kMultiSeason}) {
+    WhenModal<CDynastySelectDlg>([](CDynastySelectDlg& select) { select.reject(); });
+    Trigger(dlg, command);
+  }
+  EXPECT_EQ(dlg.DynastyWindow(), nullptr);
   EXPECT_TRUE(messages_.Shown().empty());
 
   WhenModal<CSingleGameDlg>([](CSingleGameDlg& game) {
