@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 
+#include "base/file_write.h"
 #include "dynasty/dynasty.h"
 #include "dynasty/dynasty_files.h"
 #include "league/folder_lock.h"
@@ -228,6 +229,20 @@ base::Result<bool> PlayYearSeason(Dynasty& dynasty, int year, const AdvanceReque
   return true;
 }
 
+// What a run killed in the middle of a write left: temporary files of the
+// state folder (the files themselves are whole, from the run before or none).
+void RemoveLeftovers(const Dynasty& dynasty) {
+  std::error_code error;
+  std::vector<fs::path> leftovers;
+  for (auto it = fs::recursive_directory_iterator(dynasty.StateFolder(), error);
+       !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
+    if (it->is_regular_file(error) && base::IsTemporaryName(it->path().filename().string())) {
+      leftovers.push_back(it->path());
+    }
+  }
+  for (const fs::path& path : leftovers) fs::remove(path, error);
+}
+
 }  // namespace
 
 base::Result<AdvanceOutcome> Advance(const fs::path& leaguesFolder, std::string_view name,
@@ -238,6 +253,7 @@ base::Result<AdvanceOutcome> Advance(const fs::path& leaguesFolder, std::string_
   base::Result<std::optional<league::FolderLock>> lock = league::FolderLock::TryTake(dynasty.StateFolder());
   if (!lock) return base::Fail(lock.error());
   if (!lock.value()) return base::Fail("another run is at work on the dynasty " + std::string(name));
+  RemoveLeftovers(dynasty);
   AdvanceOutcome outcome;
   while (outcome.yearsFinished < request.years) {
     if (request.cancel && request.cancel->load()) {
