@@ -102,6 +102,7 @@ std::string Figure(const char* label, int64_t value) {
 
 base::Result<RecordBook> MakeRecordBook(const Dynasty& dynasty) {
   RecordBook book;
+  book.founding = dynasty.definition.founding;
   std::map<int, Career> careers;
   std::map<std::string, Franchise> franchises;
   book.seasonRecords.resize(kBookCategories.size());
@@ -145,6 +146,9 @@ base::Result<RecordBook> MakeRecordBook(const Dynasty& dynasty) {
       }
     }
     AddGameRecords(y, book.gameRecords);
+    if (base::Result<Rosters> rosters = RostersOf(dynasty, year)) {
+      book.levels.push_back({year, LevelOf(rosters.value().teams).overall});
+    }
     AddFranchiseYear(y, bracket, franchises);
     book.years.push_back(std::move(entry));
   }
@@ -231,6 +235,18 @@ json::Value RecordBookJson(const RecordBook& book) {
     franchises.Push(std::move(v));
   }
   out.Set("franchises", std::move(franchises));
+  json::Value levels = json::Value::Array();
+  for (const YearLevel& level : book.levels) {
+    json::Value v = json::Value::Object();
+    v.Set("year", level.year);
+    for (const KindInfo& info : kKinds) {
+      const auto k = static_cast<size_t>(info.kind);
+      const double founding = book.founding.overall[k];
+      v.Set(std::string(info.name), json::Value::Decimal(founding > 0 ? 100 * (level.overall[k] - founding) / founding : 0, 1));
+    }
+    levels.Push(std::move(v));
+  }
+  out.Set("level_against_founding_percent", std::move(levels));
   return out;
 }
 
@@ -272,6 +288,23 @@ std::string RecordBookText(const RecordBook& book) {
     std::snprintf(line, sizeof line, "  %-34s %5d %5d %3d  %6d %6d %8d\n", f.name.c_str(), f.record.wins,
                   f.record.losses, f.record.ties, f.titles, f.finals, f.playoffs);
     out += line;
+  }
+  out += "\nLeague level by position against where it began (%)\n  year ";
+  for (const KindInfo& info : kKinds) {
+    std::snprintf(line, sizeof line, "%5s", std::string(info.name).c_str());
+    out += line;
+  }
+  out += "\n";
+  for (const YearLevel& level : book.levels) {
+    std::snprintf(line, sizeof line, "  %-5d", level.year);
+    out += line;
+    for (const KindInfo& info : kKinds) {
+      const auto k = static_cast<size_t>(info.kind);
+      const double founding = book.founding.overall[k];
+      std::snprintf(line, sizeof line, "%+5.1f", founding > 0 ? 100 * (level.overall[k] - founding) / founding : 0.0);
+      out += line;
+    }
+    out += "\n";
   }
   return out;
 }

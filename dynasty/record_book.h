@@ -13,6 +13,7 @@
 
 #include "base/result.h"
 #include "dynasty/dynasty.h"
+#include "dynasty/positions.h"
 #include "league/team_stats.h"
 #include "season/json.h"
 #include "season/season.h"
@@ -77,8 +78,17 @@ struct Franchise {
   int titles = 0, finals = 0, playoffs = 0;
 };
 
+// The league's level by kind of player in a year (the mean of the ratings
+// each kind is judged by), beside where it began.
+struct YearLevel {
+  int year = 0;
+  std::array<double, kKindCount> overall{};
+};
+
 struct RecordBook {
   std::vector<YearInBook> years;
+  Level founding;
+  std::vector<YearLevel> levels;                    // every year with rosters
   std::vector<Career> careers;                      // every player with a listed season, by id
   std::vector<std::vector<BookEntry>> careerLeaders;  // per category, best 10
   std::vector<BookEntry> seasonRecords;             // per category, the best season
