@@ -10,6 +10,7 @@
 #include "base/file_write.h"
 #include "dynasty/dynasty.h"
 #include "dynasty/dynasty_files.h"
+#include "dynasty/json_fields.h"
 #include "league/folder_lock.h"
 #include "league/league_writer.h"
 #include "league/league_folders.h"
@@ -22,19 +23,10 @@ namespace {
 
 namespace fs = std::filesystem;
 namespace json = season::json;
+using namespace fields;
 
 constexpr size_t kMaxStateFileBytes = 64 << 20;
 constexpr int kDefinitionFormat = 1;
-
-int Number(const json::Value& object, std::string_view key, int otherwise = 0) {
-  const json::Value* v = object.Find(key);
-  return v && v->IsNumber() ? static_cast<int>(v->AsNumber()) : otherwise;
-}
-
-std::string Text(const json::Value& object, std::string_view key) {
-  const json::Value* v = object.Find(key);
-  return v && v->IsString() ? v->AsString() : std::string();
-}
 
 json::Value DefinitionJson(const DynastyDefinition& d) {
   json::Value out = json::Value::Object();

@@ -229,6 +229,14 @@ base::Result<bool> PlayYearSeason(Dynasty& dynasty, int year, const AdvanceReque
   return true;
 }
 
+// One run at work on a dynasty at a time.
+base::Result<league::FolderLock> TakeRunLock(const Dynasty& dynasty) {
+  base::Result<std::optional<league::FolderLock>> lock = league::FolderLock::TryTake(dynasty.StateFolder());
+  if (!lock) return base::Fail(lock.error());
+  if (!lock.value()) return base::Fail("another run is at work on the dynasty " + dynasty.definition.name);
+  return std::move(*lock.value());
+}
+
 // What a run killed in the middle of a write left: temporary files of the
 // state folder (the files themselves are whole, from the run before or none).
 void RemoveLeftovers(const Dynasty& dynasty) {
@@ -250,9 +258,8 @@ base::Result<AdvanceOutcome> Advance(const fs::path& leaguesFolder, std::string_
   base::Result<Dynasty> opened = OpenDynasty(leaguesFolder, name);
   if (!opened) return base::Fail(opened.error());
   Dynasty dynasty = opened.value();
-  base::Result<std::optional<league::FolderLock>> lock = league::FolderLock::TryTake(dynasty.StateFolder());
+  base::Result<league::FolderLock> lock = TakeRunLock(dynasty);
   if (!lock) return base::Fail(lock.error());
-  if (!lock.value()) return base::Fail("another run is at work on the dynasty " + std::string(name));
   RemoveLeftovers(dynasty);
   AdvanceOutcome outcome;
   while (outcome.yearsFinished < request.years) {
@@ -319,9 +326,8 @@ base::Status MakePick(const fs::path& leaguesFolder, std::string_view name, int 
   base::Result<Dynasty> opened = OpenDynasty(leaguesFolder, name);
   if (!opened) return base::Fail(opened.error());
   Dynasty dynasty = opened.value();
-  base::Result<std::optional<league::FolderLock>> lock = league::FolderLock::TryTake(dynasty.StateFolder());
+  base::Result<league::FolderLock> lock = TakeRunLock(dynasty);
   if (!lock) return base::Fail(lock.error());
-  if (!lock.value()) return base::Fail("another run is at work on the dynasty " + std::string(name));
   base::Result<DraftView> view = DraftOf(dynasty);
   if (!view) return base::Fail(view.error());
   Draft draft = view.value().draft;

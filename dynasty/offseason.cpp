@@ -5,6 +5,7 @@
 #include <map>
 
 #include "dynasty/aging.h"
+#include "dynasty/json_fields.h"
 #include "dynasty/names.h"
 #include "dynasty/random_stream.h"
 
@@ -12,6 +13,7 @@ namespace qgu::dynasty {
 namespace {
 
 namespace json = season::json;
+using namespace fields;
 using league::PlayerRecord;
 
 constexpr double kRookieGap = 1.5;      // steps a rookie starts below the founding mean
@@ -20,35 +22,6 @@ constexpr double kLevelPullLimit = 4.0;
 constexpr double kUpgradeMargin = 0.5;  // steps a rookie must be better to take a rostered player's slot
 
 int Clamp(int v) { return std::clamp(v, 0, league::kMaxRatingStep); }
-
-int Number(const json::Value& object, std::string_view key) {
-  const json::Value* v = object.Find(key);
-  return v && v->IsNumber() ? static_cast<int>(v->AsNumber()) : 0;
-}
-
-std::string Text(const json::Value& object, std::string_view key) {
-  const json::Value* v = object.Find(key);
-  return v && v->IsString() ? v->AsString() : std::string();
-}
-
-std::vector<int> Numbers(const json::Value& object, std::string_view key) {
-  std::vector<int> out;
-  const json::Value* v = object.Find(key);
-  if (!v || !v->IsArray()) return out;
-  for (const json::Value& item : v->Items()) out.push_back(item.IsNumber() ? static_cast<int>(item.AsNumber()) : 0);
-  return out;
-}
-
-json::Value NumberArray(const std::vector<int>& values) {
-  json::Value out = json::Value::Array();
-  for (int v : values) out.Push(v);
-  return out;
-}
-
-const json::Value* List(const json::Value& value, std::string_view key) {
-  const json::Value* list = value.IsObject() ? value.Find(key) : nullptr;
-  return list && list->IsArray() ? list : nullptr;
-}
 
 std::vector<int> RatingValues(const PlayerRecord& record, Kind kind) {
   std::vector<int> values;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 
+#include "dynasty/json_fields.h"
 #include "dynasty/positions.h"
 #include "dynasty/random_stream.h"
 
@@ -10,16 +11,7 @@ namespace qgu::dynasty {
 namespace {
 
 namespace json = season::json;
-
-int Number(const json::Value& object, std::string_view key) {
-  const json::Value* v = object.Find(key);
-  return v && v->IsNumber() ? static_cast<int>(v->AsNumber()) : 0;
-}
-
-std::string Text(const json::Value& object, std::string_view key) {
-  const json::Value* v = object.Find(key);
-  return v && v->IsString() ? v->AsString() : std::string();
-}
+using namespace fields;
 
 }  // namespace
 
