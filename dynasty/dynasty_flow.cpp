@@ -8,6 +8,7 @@
 #include "dynasty/dynasty_files.h"
 #include "league/folder_lock.h"
 #include "season/season.h"
+#include "season/season_files.h"
 
 namespace qgu::dynasty {
 namespace {
@@ -192,6 +193,22 @@ base::Status RunStep(Dynasty& dynasty, int year, std::string_view step, const Ad
 constexpr std::string_view kOffseasonSteps[] = {kStepHistory, kStepDevelopment, kStepRetirements,
                                                 kStepRookies, kStepDraft,       kStepRosters};
 
+// Jobs, kills and results recorded from other machines finish games in any
+// order; the finished season's journal is written again in game order, so a
+// dynasty's files are the same whichever way its games were played.
+base::Status PutJournalInGameOrder(const Dynasty& dynasty, const std::string& name) {
+  const fs::path folder = season::SeasonFolder(dynasty.folder, name);
+  base::Result<season::CSeasonLock> lock = season::CSeasonLock::Take(folder);
+  if (!lock) return base::Fail(lock.error());
+  base::Result<season::Season> opened = season::OpenSeason(dynasty.folder, name);
+  if (!opened) return base::Fail(opened.error());
+  std::vector<season::GameRecord> games = opened.value().games;
+  std::sort(games.begin(), games.end(), [](const auto& a, const auto& b) { return a.id < b.id; });
+  std::string text;
+  for (const season::GameRecord& game : games) text += season::GameLine(opened.value().definition, game) + "\n";
+  return base::ReplaceFile(folder / season::kJournalFileName, text);
+}
+
 // The year's season, played as far as it can be; true when it is finished.
 base::Result<bool> PlayYearSeason(Dynasty& dynasty, int year, const AdvanceRequest& request, AdvanceOutcome& outcome) {
   if (dynasty.Done(year, kStepSeasonPlayed)) return true;
@@ -225,6 +242,7 @@ base::Result<bool> PlayYearSeason(Dynasty& dynasty, int year, const AdvanceReque
     if (!opened) return base::Fail(opened.error());
     if (!SeasonFinished(opened.value())) return false;
   }
+  if (base::Status ordered = PutJournalInGameOrder(dynasty, name); !ordered) return base::Fail(ordered.error());
   if (base::Status j = JournalStep(dynasty, year, kStepSeasonPlayed); !j) return base::Fail(j.error());
   return true;
 }

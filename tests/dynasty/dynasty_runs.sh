@@ -62,7 +62,7 @@ echo "$kills kills"
 # A year's season by jobs and record, as over many machines; the dynasty goes on from there.
 make_league jobs && create jobs
 for round in 1 2; do
-  (cd jobs && "$qgu2" season jobs D 2040 --results results >jobs.txt) || fail "season jobs"
+  (cd jobs && "$qgu2" season jobs D 2040 --results results --program "$qgu2" >jobs.txt) || fail "season jobs"
   (cd jobs && bash jobs.txt >/dev/null 2>&1 && "$qgu2" season record D 2040 results/*.json >/dev/null 2>&1) || fail "record round $round"
 done
 dynasty jobs play Small D --years 3 --jobs 2 --quiet || fail "play after jobs"

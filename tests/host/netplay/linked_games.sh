@@ -40,7 +40,10 @@ hostPid=$!
 wait_for_host
 "$qgu2" --headless --quiet --net-join "localhost:$port" --max-frames 6000 > join.out 2> join.err &
 joinPid=$!
-for _ in $(seq 1 600); do grep -q '^frame 1200 ' join.out 2>/dev/null && break; sleep 0.1; done
+# A loaded machine may take a while; killed before it links, the joiner would
+# leave the host listening for the next one.
+for _ in $(seq 1 3000); do grep -q '^frame 1200 ' join.out 2>/dev/null && break; sleep 0.1; done
+grep -q '^frame 1200 ' join.out || { echo "the joiner never reached frame 1200:"; cat join.err host.err; exit 1; }
 kill -9 "$joinPid"
 wait "$joinPid" 2>/dev/null || true
 wait "$hostPid" || { echo "the host failed after the other side left:"; cat host.err; exit 1; }
