@@ -36,7 +36,7 @@ td.n{text-align:right}
 .cols{display:flex;flex-wrap:wrap;gap:28px}
 )";
 
-std::string Row(std::initializer_list<std::string> cells, bool numbersFrom = 99) {
+std::string Row(std::initializer_list<std::string> cells, int numbersFrom = 99) {
   std::string out = "<tr>";
   size_t i = 0;
   for (const std::string& c : cells) out += (i++ >= static_cast<size_t>(numbersFrom) ? "<td class=n>" : "<td>") + Escape(c) + "</td>";
