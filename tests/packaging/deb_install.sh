@@ -10,7 +10,8 @@ set -euo pipefail
 
 BUILD=$1
 CPACK=${2:-cpack}
-command -v dpkg-deb >/dev/null || { echo "dpkg-deb not found: skipped"; exit 77; }
+. "$(dirname "$0")/../support/skip.sh"
+command -v dpkg-deb >/dev/null || skip "dpkg-deb is missing (package dpkg)"
 work=$(mktemp -d)
 pids=()
 cleanup() {
@@ -39,11 +40,17 @@ for file in games/qgu2 bin/qghelper bin/qgu-run lib/qgu/com/libqghelper.so share
   [ -e "$usr/$file" ] || fail "the package lacks /usr/$file"
 done
 if command -v desktop-file-validate >/dev/null; then
-  desktop-file-validate "$usr/share/applications/org.quozi.GridcrownUltra.desktop" || fail "desktop-file-validate"
+  for entry in "$usr"/share/applications/*.desktop; do
+    desktop-file-validate "$entry" || fail "desktop-file-validate $(basename "$entry")"
+  done
+elif missing_in_ci "desktop-file-validate is missing (package desktop-file-utils)"; then
+  exit 1
 fi
 if command -v appstreamcli >/dev/null; then
   appstreamcli validate --no-net "$usr/share/metainfo/org.quozi.GridcrownUltra.metainfo.xml" >/dev/null ||
     fail "appstreamcli validate"
+elif missing_in_ci "appstreamcli is missing (package appstream)"; then
+  exit 1
 fi
 for program in games/qgu2 bin/qghelper bin/qgu-run; do
   "$usr/$program" --version | grep -q "^${program#*/} [0-9]" || fail "$program --version"
@@ -93,7 +100,7 @@ if command -v xvfb-run >/dev/null; then
   # xvfb-run ends its server once qgu2 has gone; killed before that, it would leave the server behind.
   for _ in $(seq 1 100); do kill -0 "$desktop" 2>/dev/null || break; sleep 0.1; done
   echo "desktop entry start under Xvfb: league in \$XDG_DATA_HOME/qgu"
-else
-  echo "xvfb-run not found: desktop entry start skipped"
+elif missing_in_ci "xvfb-run is missing (package xvfb): the desktop entry's start"; then
+  exit 1
 fi
 echo "package installs and runs"
