@@ -182,6 +182,16 @@ for what in folder device pipe; do
   done
   rm -rf "$registry"
 done
+# A registry naming a module that is gone (the package removed): the own
+# module takes its place at the first window command; with none either, it is said.
+expect 0 register
+sed "s#=.*libqghelper.so\$#=$scratch/gone/libqghelper.so#" "$registry" >moved.ini && mv moved.ini "$registry"
+QGHELPER_MODULE="$scratch/none.so" "$qghelper" about >out.txt 2>err.txt && fail "about ran with no module at all"
+contains err.txt "names the module $scratch/gone/libqghelper.so, which is not there (was the package removed?)"
+# The about box stays open until closed; the registration comes before it.
+timeout 3 "$qghelper" about >out.txt 2>err.txt
+contains err.txt "in place of the missing $scratch/gone/libqghelper.so"
+grep -q "$scratch/gone" "$registry" && fail "the missing module is still registered"
 unset QT_QPA_PLATFORM
 
 [ "$failures" -eq 0 ]
