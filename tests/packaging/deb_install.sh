@@ -33,7 +33,8 @@ root="$work/root"
 dpkg-deb -x "$deb" "$root"
 usr="$root/usr"
 for file in games/qgu2 bin/qghelper bin/qgu-run lib/qgu/com/libqghelper.so share/qgu/bmps/main.bmp share/qgu/snds/main.wav \
-            share/applications/org.quozi.GridcrownUltra.desktop share/metainfo/org.quozi.GridcrownUltra.metainfo.xml \
+            share/applications/org.quozi.GridcrownUltra.desktop share/applications/org.quozi.GridcrownUltra.Tools.desktop \
+            share/qgu/screenshots/play.png share/qgu/screenshots/first-start.png share/metainfo/org.quozi.GridcrownUltra.metainfo.xml \
             share/icons/hicolor/48x48/apps/qgu2.png share/icons/hicolor/128x128/apps/qgu2.png \
             share/icons/hicolor/256x256/apps/qgu2.png share/man/man6/qgu2.6.gz share/man/man1/qghelper.1.gz \
             share/man/man1/qgu-run.1.gz share/doc/quozi-gridcrown-ultra/copyright; do
@@ -52,6 +53,14 @@ if command -v appstreamcli >/dev/null; then
 elif missing_in_ci "appstreamcli is missing (package appstream)"; then
   exit 1
 fi
+# The entries start the installed programs by their whole paths, and every
+# screenshot the metainfo names is a picture the package ships.
+grep -qx "Exec=/usr/games/qgu2 --data-home" "$usr/share/applications/org.quozi.GridcrownUltra.desktop" || fail "qgu2's Exec="
+grep -qx "Exec=/usr/bin/qghelper --data-home main" "$usr/share/applications/org.quozi.GridcrownUltra.Tools.desktop" ||
+  fail "qghelper's Exec="
+for shot in $(sed -n 's#.*<image>.*/\([^/]*\.png\)</image>.*#\1#p' "$usr/share/metainfo/org.quozi.GridcrownUltra.metainfo.xml"); do
+  [ -s "$usr/share/qgu/screenshots/$shot" ] || fail "the metainfo's screenshot $shot is not shipped"
+done
 for program in games/qgu2 bin/qghelper bin/qgu-run; do
   "$usr/$program" --version | grep -q "^${program#*/} [0-9]" || fail "$program --version"
 done
@@ -84,6 +93,8 @@ if command -v xvfb-run >/dev/null; then
   export XDG_DATA_HOME="$work/desktop-data"
   exec_line=$(sed -n 's/^Exec=//p' "$usr/share/applications/org.quozi.GridcrownUltra.desktop")
   read -r -a command <<<"$exec_line"
+  # The entry names the program by its installed path; here that is under the scratch root.
+  command[0]="$root${command[0]}"
   (cd "$work/elsewhere" && PATH="$usr/games:$usr/bin:$PATH" SDL_AUDIODRIVER=dummy \
      exec xvfb-run -a "${command[@]}" >"$work/desktop.log" 2>&1) &
   desktop=$!
