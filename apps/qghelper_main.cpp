@@ -21,10 +21,13 @@
 
 #include "base/data_home.h"
 #include "base/file_read.h"
+#include "base/text.h"
 #include "league/cartridge_import.h"
+#include "league/league_folders.h"
 #include "qgu_version.h"
 #include "toolserver/com/com_client.h"
 #include "toolserver/com/qghelper_interface.h"
+#include "toolserver/com/server_registration.h"
 #include "toolserver/game_report_json.h"
 #include "toolserver/import_helmets.h"
 
@@ -38,14 +41,15 @@ constexpr const char* kUsage =
     "  register | unregister        add or remove the module in the registry file\n"
     "  main                         the main menu; a chosen single game starts qgu2\n"
     "  select-teams                 the single game dialog\n"
-    "  import-rom DIR               import teams of a cartridge image into a league under DIR\n"
+    "  import-rom DIR               import teams of a cartridge image into a league of DIR/qgu_lge\n"
     "  import-rom DIR --image FILE --league NAME [--teams all|0,3,7] [--duplicates replace|keep]\n"
     "                               the same without dialogs (the league is made when missing)\n"
-    "  edit-teams DIR               pick a league under DIR and edit its teams\n"
+    "  edit-teams DIR               pick a league of DIR/qgu_lge and edit its teams\n"
     "  about                        the about box\n"
     "  report HOME_STATS AWAY_STATS HOME_SCORE AWAY_SCORE\n"
     "  report --json FILE           the report of a game saved by qgu2 --headless --json (- reads stdin)\n"
-    "  --version                    the release\n"
+    "  --version | --help           the release, or this text\n"
+    "DIR is the folder that holds qgu_lge/ (the leagues folder itself is taken too).\n"
     "Before the command, --data-home works in the user's data folder ($XDG_DATA_HOME/qgu,\n"
     "~/.local/share/qgu), where qgu2 started from the desktop keeps its leagues.\n"
     "The registry file is $XDG_CONFIG_HOME/qgu/registry.ini (~/.config/qgu/registry.ini).\n";
@@ -99,8 +103,33 @@ void RequireDisplay() {
   }
 }
 
+// A new user's first command, or one after the registered copy was removed:
+// the registry names no module that is there, so this qghelper registers its
+// own (said on standard error; standard output carries the results).
+void RegisterOwnModuleWhenNeeded() {
+  const fs::path path = RegistryFile::DefaultPath();
+  const auto registry = RegistryFile::Load(path);
+  if (!registry) return;  // the creation below says why
+  const auto server = FindInprocServer(registry.value(), kProgId);
+  std::error_code error;
+  if (server && fs::exists(server.value().module, error)) return;
+  const fs::path own = ModuleFile();
+  if (!fs::exists(own, error)) {
+    if (server) {
+      throw Failure{"the registry file " + path.string() + " names the module " + server.value().module.string() +
+                    ", which is not there (was the package removed?), and no module was found beside qghelper"};
+    }
+    return;
+  }
+  auto module = ComModule::Load(own);
+  if (!module || Failed(module.value()->DllRegisterServer())) return;
+  std::cerr << "qghelper: registered " << own.string() << " in " << path.string()
+            << (server ? " in place of the missing " + server.value().module.string() : std::string()) << "\n";
+}
+
 HelperObject CreateHelper() {
   RequireDisplay();
+  RegisterOwnModuleWhenNeeded();
   auto object = CreateQuoziHelper(kProgId);
   if (!object && !RegistryFile::Load(RegistryFile::DefaultPath())) throw Failure{object.error()};
   if (!object) throw Failure{object.error() + " (run \"qghelper register\" first)"};
@@ -169,9 +198,40 @@ int ShowMain() {
   StartGame(homePath, awayPath, quarter, home, away, weather);
 }
 
-int FolderOperation(const std::string& folder, bool import) {
+// ---- DIR: the folder that holds qgu_lge/ ----
+
+// The leagues folder itself is taken as meant: its parent holds it, and no
+// qgu_lge is ever made inside a qgu_lge.
+fs::path LeaguesBase(const std::string& dir) {
+  fs::path whole = fs::absolute(dir).lexically_normal();
+  if (!whole.has_filename()) whole = whole.parent_path();
+  const bool leaguesFolderItself =
+      qgu::base::EqualsIgnoringCase(whole.filename().string(), qgu::league::kLeaguesFolderName);
+  if (leaguesFolderItself && !qgu::league::FindLeaguesFolder(whole)) return whole.parent_path();
+  return dir;
+}
+
+// The dialogs work on leagues that are there: a DIR holding none is told,
+// rather than shown an empty list.
+void RequireLeagues(const std::string& dir, const fs::path& base, bool importing) {
+  std::error_code error;
+  if (!fs::is_directory(base, error)) throw Failure{dir + " is not a folder"};
+  const auto leagues = qgu::league::FindLeaguesFolder(base);
+  const std::string hint = "give the folder that holds qgu_lge/, such as " + qgu::base::UserDataFolder().string();
+  if (!leagues) throw Failure{dir + " holds no leagues (it has no qgu_lge folder): " + hint};
+  if (importing) return;  // the import's dialog can make the first league
+  const auto names = qgu::league::ListLeagues(*leagues, qgu::league::LeagueFilter::kMarkedOnly);
+  if (!names) throw Failure{names.error()};
+  if (names.value().empty()) {
+    throw Failure{leagues->string() + " holds no leagues yet: qghelper import-rom makes one, as does qgu2's first start"};
+  }
+}
+
+int FolderOperation(const std::string& dir, bool import) {
+  const fs::path base = LeaguesBase(dir);
+  RequireLeagues(dir, base, import);
   HelperObject object = CreateHelper();
-  ModuleText text(object.module, fs::absolute(folder).string());
+  ModuleText text(object.module, fs::absolute(base).string());
   Check(import ? object.helper->ImportRom(text.get()) : object.helper->EditTeams(text.get()),
         import ? "ImportRom" : "EditTeams");
   return 0;
@@ -208,7 +268,7 @@ int ShowReportOfGame(const std::string& file) {
 
 int ScriptedImport(const std::string& folder, const std::vector<std::string>& options) {
   qgu::league::ScriptedImport request;
-  request.base = folder;
+  request.base = LeaguesBase(folder);
   for (size_t i = 0; i < options.size(); ++i) {
     const std::string& option = options[i];
     if (i + 1 >= options.size()) throw UsageError{option + " needs a value"};
@@ -307,8 +367,8 @@ int CheckedOutput(int status) {
 }  // namespace
 
 // A leading --data-home moves into the user's data folder (an installed
-// qghelper also moves there from a folder without leagues); files named
-// after --image and --json stay the files meant.
+// qghelper also moves there from a folder without leagues); DIR and the files
+// named after --image and --json stay the ones meant.
 std::vector<std::string> EnterDataFolder(std::vector<std::string> args) {
   const bool asked = !args.empty() && args[0] == "--data-home";
   if (asked) args.erase(args.begin());
@@ -321,6 +381,8 @@ std::vector<std::string> EnterDataFolder(std::vector<std::string> args) {
   auto folder = qgu::base::EnterDataFolder(asked);
   if (!folder) throw Failure{folder.error()};
   if (folder.value() == start) return args;
+  // DIR, too, is the folder named where the command was given.
+  if ((args[0] == "import-rom" || args[0] == "edit-teams") && args.size() > 1) args[1] = (start / args[1]).string();
   for (size_t i = 1; i + 1 < args.size(); ++i) {
     if ((args[i] == "--image" || args[i] == "--json") && args[i + 1] != "-") args[i + 1] = (start / args[i + 1]).string();
   }

@@ -32,7 +32,7 @@ constexpr const char* kUsage =
     "  --trace       print one line per instruction (CPU only: runs N frames' worth of\n"
     "                cycles instruction by instruction, without the picture unit's frame)\n"
     "  --pc ADDR     start at hex ADDR with the registers of a fresh trace (P=24, SP=FD, 7 cycles)\n"
-    "       qgu-run --version\n";
+    "       qgu-run --version | --help\n";
 
 struct Press {
   int first;

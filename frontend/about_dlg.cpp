@@ -1,8 +1,10 @@
 #include "frontend/about_dlg.h"
 
+#include <QLabel>
 #include <QVBoxLayout>
 
 #include "frontend/credits_ctrl.h"
+#include "qgu_version.h"
 
 namespace qgu::frontend {
 namespace {
@@ -22,8 +24,16 @@ CAboutDlg::CAboutDlg(QWidget* owner) : QDialog(owner), credits_(new CCreditsCtrl
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(credits_);
+  // The crawl keeps its own title line; the release of this build stands below it.
+  auto* release = new QLabel(ReleaseText(), this);
+  release->setObjectName("release");
+  release->setAlignment(Qt::AlignCenter);
+  release->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  layout->addWidget(release);
   resize(520, 390);
 }
+
+QString CAboutDlg::ReleaseText() { return QStringLiteral("Release " QGU_VERSION); }
 
 // The people named are the program's own invention.
 QStringList CAboutDlg::CreditLines() {

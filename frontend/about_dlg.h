@@ -19,6 +19,8 @@ class CAboutDlg : public QDialog {
 
   // The 25 lines of the crawl, in order.
   static QStringList CreditLines();
+  // "Release 2.0.0": this build's release, shown below the credits.
+  static QString ReleaseText();
   CCreditsCtrl* Credits() const { return credits_; }
 
  private:

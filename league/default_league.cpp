@@ -118,8 +118,11 @@ Result<DefaultLeagueOutcome> EnsureDefaultLeague(const fs::path& base, std::span
   outcome.created = true;
   outcome.folder = leagues.value() / name.value();
   outcome.teamCount = cartridge::kTeamCount;
-  outcome.message = "Created the league \"" + name.value() + "\" in " + leagues.value().string() + " with the " +
-                    std::to_string(outcome.teamCount) + " teams of the cartridge.";
+  // The whole path: a start moved into the data folder would otherwise say "./qgu_lge".
+  std::error_code unknown;
+  const std::filesystem::path whole = std::filesystem::absolute(leagues.value(), unknown).lexically_normal();
+  outcome.message = "Created the league \"" + name.value() + "\" in " + (unknown ? leagues.value() : whole).string() +
+                    " with the " + std::to_string(outcome.teamCount) + " teams of the cartridge.";
   return outcome;
 }
 

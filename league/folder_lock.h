@@ -5,7 +5,11 @@
 // folder's lock while it lists what is there and writes; creating or
 // renaming leagues holds the leagues folder's lock. The lock ends with its
 // holder, however the holder ends. Locks are taken leagues folder first,
-// league folder second, never the other way round.
+// league folder second, never the other way round. A thread that asks again
+// for a folder it holds (under another name, say through a link) is refused
+// rather than left waiting on itself for ever.
+
+#include <sys/types.h>
 
 #include <filesystem>
 #include <optional>
@@ -21,14 +25,22 @@ class FolderLock {
   // Nothing when another holder has the folder at this moment.
   static Result<std::optional<FolderLock>> TryTake(const std::filesystem::path& folder);
 
-  FolderLock(FolderLock&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+  FolderLock(FolderLock&& other) noexcept : fd_(other.fd_), held_(other.held_) { other.fd_ = -1; }
   FolderLock& operator=(FolderLock&&) = delete;
   FolderLock(const FolderLock&) = delete;
   ~FolderLock();
 
  private:
-  explicit FolderLock(int fd) : fd_(fd) {}
+  struct Identity {
+    dev_t device = 0;
+    ino_t inode = 0;
+    bool operator==(const Identity&) const = default;
+  };
+  struct Holders;
+  FolderLock(int fd, Identity held) : fd_(fd), held_(held) {}
+  static Result<std::optional<FolderLock>> Lock(const std::filesystem::path& folder, bool wait);
   int fd_;
+  Identity held_;
 };
 
 }  // namespace qgu::league

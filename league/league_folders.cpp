@@ -67,6 +67,8 @@ bool HoldsLeagueMarker(const fs::path& folder) {
 
 Status CheckLeagueName(std::string_view name) {
   if (name.empty()) return Fail("Please enter a name for the new league.");
+  // "." and ".." are the leagues folder and its parent, never a league.
+  if (name == "." || name == "..") return Fail("\"" + std::string(name) + "\" cannot name a league.");
   for (char c : name) {
     if (c == '/' || c == '\\' || static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
       return Fail("A league name cannot hold \"/\", \"\\\" or control characters.");

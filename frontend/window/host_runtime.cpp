@@ -2,9 +2,14 @@
 
 #include <SDL.h>
 
+#include "host/profile_file.h"
 #include "host/sdl_joysticks.h"
 
 namespace qgu::frontend {
+namespace {
+constexpr const char* kWindowSection = "Window";
+constexpr const char* kFirstGamePlayedKey = "FirstGamePlayed";
+}  // namespace
 
 CHostRuntime::CHostRuntime(std::filesystem::path configFile) : configFile_(std::move(configFile)) {}
 
@@ -15,6 +20,11 @@ bool CHostRuntime::Initialize() {
   // program could then not be ended from outside.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   config_ = host::LoadAppConfigFile(configFile_, &settingsNotes_);
+  {
+    host::ProfileFile profile;
+    profile.Select(host::ProfileLocation(configFile_));
+    firstGamePlayed_ = profile.ReadInt(kWindowSection, kFirstGamePlayedKey, 0) != 0;
+  }
   video_.SetScanlines(config_.graphics.scanlineMode != 0, config_.graphics.scanlineColor);
   if (config_.graphics.paletteUse != 0 && !config_.graphics.paletteFile.empty()) {
     if (auto loaded = video_.LoadPaletteFile(config_.graphics.paletteFile); !loaded) {
@@ -30,13 +40,40 @@ bool CHostRuntime::Initialize() {
 
 void CHostRuntime::InitializeSound() {
   if (config_.sound.enable == 0) return;
-  if (auto status = sound_.Initialize(); !status) {
+  if (auto status = OpenSound(); !status) {
     deviceProblems_.push_back(status.error());
-    return;
+    soundDeviceFailed_ = true;
+    config_.sound.enable = 0;
   }
+}
+
+league::Status CHostRuntime::OpenSound() {
+  if (sound_.Ready()) return {};
+  if (auto status = sound_.Initialize(); !status) return status;
   sound_.SetSampleFormat(config_.sound.samplingRate, config_.sound.samplingBits);
   sound_.SetBufferSize(config_.sound.bufferSize);
-  if (auto status = sound_.CreateStreamBuffer(); !status) deviceProblems_.push_back(status.error());
+  return sound_.CreateStreamBuffer();
+}
+
+league::Status CHostRuntime::SetSoundOn(bool on) {
+  if (on) {
+    if (auto opened = OpenSound(); !opened) {
+      config_.sound.enable = 0;
+      return opened;
+    }
+  }
+  config_.sound.enable = on ? 1 : 0;
+  return {};
+}
+
+void CHostRuntime::MarkFirstGamePlayed() {
+  if (firstGamePlayed_) return;
+  firstGamePlayed_ = true;
+  host::ProfileFile profile;
+  profile.Select(host::ProfileLocation(configFile_));
+  // Written now: a window ended by a signal or a crash keeps it too. A file
+  // that cannot be read is not written over (the hint comes again).
+  (void)profile.WriteInt(kWindowSection, kFirstGamePlayedKey, 1);
 }
 
 league::Status CHostRuntime::SaveConfig() const { return host::SaveAppConfigFile(config_, configFile_); }

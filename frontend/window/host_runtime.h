@@ -41,8 +41,20 @@ class CHostRuntime {
   host::CVideoOutput& Video() { return video_; }
   host::CDirectInput& Input() { return input_; }
   host::CKeyboardCapture& KeyCapture() { return capture_; }
-  // Null when there is no sound.
-  host::CDirectSound* Sound() { return sound_.Ready() ? &sound_ : nullptr; }
+  // Null when there is no sound, or it is turned off.
+  host::CDirectSound* Sound() { return SoundOn() && sound_.Ready() ? &sound_ : nullptr; }
+  // "[Sound] Enable". A device that cannot be opened at start turns it off
+  // (saved so), so the next start without a device does not ask again.
+  bool SoundOn() const { return config_.sound.enable != 0; }
+  bool SoundDeviceFailed() const { return soundDeviceFailed_; }
+  // Turning on opens the device (its failure leaves sound off, with the
+  // reason); turning off keeps it open for a game that plays on with it, and
+  // the next game is silent.
+  league::Status SetSoundOn(bool on);
+
+  // "[Window] FirstGamePlayed": the first view explains how to start a game until then.
+  bool FirstGamePlayed() const { return firstGamePlayed_; }
+  void MarkFirstGamePlayed();
 
   // What a new machine is made with: the settings and the sound format kept.
   core::MachineSettings MachineSettings() const;
@@ -50,6 +62,7 @@ class CHostRuntime {
 
  private:
   void InitializeSound();
+  league::Status OpenSound();
 
   std::filesystem::path configFile_;
   host::AppConfig config_;
@@ -59,6 +72,8 @@ class CHostRuntime {
   host::CKeyboardCapture capture_{input_};
   std::vector<std::string> deviceProblems_;
   std::vector<std::string> settingsNotes_;
+  bool soundDeviceFailed_ = false;
+  bool firstGamePlayed_ = false;
 };
 
 }  // namespace qgu::frontend

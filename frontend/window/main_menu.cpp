@@ -37,6 +37,8 @@ CMainMenu::CMainMenu(QWidget* window) : QObject(window), bar_(new QMenuBar(windo
 
   QMenu* options = bar_->addMenu("&Options");
   AddCommand(options, "Controller", kController);
+  // Checked while sound is on ("[Sound] Enable").
+  AddCommand(options, "Sound", kSound)->setCheckable(true);
   QMenu* help = bar_->addMenu("&Help");
   AddCommand(help, "About", kAbout);
 

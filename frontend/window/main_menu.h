@@ -36,6 +36,7 @@ class CMainMenu : public QObject {
     kResume = 137,
     kStop = 138,
     kController = 133,
+    kSound = 145,
     kAbout = 135,
   };
 

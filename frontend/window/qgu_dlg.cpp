@@ -43,6 +43,13 @@ namespace qgu::frontend {
 
 namespace {
 
+// The status line's notes at start.
+const QString kNoSoundDeviceStatus = "No sound device: the game plays silently (Options -> Sound tries again).";
+const QString kSoundOffStatus = "Sound is off (Options -> Sound).";
+const QString kFirstStepsHint =
+    "To play: File -> PLAY -> Single Game picks two teams; File -> PLAY -> Single Season -> Create Season "
+    "makes a season.";
+
 // Dialog 102 is 400 x 300 dialog units.
 constexpr QSize kDefaultClientSize{600, 488};
 
@@ -75,6 +82,7 @@ CQguDlg::CQguDlg(WindowOptions options, QWidget* parent)
   PlaceWindow();
   EnsureLeague();
   ReportSettingsNotes();
+  ReportSoundAndFirstSteps();
 }
 
 CQguDlg::~CQguDlg() {
@@ -148,6 +156,33 @@ void CQguDlg::ReportSettingsNotes() {
   if (text != statusText_) SetStatus(text);
 }
 
+void CQguDlg::AddStatusLine(const QString& line) { SetStatus(statusText_.isEmpty() ? line : statusText_ + '\n' + line); }
+
+void CQguDlg::ReportSoundAndFirstSteps() {
+  menu_->Action(CMainMenu::kSound)->setChecked(runtime_.SoundOn());
+  if (!initialized_) return;
+  if (runtime_.SoundDeviceFailed()) {
+    AddStatusLine(kNoSoundDeviceStatus);
+  } else if (!runtime_.SoundOn()) {
+    AddStatusLine(kSoundOffStatus);
+  }
+  if (!runtime_.FirstGamePlayed()) AddStatusLine(kFirstStepsHint);
+}
+
+void CQguDlg::ToggleSound() {
+  QAction* action = menu_->Action(CMainMenu::kSound);
+  if (auto changed = runtime_.SetSoundOn(!runtime_.SoundOn()); !changed) {
+    ShowMessage(this, host::kDeviceErrorTitle, changed.error());
+  }
+  action->setChecked(runtime_.SoundOn());
+  // A game under way keeps the sound it started with.
+  if (session_ && session_->Running()) {
+    SetStatus(runtime_.SoundOn() ? "Sound is on from the next game." : "Sound is off from the next game.");
+  } else {
+    SetStatus(runtime_.SoundOn() ? QString() : kSoundOffStatus);
+  }
+}
+
 void CQguDlg::SetStatus(const QString& text) {
   statusText_ = text;
   helmets_->SetStatusText(text);
@@ -173,6 +208,7 @@ void CQguDlg::OnCommand(int command) {
     case CMainMenu::kResume: Resume(); break;
     case CMainMenu::kStop: Stop(); break;
     case CMainMenu::kController: Controller(); break;
+    case CMainMenu::kSound: ToggleSound(); break;
     case CMainMenu::kAbout: About(); break;
     default: break;
   }
@@ -442,6 +478,7 @@ void CQguDlg::EndBoot() {
 
 void CQguDlg::ShowSummary(const driver::GameSummary& summary) {
   lastSummary_ = summary;
+  runtime_.MarkFirstGamePlayed();
   if (session_ && kickoffAt_ != std::chrono::steady_clock::time_point{}) {
     playPace_ = {session_->Counters().framesEmulated - kickoffFrames_,
                  std::chrono::duration<double>(std::chrono::steady_clock::now() - kickoffAt_).count()};

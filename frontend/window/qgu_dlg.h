@@ -172,6 +172,9 @@ class CQguDlg : public QDialog {
   void PlaceWindow();
   void EnsureLeague();
   void ReportSettingsNotes();
+  void ReportSoundAndFirstSteps();
+  void AddStatusLine(const QString& line);
+  void ToggleSound();
   void SetStatus(const QString& text);
   void ShowHelmets();
   void ApplyWeather(driver::Weather weather);

@@ -1,10 +1,13 @@
 #!/bin/sh
 # Runs a command on a fresh virtual X server, with a runtime folder of its own
 # (the single-instance lock lives there, so another qgu2 on the machine cannot
-# refuse this one); exit 77 (skipped) where there is no xvfb-run or xdotool.
+# refuse this one); skipped where there is no xvfb-run, xauth or xdotool (a
+# failure with CI=true).
 # usage: under_xvfb.sh COMMAND [ARGS...]
-command -v xvfb-run >/dev/null 2>&1 || { echo "SKIP: xvfb-run is missing"; exit 77; }
-command -v xdotool >/dev/null 2>&1 || { echo "SKIP: xdotool is missing"; exit 77; }
+. "$(dirname "$0")/../support/skip.sh"
+command -v xvfb-run >/dev/null 2>&1 || skip "xvfb-run is missing (package xvfb)"
+command -v xauth >/dev/null 2>&1 || skip "xauth is missing (package xauth)"
+command -v xdotool >/dev/null 2>&1 || skip "xdotool is missing (package xdotool)"
 runtime=$(mktemp -d) || exit 1
 trap 'rm -rf "$runtime"' EXIT
 # A display of its own: xvfb-run -a alone lets two tests started together pick the same number, and

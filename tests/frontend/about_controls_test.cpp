@@ -1,6 +1,7 @@
 // The about boxes' pictures, stepped by hand instead of by their clocks: the
 // text rain's messages and columns, the credits' crawl and stars.
 
+#include <QLabel>
 #include <gtest/gtest.h>
 
 #include "frontend/about_dlg.h"
@@ -65,6 +66,10 @@ TEST(CreditsCtrlTest, AboutBoxCrawlsItsLinesAndStartsAgain) {
   EXPECT_EQ(lines[2], "Programmed by...");
   EXPECT_EQ(lines[12], "Greets to...");
   EXPECT_EQ(lines[23], "and");
+  const auto* release = about.findChild<QLabel*>("release");
+  ASSERT_NE(release, nullptr);
+  EXPECT_TRUE(release->text().startsWith("Release ")) << release->text().toStdString();
+  EXPECT_GT(release->text().size(), 9);
 
   CCreditsCtrl* credits = about.Credits();
   credits->resize(200, 150);

@@ -259,6 +259,47 @@ TEST_F(QguDlgTest, SettingsOutOfRangeAreNamedOnTheStatusLine) {
   EXPECT_TRUE(dlg.StatusText().startsWith("Created the league")) << "after the first-start message";
 }
 
+// No sound device: the described message once, a silent game, a note on the
+// status line and Options -> Sound; the next start does not ask again. The
+// first view's hint goes once a game has been played.
+TEST_F(QguDlgTest, WithoutASoundDeviceTheMessageComesOnceAndOptionsSoundTurnsItOnAndOff) {
+  ::setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+  {
+    CQguDlg dlg(Options(false));
+    ASSERT_TRUE(dlg.Initialized());
+    ASSERT_EQ(messages_.Shown().size(), 1u);
+    EXPECT_EQ(messages_.Shown()[0].title, "ERROR");
+    EXPECT_TRUE(dlg.StatusText().contains("No sound device: the game plays silently")) << dlg.StatusText().toStdString();
+    EXPECT_TRUE(dlg.StatusText().contains("File -> PLAY -> Single Game")) << "the first view's hint";
+    QAction* sound = dlg.Menu().Action(CMainMenu::kSound);
+    EXPECT_FALSE(sound->isChecked());
+    EXPECT_EQ(dlg.Runtime().Sound(), nullptr);
+    sound->trigger();  // still no device: said again, and sound stays off
+    EXPECT_EQ(messages_.Shown().size(), 2u);
+    EXPECT_FALSE(sound->isChecked());
+    dlg.Runtime().MarkFirstGamePlayed();
+    Trigger(dlg, CMainMenu::kExit);
+  }
+  EXPECT_EQ(host::LoadAppConfigFile(folder_ / "qgu.ini").sound.enable, 0);
+  messages_.Clear();
+  {
+    CQguDlg again(Options(false));
+    EXPECT_TRUE(messages_.Shown().empty()) << "asked again: " << messages_.Shown().front().text;
+    EXPECT_TRUE(again.StatusText().contains("Sound is off (Options -> Sound).")) << again.StatusText().toStdString();
+    EXPECT_FALSE(again.StatusText().contains("File -> PLAY")) << "a game was played";
+  }
+  ::setenv("SDL_AUDIODRIVER", "dummy", 1);
+  CQguDlg withDevice(Options(false));
+  QAction* sound = withDevice.Menu().Action(CMainMenu::kSound);
+  sound->trigger();
+  EXPECT_TRUE(sound->isChecked());
+  EXPECT_NE(withDevice.Runtime().Sound(), nullptr);
+  sound->trigger();
+  EXPECT_FALSE(sound->isChecked());
+  EXPECT_EQ(withDevice.Runtime().Sound(), nullptr);
+  EXPECT_TRUE(messages_.Shown().empty());
+}
+
 // SIGTERM and SIGINT reach the event loop as a call on its thread, once per
 // request, and leave the former handlers in place afterwards.
 TEST(ExitSignals, TermAndIntAskTheWindowToExitOnItsOwnThread) {

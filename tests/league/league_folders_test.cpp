@@ -4,6 +4,7 @@
 
 #include "base/file_write.h"
 
+#include "league/folder_lock.h"
 #include "league/league_writer.h"
 #include "league/team_record_file.h"
 #include "tests/league/sample_team.h"
@@ -82,10 +83,31 @@ TEST(LeagueCreation, SameNameTwiceGetsANumberAndNamesAreTrimmed) {
 TEST(LeagueCreation, RefusesNamesThatAreEmptyOrLeaveTheFolder) {
   TempFolder leagues;
   EXPECT_EQ(CreateLeague(leagues.path(), "   ").error(), "Please enter a name for the new league.");
-  for (const char* name : {"../escape", "back\\slash", "line\nbreak"}) {
+  for (const char* name : {"../escape", "back\\slash", "line\nbreak", ".", " . ", "..", "\t.. "}) {
     EXPECT_FALSE(CreateLeague(leagues.path(), name).ok()) << name;
+    // Not a second lock on the leagues folder, taken through "qgu_lge/.", waiting for ever.
+    EXPECT_FALSE(FindOrCreateLeague(leagues.path(), name).ok()) << name;
   }
+  EXPECT_EQ(FindOrCreateLeague(leagues.path(), " . ").error(), "\".\" cannot name a league.");
   EXPECT_TRUE(fs::is_empty(leagues.path()));
+}
+
+TEST(FolderLockTest, ATakerOfAFolderItHoldsIsRefusedUnderAnyNameAndMayTakeItAgainAfter) {
+  TempFolder folder;
+  fs::create_directory(folder / "league");
+  fs::create_directory_symlink("league", folder / "link");
+  {
+    Result<FolderLock> held = FolderLock::Take(folder / "league");
+    ASSERT_TRUE(held.ok()) << held.error();
+    for (const fs::path& again : {folder / "league", folder / "link", folder / "league" / "."}) {
+      const Result<FolderLock> twice = FolderLock::Take(again);
+      ASSERT_FALSE(twice.ok()) << again;
+      EXPECT_NE(twice.error().find("this program holds it already"), std::string::npos) << twice.error();
+      EXPECT_FALSE(FolderLock::TryTake(again).ok()) << again;
+    }
+    EXPECT_TRUE(FolderLock::Take(folder.path()).ok()) << "another folder";
+  }
+  EXPECT_TRUE(FolderLock::Take(folder / "link").ok());
 }
 
 TEST(LeagueCreation, GivesUpWhenFoldersCannotBeMadeAndCleansUpAfterAFailedMarker) {

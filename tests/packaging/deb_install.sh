@@ -10,7 +10,8 @@ set -euo pipefail
 
 BUILD=$1
 CPACK=${2:-cpack}
-command -v dpkg-deb >/dev/null || { echo "dpkg-deb not found: skipped"; exit 77; }
+. "$(dirname "$0")/../support/skip.sh"
+command -v dpkg-deb >/dev/null || skip "dpkg-deb is missing (package dpkg)"
 work=$(mktemp -d)
 pids=()
 cleanup() {
@@ -32,19 +33,34 @@ root="$work/root"
 dpkg-deb -x "$deb" "$root"
 usr="$root/usr"
 for file in games/qgu2 bin/qghelper bin/qgu-run lib/qgu/com/libqghelper.so share/qgu/bmps/main.bmp share/qgu/snds/main.wav \
-            share/applications/org.quozi.GridcrownUltra.desktop share/metainfo/org.quozi.GridcrownUltra.metainfo.xml \
+            share/applications/org.quozi.GridcrownUltra.desktop share/applications/org.quozi.GridcrownUltra.Tools.desktop \
+            share/qgu/screenshots/play.png share/qgu/screenshots/first-start.png share/metainfo/org.quozi.GridcrownUltra.metainfo.xml \
             share/icons/hicolor/48x48/apps/qgu2.png share/icons/hicolor/128x128/apps/qgu2.png \
             share/icons/hicolor/256x256/apps/qgu2.png share/man/man6/qgu2.6.gz share/man/man1/qghelper.1.gz \
             share/man/man1/qgu-run.1.gz share/doc/quozi-gridcrown-ultra/copyright; do
   [ -e "$usr/$file" ] || fail "the package lacks /usr/$file"
 done
 if command -v desktop-file-validate >/dev/null; then
-  desktop-file-validate "$usr/share/applications/org.quozi.GridcrownUltra.desktop" || fail "desktop-file-validate"
+  for entry in "$usr"/share/applications/*.desktop; do
+    desktop-file-validate "$entry" || fail "desktop-file-validate $(basename "$entry")"
+  done
+elif missing_in_ci "desktop-file-validate is missing (package desktop-file-utils)"; then
+  exit 1
 fi
 if command -v appstreamcli >/dev/null; then
   appstreamcli validate --no-net "$usr/share/metainfo/org.quozi.GridcrownUltra.metainfo.xml" >/dev/null ||
     fail "appstreamcli validate"
+elif missing_in_ci "appstreamcli is missing (package appstream)"; then
+  exit 1
 fi
+# The entries start the installed programs by their whole paths, and every
+# screenshot the metainfo names is a picture the package ships.
+grep -qx "Exec=/usr/games/qgu2 --data-home" "$usr/share/applications/org.quozi.GridcrownUltra.desktop" || fail "qgu2's Exec="
+grep -qx "Exec=/usr/bin/qghelper --data-home main" "$usr/share/applications/org.quozi.GridcrownUltra.Tools.desktop" ||
+  fail "qghelper's Exec="
+for shot in $(sed -n 's#.*<image>.*/\([^/]*\.png\)</image>.*#\1#p' "$usr/share/metainfo/org.quozi.GridcrownUltra.metainfo.xml"); do
+  [ -s "$usr/share/qgu/screenshots/$shot" ] || fail "the metainfo's screenshot $shot is not shipped"
+done
 for program in games/qgu2 bin/qghelper bin/qgu-run; do
   "$usr/$program" --version | grep -q "^${program#*/} [0-9]" || fail "$program --version"
 done
@@ -77,6 +93,8 @@ if command -v xvfb-run >/dev/null; then
   export XDG_DATA_HOME="$work/desktop-data"
   exec_line=$(sed -n 's/^Exec=//p' "$usr/share/applications/org.quozi.GridcrownUltra.desktop")
   read -r -a command <<<"$exec_line"
+  # The entry names the program by its installed path; here that is under the scratch root.
+  command[0]="$root${command[0]}"
   (cd "$work/elsewhere" && PATH="$usr/games:$usr/bin:$PATH" SDL_AUDIODRIVER=dummy \
      exec xvfb-run -a "${command[@]}" >"$work/desktop.log" 2>&1) &
   desktop=$!
@@ -93,7 +111,7 @@ if command -v xvfb-run >/dev/null; then
   # xvfb-run ends its server once qgu2 has gone; killed before that, it would leave the server behind.
   for _ in $(seq 1 100); do kill -0 "$desktop" 2>/dev/null || break; sleep 0.1; done
   echo "desktop entry start under Xvfb: league in \$XDG_DATA_HOME/qgu"
-else
-  echo "xvfb-run not found: desktop entry start skipped"
+elif missing_in_ci "xvfb-run is missing (package xvfb): the desktop entry's start"; then
+  exit 1
 fi
 echo "package installs and runs"

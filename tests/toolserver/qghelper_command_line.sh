@@ -57,6 +57,31 @@ expect 0 import-rom base --image "$image" --league " Script League " --teams 1 -
 [ "$(ls base/qgu_lge | wc -l)" -eq 2 ] || fail "a blank after the name made a league: $(ls base/qgu_lge)"
 grep -q "created league" out.txt && fail "a blank after the name made a league: $(cat out.txt)"
 
+# "." and ".." name no league (they once locked the leagues folder twice and hung).
+for name in . " . " .. " .."; do
+  timeout 60 "$qghelper" import-rom base --image "$image" --league "$name" --teams 1 --duplicates keep >out.txt 2>err.txt
+  got=$?
+  [ "$got" -eq 1 ] || fail "--league \"$name\" exited $got, wanted 1: $(cat err.txt)"
+  contains err.txt "cannot name a league"
+done
+[ "$(ls base/qgu_lge | wc -l)" -eq 2 ] || fail "a refused name changed the leagues: $(ls base/qgu_lge)"
+
+# DIR may be the leagues folder itself: no qgu_lge inside qgu_lge.
+expect 0 import-rom base/qgu_lge/ --image "$image" --league "Script League" --teams 1 --duplicates keep
+[ -e base/qgu_lge/qgu_lge ] && fail "import-rom into the leagues folder made qgu_lge/qgu_lge"
+contains out.txt "kept the league's own team for cartridge team 1"
+# The dialogs refuse a DIR holding no leagues, with the reason, before any window.
+mkdir empty empty/qgu_lge-not
+expect 1 edit-teams empty
+contains err.txt "empty holds no leagues (it has no qgu_lge folder): give the folder that holds qgu_lge/"
+expect 1 import-rom empty
+contains err.txt "holds no leagues"
+expect 1 edit-teams missing
+contains err.txt "missing is not a folder"
+mkdir -p bare/qgu_lge
+expect 1 edit-teams bare
+contains err.txt "qgu_lge holds no leagues yet"
+
 # A replaced team whose file number changes takes its helmet along.
 team=$(cd "$league" && ls *0.dat | head -1)
 mv "$league/$team" "$league/${team%0.dat}3.dat"
@@ -157,6 +182,16 @@ for what in folder device pipe; do
   done
   rm -rf "$registry"
 done
+# A registry naming a module that is gone (the package removed): the own
+# module takes its place at the first window command; with none either, it is said.
+expect 0 register
+sed "s#=.*libqghelper.so\$#=$scratch/gone/libqghelper.so#" "$registry" >moved.ini && mv moved.ini "$registry"
+QGHELPER_MODULE="$scratch/none.so" "$qghelper" about >out.txt 2>err.txt && fail "about ran with no module at all"
+contains err.txt "names the module $scratch/gone/libqghelper.so, which is not there (was the package removed?)"
+# The about box stays open until closed; the registration comes before it.
+timeout 3 "$qghelper" about >out.txt 2>err.txt
+contains err.txt "in place of the missing $scratch/gone/libqghelper.so"
+grep -q "$scratch/gone" "$registry" && fail "the missing module is still registered"
 unset QT_QPA_PLATFORM
 
 [ "$failures" -eq 0 ]

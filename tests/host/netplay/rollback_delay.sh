@@ -2,7 +2,8 @@
 # A rollback game with a round trip of 100 ms: inside a network namespace of
 # its own whose loopback netem delays 50 ms each way, or, where the kernel has
 # no netem or this is not root, through the test's own relay on loopback that
-# holds every byte back 50 ms. Exit 77 (skipped) when neither can be had.
+# holds every byte back 50 ms. Skipped (a failure with CI=true) when the test
+# program does not run.
 # usage: rollback_delay.sh HOST_NETPLAY_ROLLBACK_TESTS
 set -uo pipefail
 tests=$(realpath "$1")
@@ -18,7 +19,8 @@ if [ "$(id -u)" = 0 ] && command -v ip > /dev/null && command -v tc > /dev/null 
   fi
   echo "no netem here ($(tc -n "$ns" qdisc add dev lo root netem delay 50ms 2>&1 | head -1)): the test's own relay"
 fi
+. "$(dirname "$0")/../../support/skip.sh"
 if ! "$tests" --gtest_list_tests > /dev/null 2>&1; then
-  echo "the test program does not run"; exit 77
+  skip "the test program does not run"
 fi
 QGU_ROLLBACK_DELAY=relay exec "$tests" "$filter"
