@@ -7,7 +7,7 @@
 // on the person's roster. Multi Season opens the same window for a league
 // whose rosters never change. With DYNASTY_SCREENS=FOLDER set, the dialog and
 // every tab are saved there as pictures. Skips where there is no X display or
-// no xdotool.
+// no xdotool (fails so with CI=true).
 
 #include <gtest/gtest.h>
 
@@ -33,6 +33,7 @@
 #include "frontend/window/dynasty_wnd.h"
 #include "frontend/window/qgu_dlg.h"
 #include "tests/support/gui_test_support.h"
+#include "tests/support/real_window_support.h"
 #include "tests/support/recorded_messages.h"
 #include "tests/support/temp_folder.h"
 
@@ -44,20 +45,12 @@ using testing::Control;
 using testing::ProcessUntil;
 using testing::WhenModal;
 
-bool Shell(const std::string& command) { return std::system(command.c_str()) == 0; }
+using testing::Shell;
 
-void Picture(QWidget* window, const char* name) {
-  const char* folder = std::getenv("DYNASTY_SCREENS");
-  if (folder == nullptr) return;
-  QElapsedTimer timer;
-  timer.start();
-  while (timer.elapsed() < 200) QApplication::processEvents(QEventLoop::AllEvents, 10);
-  EXPECT_TRUE(window->grab().save(QString("%1/%2").arg(folder, name))) << name;
-}
+void Picture(QWidget* window, const char* name) { testing::PictureOnRequest(window, "DYNASTY_SCREENS", name); }
 
 TEST(DynastyOnX, MadeFromTheMenuAPersonsDraftPickTakenAndTheNextYearStarted) {
-  if (QGuiApplication::platformName() != "xcb") GTEST_SKIP() << "no X display";
-  if (!Shell("command -v xdotool >/dev/null 2>&1")) GTEST_SKIP() << "xdotool is missing";
+  QGU_NEED_REAL_WINDOW();
 
   qgu::testing::TempFolder folder;
   qgu::testing::RecordedMessages messages;
@@ -110,9 +103,20 @@ TEST(DynastyOnX, MadeFromTheMenuAPersonsDraftPickTakenAndTheNextYearStarted) {
   ASSERT_GT(rookies->topLevelItemCount(), 3);
   rookies->setCurrentItem(rookies->topLevelItem(2));
   const int chosen = rookies->currentItem()->data(0, Qt::UserRole).toInt();
-  ASSERT_TRUE(Shell("xdotool windowfocus --sync " + std::to_string(wnd->winId()) + " && xdotool key alt+i"));
-  // The key's pick sets the draft going again.
-  ASSERT_TRUE(ProcessUntil([&] { return wnd->Running(); }, 20)) << "the Pick key did not reach the window";
+  // The key's pick sets the draft going again (and it may be over by the next look).
+  auto stillOnTheBoard = [&] {
+    for (int i = 0; i < rookies->topLevelItemCount(); ++i) {
+      if (rookies->topLevelItem(i)->data(0, Qt::UserRole).toInt() == chosen) return true;
+    }
+    return false;
+  };
+  // A window that has only just been raised may miss its first key; a person would press it again.
+  bool picked = false;
+  for (int attempt = 0; attempt < 3 && !picked; ++attempt) {
+    ASSERT_TRUE(Shell("xdotool windowfocus --sync " + std::to_string(wnd->winId()) + " && xdotool key alt+i"));
+    picked = ProcessUntil([&] { return wnd->Running() || !stillOnTheBoard(); }, 7);
+  }
+  ASSERT_TRUE(picked) << "the Pick key did not reach the window";
   QElapsedTimer guard;
   guard.start();
   // Later turns of the person's team: the computer's choice for it.

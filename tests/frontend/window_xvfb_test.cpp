@@ -20,6 +20,7 @@
 #include "frontend/window/game_session.h"
 #include "frontend/window/qgu_dlg.h"
 #include "tests/support/gui_test_support.h"
+#include "tests/support/real_window_support.h"
 #include "tests/support/recorded_messages.h"
 #include "tests/support/temp_folder.h"
 
@@ -28,14 +29,8 @@ namespace {
 
 using testing::ProcessUntil;
 
-bool Shell(const std::string& command) { return std::system(command.c_str()) == 0; }
-
-// Lets the window take events for a while.
-void Pump(int milliseconds) {
-  QElapsedTimer timer;
-  timer.start();
-  while (timer.elapsed() < milliseconds) QApplication::processEvents(QEventLoop::AllEvents, 10);
-}
+using testing::Pump;
+using testing::Shell;
 
 // Holds a key for a few frames, as a person would, then lets it go; the
 // window takes its events meanwhile.
@@ -54,16 +49,7 @@ uint8_t Peek(CQguDlg& dlg, uint16_t address) {
 }
 
 TEST(WindowOnX, KeysAtTheWindowMoveTheHomePlayersPointerAndCallHisPlay) {
-  // With CI=true a skip is a failure: the machine lacks what ./qgu test installs.
-  const bool ci = std::getenv("CI") != nullptr && std::string(std::getenv("CI")) == "true";
-  if (QGuiApplication::platformName() != "xcb") {
-    if (ci) FAIL() << "no X display (CI=true)";
-    GTEST_SKIP() << "no X display";
-  }
-  if (!Shell("command -v xdotool >/dev/null 2>&1")) {
-    if (ci) FAIL() << "xdotool is missing (package xdotool; CI=true)";
-    GTEST_SKIP() << "xdotool is missing";
-  }
+  QGU_NEED_REAL_WINDOW();
 
   qgu::testing::TempFolder folder;
   qgu::testing::RecordedMessages messages;
